@@ -1,0 +1,46 @@
+#include "app/Programa.h"
+
+#include <QApplication>
+
+#include "app/Sram.h"
+#include "app/SystemPlatform.h"
+#include "app/Unit3.h"
+#include "device/HidLibrary.h"
+#include "info/Unit4.h"
+#include "info/Unit5.h"
+#include "operations/Unit6.h"
+#include "view/Dialogs.h"
+#include "view/Unit2.h"
+
+Programa::Programa(Platform& platform, Dialogs& dialogs, HidLibrary& hid)
+    : Form3(std::make_unique<TForm3>()),
+      form1(std::make_unique<Tform1>(applicationWindow, hid, platform, dialogs)),
+      Form2(std::make_unique<TForm2>()),
+      Form4(std::make_unique<TForm4>()),
+      Form5(std::make_unique<TForm5>()),
+      Form6(std::make_unique<TForm6>()) {
+    Form3->setMainWindow(form1.get());
+    form1->setCompanions(Form2.get(), Form4.get(), Form5.get(), Form6.get());
+}
+
+Programa::~Programa() {
+    // The main window unhooks itself first; the others follow.
+    form1.reset();
+}
+
+void Programa::run() { Form3->show(); }
+
+int runPrograma(int argc, char** argv, const HidFactory& makeHid) {
+    // The program takes no options: only the program name reaches Qt.
+    int onlyName = argc > 0 ? 1 : 0;
+    QApplication application(onlyName, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Programador de Memorias"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SystemPlatform platform;
+    QtDialogs dialogs;
+    const std::unique_ptr<HidLibrary> hid = makeHid(platform);
+    Programa programa(platform, dialogs, *hid);
+    programa.run();
+    return QApplication::exec();
+}

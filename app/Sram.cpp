@@ -1,0 +1,367 @@
+#include "app/Sram.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include "app/HandlerGuard.h"
+#include "device/ApplicationWindow.h"
+#include "device/HidLibrary.h"
+#include "device/Platform.h"
+#include "info/Unit4.h"
+#include "info/Unit5.h"
+#include "operations/Unit6.h"
+#include "view/DataGrid.h"
+#include "view/Dialogs.h"
+#include "view/Unit2.h"
+#include "view/WindowPlacement.h"
+
+namespace {
+constexpr int kClientWidth = 775;
+constexpr int kClientHeight = 538;
+constexpr int kPanelWidth = 230;
+constexpr int kLeftColumn = 300;
+constexpr int kRightColumn = 540;
+constexpr int kFieldLeft = 110;
+constexpr int kFieldWidth = 100;
+constexpr std::uint8_t kStartByte = 8;
+constexpr int kStartBytes = 3;
+constexpr std::uint8_t kExitByte = 8;
+constexpr int kExitBytes = 2;
+
+QFont boldFont() {
+    QFont font;
+    font.setBold(true);
+    return font;
+}
+
+QFrame* panel(QWidget* parent, QRect where, const QStringList& titles) {
+    auto* frame = new QFrame(parent);
+    frame->setFrameShape(QFrame::Panel);
+    frame->setFrameShadow(QFrame::Raised);
+    frame->setGeometry(where);
+    int top = 4;
+    for (const QString& title : titles) {
+        auto* label = new QLabel(title, frame);
+        label->setFont(boldFont());
+        label->setGeometry(0, top, where.width(), 16);
+        label->setAlignment(Qt::AlignHCenter);
+        top += 16;
+    }
+    return frame;
+}
+
+QLineEdit* field(QFrame* frame, const QString& label, int top) {
+    auto* caption = new QLabel(label, frame);
+    caption->setGeometry(8, top + 3, kFieldLeft - 10, 16);
+    auto* edit = new QLineEdit(QStringLiteral("0"), frame);
+    edit->setGeometry(kFieldLeft, top, kFieldWidth, 22);
+    return edit;
+}
+
+QPushButton* button(QWidget* parent, const QString& caption, QRect where) {
+    auto* push = new QPushButton(caption, parent);
+    push->setGeometry(where);
+    push->setFont(boldFont());
+    return push;
+}
+}  // namespace
+
+Tform1::Tform1(ApplicationWindow& applicationWindow, HidLibrary& hid, Platform& platform,
+               Dialogs& dialogs)
+    : link(hid),
+      comandos(link, platform),
+      imagen(formato, 2, kLargestMemory),
+      filtro(dialogs, formato),
+      applicationWindow_(applicationWindow),
+      hid_(hid),
+      platform_(platform),
+      dialogs_(dialogs) {
+    setWindowTitle(kForm1Caption);
+    buildControls();
+    buildMenu();
+    connect(&link, &Link::estadoChanged, Panel7, &QLabel::setText);
+    connect(&Timer1, &QTimer::timeout, this, [this] { guarded(&Tform1::Timer1Timer); });
+    Timer1.setInterval(kTimer1Ms);
+    FormCreate();
+}
+
+Tform1::~Tform1() { FormDestroy(); }
+
+void Tform1::setCompanions(TForm2* form2, TForm4* form4, TForm5* form5, TForm6* form6) {
+    form2_ = form2;
+    form4_ = form4;
+    form5_ = form5;
+    form6_ = form6;
+}
+
+void Tform1::buildControls() {
+    auto* client = new QWidget(this);
+    client->setFixedSize(kClientWidth, kClientHeight);
+    setCentralWidget(client);
+
+    m = new DataGrid({144, 118}, client);
+    m->setGeometry(2, 8, 289, 505);
+    m->setGridModel(&imagen);
+    m->setKeyFilter(&filtro);
+
+    Panel1 = panel(client, {kLeftColumn, 8, kPanelWidth, 104}, {QStringLiteral("PROGRAMACION MANUAL")});
+    Pdirm = field(Panel1, QStringLiteral("DIRECCION"), 24);
+    PDatm = field(Panel1, QStringLiteral("DATO"), 50);
+    BitBtn4 = button(Panel1, QStringLiteral("Programar"), {65, 76, 100, 24});
+
+    Panel3 = panel(client, {kLeftColumn, 118, kPanelWidth, 104}, {QStringLiteral("LECTURA MANUAL")});
+    ldirm = field(Panel3, QStringLiteral("DIRECCION"), 24);
+    ldatm = field(Panel3, QStringLiteral("DATO"), 50);
+    BitBtn6 = button(Panel3, QStringLiteral("Leer"), {65, 76, 100, 24});
+
+    Panel2 = panel(client, {kLeftColumn, 228, kPanelWidth, 122},
+                   {QStringLiteral("PROGRAMACION "), QStringLiteral("POR LOTE")});
+    PLOT1 = field(Panel2, QStringLiteral("DIRECCION1"), 42);
+    PLOT2 = field(Panel2, QStringLiteral("DIRECCION2"), 68);
+    BitBtn5 = button(Panel2, QStringLiteral("Programar"), {65, 94, 100, 24});
+
+    Panel4 = panel(client, {kLeftColumn, 356, kPanelWidth, 122},
+                   {QStringLiteral("LECTURA"), QStringLiteral("POR LOTE")});
+    LLOT1 = field(Panel4, QStringLiteral("DIRECCION1"), 42);
+    LLOT2 = field(Panel4, QStringLiteral("DIRECCION2"), 68);
+    BitBtn7 = button(Panel4, QStringLiteral("Leer"), {65, 94, 100, 24});
+
+    ch = new QCheckBox(QStringLiteral("Verificar al Programar"), client);
+    ch->setFont(boldFont());
+    ch->setGeometry(kLeftColumn + 8, 486, kPanelWidth - 8, 22);
+    ch->setChecked(true);
+
+    Panel5 = panel(client, {kRightColumn, 8, kPanelWidth, 80},
+                   {QStringLiteral("LLENAR CON")});
+    Edit3 = field(Panel5, QStringLiteral("DATO A CARGAR"), 24);
+    BitBtn9 = button(Panel5, QStringLiteral("Programar"), {65, 52, 100, 24});
+
+    Panel6 = panel(client, {kRightColumn, 94, kPanelWidth, 148},
+                   {QStringLiteral("PROGRAMACION "), QStringLiteral("POR LOTE CON DATO")});
+    DL = field(Panel6, QStringLiteral("DATO A CARGAR"), 42);
+    DIL1 = field(Panel6, QStringLiteral("DIRECCION1"), 68);
+    DIL2 = field(Panel6, QStringLiteral("DIRECCION2"), 94);
+    BitBtn10 = button(Panel6, QStringLiteral("Programar"), {65, 120, 100, 24});
+
+    BitBtn1 = button(client, QStringLiteral("PROGRAMAR TODO"), {kRightColumn, 250, kPanelWidth, 30});
+    BitBtn2 = button(client, QStringLiteral("LEER TODO"), {kRightColumn, 284, kPanelWidth, 30});
+    BitBtn3 = button(client, QStringLiteral("COMPARAR CON ARCHIVO"), {kRightColumn, 318, kPanelWidth, 30});
+    BitBtn11 = button(client, QStringLiteral("LIMPIA MATRIZ"), {kRightColumn, 352, kPanelWidth, 30});
+
+    Panel8 = panel(client, {kRightColumn, 434, 134, 47}, {QStringLiteral("REINTENTOS")});
+    Edit2 = new QLineEdit(QStringLiteral("1"), Panel8);
+    Edit2->setGeometry(37, 21, 60, 22);
+    Edit2->setAlignment(Qt::AlignCenter);
+    BitBtn8 = button(client, QStringLiteral("SALIR"), {683, 434, 87, 47});
+
+    Panel7 = new QLabel(kDispositivoDesconectado, client);
+    Panel7->setGeometry(kRightColumn, 510, kPanelWidth, 21);
+    Panel7->setAlignment(Qt::AlignCenter);
+    Panel7->setFrameShape(QFrame::Panel);
+    Panel7->setFrameShadow(QFrame::Sunken);
+    Panel7->setAutoFillBackground(true);
+    QFont status(QStringLiteral("Arial Black"));
+    status.setPixelSize(13);
+    status.setBold(true);
+    Panel7->setFont(status);
+    Panel7->setStyleSheet(QStringLiteral("background-color: #000080; color: red;"));
+
+    for (QLineEdit* edit : {Pdirm, PDatm, ldirm, ldatm, PLOT1, PLOT2, LLOT1, LLOT2, Edit3, DL, DIL1, DIL2})
+        filtro.watch(edit);
+
+    onClick(BitBtn1, &Tform1::BitBtn1Click);
+    onClick(BitBtn2, &Tform1::BitBtn2Click);
+    onClick(BitBtn4, &Tform1::BitBtn4Click);
+    onClick(BitBtn5, &Tform1::BitBtn5Click);
+    onClick(BitBtn6, &Tform1::BitBtn6Click);
+    onClick(BitBtn7, &Tform1::BitBtn7Click);
+    onClick(BitBtn8, &Tform1::BitBtn8Click);
+    onClick(BitBtn9, &Tform1::BitBtn9Click);
+    onClick(BitBtn10, &Tform1::BitBtn10Click);
+    onClick(BitBtn11, &Tform1::BitBtn11Click);
+}
+
+void Tform1::buildMenu() {
+    QMenu* archivo = menuBar()->addMenu(QStringLiteral("Archivo"));
+    Abrir1 = archivo->addAction(QStringLiteral("Abrir"));
+    Guardar1 = archivo->addAction(QStringLiteral("Guardar"));
+    Salir1 = archivo->addAction(QStringLiteral("Salir"));
+    onTrigger(Salir1, &Tform1::Salir1Click);
+
+    QMenu* tipos = menuBar()->addMenu(QStringLiteral("Tipo de Memoria"));
+    auto* tipoGroup = new QActionGroup(this);
+    for (const MemoryType& type : kMemoryTypes) {
+        QAction* item = tipos->addAction(QString::fromLatin1(type.caption));
+        item->setCheckable(true);
+        item->setChecked(type.tipo == kTipoInicial);
+        tipoGroup->addAction(item);
+        const std::uint8_t tipo = type.tipo;
+        connect(item, &QAction::triggered, this,
+                [this, tipo] { runGuarded(dialogs_, [this, tipo] { selectMemoryType(tipo); }); });
+        tipoItems[type.tipo] = item;
+    }
+
+    QMenu* formatos = menuBar()->addMenu(QStringLiteral("Formato"));
+    auto* formatGroup = new QActionGroup(this);
+    Decimal1 = formatos->addAction(QStringLiteral("Decimal"));
+    Hexadecimal1 = formatos->addAction(QStringLiteral("Hexadecimal"));
+    for (QAction* item : {Decimal1, Hexadecimal1}) {
+        item->setCheckable(true);
+        formatGroup->addAction(item);
+    }
+    Decimal1->setChecked(true);
+    onTrigger(Decimal1, &Tform1::Decimal1Click);
+    onTrigger(Hexadecimal1, &Tform1::Hexadecimal1Click);
+
+    QMenu* ayuda = menuBar()->addMenu(QStringLiteral("Ayuda"));
+    Topicos1 = ayuda->addAction(QStringLiteral("Topicos"));
+    Acercade1 = ayuda->addAction(QStringLiteral("Acerca de"));
+    onTrigger(Topicos1, &Tform1::Topicos1Click);
+    onTrigger(Acercade1, &Tform1::Acercade1Click);
+
+    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    centerOnScreen(this);
+}
+
+void Tform1::onClick(QPushButton* button, void (Tform1::*handler)()) {
+    connect(button, &QPushButton::clicked, this, [this, handler] { guarded(handler); });
+}
+
+void Tform1::onTrigger(QAction* action, void (Tform1::*handler)()) {
+    connect(action, &QAction::triggered, this, [this, handler] { guarded(handler); });
+}
+
+void Tform1::guarded(void (Tform1::*handler)()) {
+    runGuarded(dialogs_, [this, handler] { (this->*handler)(); });
+}
+
+void Tform1::FormCreate() {
+    applicationWindow_.HookMainWindow(this);
+    hid_.Connect(&applicationWindow_);
+    formato.letra = u'd';
+    comandos.select(kTipoInicial);
+    formato.hexa = 0;
+    imagen.setCell(0, 0, kHeaderDireccion);
+    imagen.setCell(1, 0, kHeaderDato);
+    organiza();
+    Timer1.start();
+}
+
+void Tform1::FormDestroy() { applicationWindow_.UnhookMainWindow(this); }
+
+void Tform1::Timer1Timer() {
+    for (int i = 0; i < kStartBytes; ++i) link.tra(kStartByte);
+    Timer1.stop();
+}
+
+void Tform1::BitBtn8Click() {
+    exited_ = true;
+    for (int i = 0; i < kExitBytes; ++i) link.tra(kExitByte);
+    applicationWindow_.UnhookMainWindow(this);
+    platform_.Sleep(kExitPauseMs);
+    platform_.Terminate();
+}
+
+void Tform1::Salir1Click() { BitBtn8Click(); }
+
+void Tform1::closeEvent(QCloseEvent* event) {
+    // The title-bar close box ends the program like "SALIR": hiding the
+    // window alone would leave the program running with no way back.
+    if (!exited_) guarded(&Tform1::BitBtn8Click);
+    event->accept();
+}
+
+bool Tform1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &applicationWindow_ && event->type() == DeviceNotificationEvent::kType)
+        return notificacion(static_cast<DeviceNotificationEvent*>(event)->message());
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool Tform1::notificacion(DeviceMessage& message) { return link.notificacion(message); }
+
+bool Tform1::conexion() {
+    if (Panel7->text() != kDispositivoDesconectado) return false;
+    dialogs_.message(kRevise);
+    return true;
+}
+
+void Tform1::organiza() {
+    formato.setLetraFromHexa();
+    imagen.organiza(comandos.maxdir);
+}
+
+void Tform1::Decimal1Click() {
+    Decimal1->setChecked(true);
+    Hexadecimal1->setChecked(false);
+    formato.hexa = 0;
+    organiza();
+}
+
+void Tform1::Hexadecimal1Click() {
+    Decimal1->setChecked(false);
+    Hexadecimal1->setChecked(true);
+    formato.hexa = 1;
+    organiza();
+}
+
+void Tform1::BitBtn11Click() {
+    imagen.clearColumn(1, 0, static_cast<int>(comandos.maxdir) + 1);
+    imagen.setCell(0, 0, kHeaderDireccion);
+    imagen.setCell(1, 0, kHeaderDato);
+    organiza();
+}
+
+void Tform1::selectMemoryType(std::uint8_t tipo) {
+    for (QAction* item : tipoItems) item->setChecked(item == tipoItems[tipo]);
+    comandos.select(tipo);
+    organiza();
+}
+
+void Tform1::Acercade1Click() {
+    form4_->show();
+    form4_->raise();
+}
+
+void Tform1::Topicos1Click() {
+    form5_->show();
+    form5_->raise();
+}
+
+void Tform1::BitBtn1Click() {
+    if (conexion()) return;
+}
+
+void Tform1::BitBtn2Click() {
+    if (conexion()) return;
+}
+
+void Tform1::BitBtn4Click() {
+    if (conexion()) return;
+}
+
+void Tform1::BitBtn5Click() {
+    if (conexion()) return;
+}
+
+void Tform1::BitBtn6Click() {
+    if (conexion()) return;
+}
+
+void Tform1::BitBtn7Click() {
+    if (conexion()) return;
+}
+
+void Tform1::BitBtn9Click() {
+    if (conexion()) return;
+}
+
+void Tform1::BitBtn10Click() {
+    if (conexion()) return;
+}

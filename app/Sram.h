@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+#include <array>
+#include <cstdint>
+
+#include "device/CommandSet.h"
+#include "device/Link.h"
+#include "view/AddressGridModel.h"
+#include "view/KeyFilter.h"
+#include "view/NumberFormat.h"
+
+class ApplicationWindow;
+class Dialogs;
+class HidLibrary;
+class Platform;
+class DataGrid;
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TForm2;
+class TForm4;
+class TForm5;
+class TForm6;
+
+inline const QString kForm1Caption = QStringLiteral("PROGRAMADOR DE MEMORIAS: T.VELAR ");
+inline const QString kHeaderDireccion = QStringLiteral("      DIRECCION");
+inline const QString kHeaderDato = QStringLiteral("       DATO");
+inline const QString kRevise = QStringLiteral("Revise Conexion USB");
+
+// The main working window: the memory image grid, the operation panels, the
+// menus, the device link and the state every operation works with.
+class Tform1 : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kTimer1Ms = 1000;
+    static constexpr int kExitPauseMs = 30;
+
+    Tform1(ApplicationWindow& applicationWindow, HidLibrary& hid, Platform& platform,
+           Dialogs& dialogs);
+    ~Tform1() override;
+
+    // The windows created after this one.
+    void setCompanions(TForm2* form2, TForm4* form4, TForm5* form5, TForm6* form6);
+
+    // Shell.
+    void FormCreate();
+    void FormDestroy();
+    void BitBtn8Click();
+    void Salir1Click();
+    void Timer1Timer();
+
+    // Device link.
+    bool conexion();
+    bool notificacion(DeviceMessage& message);
+
+    // Grid and number format.
+    void organiza();
+    void Decimal1Click();
+    void Hexadecimal1Click();
+    void BitBtn11Click();
+    void selectMemoryType(std::uint8_t tipo);
+
+    // Information windows.
+    void Acercade1Click();
+    void Topicos1Click();
+
+    // Operation buttons; each first checks the device.
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn4Click();
+    void BitBtn5Click();
+    void BitBtn6Click();
+    void BitBtn7Click();
+    void BitBtn9Click();
+    void BitBtn10Click();
+
+    Link link;
+    CommandSet comandos;
+    NumberFormat formato;
+    AddressGridModel imagen;
+    KeyFilter filtro;
+
+    DataGrid* m;
+    QFrame *Panel1, *Panel2, *Panel3, *Panel4, *Panel5, *Panel6, *Panel8;
+    QLineEdit *Pdirm, *PDatm, *PLOT1, *PLOT2, *ldirm, *ldatm, *LLOT1, *LLOT2, *Edit3, *DL, *DIL1,
+        *DIL2, *Edit2;
+    QPushButton *BitBtn1, *BitBtn2, *BitBtn3, *BitBtn4, *BitBtn5, *BitBtn6, *BitBtn7, *BitBtn8,
+        *BitBtn9, *BitBtn10, *BitBtn11;
+    QCheckBox* ch;
+    QLabel* Panel7;
+    QAction *Abrir1, *Guardar1, *Salir1, *Decimal1, *Hexadecimal1, *Topicos1, *Acercade1;
+    std::array<QAction*, 5> tipoItems;
+    QTimer Timer1;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenu();
+    void onClick(QPushButton* button, void (Tform1::*handler)());
+    void onTrigger(QAction* action, void (Tform1::*handler)());
+    void guarded(void (Tform1::*handler)());
+
+    ApplicationWindow& applicationWindow_;
+    HidLibrary& hid_;
+    Platform& platform_;
+    Dialogs& dialogs_;
+    TForm2* form2_ = nullptr;
+    TForm4* form4_ = nullptr;
+    TForm5* form5_ = nullptr;
+    TForm6* form6_ = nullptr;
+    bool exited_ = false;
+};

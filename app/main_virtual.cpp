@@ -1,0 +1,7 @@
+#include "app/Programa.h"
+#include "device/VirtualProgrammer.h"
+
+int main(int argc, char** argv) {
+    return runPrograma(argc, argv,
+                       [](Platform& platform) { return std::make_unique<VirtualProgrammer>(platform); });
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+
+#include "device/MemoryTypes.h"
+
+class Link;
+class Platform;
+
+// The programmer's command sequences for the selected memory type, and the
+// state they are built from: the type, its last address, the address bytes
+// and the data value of the address being handled.
+class CommandSet {
+public:
+    CommandSet(Link& link, Platform& platform);
+
+    std::uint8_t tipo = kTipoInicial;
+    std::uint32_t maxdir = kMemoryTypes[kTipoInicial].maxdir;
+    std::int32_t dirl = 0;
+    std::int32_t dirh = 0;
+    std::int32_t dirx = 0;
+    std::int32_t dato = 0;
+
+    void select(std::uint8_t newTipo);
+    const MemoryType& type() const { return memoryType(tipo); }
+
+    // Fills dirl, dirh and dirx from an address.
+    void split(std::uint32_t address);
+    void envia(std::uint8_t data, std::uint8_t low, std::uint8_t high);
+    void envia1(std::uint8_t data, std::uint8_t low, std::uint8_t high, std::uint8_t extra);
+    void recibe(std::uint8_t low, std::uint8_t high);
+    void recibe1(std::uint8_t low, std::uint8_t high, std::uint8_t extra);
+
+    // The write sequence of the current type for dato at the split address.
+    void sendWrite();
+    // The read sequence of the current type for the split address.
+    void sendRead();
+
+private:
+    Link& link_;
+    Platform& platform_;
+};

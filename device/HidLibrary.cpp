@@ -1,0 +1,7 @@
+#include "device/HidLibrary.h"
+
+#include <QCoreApplication>
+
+void postDeviceNotification(QObject* window, std::intptr_t wParam, HidHandle device) {
+    if (window) QCoreApplication::postEvent(window, new DeviceNotificationEvent(wParam, device));
+}

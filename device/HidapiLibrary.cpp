@@ -1,0 +1,175 @@
+#include "device/HidapiLibrary.h"
+
+#include <hidapi/hidapi.h>
+#include <libudev.h>
+
+#include <QSocketNotifier>
+#include <cstdio>
+
+namespace {
+constexpr int kMaxInputReport = 64;
+}
+
+std::optional<HidIds> parseHidId(const char* text) {
+    if (!text) return std::nullopt;
+    unsigned bus = 0, vendor = 0, product = 0;
+    char extra = 0;
+    if (std::sscanf(text, "%x:%x:%x%c", &bus, &vendor, &product, &extra) != 3) return std::nullopt;
+    if (vendor > 0xFFFF || product > 0xFFFF) return std::nullopt;
+    return HidIds{static_cast<int>(vendor), static_cast<int>(product)};
+}
+
+HidapiLibrary::HidapiLibrary() {
+    hid_init();
+    connect(&pollTimer_, &QTimer::timeout, this, &HidapiLibrary::pollEnumeration);
+}
+
+HidapiLibrary::~HidapiLibrary() {
+    closeCached();
+    notifier_.reset();
+    if (monitor_) udev_monitor_unref(monitor_);
+    if (udev_) udev_unref(udev_);
+    hid_exit();
+}
+
+HidHandle HidapiLibrary::handleFor(const std::string& path, HidIds ids) {
+    for (auto& [handle, known] : known_) {
+        if (known.path == path) {
+            known.ids = ids;
+            return handle;
+        }
+    }
+    const HidHandle handle = nextHandle_++;
+    known_[handle] = {path, ids};
+    return handle;
+}
+
+void HidapiLibrary::closeCached() {
+    if (open_) hid_close(open_);
+    open_ = nullptr;
+    openHandle_ = 0;
+}
+
+int HidapiLibrary::Connect(QObject* window) {
+    window_ = window;
+    if (!startUdevMonitor()) pollTimer_.start(kPollIntervalMs);
+    announcePresentProgrammers();
+    return 1;
+}
+
+void HidapiLibrary::announcePresentProgrammers() {
+    hid_device_info* list = hid_enumerate(0, 0);
+    for (hid_device_info* info = list; info; info = info->next) {
+        const HidIds ids{info->vendor_id, info->product_id};
+        const bool programmer =
+            ids.vendorId == kProgrammerVendorId && ids.productId == kProgrammerProductId;
+        arrived(info->path, ids, programmer);
+    }
+    hid_free_enumeration(list);
+}
+
+HidHandle HidapiLibrary::GetHandle(int vendorId, int productId) {
+    if (open_) {
+        const Known& known = known_[openHandle_];
+        if (known.ids.vendorId == vendorId && known.ids.productId == productId) return openHandle_;
+        closeCached();
+    }
+    hid_device_info* list = hid_enumerate(static_cast<unsigned short>(vendorId),
+                                          static_cast<unsigned short>(productId));
+    if (list) {
+        open_ = hid_open_path(list->path);
+        if (open_) openHandle_ = handleFor(list->path, {vendorId, productId});
+    }
+    hid_free_enumeration(list);
+    return openHandle_;
+}
+
+bool HidapiLibrary::Write(HidHandle handle, const std::uint8_t* report) {
+    if (!open_ || handle != openHandle_) return false;
+    if (hid_write(open_, report, kReportSize) < 0) {
+        closeCached();
+        return false;
+    }
+    return true;
+}
+
+bool HidapiLibrary::Read(HidHandle handle, std::uint8_t* report) {
+    if (!open_ || handle != openHandle_) return false;
+    // Unnumbered reports arrive without their id: the first byte is the payload.
+    unsigned char incoming[kMaxInputReport];
+    const int count = hid_read_timeout(open_, incoming, sizeof incoming, kReadTimeoutMs);
+    if (count < 0) closeCached();
+    if (count <= 0) return false;
+    report[0] = 0;
+    report[1] = incoming[0];
+    return true;
+}
+
+int HidapiLibrary::GetVendorID(HidHandle handle) {
+    const auto it = known_.find(handle);
+    return it == known_.end() ? 0 : it->second.ids.vendorId;
+}
+
+int HidapiLibrary::GetProductID(HidHandle handle) {
+    const auto it = known_.find(handle);
+    return it == known_.end() ? 0 : it->second.ids.productId;
+}
+
+void HidapiLibrary::arrived(const std::string& path, HidIds ids, bool announce) {
+    present_.insert(path);
+    const HidHandle handle = handleFor(path, ids);
+    if (announce) postDeviceNotification(window_, kDevicePlugged, handle);
+}
+
+void HidapiLibrary::departed(const std::string& path) {
+    present_.erase(path);
+    for (const auto& [handle, known] : known_) {
+        if (known.path != path) continue;
+        if (handle == openHandle_) closeCached();
+        postDeviceNotification(window_, kDeviceUnplugged, handle);
+        return;
+    }
+}
+
+bool HidapiLibrary::startUdevMonitor() {
+    udev_ = udev_new();
+    if (!udev_) return false;
+    monitor_ = udev_monitor_new_from_netlink(udev_, "udev");
+    if (!monitor_ || udev_monitor_filter_add_match_subsystem_devtype(monitor_, "hidraw", nullptr) < 0 ||
+        udev_monitor_enable_receiving(monitor_) < 0)
+        return false;
+    notifier_ = std::make_unique<QSocketNotifier>(udev_monitor_get_fd(monitor_), QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, &HidapiLibrary::readUdevMonitor);
+    return true;
+}
+
+void HidapiLibrary::readUdevMonitor() {
+    udev_device* device = udev_monitor_receive_device(monitor_);
+    if (!device) return;
+    const char* action = udev_device_get_action(device);
+    const char* node = udev_device_get_devnode(device);
+    if (action && node) {
+        const std::string path = node;
+        if (std::string(action) == "add") {
+            udev_device* hid = udev_device_get_parent_with_subsystem_devtype(device, "hid", nullptr);
+            const auto ids = hid ? parseHidId(udev_device_get_property_value(hid, "HID_ID")) : std::nullopt;
+            if (ids) arrived(path, *ids, true);
+        } else if (std::string(action) == "remove") {
+            departed(path);
+        }
+    }
+    udev_device_unref(device);
+}
+
+void HidapiLibrary::pollEnumeration() {
+    std::set<std::string> now;
+    hid_device_info* list = hid_enumerate(0, 0);
+    for (hid_device_info* info = list; info; info = info->next) {
+        now.insert(info->path);
+        if (!present_.count(info->path)) arrived(info->path, {info->vendor_id, info->product_id}, true);
+    }
+    hid_free_enumeration(list);
+    const std::set<std::string> before = present_;
+    for (const std::string& path : before)
+        if (!now.count(path)) departed(path);
+}

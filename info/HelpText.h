@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QString>
+
+// The help document shown by the Help window.
+QString helpText();

@@ -1,0 +1,29 @@
+#include "info/Unit4.h"
+
+#include <QLabel>
+
+#include "view/WindowPlacement.h"
+
+namespace {
+QLabel* creditLine(QWidget* parent, const QString& text, int left, int top) {
+    auto* label = new QLabel(text, parent);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(13);
+    font.setBold(true);
+    label->setFont(font);
+    label->setStyleSheet(QStringLiteral("color: navy;"));
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+}  // namespace
+
+TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
+    setWindowTitle(QStringLiteral("ACERCA DE"));
+    setFixedSize(308, 107);
+    Label1 = creditLine(this, QStringLiteral("PROGRAMADOR DE MEMORIAS"), 56, 16);
+    Label2 = creditLine(this, QStringLiteral("DESARROLLADO POR TEODORO VELAR"), 8, 48);
+    Label3 = creditLine(this, QStringLiteral("MAIL: ") + QLatin1String(kContactAddress), 16, 80);
+    centerOnScreen(this);
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+// The About window: three lines of credits, always on top.
+class TForm4 : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr const char* kContactAddress = "soporte@programador-de-memorias.example";
+
+    explicit TForm4(QWidget* parent = nullptr);
+
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+};

@@ -1,0 +1,16 @@
+#include "info/Unit5.h"
+
+#include <QPlainTextEdit>
+
+#include "info/HelpText.h"
+#include "view/WindowPlacement.h"
+
+TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setWindowTitle(QStringLiteral("Ayuda"));
+    resize(787, 573);
+    OleContainer1 = new QPlainTextEdit(this);
+    OleContainer1->setGeometry(0, 8, 777, 537);
+    OleContainer1->setReadOnly(true);
+    OleContainer1->setPlainText(helpText());
+    centerOnScreen(this);
+}

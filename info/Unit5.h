@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QWidget>
+
+class QPlainTextEdit;
+
+// The Help window: the help document, read-only and scrollable.
+class TForm5 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm5(QWidget* parent = nullptr);
+
+    QPlainTextEdit* OleContainer1;
+};

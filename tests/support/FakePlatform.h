@@ -1,0 +1,42 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "device/Platform.h"
+
+// Virtual time: sleeps advance the clock at once and are recorded; ESC is held
+// whenever the test's rule says so.
+class FakePlatform : public Platform {
+public:
+    struct Pause {
+        std::int64_t atNs;
+        int milliseconds;
+    };
+
+    void Sleep(int milliseconds) override {
+        sleeps.push_back({now, milliseconds});
+        now += std::int64_t{milliseconds} * 1'000'000;
+    }
+    void waitUntil(std::int64_t nanoseconds) override {
+        if (nanoseconds > now) now = nanoseconds;
+    }
+    std::int64_t nowNs() const override { return now; }
+    short GetKeyState(int virtualKey) override {
+        ++keyQueries;
+        if (virtualKey != kVkEscape) return 0;
+        return escapeHeld && escapeHeld(keyQueries) ? kKeyDownBit : 0;
+    }
+    void Terminate() override { ++terminations; }
+
+    // ESC held from the given query on (1 is the first poll).
+    void holdEscapeFromQuery(int query) {
+        escapeHeld = [query](int asked) { return asked >= query; };
+    }
+
+    std::int64_t now = 0;
+    std::vector<Pause> sleeps;
+    int keyQueries = 0;
+    int terminations = 0;
+    std::function<bool(int)> escapeHeld;
+};

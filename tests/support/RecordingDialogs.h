@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <functional>
+
+#include "view/Dialogs.h"
+
+// Keeps every text shown and answers file dialogs from a queue (an empty
+// answer is a cancel). A test can act from inside a message, as a user would
+// while the box is up.
+class RecordingDialogs : public Dialogs {
+public:
+    void message(const QString& text) override {
+        messages << text;
+        if (onMessage) onMessage(text);
+    }
+    void errorBox(const QString& text) override { errors << text; }
+    std::optional<QString> openFileName(const FileDialogOptions& options) override {
+        lastOptions = options;
+        return answer();
+    }
+    std::optional<QString> saveFileName(const FileDialogOptions& options) override {
+        lastOptions = options;
+        return answer();
+    }
+
+    void clear() {
+        messages.clear();
+        errors.clear();
+    }
+
+    QStringList messages;
+    QStringList errors;
+    std::deque<QString> fileAnswers;
+    FileDialogOptions lastOptions;
+    std::function<void(const QString&)> onMessage;
+
+private:
+    std::optional<QString> answer() {
+        if (fileAnswers.empty()) return std::nullopt;
+        QString path = fileAnswers.front();
+        fileAnswers.pop_front();
+        if (path.isEmpty()) return std::nullopt;
+        return path;
+    }
+};

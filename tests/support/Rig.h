@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <memory>
+#include <vector>
+
+#include "app/Programa.h"
+#include "app/Sram.h"
+#include "device/VirtualProgrammer.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/RecordingDialogs.h"
+
+// The whole program on a virtual programmer, with virtual time and recorded
+// dialogs: the ground of the end-to-end scenarios.
+struct Rig {
+    explicit Rig(bool attached = true, bool announced = true)
+        : programmer(platform, attached) {
+        programmer.setAnnounceAtConnect(announced);
+        programa = std::make_unique<Programa>(platform, dialogs, programmer);
+        settle();
+    }
+
+    Tform1& form() { return *programa->form1; }
+    void settle() { QCoreApplication::processEvents(); }
+    // Past the start-up bytes, with nothing recorded.
+    Rig& ready() {
+        form().Timer1Timer();
+        programmer.clearRecord();
+        dialogs.clear();
+        return *this;
+    }
+    std::vector<std::uint8_t> sent() const { return programmer.sentBytes(); }
+
+    FakePlatform platform;
+    RecordingDialogs dialogs;
+    VirtualProgrammer programmer;
+    std::unique_ptr<Programa> programa;
+};
+
+using Bytes = std::vector<std::uint8_t>;

@@ -1,0 +1,112 @@
+#include "view/AddressGridModel.h"
+
+#include <QBrush>
+#include <QColor>
+
+#include "view/NumberFormat.h"
+
+AddressGridModel::AddressGridModel(const NumberFormat& format, int columns, std::size_t capacity,
+                                   QObject* parent)
+    : QAbstractTableModel(parent), format_(format), columns_(columns), header_(columns),
+      texts_(columns) {
+    for (int c = 1; c < columns_; ++c) texts_[c].resize(capacity);
+}
+
+QString& AddressGridModel::storage(int column, std::size_t address) {
+    std::vector<QString>& texts = texts_.at(column);
+    if (address >= texts.size()) texts.resize(address + 1);
+    return texts[address];
+}
+
+QString AddressGridModel::cell(int column, int row) const {
+    if (column < 0 || column >= columns_ || row < 0) return {};
+    if (row == 0) return header_[column];
+    if (column == 0) return row <= addressCount_ ? format_.show(row - 1) : QString();
+    const std::vector<QString>& texts = texts_[column];
+    return static_cast<std::size_t>(row - 1) < texts.size() ? texts[row - 1] : QString();
+}
+
+void AddressGridModel::setCell(int column, int row, const QString& text) {
+    if (column < 0 || column >= columns_ || row < 0) return;
+    if (row == 0) {
+        header_[column] = text;
+        emit headerDataChanged(Qt::Horizontal, column, column);
+        return;
+    }
+    if (column == 0) return;
+    storage(column, row - 1) = text;
+    if (row <= addressCount_) {
+        const QModelIndex changed = index(row - 1, column);
+        emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
+    }
+}
+
+void AddressGridModel::organiza(std::uint32_t maxdir) {
+    const int wanted = static_cast<int>(maxdir) + 1;
+    if (wanted > addressCount_) {
+        beginInsertRows(QModelIndex(), addressCount_, wanted - 1);
+        addressCount_ = wanted;
+        endInsertRows();
+    } else if (wanted < addressCount_) {
+        beginRemoveRows(QModelIndex(), wanted, addressCount_ - 1);
+        addressCount_ = wanted;
+        endRemoveRows();
+    }
+    if (addressCount_ > 0) emit dataChanged(index(0, 0), index(addressCount_ - 1, 0));
+}
+
+void AddressGridModel::clearColumn(int column, int firstRow, int lastRow) {
+    if (column <= 0 || column >= columns_) return;
+    if (firstRow == 0) setCell(column, 0, QString());
+    std::vector<QString>& texts = texts_[column];
+    const int last = std::min<int>(lastRow, static_cast<int>(texts.size()));
+    for (int row = std::max(firstRow, 1); row <= last; ++row) texts[row - 1].clear();
+    if (addressCount_ > 0) emit dataChanged(index(0, column), index(addressCount_ - 1, column));
+}
+
+void AddressGridModel::replaceColumn(int column, std::vector<QString> texts) {
+    if (column <= 0 || column >= columns_) return;
+    const std::size_t capacity = texts_[column].size();
+    if (texts.size() < capacity) texts.resize(capacity);
+    texts_[column] = std::move(texts);
+    if (addressCount_ > 0) emit dataChanged(index(0, column), index(addressCount_ - 1, column));
+}
+
+int AddressGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : addressCount_;
+}
+
+int AddressGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : columns_;
+}
+
+QVariant AddressGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole: return cell(index.column(), index.row() + 1);
+        case Qt::ForegroundRole: return QBrush(Qt::red);
+        case Qt::BackgroundRole:
+            if (index.column() == 0) return QBrush(QColor(0xF0, 0xF0, 0xF0));
+            return {};
+        default: return {};
+    }
+}
+
+bool AddressGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || index.column() == 0 || role != Qt::EditRole) return false;
+    setCell(index.column(), index.row() + 1, value.toString());
+    return true;
+}
+
+Qt::ItemFlags AddressGridModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    if (index.column() == 0) return Qt::ItemIsEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+QVariant AddressGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columns_)
+        return header_[section];
+    return QAbstractTableModel::headerData(section, orientation, role);
+}

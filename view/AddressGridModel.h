@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+struct NumberFormat;
+
+// A grid of one address per row: column 0 is the address, computed from the
+// row and the number format; the other columns hold texts. Its own vocabulary
+// counts the header as row 0, so row a + 1 belongs to address a; Qt's row a is
+// that same address and the header row is the view's horizontal header.
+// Texts are kept for rows past the last address, so a larger memory type
+// shows them again.
+class AddressGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    AddressGridModel(const NumberFormat& format, int columns, std::size_t capacity,
+                     QObject* parent = nullptr);
+
+    QString cell(int column, int row) const;
+    void setCell(int column, int row, const QString& text);
+    // Number of grid rows, the header included: the last address + 2.
+    int gridRows() const { return addressCount_ + 1; }
+    // Resizes to the last address and shows the addresses in the current format.
+    void organiza(std::uint32_t maxdir);
+    // Empties a column in grid rows first..last.
+    void clearColumn(int column, int firstRow, int lastRow);
+    // The texts of a column, grid row r at index r - 1.
+    const std::vector<QString>& column(int column) const { return texts_.at(column); }
+    // Replaces a column's texts in one step (the vector is indexed by address).
+    void replaceColumn(int column, std::vector<QString> texts);
+
+    static QModelIndex noIndex() { return {}; }
+    QModelIndex indexOf(int column, int row) const { return index(row - 1, column); }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    QString& storage(int column, std::size_t address);
+
+    const NumberFormat& format_;
+    int columns_;
+    int addressCount_ = 0;
+    std::vector<QString> header_;
+    std::vector<std::vector<QString>> texts_;  // index 0 unused: column 0 is computed
+};

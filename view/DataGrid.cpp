@@ -1,0 +1,81 @@
+#include "view/DataGrid.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QStyledItemDelegate>
+
+#include "view/AddressGridModel.h"
+#include "view/KeyFilter.h"
+
+namespace {
+constexpr int kRowHeight = 24;
+constexpr int kFontPixels = 13;
+
+class FilteredDelegate : public QStyledItemDelegate {
+public:
+    FilteredDelegate(KeyFilter* filter, QObject* parent)
+        : QStyledItemDelegate(parent), filter_(filter) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (filter_ && editor) filter_->watch(editor);
+        return editor;
+    }
+
+private:
+    KeyFilter* filter_;
+};
+}  // namespace
+
+DataGrid::DataGrid(const std::vector<int>& columnWidths, QWidget* parent)
+    : QTableView(parent), widths_(columnWidths) {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(kFontPixels);
+    font.setBold(true);
+    setFont(font);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(kRowHeight);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::AnyKeyPressed |
+                    QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked);
+    setWordWrap(false);
+    setItemDelegate(new FilteredDelegate(nullptr, this));
+}
+
+void DataGrid::setGridModel(AddressGridModel* model) {
+    setModel(model);
+    for (std::size_t c = 0; c < widths_.size(); ++c) setColumnWidth(static_cast<int>(c), widths_[c]);
+}
+
+void DataGrid::setKeyFilter(KeyFilter* filter) {
+    QAbstractItemDelegate* old = itemDelegate();
+    setItemDelegate(new FilteredDelegate(filter, this));
+    delete old;
+    filter->watch(this);
+}
+
+void DataGrid::showCell(int column, int row) {
+    const QModelIndex target = model() ? model()->index(row - 1, column) : QModelIndex();
+    if (target.isValid()) {
+        setCurrentIndex(target);
+        scrollTo(target);
+    }
+    setFocus(Qt::OtherFocusReason);
+}
+
+int DataGrid::currentGridRow() const {
+    return currentIndex().isValid() ? currentIndex().row() + 1 : 0;
+}
+
+int DataGrid::currentGridColumn() const {
+    return currentIndex().isValid() ? currentIndex().column() : 0;
+}

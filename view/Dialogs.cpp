@@ -1,0 +1,49 @@
+#include "view/Dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace {
+void showBox(QMessageBox::Icon icon, const QString& text) {
+    QMessageBox box(icon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+std::optional<QString> chosen(const QString& path) {
+    if (path.isEmpty()) return std::nullopt;
+    return path;
+}
+}  // namespace
+
+QString qtFilter(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    QStringList entries;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        entries << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(u';', u' '));
+    return entries.join(QStringLiteral(";;"));
+}
+
+void QtDialogs::message(const QString& text) { showBox(QMessageBox::NoIcon, text); }
+
+void QtDialogs::errorBox(const QString& text) { showBox(QMessageBox::Critical, text); }
+
+std::optional<QString> QtDialogs::openFileName(const FileDialogOptions& options) {
+    QFileDialog dialog(QApplication::activeWindow(), QString(), QString(), qtFilter(options.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QString(options.defaultSuffix).remove(u'*').remove(u'.'));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return chosen(dialog.selectedFiles().constFirst());
+}
+
+std::optional<QString> QtDialogs::saveFileName(const FileDialogOptions& options) {
+    QFileDialog dialog(QApplication::activeWindow(), QString(), QString(), qtFilter(options.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setDefaultSuffix(QString(options.defaultSuffix).remove(u'*').remove(u'.'));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return chosen(dialog.selectedFiles().constFirst());
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// What a file dialog is set up with. The filter is written as pairs of
+// "description|pattern" joined by "|".
+struct FileDialogOptions {
+    QString filter;
+    QString defaultSuffix;
+    QString fileName;
+};
+
+// Every modal message, the standard error box and every file dialog. The
+// program shows Qt's; tests install a recorder.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // A modal box with an OK button.
+    virtual void message(const QString& text) = 0;
+    // The application's standard error box (the caller adds the full stop).
+    virtual void errorBox(const QString& text) = 0;
+    // The chosen path, or nothing when the user cancelled.
+    virtual std::optional<QString> openFileName(const FileDialogOptions& options) = 0;
+    virtual std::optional<QString> saveFileName(const FileDialogOptions& options) = 0;
+};
+
+class QtDialogs : public Dialogs {
+public:
+    void message(const QString& text) override;
+    void errorBox(const QString& text) override;
+    std::optional<QString> openFileName(const FileDialogOptions& options) override;
+    std::optional<QString> saveFileName(const FileDialogOptions& options) override;
+};
+
+// "A|*.a|B|*.b" as Qt writes it: "A (*.a);;B (*.b)".
+QString qtFilter(const QString& filter);

@@ -1,0 +1,69 @@
+#include "view/KeyFilter.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
+#include "view/Dialogs.h"
+#include "view/NumberFormat.h"
+
+namespace {
+constexpr char16_t kBackspace = 8;
+
+std::bitset<256> allowedSet(bool hexadecimal) {
+    std::bitset<256> set;
+    set.set(kBackspace);
+    for (char16_t c = u'0'; c <= u'9'; ++c) set.set(c);
+    if (hexadecimal)
+        for (char16_t c = u'A'; c <= u'F'; ++c) set.set(c);
+    return set;
+}
+
+const std::bitset<256> kDecimalSet = allowedSet(false);
+const std::bitset<256> kHexadecimalSet = allowedSet(true);
+
+// Keys that move the focus or edit without typing a character.
+bool typesNoCharacter(const QKeyEvent* key) {
+    switch (key->key()) {
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+        case Qt::Key_Delete: return true;
+        default: return key->text().isEmpty();
+    }
+}
+}  // namespace
+
+std::optional<char16_t> filterKey(char16_t character, std::uint8_t hexa) {
+    const std::bitset<256>& set = hexa == 1 ? kHexadecimalSet : kDecimalSet;
+    if (character >= u'a' && character <= u'z') character -= 32;
+    if (character > 255 || !set.test(character)) return std::nullopt;
+    return character;
+}
+
+KeyFilter::KeyFilter(Dialogs& dialogs, const NumberFormat& format, QObject* parent)
+    : QObject(parent), dialogs_(dialogs), format_(format) {}
+
+void KeyFilter::watch(QWidget* control) { control->installEventFilter(this); }
+
+bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (typesNoCharacter(key)) return false;
+    if (escapePasses_ && key->key() == Qt::Key_Escape) return false;
+
+    QString passed;
+    for (QChar typed : key->text()) {
+        const auto accepted = filterKey(typed.unicode(), format_.hexa);
+        if (!accepted) {
+            dialogs_.message(kCaracterInvalido);
+            return true;
+        }
+        passed += QChar(*accepted);
+    }
+    if (passed == key->text()) return false;
+    // Hand the control the upper-cased character instead.
+    QKeyEvent upper(QEvent::KeyPress, key->key(), key->modifiers() & ~Qt::ShiftModifier, passed,
+                    key->isAutoRepeat(), key->count());
+    QCoreApplication::sendEvent(watched, &upper);
+    return true;
+}
