@@ -1,6 +1,8 @@
 #include "view/DataGrid.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QStyledItemDelegate>
 
@@ -70,6 +72,20 @@ void DataGrid::showCell(int column, int row) {
         scrollTo(target);
     }
     setFocus(Qt::OtherFocusReason);
+    // With the editor always shown, typing goes to the current cell's editor.
+    if (target.isValid() && (model()->flags(target) & Qt::ItemIsEditable)) edit(target);
+}
+
+void DataGrid::keyPressEvent(QKeyEvent* event) {
+    // A character typed while the grid itself has the focus belongs to the
+    // open editor of the current cell, not to a fresh one.
+    QWidget* editor = indexWidget(currentIndex());
+    if (editor && !event->text().isEmpty()) {
+        editor->setFocus(Qt::OtherFocusReason);
+        QCoreApplication::sendEvent(editor, event);
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 int DataGrid::currentGridRow() const {

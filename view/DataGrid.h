@@ -23,6 +23,9 @@ public:
     int currentGridRow() const;
     int currentGridColumn() const;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     std::vector<int> widths_;
 };

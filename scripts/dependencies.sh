@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the program needs to build and run, skipping
+# those already installed.
+set -euo pipefail
+
+packages=(g++ cmake make pkg-config qt6-base-dev libhidapi-dev libudev-dev fonts-dejavu-core)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Instalando: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
