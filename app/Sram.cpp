@@ -79,6 +79,7 @@ Tform1::Tform1(ApplicationWindow& applicationWindow, HidLibrary& hid, Platform& 
       comandos(link, platform),
       imagen(formato, 2, kLargestMemory),
       filtro(dialogs, formato),
+      marco(link, platform, dialogs),
       applicationWindow_(applicationWindow),
       hid_(hid),
       platform_(platform),
@@ -86,6 +87,7 @@ Tform1::Tform1(ApplicationWindow& applicationWindow, HidLibrary& hid, Platform& 
     setWindowTitle(kForm1Caption);
     buildControls();
     buildMenu();
+    buildOperations();
     connect(&link, &Link::estadoChanged, Panel7, &QLabel::setText);
     connect(&Timer1, &QTimer::timeout, this, [this] { guarded(&Tform1::Timer1Timer); });
     Timer1.setInterval(kTimer1Ms);
@@ -99,6 +101,25 @@ void Tform1::setCompanions(TForm2* form2, TForm4* form4, TForm5* form5, TForm6* 
     form4_ = form4;
     form5_ = form5;
     form6_ = form6;
+    marco.setCancelPrompt(form6);
+}
+
+void Tform1::buildOperations() {
+    const MainControls controls{m,     Pdirm, PDatm, ldirm, ldatm, PLOT1, PLOT2, LLOT1,
+                                LLOT2, Edit3, DL,    DIL1,  DIL2,  Edit2, ch};
+    banco.reset(new Workbench{link, comandos, formato, imagen, controls, dialogs_, platform_, marco});
+    manual_ = std::make_unique<ManualOperations>(*banco);
+    lectura_ = std::make_unique<ReadOperations>(*banco);
+    connect(&marco, &OperationFrame::runningChanged, this, &Tform1::setOperationRunning);
+}
+
+void Tform1::setOperationRunning(bool running) {
+    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtn5, BitBtn6, BitBtn7, BitBtn8,
+                                BitBtn9, BitBtn10, BitBtn11})
+        button->setEnabled(!running);
+    for (QAction* item : {Abrir1, Guardar1, Salir1, Decimal1, Hexadecimal1}) item->setEnabled(!running);
+    for (QAction* item : tipoItems) item->setEnabled(!running);
+    filtro.setEscapePasses(running);
 }
 
 void Tform1::buildControls() {
@@ -262,6 +283,7 @@ void Tform1::Timer1Timer() {
 }
 
 void Tform1::BitBtn8Click() {
+    if (marco.running()) return;
     exited_ = true;
     for (int i = 0; i < kExitBytes; ++i) link.tra(kExitByte);
     applicationWindow_.UnhookMainWindow(this);
@@ -273,7 +295,12 @@ void Tform1::Salir1Click() { BitBtn8Click(); }
 
 void Tform1::closeEvent(QCloseEvent* event) {
     // The title-bar close box ends the program like "SALIR": hiding the
-    // window alone would leave the program running with no way back.
+    // window alone would leave the program running with no way back. Not in
+    // the middle of an operation, though: its bytes would be cut short.
+    if (marco.running()) {
+        event->ignore();
+        return;
+    }
     if (!exited_) guarded(&Tform1::BitBtn8Click);
     event->accept();
 }
@@ -286,11 +313,7 @@ bool Tform1::eventFilter(QObject* watched, QEvent* event) {
 
 bool Tform1::notificacion(DeviceMessage& message) { return link.notificacion(message); }
 
-bool Tform1::conexion() {
-    if (Panel7->text() != kDispositivoDesconectado) return false;
-    dialogs_.message(kRevise);
-    return true;
-}
+bool Tform1::conexion() { return marco.conexion(); }
 
 void Tform1::organiza() {
     formato.setLetraFromHexa();
@@ -298,6 +321,7 @@ void Tform1::organiza() {
 }
 
 void Tform1::Decimal1Click() {
+    if (marco.running()) return;
     Decimal1->setChecked(true);
     Hexadecimal1->setChecked(false);
     formato.hexa = 0;
@@ -305,6 +329,7 @@ void Tform1::Decimal1Click() {
 }
 
 void Tform1::Hexadecimal1Click() {
+    if (marco.running()) return;
     Decimal1->setChecked(false);
     Hexadecimal1->setChecked(true);
     formato.hexa = 1;
@@ -312,6 +337,7 @@ void Tform1::Hexadecimal1Click() {
 }
 
 void Tform1::BitBtn11Click() {
+    if (marco.running()) return;
     imagen.clearColumn(1, 0, static_cast<int>(comandos.maxdir) + 1);
     imagen.setCell(0, 0, kHeaderDireccion);
     imagen.setCell(1, 0, kHeaderDato);
@@ -319,6 +345,7 @@ void Tform1::BitBtn11Click() {
 }
 
 void Tform1::selectMemoryType(std::uint8_t tipo) {
+    if (marco.running()) return;
     for (QAction* item : tipoItems) item->setChecked(item == tipoItems[tipo]);
     comandos.select(tipo);
     organiza();
@@ -338,25 +365,17 @@ void Tform1::BitBtn1Click() {
     if (conexion()) return;
 }
 
-void Tform1::BitBtn2Click() {
-    if (conexion()) return;
-}
+void Tform1::BitBtn2Click() { lectura_->BitBtn2Click(); }
 
-void Tform1::BitBtn4Click() {
-    if (conexion()) return;
-}
+void Tform1::BitBtn4Click() { manual_->BitBtn4Click(); }
 
 void Tform1::BitBtn5Click() {
     if (conexion()) return;
 }
 
-void Tform1::BitBtn6Click() {
-    if (conexion()) return;
-}
+void Tform1::BitBtn6Click() { manual_->BitBtn6Click(); }
 
-void Tform1::BitBtn7Click() {
-    if (conexion()) return;
-}
+void Tform1::BitBtn7Click() { lectura_->BitBtn7Click(); }
 
 void Tform1::BitBtn9Click() {
     if (conexion()) return;

@@ -4,9 +4,14 @@
 #include <QTimer>
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "device/CommandSet.h"
 #include "device/Link.h"
+#include "operations/ManualOperations.h"
+#include "operations/OperationFrame.h"
+#include "operations/ReadOperations.h"
+#include "operations/Workbench.h"
 #include "view/AddressGridModel.h"
 #include "view/KeyFilter.h"
 #include "view/NumberFormat.h"
@@ -30,7 +35,6 @@ class TForm6;
 inline const QString kForm1Caption = QStringLiteral("PROGRAMADOR DE MEMORIAS: T.VELAR ");
 inline const QString kHeaderDireccion = QStringLiteral("      DIRECCION");
 inline const QString kHeaderDato = QStringLiteral("       DATO");
-inline const QString kRevise = QStringLiteral("Revise Conexion USB");
 
 // The main working window: the memory image grid, the operation panels, the
 // menus, the device link and the state every operation works with.
@@ -84,6 +88,8 @@ public:
     NumberFormat formato;
     AddressGridModel imagen;
     KeyFilter filtro;
+    OperationFrame marco;
+    std::unique_ptr<Workbench> banco;
 
     DataGrid* m;
     QFrame *Panel1, *Panel2, *Panel3, *Panel4, *Panel5, *Panel6, *Panel8;
@@ -103,6 +109,10 @@ protected:
 
 private:
     void buildControls();
+    void buildOperations();
+    // While an operation runs nothing else may start: no other operation,
+    // type or format change, file command or exit.
+    void setOperationRunning(bool running);
     void buildMenu();
     void onClick(QPushButton* button, void (Tform1::*handler)());
     void onTrigger(QAction* action, void (Tform1::*handler)());
@@ -116,5 +126,7 @@ private:
     TForm4* form4_ = nullptr;
     TForm5* form5_ = nullptr;
     TForm6* form6_ = nullptr;
+    std::unique_ptr<ManualOperations> manual_;
+    std::unique_ptr<ReadOperations> lectura_;
     bool exited_ = false;
 };

@@ -7,11 +7,13 @@ void Link::tra(std::uint8_t byte) {
     bufout_[1] = byte;
     const HidHandle device = hid_.GetHandle(kProgrammerVendorId, kProgrammerProductId);
     lastTransferFailed_ = !hid_.Write(device, bufout_);
+    if (lastTransferFailed_) ++failedTransfers_;
 }
 
 std::uint8_t Link::rec() {
     const HidHandle device = hid_.GetHandle(kProgrammerVendorId, kProgrammerProductId);
     lastTransferFailed_ = !hid_.Read(device, bufin_);
+    if (lastTransferFailed_) ++failedTransfers_;
     return bufin_[1];
 }
 

@@ -25,8 +25,10 @@ public:
     const QString& estado() const { return estado_; }
     bool desconectado() const { return estado_ == kDispositivoDesconectado; }
 
-    // Whether the last tra or rec reached the device.
+    // Whether the last tra or rec reached the device, and how many have not
+    // since the start.
     bool lastTransferFailed() const { return lastTransferFailed_; }
+    std::uint64_t failedTransfers() const { return failedTransfers_; }
 
 signals:
     void estadoChanged(const QString& text);
@@ -40,4 +42,5 @@ private:
     std::uint8_t bufin_[HidLibrary::kReportSize] = {0, 0};
     QString estado_ = kDispositivoDesconectado;
     bool lastTransferFailed_ = false;
+    std::uint64_t failedTransfers_ = 0;
 };

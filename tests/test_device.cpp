@@ -252,6 +252,21 @@ private slots:
         QCOMPARE(filter.count, 2);
     }
 
+    void hidapiWithoutAProgrammerFailsQuietly() {
+        HidapiLibrary hid;
+        NotificationSink window;
+        hid.Connect(&window);
+        QCoreApplication::processEvents();
+        QVERIFY(window.seen.empty());
+        const HidHandle handle = hid.GetHandle(kProgrammerVendorId, kProgrammerProductId);
+        QCOMPARE(handle, HidHandle{0});
+        std::uint8_t report[2] = {0, 0x33};
+        QVERIFY(!hid.Write(handle, report));
+        QVERIFY(!hid.Read(handle, report));
+        QCOMPARE(report[1], 0x33);
+        QCOMPARE(hid.GetVendorID(12345), 0);
+    }
+
     void udevHidIdParsing() {
         const auto ids = parseHidId("0003:00001234:00000001");
         QVERIFY(ids);

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <memory>
 #include <vector>
 
@@ -30,6 +33,19 @@ struct Rig {
         return *this;
     }
     std::vector<std::uint8_t> sent() const { return programmer.sentBytes(); }
+    Rig& type(QLineEdit* field, const QString& text) {
+        field->setText(text);
+        return *this;
+    }
+    Rig& click(QPushButton* button) {
+        QTest::mouseClick(button, Qt::LeftButton);
+        return *this;
+    }
+    Rig& memoryType(int tipo) {
+        form().tipoItems[tipo]->trigger();
+        return *this;
+    }
+    QString cell(int row) { return form().imagen.cell(1, row); }
 
     FakePlatform platform;
     RecordingDialogs dialogs;

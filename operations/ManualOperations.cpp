@@ -1,0 +1,58 @@
+#include "operations/ManualOperations.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+#include "device/CommandSet.h"
+#include "operations/OperationFrame.h"
+#include "operations/Workbench.h"
+#include "view/AddressGridModel.h"
+#include "view/DataGrid.h"
+#include "view/Dialogs.h"
+#include "view/NumberFormat.h"
+
+namespace {
+constexpr int kDataColumn = 1;
+
+// The address in a field, or nothing (after the message) when it lies past
+// the memory. Compared unsigned, so negative hexadecimal entries are refused.
+bool addressWithinMemory(Workbench& bench, std::int32_t address) {
+    if (static_cast<std::uint32_t>(address) <= bench.comandos.maxdir) return true;
+    bench.dialogs.message(kSupera);
+    return false;
+}
+}  // namespace
+
+void ManualOperations::BitBtn4Click() {
+    Workbench& b = bench_;
+    OperationScope scope(b.frame);
+    if (!scope.started() || b.frame.conexion()) return;
+    const std::int32_t address = b.readNumber(b.controls.Pdirm);
+    if (!addressWithinMemory(b, address)) return;
+    b.comandos.split(static_cast<std::uint32_t>(address));
+    b.comandos.dato = b.readNumber(b.controls.PDatm);
+    b.writeData();
+    if (b.controls.ch->isChecked()) {
+        b.readBack();
+        b.controls.ldirm->setText(b.controls.Pdirm->text());
+        b.controls.ldatm->setText(b.formato.show(static_cast<std::uint32_t>(b.leido)));
+        b.imagen.setCell(kDataColumn, address + 1, b.controls.ldatm->text());
+        if (b.leido != b.comandos.dato) b.dialogs.message(kErrorDeLectura);
+    }
+    b.controls.m->showCell(kDataColumn, address + 1);
+}
+
+void ManualOperations::BitBtn6Click() {
+    Workbench& b = bench_;
+    OperationScope scope(b.frame);
+    if (!scope.started() || b.frame.conexion()) return;
+    const std::int32_t address = b.readNumber(b.controls.ldirm);
+    if (!addressWithinMemory(b, address)) return;
+    b.comandos.split(static_cast<std::uint32_t>(address));
+    // The row is on screen before the device is asked.
+    b.controls.m->showCell(kDataColumn, address + 1);
+    b.controls.m->viewport()->repaint();
+    b.readBack();
+    b.controls.ldatm->setText(b.formato.show(static_cast<std::uint32_t>(b.leido)));
+    b.imagen.setCell(kDataColumn, address + 1, b.controls.ldatm->text());
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class Dialogs;
+class Link;
+class Platform;
+class TForm6;
+
+inline const QString kInterrumpido =
+    QStringLiteral("     Proceso Interrumpido\n\rResetee el Hardware por Seguridad");
+inline const QString kProcesoTerminado = QStringLiteral("Proceso Terminado");
+inline const QString kReviseConexion = QStringLiteral("Revise Conexion USB");
+
+// What every device operation runs in: the device check, the cancel prompt,
+// the poll at the start of each address, the completion step, and the rule
+// that only one operation runs at a time.
+class OperationFrame : public QObject {
+    Q_OBJECT
+public:
+    static constexpr std::uint8_t kResetByte = 8;
+    static constexpr int kResetBytes = 4;
+
+    OperationFrame(Link& link, Platform& platform, Dialogs& dialogs);
+
+    void setCancelPrompt(TForm6* form6) { form6_ = form6; }
+    TForm6* cancelPrompt() const { return form6_; }
+
+    // True, after telling the user, when the programmer is not connected.
+    bool conexion();
+    // Lets pending events run, then ends the operation (Cancelled) when ESC
+    // is held or the programmer was lost meanwhile.
+    void abortar();
+    void normal();
+    // Ends the operation when the programmer stopped answering or went away.
+    [[noreturn]] void deviceLost();
+    void showPrompt();
+    void hidePrompt();
+
+    bool running() const { return running_; }
+
+signals:
+    void runningChanged(bool running);
+
+private:
+    friend class OperationScope;
+    bool begin();
+    void end();
+
+    Link& link_;
+    Platform& platform_;
+    Dialogs& dialogs_;
+    TForm6* form6_ = nullptr;
+    bool running_ = false;
+};
+
+// Marks an operation as running for its lifetime; a second one is refused.
+class OperationScope {
+public:
+    explicit OperationScope(OperationFrame& frame) : frame_(frame), owner_(frame.begin()) {}
+    ~OperationScope() {
+        if (owner_) frame_.end();
+    }
+    OperationScope(const OperationScope&) = delete;
+    OperationScope& operator=(const OperationScope&) = delete;
+
+    // False when another operation was already running.
+    bool started() const { return owner_; }
+
+private:
+    OperationFrame& frame_;
+    bool owner_;
+};

@@ -1,0 +1,60 @@
+#include "operations/ReadOperations.h"
+
+#include <QLineEdit>
+
+#include "device/CommandSet.h"
+#include "operations/OperationFrame.h"
+#include "operations/Workbench.h"
+#include "view/DataGrid.h"
+#include "view/Dialogs.h"
+#include "view/NumberFormat.h"
+
+namespace {
+constexpr int kDataColumn = 1;
+}
+
+bool ReadOperations::readRange(std::int32_t first, std::int32_t last) {
+    Workbench& b = bench_;
+    for (std::int32_t address = first; address <= last; ++address) {
+        b.frame.abortar();
+        if (static_cast<std::uint32_t>(last) > b.comandos.maxdir) {
+            b.dialogs.message(kSupera);
+            return false;
+        }
+        b.comandos.split(static_cast<std::uint32_t>(address));
+        b.showByte(static_cast<std::uint32_t>(address), b.readBack());
+    }
+    return true;
+}
+
+void ReadOperations::BitBtn7Click() {
+    Workbench& b = bench_;
+    OperationScope scope(b.frame);
+    if (!scope.started() || b.frame.conexion()) return;
+    const std::int32_t first = b.readNumber(b.controls.LLOT1);
+    b.formato.setLetraFromHexa();
+    const std::int32_t last = b.readNumber(b.controls.LLOT2);
+    // Eight hexadecimal digits from 80000000 read as negative: past any memory.
+    if (first < 0 || last < 0) {
+        b.dialogs.message(kSupera);
+        return;
+    }
+    if (first > last) {
+        b.dialogs.message(kOrden);
+        return;
+    }
+    if (!readRange(first, last)) return;
+    b.controls.m->showCell(kDataColumn, first + 1);
+    b.dialogs.message(kLecturaTerminada);
+}
+
+void ReadOperations::BitBtn2Click() {
+    Workbench& b = bench_;
+    OperationScope scope(b.frame);
+    if (!scope.started() || b.frame.conexion()) return;
+    const auto last = static_cast<std::int32_t>(b.comandos.type().maxdir);
+    b.formato.setLetraFromHexa();
+    if (!readRange(0, last)) return;
+    b.controls.m->showCell(kDataColumn, 1);
+    b.dialogs.message(kLecturaTerminada);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+class AddressGridModel;
+class CommandSet;
+class DataGrid;
+class Dialogs;
+class Link;
+class OperationFrame;
+class Platform;
+class QCheckBox;
+class QLineEdit;
+struct NumberFormat;
+
+inline const QString kSupera = QStringLiteral("La dirección supera la maxima dirección de la memoria");
+inline const QString kOrden = QStringLiteral("La direccion2 debe ser mayor que la direccion1");
+inline const QString kErrorDeLectura = QStringLiteral("Error de Lectura");
+inline const QString kLecturaTerminada = QStringLiteral("Lectura Terminada");
+
+// The main window's controls that the operations read and write.
+struct MainControls {
+    DataGrid* m;
+    QLineEdit *Pdirm, *PDatm, *ldirm, *ldatm;
+    QLineEdit *PLOT1, *PLOT2, *LLOT1, *LLOT2;
+    QLineEdit *Edit3, *DL, *DIL1, *DIL2, *Edit2;
+    QCheckBox* ch;
+};
+
+// Everything an operation works with: the device, the image, the number
+// format, the user's fields, the frame, and the last byte read.
+struct Workbench {
+    Link& link;
+    CommandSet& comandos;
+    NumberFormat& formato;
+    AddressGridModel& imagen;
+    MainControls controls;
+    Dialogs& dialogs;
+    Platform& platform;
+    OperationFrame& frame;
+    // The last byte read from the device, kept between operations.
+    std::int32_t leido = 0;
+
+    std::int32_t readNumber(const QLineEdit* field) const;
+    // Sends the write sequence of dato to the split address.
+    void writeData();
+    // Reads the split address into leido.
+    std::uint8_t readBack();
+    // The data cell of an address in the current format.
+    void showByte(std::uint32_t address, std::uint8_t byte);
+};
