@@ -279,9 +279,10 @@ private slots:
         rig.settle();
         QCOMPARE(f.Panel7->text(), QStringLiteral("Dispositivo Desconectado"));
 
-        // Back again: the next read works without restarting.
+        // Back again (its RAM lost power): the next read works without restarting.
         rig.programmer.plug();
         rig.settle();
+        rig.programmer.firmware().poke(Chip::Sram28, 9, 10);
         rig.dialogs.clear();
         rig.click(f.BitBtn7);
         QCOMPARE(rig.dialogs.messages, QStringList{"Lectura Terminada"});
