@@ -15,11 +15,12 @@
 Programa::Programa(Platform& platform, Dialogs& dialogs, HidLibrary& hid)
     : Form3(std::make_unique<TForm3>()),
       form1(std::make_unique<Tform1>(applicationWindow, hid, platform, dialogs)),
-      Form2(std::make_unique<TForm2>()),
+      Form2(std::make_unique<TForm2>(form1->formato, form1->comandos, dialogs)),
       Form4(std::make_unique<TForm4>()),
       Form5(std::make_unique<TForm5>()),
       Form6(std::make_unique<TForm6>()) {
     Form3->setMainWindow(form1.get());
+    Form2->setMainWindow(form1.get());
     form1->setCompanions(Form2.get(), Form4.get(), Form5.get(), Form6.get());
 }
 

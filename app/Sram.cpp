@@ -102,6 +102,7 @@ void Tform1::setCompanions(TForm2* form2, TForm4* form4, TForm5* form5, TForm6* 
     form5_ = form5;
     form6_ = form6;
     marco.setCancelPrompt(form6);
+    banco->Form2 = form2;
 }
 
 void Tform1::buildOperations() {
@@ -110,6 +111,7 @@ void Tform1::buildOperations() {
     banco.reset(new Workbench{link, comandos, formato, imagen, controls, dialogs_, platform_, marco});
     manual_ = std::make_unique<ManualOperations>(*banco);
     lectura_ = std::make_unique<ReadOperations>(*banco);
+    programacion_ = std::make_unique<ProgramOperations>(*banco);
     connect(&marco, &OperationFrame::runningChanged, this, &Tform1::setOperationRunning);
 }
 
@@ -361,26 +363,18 @@ void Tform1::Topicos1Click() {
     form5_->raise();
 }
 
-void Tform1::BitBtn1Click() {
-    if (conexion()) return;
-}
+void Tform1::BitBtn1Click() { programacion_->BitBtn1Click(); }
 
 void Tform1::BitBtn2Click() { lectura_->BitBtn2Click(); }
 
 void Tform1::BitBtn4Click() { manual_->BitBtn4Click(); }
 
-void Tform1::BitBtn5Click() {
-    if (conexion()) return;
-}
+void Tform1::BitBtn5Click() { programacion_->BitBtn5Click(); }
 
 void Tform1::BitBtn6Click() { manual_->BitBtn6Click(); }
 
 void Tform1::BitBtn7Click() { lectura_->BitBtn7Click(); }
 
-void Tform1::BitBtn9Click() {
-    if (conexion()) return;
-}
+void Tform1::BitBtn9Click() { programacion_->BitBtn9Click(); }
 
-void Tform1::BitBtn10Click() {
-    if (conexion()) return;
-}
+void Tform1::BitBtn10Click() { programacion_->BitBtn10Click(); }

@@ -10,6 +10,7 @@
 #include "device/Link.h"
 #include "operations/ManualOperations.h"
 #include "operations/OperationFrame.h"
+#include "operations/ProgramOperations.h"
 #include "operations/ReadOperations.h"
 #include "operations/Workbench.h"
 #include "view/AddressGridModel.h"
@@ -128,5 +129,6 @@ private:
     TForm6* form6_ = nullptr;
     std::unique_ptr<ManualOperations> manual_;
     std::unique_ptr<ReadOperations> lectura_;
+    std::unique_ptr<ProgramOperations> programacion_;
     bool exited_ = false;
 };

@@ -47,11 +47,32 @@ void typeSwitch() {
                     [&] { form.tipoItems[4]->trigger(); }),
            "ms");
 }
+// Median microseconds per address of a whole-memory operation of "Prom 27c010".
+double perAddressUs(const std::function<void(Rig&)>& prepare, QPushButton* Tform1::*button) {
+    std::vector<double> runs;
+    for (int i = 0; i < 3; ++i) {
+        Rig rig;
+        rig.ready().memoryType(4);
+        rig.form().show();
+        prepare(rig);
+        QCoreApplication::processEvents();
+        QElapsedTimer clock;
+        clock.start();
+        rig.click(rig.form().*button);
+        runs.push_back(clock.nsecsElapsed() / 1e3 / 131072);
+    }
+    return median(runs);
+}
+
+void readAll() {
+    report("read_all_27c010", perAddressUs([](Rig&) {}, &Tform1::BitBtn2), "us");
+}
 }  // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     typeSwitch();
+    readAll();
     return 0;
 }

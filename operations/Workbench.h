@@ -12,12 +12,14 @@ class OperationFrame;
 class Platform;
 class QCheckBox;
 class QLineEdit;
+class TForm2;
 struct NumberFormat;
 
 inline const QString kSupera = QStringLiteral("La dirección supera la maxima dirección de la memoria");
 inline const QString kOrden = QStringLiteral("La direccion2 debe ser mayor que la direccion1");
 inline const QString kErrorDeLectura = QStringLiteral("Error de Lectura");
 inline const QString kLecturaTerminada = QStringLiteral("Lectura Terminada");
+inline const QString kErrorProgramacion = QStringLiteral("error en la programación");
 
 // The main window's controls that the operations read and write.
 struct MainControls {
@@ -39,6 +41,8 @@ struct Workbench {
     Dialogs& dialogs;
     Platform& platform;
     OperationFrame& frame;
+    // The mismatch window, filled by the programming operations.
+    TForm2* Form2 = nullptr;
     // The last byte read from the device, kept between operations.
     std::int32_t leido = 0;
 

@@ -61,7 +61,7 @@ void AddressGridModel::clearColumn(int column, int firstRow, int lastRow) {
     std::vector<QString>& texts = texts_[column];
     const int last = std::min<int>(lastRow, static_cast<int>(texts.size()));
     for (int row = std::max(firstRow, 1); row <= last; ++row) texts[row - 1].clear();
-    if (addressCount_ > 0) emit dataChanged(index(0, column), index(addressCount_ - 1, column));
+    columnChanged(column);
 }
 
 void AddressGridModel::replaceColumn(int column, std::vector<QString> texts) {
@@ -69,6 +69,10 @@ void AddressGridModel::replaceColumn(int column, std::vector<QString> texts) {
     const std::size_t capacity = texts_[column].size();
     if (texts.size() < capacity) texts.resize(capacity);
     texts_[column] = std::move(texts);
+    columnChanged(column);
+}
+
+void AddressGridModel::columnChanged(int column) {
     if (addressCount_ > 0) emit dataChanged(index(0, column), index(addressCount_ - 1, column));
 }
 

@@ -31,6 +31,12 @@ public:
     const std::vector<QString>& column(int column) const { return texts_.at(column); }
     // Replaces a column's texts in one step (the vector is indexed by address).
     void replaceColumn(int column, std::vector<QString> texts);
+    // Edits a column's texts in place, then tells the views once.
+    template <typename Edit>
+    void updateColumn(int column, Edit&& edit) {
+        edit(texts_.at(column));
+        columnChanged(column);
+    }
 
     static QModelIndex noIndex() { return {}; }
     QModelIndex indexOf(int column, int row) const { return index(row - 1, column); }
@@ -43,6 +49,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    void columnChanged(int column);
     QString& storage(int column, std::size_t address);
 
     const NumberFormat& format_;

@@ -1,9 +1,113 @@
 #include "view/Unit2.h"
 
+#include <QPushButton>
+#include <QStyle>
+
+#include "device/CommandSet.h"
+#include "view/DataGrid.h"
+#include "view/Dialogs.h"
+#include "view/NumberFormat.h"
 #include "view/WindowPlacement.h"
 
-TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
+namespace {
+QPushButton* navigationButton(QWidget* parent, const QString& caption, QRect where,
+                              QStyle::StandardPixmap glyph, bool glyphRight) {
+    auto* button = new QPushButton(parent->style()->standardIcon(glyph), caption, parent);
+    button->setGeometry(where);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    font.setBold(true);
+    button->setFont(font);
+    button->setStyleSheet(QStringLiteral("color: navy;"));
+    if (glyphRight) button->setLayoutDirection(Qt::RightToLeft);
+    return button;
+}
+}  // namespace
+
+TForm2::TForm2(NumberFormat& formato, const CommandSet& comandos, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      grid(formato, 4, kLargestMemory),
+      formato_(formato),
+      comandos_(comandos),
+      dialogs_(dialogs) {
     setWindowTitle(QStringLiteral("COMPARACION"));
     resize(549, 567);
+
+    m = new DataGrid({144, 118, 117, 116}, this);
+    m->setGeometry(10, 33, 527, 505);
+    m->setGridModel(&grid);
+
+    BitBtn1 = navigationButton(this, QStringLiteral("REGRESAR"), {8, 3, 97, 26}, QStyle::SP_ArrowBack, false);
+    BitBtn4 = navigationButton(this, QStringLiteral("1° Dir"), {118, 3, 71, 26}, QStyle::SP_MediaSkipBackward, false);
+    BitBtn3 = navigationButton(this, QStringLiteral("ANTERIOR DIR"), {203, 1, 115, 27}, QStyle::SP_ArrowUp, false);
+    BitBtn2 = navigationButton(this, QStringLiteral("SIGUIENTE DIR"), {326, 2, 122, 27}, QStyle::SP_ArrowDown, true);
+    BitBtn5 = navigationButton(this, QStringLiteral("Ultima Dir"), {453, 2, 84, 26}, QStyle::SP_MediaSkipForward, true);
+    setTabOrder(m, BitBtn1);
+    setTabOrder(BitBtn1, BitBtn4);
+    setTabOrder(BitBtn4, BitBtn3);
+    setTabOrder(BitBtn3, BitBtn2);
+    setTabOrder(BitBtn2, BitBtn5);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm2::BitBtn3Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TForm2::BitBtn4Click);
+    connect(BitBtn5, &QPushButton::clicked, this, &TForm2::BitBtn5Click);
+    organiza();
     centerOnScreen(this);
 }
+
+int TForm2::rowsCompared() const { return static_cast<int>(comandos_.type().maxdir) + 1; }
+
+void TForm2::organiza() {
+    grid.clearColumn(kMarkColumn, 1, rowsCompared());
+    formato_.setLetraFromHexa();
+    grid.organiza(comandos_.maxdir);
+}
+
+void TForm2::malas() {
+    organiza();
+    lista.clear();
+    const std::vector<QString>& first = grid.column(kFirstColumn);
+    const std::vector<QString>& second = grid.column(kSecondColumn);
+    const int rows = rowsCompared();
+    grid.updateColumn(kMarkColumn, [&](std::vector<QString>& marks) {
+        for (int address = 0; address < rows; ++address) {
+            if (first[address] == second[address]) continue;
+            lista.push_back(address);
+            marks[address] = formato_.show(static_cast<std::uint32_t>(address));
+        }
+    });
+    ultima = static_cast<std::int32_t>(lista.size()) - 1;
+    dialogs_.message(QStringLiteral("Existen  %1  Dirreciones erradas").arg(lista.size()));
+    pos = -1;
+}
+
+void TForm2::showEntry(std::int32_t entry) {
+    // After a count of 0, or before the first "SIGUIENTE DIR", there is no
+    // entry to show: the buttons then do nothing.
+    if (entry < 0 || entry > ultima) return;
+    m->showCell(kMarkColumn, lista[static_cast<std::size_t>(entry)] + 1);
+}
+
+void TForm2::BitBtn1Click() {
+    hide();
+    if (!mainWindow_) return;
+    mainWindow_->show();
+    mainWindow_->raise();
+    mainWindow_->activateWindow();
+}
+
+void TForm2::BitBtn2Click() {
+    if (pos < ultima) ++pos;
+    showEntry(pos);
+}
+
+void TForm2::BitBtn3Click() {
+    if (pos > 0) --pos;
+    showEntry(pos);
+}
+
+void TForm2::BitBtn4Click() { showEntry(0); }
+
+void TForm2::BitBtn5Click() { showEntry(ultima); }

@@ -1,11 +1,65 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
+#include <cstdint>
+#include <vector>
 
-// The mismatch window: two texts per address side by side, the differing
-// addresses marked, counted and walked.
+#include "view/AddressGridModel.h"
+
+class CommandSet;
+class DataGrid;
+class Dialogs;
+class QPushButton;
+struct NumberFormat;
+
+inline const QString kHeaderDirErradas = QStringLiteral("  DIR Erradas");
+
+// The mismatch window: two texts per address side by side, the addresses
+// where they differ marked, counted and walked.
 class TForm2 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm2(QWidget* parent = nullptr);
+    static constexpr int kAddressColumn = 0;
+    static constexpr int kFirstColumn = 1;
+    static constexpr int kSecondColumn = 2;
+    static constexpr int kMarkColumn = 3;
+
+    TForm2(NumberFormat& formato, const CommandSet& comandos, Dialogs& dialogs,
+           QWidget* parent = nullptr);
+
+    // The window "REGRESAR" goes back to.
+    void setMainWindow(QWidget* mainWindow) { mainWindow_ = mainWindow; }
+
+    // Rebuilds the address column and removes every mark.
+    void organiza();
+    // Compares columns 1 and 2 as texts, marks and lists the differing
+    // addresses, and reports their number.
+    void malas();
+
+    void BitBtn1Click();  // "REGRESAR"
+    void BitBtn2Click();  // "SIGUIENTE DIR"
+    void BitBtn3Click();  // "ANTERIOR DIR"
+    void BitBtn4Click();  // "1° Dir"
+    void BitBtn5Click();  // "Ultima Dir"
+
+    // Rows compared: every address of the selected memory type.
+    int rowsCompared() const;
+
+    AddressGridModel grid;
+    DataGrid* m;
+    QPushButton *BitBtn1, *BitBtn2, *BitBtn3, *BitBtn4, *BitBtn5;
+
+    // The mismatching addresses in ascending order; no fixed capacity.
+    std::vector<std::int32_t> lista;
+    std::int32_t ultima = -1;
+    std::int32_t pos = -1;
+
+private:
+    void showEntry(std::int32_t entry);
+
+    NumberFormat& formato_;
+    const CommandSet& comandos_;
+    Dialogs& dialogs_;
+    QWidget* mainWindow_ = nullptr;
 };

@@ -1,0 +1,206 @@
+#include "operations/ProgramOperations.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <algorithm>
+
+#include "device/CommandSet.h"
+#include "operations/OperationFrame.h"
+#include "operations/Workbench.h"
+#include "view/AddressGridModel.h"
+#include "view/DataGrid.h"
+#include "view/Dialogs.h"
+#include "view/NumberFormat.h"
+#include "view/Unit2.h"
+#include "view/conversiones.h"
+
+namespace {
+constexpr int kDataColumn = 1;
+const QString kCero = QStringLiteral("0");
+const QString kHeaderDireccion = QStringLiteral("      DIRECCION");
+const QString kHeaderProgramado = QStringLiteral("DATO PROGRAMA");
+const QString kHeaderLeido = QStringLiteral("DATO LEIDO");
+
+// Every way out of a programming operation leaves the cancel prompt hidden.
+class PromptShown {
+public:
+    explicit PromptShown(OperationFrame& frame) : frame_(frame) { frame_.showPrompt(); }
+    ~PromptShown() { frame_.hidePrompt(); }
+    PromptShown(const PromptShown&) = delete;
+    PromptShown& operator=(const PromptShown&) = delete;
+
+private:
+    OperationFrame& frame_;
+};
+}  // namespace
+
+void ProgramOperations::BitBtn9Click() { run(Kind::Fill); }
+void ProgramOperations::BitBtn5Click() { run(Kind::RangeFromGrid); }
+void ProgramOperations::BitBtn10Click() { run(Kind::RangeWithValue); }
+void ProgramOperations::BitBtn1Click() { run(Kind::All); }
+
+bool ProgramOperations::verifying() const { return bench_.controls.ch->isChecked(); }
+
+void ProgramOperations::run(Kind kind) {
+    Workbench& b = bench_;
+    OperationScope scope(b.frame);
+    if (!scope.started() || b.frame.conexion()) return;
+    TForm2& mismatches = *b.Form2;
+    mismatches.organiza();
+    mismatches.grid.clearColumn(TForm2::kFirstColumn, 1, mismatches.grid.gridRows() - 1);
+    mismatches.grid.clearColumn(TForm2::kSecondColumn, 1, mismatches.grid.gridRows() - 1);
+    PromptShown prompt(b.frame);
+
+    Plan plan;
+    plan.kind = kind;
+    if (kind == Kind::Fill) {
+        llena(plan);
+    } else {
+        if (!readInputs(plan) || !programmingPass(plan)) return;
+        if (verifying()) verifyPass(plan);
+    }
+    b.controls.m->showCell(kDataColumn, plan.cursorRow);
+    b.frame.hidePrompt();
+    report();
+}
+
+void ProgramOperations::llena(Plan& plan) {
+    Workbench& b = bench_;
+    plan.last = static_cast<std::int32_t>(b.comandos.maxdir);
+    b.comandos.dato = b.readNumber(b.controls.Edit3);
+    plan.valueText = b.controls.Edit3->text();
+    programmingPass(plan);
+}
+
+bool ProgramOperations::readInputs(Plan& plan) {
+    Workbench& b = bench_;
+    const MainControls& c = b.controls;
+    switch (plan.kind) {
+        case Kind::RangeFromGrid:
+            plan.first = b.readNumber(c.PLOT1);
+            plan.last = b.readNumber(c.PLOT2);
+            break;
+        case Kind::RangeWithValue:
+            plan.first = b.readNumber(c.DIL1);
+            plan.last = b.readNumber(c.DIL2);
+            break;
+        default: plan.last = static_cast<std::int32_t>(b.comandos.type().maxdir); return true;
+    }
+    // Eight hexadecimal digits from 80000000 read as negative: past any memory.
+    if (plan.first < 0 || plan.last < 0) {
+        b.frame.hidePrompt();
+        b.dialogs.message(kSupera);
+        return false;
+    }
+    plan.cursorRow = plan.first + 1;
+    if (plan.last < plan.first) b.dialogs.message(kOrden);
+    if (plan.kind == Kind::RangeWithValue) {
+        b.comandos.dato = b.readNumber(c.DL);
+        plan.valueText = c.DL->text();
+    }
+    return true;
+}
+
+bool ProgramOperations::programmingPass(const Plan& plan) {
+    Workbench& b = bench_;
+    for (std::int32_t address = plan.first; address <= plan.last; ++address) {
+        b.frame.abortar();
+        if (address == plan.first && static_cast<std::uint32_t>(plan.last) > b.comandos.maxdir) {
+            b.frame.hidePrompt();
+            b.dialogs.message(kSupera);
+            return false;
+        }
+        programAddress(plan, static_cast<std::uint32_t>(address));
+    }
+    return true;
+}
+
+void ProgramOperations::programAddress(const Plan& plan, std::uint32_t address) {
+    Workbench& b = bench_;
+    const int row = static_cast<int>(address) + 1;
+    b.comandos.split(address);
+    switch (plan.kind) {
+        case Kind::Fill:
+            recordProgrammed(address, plan.valueText);
+            b.writeData();
+            if (verifying()) {
+                recordRead(address);
+                b.imagen.setCell(kDataColumn, row, b.Form2->grid.cell(TForm2::kSecondColumn, row));
+            }
+            return;
+        case Kind::RangeWithValue:
+            recordProgrammed(address, plan.valueText);
+            b.imagen.setCell(kDataColumn, row, plan.valueText);
+            break;
+        default: {
+            if (b.imagen.cell(kDataColumn, row).isEmpty()) b.imagen.setCell(kDataColumn, row, kCero);
+            const QString text = b.imagen.cell(kDataColumn, row);
+            b.comandos.dato = b.formato.read(text);
+            recordProgrammed(address, text);
+            break;
+        }
+    }
+    // Unverified, an address is written once: there is nothing to retry on.
+    if (verifying())
+        attemptLoop(address);
+    else
+        b.writeData();
+}
+
+void ProgramOperations::attemptLoop(std::uint32_t address) {
+    Workbench& b = bench_;
+    for (std::int32_t attempts = 1;; ++attempts) {
+        b.writeData();
+        recordRead(address);
+        if (b.leido == b.comandos.dato) return;
+        // Read afresh after each failed attempt: an edit made meanwhile counts.
+        const std::int32_t retries = std::min(decimalToInt(b.controls.Edit2->text()), kMaxRetries);
+        if (retries < attempts) return;
+    }
+}
+
+void ProgramOperations::verifyPass(const Plan& plan) {
+    Workbench& b = bench_;
+    for (std::int32_t address = plan.first; address <= plan.last; ++address) {
+        b.frame.abortar();
+        b.comandos.split(static_cast<std::uint32_t>(address));
+        recordRead(static_cast<std::uint32_t>(address));
+    }
+}
+
+void ProgramOperations::recordProgrammed(std::uint32_t address, const QString& text) {
+    bench_.Form2->grid.setCell(TForm2::kFirstColumn, static_cast<int>(address) + 1, text);
+}
+
+void ProgramOperations::recordRead(std::uint32_t address) {
+    Workbench& b = bench_;
+    const std::uint8_t byte = b.readBack();
+    b.Form2->grid.setCell(TForm2::kSecondColumn, static_cast<int>(address) + 1, b.formato.show(byte));
+}
+
+void ProgramOperations::report() {
+    Workbench& b = bench_;
+    // Nothing was read back without verification: there is nothing to compare.
+    if (!verifying()) {
+        b.frame.normal();
+        return;
+    }
+    TForm2& mismatches = *b.Form2;
+    AddressGridModel& grid = mismatches.grid;
+    grid.setCell(TForm2::kFirstColumn, 0, QString());
+    grid.setCell(TForm2::kSecondColumn, 0, QString());
+    const std::vector<QString>& programmed = grid.column(TForm2::kFirstColumn);
+    const std::vector<QString>& read = grid.column(TForm2::kSecondColumn);
+    const int rows = mismatches.rowsCompared();
+    if (std::equal(programmed.begin(), programmed.begin() + rows, read.begin())) {
+        b.frame.normal();
+        return;
+    }
+    b.dialogs.message(kErrorProgramacion);
+    grid.setCell(TForm2::kAddressColumn, 0, kHeaderDireccion);
+    grid.setCell(TForm2::kFirstColumn, 0, kHeaderProgramado);
+    grid.setCell(TForm2::kSecondColumn, 0, kHeaderLeido);
+    grid.setCell(TForm2::kMarkColumn, 0, kHeaderDirErradas);
+    mismatches.malas();
+    mismatches.show();
+}

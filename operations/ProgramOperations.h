@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+struct Workbench;
+
+// Writing many addresses in one operation: the fill, a range from the grid,
+// a range with one value, and the whole image. Each writes, optionally reads
+// back with retries, verifies in a second pass and reports the differences in
+// the mismatch window.
+class ProgramOperations {
+public:
+    // The most writes an address gets is the retry count + 1; larger counts
+    // are taken as this one, so a persistent mismatch always ends.
+    static constexpr std::int32_t kMaxRetries = 255;
+
+    explicit ProgramOperations(Workbench& bench) : bench_(bench) {}
+
+    void BitBtn9Click();   // "LLENAR CON" > "Programar"
+    void BitBtn5Click();   // "PROGRAMACION POR LOTE" > "Programar"
+    void BitBtn10Click();  // "POR LOTE CON DATO" > "Programar"
+    void BitBtn1Click();   // "PROGRAMAR TODO"
+
+private:
+    enum class Kind { Fill, RangeFromGrid, RangeWithValue, All };
+    struct Plan {
+        Kind kind = Kind::All;
+        std::int32_t first = 0;
+        std::int32_t last = -1;
+        QString valueText;  // fill and range with one value
+        int cursorRow = 1;
+    };
+
+    void run(Kind kind);
+    void llena(Plan& plan);
+    // Reads the operation's fields; false when it must stop before any write.
+    bool readInputs(Plan& plan);
+    bool programmingPass(const Plan& plan);
+    void programAddress(const Plan& plan, std::uint32_t address);
+    void attemptLoop(std::uint32_t address);
+    void verifyPass(const Plan& plan);
+    void report();
+    bool verifying() const;
+    void recordProgrammed(std::uint32_t address, const QString& text);
+    void recordRead(std::uint32_t address);
+
+    Workbench& bench_;
+};
