@@ -103,6 +103,7 @@ void Tform1::setCompanions(TForm2* form2, TForm4* form4, TForm5* form5, TForm6* 
     form6_ = form6;
     marco.setCancelPrompt(form6);
     banco->Form2 = form2;
+    comparacion_ = std::make_unique<FileCompare>(*form2, imagen, formato, dialogs_, form5);
 }
 
 void Tform1::buildOperations() {
@@ -112,6 +113,10 @@ void Tform1::buildOperations() {
     manual_ = std::make_unique<ManualOperations>(*banco);
     lectura_ = std::make_unique<ReadOperations>(*banco);
     programacion_ = std::make_unique<ProgramOperations>(*banco);
+    archivos_ = std::make_unique<FileCommands>(FileHost{
+        imagen, formato, comandos, dialogs_,
+        [this](bool hexadecimal) { hexadecimal ? Hexadecimal1Click() : Decimal1Click(); },
+        [this](const QString& caption) { setWindowTitle(caption); }, [this] { organiza(); }});
     connect(&marco, &OperationFrame::runningChanged, this, &Tform1::setOperationRunning);
 }
 
@@ -201,6 +206,7 @@ void Tform1::buildControls() {
 
     onClick(BitBtn1, &Tform1::BitBtn1Click);
     onClick(BitBtn2, &Tform1::BitBtn2Click);
+    onClick(BitBtn3, &Tform1::BitBtn3Click);
     onClick(BitBtn4, &Tform1::BitBtn4Click);
     onClick(BitBtn5, &Tform1::BitBtn5Click);
     onClick(BitBtn6, &Tform1::BitBtn6Click);
@@ -216,6 +222,8 @@ void Tform1::buildMenu() {
     Abrir1 = archivo->addAction(QStringLiteral("Abrir"));
     Guardar1 = archivo->addAction(QStringLiteral("Guardar"));
     Salir1 = archivo->addAction(QStringLiteral("Salir"));
+    onTrigger(Abrir1, &Tform1::Abrir1Click);
+    onTrigger(Guardar1, &Tform1::Guardar1Click);
     onTrigger(Salir1, &Tform1::Salir1Click);
 
     QMenu* tipos = menuBar()->addMenu(QStringLiteral("Tipo de Memoria"));
@@ -351,6 +359,18 @@ void Tform1::selectMemoryType(std::uint8_t tipo) {
     for (QAction* item : tipoItems) item->setChecked(item == tipoItems[tipo]);
     comandos.select(tipo);
     organiza();
+}
+
+void Tform1::Abrir1Click() {
+    if (!marco.running()) archivos_->Abrir1Click();
+}
+
+void Tform1::Guardar1Click() {
+    if (!marco.running()) archivos_->Guardar1Click();
+}
+
+void Tform1::BitBtn3Click() {
+    if (!marco.running()) comparacion_->BitBtn3Click();
 }
 
 void Tform1::Acercade1Click() {

@@ -8,6 +8,8 @@
 
 #include "device/CommandSet.h"
 #include "device/Link.h"
+#include "files/FileCommands.h"
+#include "files/FileCompare.h"
 #include "operations/ManualOperations.h"
 #include "operations/OperationFrame.h"
 #include "operations/ProgramOperations.h"
@@ -70,6 +72,11 @@ public:
     void BitBtn11Click();
     void selectMemoryType(std::uint8_t tipo);
 
+    // Memory files.
+    void Abrir1Click();
+    void Guardar1Click();
+    void BitBtn3Click();
+
     // Information windows.
     void Acercade1Click();
     void Topicos1Click();
@@ -130,5 +137,7 @@ private:
     std::unique_ptr<ManualOperations> manual_;
     std::unique_ptr<ReadOperations> lectura_;
     std::unique_ptr<ProgramOperations> programacion_;
+    std::unique_ptr<FileCommands> archivos_;
+    std::unique_ptr<FileCompare> comparacion_;
     bool exited_ = false;
 };

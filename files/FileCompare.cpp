@@ -1,0 +1,56 @@
+#include "files/FileCompare.h"
+
+#include <QStringList>
+#include <algorithm>
+
+#include "files/FileCommands.h"
+#include "files/MemoryFile.h"
+#include "view/NumberFormat.h"
+#include "view/Unit2.h"
+
+namespace {
+const QString kHeaderDireccion = QStringLiteral("      DIRECCION");
+const QString kHeaderMemoria = QStringLiteral("DATO MEMORIA");
+const QString kHeaderArchivo = QStringLiteral("DATO ARCHIVO");
+}  // namespace
+
+FileCompare::FileCompare(TForm2& form2, const AddressGridModel& imagen, const NumberFormat& formato,
+                         Dialogs& dialogs, QWidget* helpWindow)
+    : form2_(form2), imagen_(imagen), formato_(formato), dialogs_(dialogs), helpWindow_(helpWindow) {}
+
+void FileCompare::BitBtn3Click() {
+    AddressGridModel& grid = form2_.grid;
+    grid.setCell(TForm2::kAddressColumn, 0, kHeaderDireccion);
+    grid.setCell(TForm2::kFirstColumn, 0, kHeaderMemoria);
+    grid.setCell(TForm2::kSecondColumn, 0, kHeaderArchivo);
+    grid.setCell(TForm2::kMarkColumn, 0, kHeaderDirErradas);
+    form2_.show();
+    form2_.raise();
+    const auto rows = static_cast<std::size_t>(form2_.rowsCompared());
+    const std::vector<QString>& memory = imagen_.column(TForm2::kFirstColumn);
+    grid.updateColumn(TForm2::kFirstColumn, [&](std::vector<QString>& texts) {
+        std::copy(memory.begin(), memory.begin() + static_cast<std::ptrdiff_t>(rows), texts.begin());
+    });
+    form2_.organiza();
+    archivo();
+    form2_.malas();
+}
+
+void FileCompare::archivo() {
+    const auto path = dialogs_.openFileName(kOpenDialog);
+    if (!path) return;
+    AddressGridModel& grid = form2_.grid;
+    grid.clearColumn(TForm2::kSecondColumn, 1, form2_.rowsCompared());
+    const QStringList lines = memory_file::read(*path);
+    if (!lines.isEmpty() && lines[0] != QString(formato_.letra)) {
+        dialogs_.message(kNoPosibleComparar);
+        form2_.organiza();
+        return;
+    }
+    const std::size_t dataLines = lines.isEmpty() ? 0 : static_cast<std::size_t>(lines.size()) - 1;
+    grid.updateColumn(TForm2::kSecondColumn, [&](std::vector<QString>& texts) {
+        if (texts.size() < dataLines) texts.resize(dataLines);
+        for (std::size_t a = 0; a < dataLines; ++a) texts[a] = lines[static_cast<qsizetype>(a) + 1];
+    });
+    if (helpWindow_) helpWindow_->setWindowTitle(kCaptionComparado + memory_file::nameOf(*path));
+}
