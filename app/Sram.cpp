@@ -91,6 +91,7 @@ Tform1::Tform1(ApplicationWindow& applicationWindow, HidLibrary& hid, Platform& 
     connect(&link, &Link::estadoChanged, Panel7, &QLabel::setText);
     connect(&Timer1, &QTimer::timeout, this, [this] { guarded(&Tform1::Timer1Timer); });
     Timer1.setInterval(kTimer1Ms);
+    Timer1.setTimerType(Qt::PreciseTimer);
     FormCreate();
 }
 

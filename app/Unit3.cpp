@@ -42,6 +42,7 @@ TForm3::TForm3() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
     Label3 = splashLine(this, QStringLiteral("TEODORO VELAR  "), 160, 138);
     Label4 = splashLine(this, QStringLiteral("2009 POR PUERTO USB.  "), 92, 190);
     Timer1.setInterval(kShowMs);
+    Timer1.setTimerType(Qt::PreciseTimer);
     connect(&Timer1, &QTimer::timeout, this, &TForm3::Timer1Timer);
     centerOnScreen(this);
     FormCreate();
