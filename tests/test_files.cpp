@@ -1,0 +1,302 @@
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include "files/MemoryFile.h"
+#include "info/Unit5.h"
+#include "view/Unit2.h"
+#include "tests/support/Rig.h"
+
+namespace {
+const QString kFixtures = QStringLiteral(FIXTURES_DIR);
+const QString kErrorArchivo = QStringLiteral("Error en el archivo");
+const QString kNoPosible =
+    QStringLiteral("No Posible comparar\n\rPorque el formato del archivo\n\rdifiere al de la memoria leida");
+
+QString fixture(const char* name) { return kFixtures + u'/' + QLatin1String(name); }
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+QString existen(int count) { return QStringLiteral("Existen  %1  Dirreciones erradas").arg(count); }
+
+// Writes beyond this many bytes fail, as on a full disk, while it lives.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{bytes, old_.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
+
+private:
+    rlimit old_{};
+};
+}  // namespace
+
+class FilesTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    QString temp(const char* name) { return dir_.filePath(QLatin1String(name)); }
+
+    static void open(Rig& rig, const QString& path) {
+        rig.dialogs.fileAnswers.push_back(path);
+        rig.form().Abrir1->trigger();
+    }
+    static void save(Rig& rig, const QString& path) {
+        rig.dialogs.fileAnswers.push_back(path);
+        rig.form().Guardar1->trigger();
+    }
+    static void compare(Rig& rig, const QString& path) {
+        rig.dialogs.fileAnswers.push_back(path);
+        rig.click(rig.form().BitBtn3);
+    }
+
+private slots:
+    void lineEnds() {
+        using memory_file::splitLines;
+        QCOMPARE(splitLines("d\r\n1\r\n2\r\n"), (QStringList{"d", "1", "2"}));
+        QCOMPARE(splitLines("d\n1\n2"), (QStringList{"d", "1", "2"}));
+        QCOMPARE(splitLines("d\r\n\r\n\n"), (QStringList{"d", "", ""}));
+        QCOMPARE(splitLines("d\r1\r2\r\n"), (QStringList{"d\r1\r2"}));
+        QCOMPARE(splitLines("\xC3\xA9\r\n"), (QStringList{QStringLiteral("\u00C3\u00A9")}));
+        QVERIFY(splitLines("").isEmpty());
+        QCOMPARE(memory_file::nameOf("C:\\datos\\chip1.mem"), QStringLiteral("chip1.mem"));
+        QCOMPARE(memory_file::nameOf("/home/u/chip1.mem"), QStringLiteral("chip1.mem"));
+        QCOMPARE(memory_file::nameOf("A:chip1.mem"), QStringLiteral("chip1.mem"));
+    }
+
+    void saveWritesTheFormatByteForByte() {
+        Rig rig;
+        Tform1& f = rig.form();
+        rig.memoryType(0);
+        f.Hexadecimal1->trigger();
+        f.imagen.setCell(1, 1, "12");
+        f.imagen.setCell(1, 2, "FF");
+        f.imagen.setCell(1, 1026, "past the memory");
+        save(rig, temp("sram24.mem"));
+        QCOMPARE(contents(temp("sram24.mem")), contents(fixture("sram24_hex.mem")));
+        QCOMPARE(rig.dialogs.lastOptions.filter, QStringLiteral("Archivos de Memoria|*.mem"));
+        QCOMPARE(rig.dialogs.lastOptions.fileName, QStringLiteral("*.mem"));
+        QCOMPARE(f.windowTitle(), "ProgramAdor de Memorias: T.VELAR  (" + temp("sram24.mem") + ")");
+    }
+
+    void saveThenOpenGivesEveryTextBack() {
+        for (bool hexadecimal : {false, true}) {
+            Rig rig;
+            Tform1& f = rig.form();
+            if (hexadecimal) f.Hexadecimal1->trigger();
+            for (int row = 1; row <= 8192; row += 3) f.imagen.setCell(1, row, QString::number(row % 97));
+            f.imagen.setCell(1, 8192, "07");
+            const std::vector<QString> before(f.imagen.column(1).begin(), f.imagen.column(1).begin() + 8192);
+            save(rig, temp("roundtrip.mem"));
+            QTest::mouseClick(f.BitBtn11, Qt::LeftButton);
+            f.Decimal1->trigger();
+            open(rig, temp("roundtrip.mem"));
+            const std::vector<QString> after(f.imagen.column(1).begin(), f.imagen.column(1).begin() + 8192);
+            QVERIFY(before == after);
+            QCOMPARE(f.formato.hexa, hexadecimal ? 1 : 0);
+            QCOMPARE(f.windowTitle(), QStringLiteral("Programador de Memorias: T.VELAR -: roundtrip.mem"));
+            QVERIFY(rig.dialogs.messages.isEmpty() && rig.dialogs.errors.isEmpty());
+        }
+    }
+
+    void openingAHexadecimalFileSwitchesTheFormat() {
+        Rig rig;
+        Tform1& f = rig.form();
+        open(rig, fixture("sram24_hex.mem"));
+        QVERIFY(f.Hexadecimal1->isChecked() && !f.Decimal1->isChecked());
+        QCOMPARE(f.formato.letra, QChar(u'h'));
+        QCOMPARE(f.imagen.cell(0, 8192), QStringLiteral("1FFF"));
+        QCOMPARE(f.imagen.cell(1, 2), QStringLiteral("FF"));
+        QCOMPARE(rig.dialogs.lastOptions.filter, QStringLiteral("Archivos de Memoria|*.mem|Archivos de texto|*.txt"));
+        QCOMPARE(rig.dialogs.lastOptions.defaultSuffix, QStringLiteral("*.mem"));
+    }
+
+    void lfOnlyAndShortFiles() {
+        Rig rig;
+        Tform1& f = rig.form();
+        f.imagen.setCell(1, 100, "old");
+        open(rig, fixture("sram28_dec_lf.mem"));
+        QCOMPARE(f.imagen.cell(1, 1), QStringLiteral("1"));
+        QCOMPARE(f.imagen.cell(1, 8192), QString::number((8191 * 5 + 1) % 256));
+        open(rig, fixture("short_dec.mem"));
+        QCOMPARE(f.imagen.cell(1, 1), QStringLiteral("1"));
+        QCOMPARE(f.imagen.cell(1, 2), QString());
+        QCOMPARE(f.imagen.cell(1, 4), QStringLiteral("ZZ"));
+        QCOMPARE(f.imagen.cell(1, 5), QStringLiteral("300"));
+        QCOMPARE(f.imagen.cell(1, 6), QString());
+        QCOMPARE(f.imagen.cell(1, 100), QString());
+        open(rig, fixture("only_d.mem"));
+        QCOMPARE(f.imagen.cell(1, 1), QString());
+        QVERIFY(rig.dialogs.messages.isEmpty());
+    }
+
+    void refusedFilesLeaveTheImageAlone() {
+        Rig rig;
+        Tform1& f = rig.form();
+        f.imagen.setCell(1, 1, "precious");
+        const QString caption = f.windowTitle();
+        for (const char* name : {"upper_h.mem", "d_blank.mem", "empty_first.mem"}) {
+            open(rig, fixture(name));
+            QCOMPARE(rig.dialogs.messages.takeLast(), kErrorArchivo);
+            QCOMPARE(f.imagen.cell(1, 1), QStringLiteral("precious"));
+            QCOMPARE(f.windowTitle(), caption);
+            QCOMPARE(f.formato.hexa, 0);
+        }
+        open(rig, temp("missing.mem"));
+        QCOMPARE(rig.dialogs.errors, QStringList{"File not found."});
+        open(rig, dir_.path());
+        QCOMPARE(rig.dialogs.errors.size(), 2);
+        QVERIFY(rig.dialogs.errors[1].contains(dir_.path()));
+        QCOMPARE(f.imagen.cell(1, 1), QStringLiteral("precious"));
+        // A cancelled dialog changes nothing either.
+        rig.dialogs.fileAnswers.push_back(QString());
+        f.Abrir1->trigger();
+        QCOMPARE(f.imagen.cell(1, 1), QStringLiteral("precious"));
+        // The refused file was closed: it can be saved over at once.
+        QFile::copy(fixture("upper_h.mem"), temp("refused.mem"));
+        open(rig, temp("refused.mem"));
+        save(rig, temp("refused.mem"));
+        QVERIFY(contents(temp("refused.mem")).startsWith("d\r\nprecious\r\n"));
+    }
+
+    void anEmptyFileEmptiesTheImage() {
+        Rig rig;
+        Tform1& f = rig.form();
+        f.Hexadecimal1->trigger();
+        f.imagen.setCell(1, 1, "1");
+        open(rig, fixture("empty.mem"));
+        QCOMPARE(f.imagen.cell(1, 1), QString());
+        QCOMPARE(f.formato.hexa, 1);
+        QCOMPARE(f.windowTitle(), QStringLiteral("Programador de Memorias: T.VELAR -: empty.mem"));
+        QVERIFY(rig.dialogs.messages.isEmpty());
+    }
+
+    void aLargeFileIntoASmallMemory() {
+        Rig rig;
+        Tform1& f = rig.form();
+        rig.memoryType(0);
+        open(rig, fixture("prom010_dec.mem"));
+        QCOMPARE(f.imagen.gridRows(), 1025);
+        QCOMPARE(f.imagen.cell(1, 1024), QString::number(1023 * 3 % 256));
+        rig.memoryType(4);
+        QCOMPARE(f.imagen.gridRows(), 131073);
+        QCOMPARE(f.imagen.cell(1, 131072), QString::number(131071 * 3 % 256));
+    }
+
+    void aFailedSaveKeepsTheOldFile() {
+        Rig rig;
+        Tform1& f = rig.form();
+        const QString target = temp("kept.mem");
+        QFile::copy(fixture("seven_dec.mem"), target);
+        const QString caption = f.windowTitle();
+        {
+            FileSizeLimit full(100);
+            save(rig, target);
+        }
+        QCOMPARE(contents(target), contents(fixture("seven_dec.mem")));
+        QCOMPARE(rig.dialogs.errors.size(), 1);
+        QVERIFY(rig.dialogs.errors[0].contains(target));
+        QCOMPARE(f.windowTitle(), caption);
+        const QStringList leftovers = QDir(dir_.path()).entryList(QDir::Files);
+        QVERIFY(!leftovers.join(u' ').contains(QStringLiteral("kept.mem.")));
+
+        save(rig, dir_.filePath("no/such/folder/x.mem"));
+        QCOMPARE(rig.dialogs.errors.size(), 2);
+        QVERIFY(rig.dialogs.errors[1].contains(QStringLiteral("no/such/folder/x.mem")));
+    }
+
+    void compareWithAJustSavedFile() {
+        Rig rig(true, false);  // the programmer takes no part
+        Tform1& f = rig.form();
+        for (int row = 1; row <= 8192; ++row) f.imagen.setCell(1, row, QString::number(row & 0xFF));
+        save(rig, temp("same.mem"));
+        compare(rig, temp("same.mem"));
+        QCOMPARE(rig.dialogs.messages, QStringList{existen(0)});
+        TForm2& w = *rig.programa->Form2;
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.grid.cell(1, 0), QStringLiteral("DATO MEMORIA"));
+        QCOMPARE(w.grid.cell(2, 0), QStringLiteral("DATO ARCHIVO"));
+        QCOMPARE(w.grid.cell(3, 0), QStringLiteral("  DIR Erradas"));
+        QCOMPARE(rig.programa->Form5->windowTitle(), QStringLiteral("Programador de Memoerias: T.VELAR -: same.mem"));
+        QCOMPARE(f.windowTitle(), "ProgramAdor de Memorias: T.VELAR  (" + temp("same.mem") + ")");
+        QVERIFY(rig.sent().empty());
+    }
+
+    void compareTexts() {
+        Rig rig;
+        Tform1& f = rig.form();
+        f.imagen.setCell(1, 1, "07");
+        f.imagen.setCell(1, 3, "5");
+        compare(rig, fixture("seven_dec.mem"));
+        // "07" against "7", and "5" against an empty line.
+        QCOMPARE(rig.dialogs.messages, QStringList{existen(2)});
+        QCOMPARE(rig.programa->Form2->lista, (std::vector<std::int32_t>{0, 2}));
+
+        // A cancelled dialog compares against the column as it stood.
+        rig.dialogs.clear();
+        f.imagen.setCell(1, 1, "7");
+        rig.dialogs.fileAnswers.push_back(QString());
+        rig.click(f.BitBtn3);
+        QCOMPARE(rig.dialogs.messages, QStringList{existen(1)});
+    }
+
+    void formatsMustAgree() {
+        Rig rig;
+        Tform1& f = rig.form();
+        f.imagen.setCell(1, 1, "7");
+        f.imagen.setCell(1, 2, "8");
+        compare(rig, fixture("seven_hex.mem"));
+        QCOMPARE(rig.dialogs.messages, (QStringList{kNoPosible, existen(2)}));
+        QCOMPARE(rig.programa->Form5->windowTitle(), QStringLiteral("Ayuda"));
+        rig.dialogs.clear();
+        f.Hexadecimal1->trigger();
+        compare(rig, fixture("seven_dec.mem"));
+        compare(rig, fixture("upper_h.mem"));
+        QCOMPARE(rig.dialogs.messages, (QStringList{kNoPosible, existen(2), kNoPosible, existen(2)}));
+        rig.dialogs.clear();
+        compare(rig, fixture("seven_hex.mem"));
+        QCOMPARE(rig.dialogs.messages, QStringList{existen(1)});
+    }
+
+    void compareWithAMissingFileEndsBeforeTheCount() {
+        Rig rig;
+        TForm2& w = *rig.programa->Form2;
+        rig.form().imagen.setCell(1, 1, "1");
+        compare(rig, fixture("only_d.mem"));
+        QCOMPARE(w.lista.size(), std::size_t{1});
+        rig.dialogs.clear();
+        rig.form().imagen.setCell(1, 2, "1");
+        compare(rig, temp("missing.mem"));
+        QCOMPARE(rig.dialogs.errors, QStringList{"File not found."});
+        QVERIFY(rig.dialogs.messages.isEmpty());
+        QCOMPARE(w.lista.size(), std::size_t{1});
+        QCOMPARE(w.grid.cell(3, 2), QString());
+    }
+
+    void aLongerFileIntoASmallerMemory() {
+        Rig rig;
+        Tform1& f = rig.form();
+        rig.memoryType(0);
+        for (int row = 1; row <= 1024; ++row) f.imagen.setCell(1, row, QString::number((row * 5 - 4) % 256));
+        compare(rig, fixture("sram28_dec_lf.mem"));
+        QCOMPARE(rig.dialogs.messages, QStringList{existen(0)});
+        QCOMPARE(rig.programa->Form2->grid.gridRows(), 1025);
+    }
+};
+
+QTEST_MAIN(FilesTest)
+#include "test_files.moc"
