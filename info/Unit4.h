@@ -8,7 +8,7 @@ class QLabel;
 class TForm4 : public QWidget {
     Q_OBJECT
 public:
-    static constexpr const char* kContactAddress = "soporte@programador-de-memorias.example";
+    static constexpr const char* kContactAddress = "ayuda@programador.example";
 
     explicit TForm4(QWidget* parent = nullptr);
 
