@@ -1,34 +1,30 @@
 // Figures of the program's own cost, over the real code paths: the main
 // window on the virtual programmer, offscreen. One "name: value unit" line each.
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
 
+#include "app/SystemPlatform.h"
+#include "view/Unit2.h"
 #include "tests/support/Rig.h"
 
 namespace {
 constexpr int kRuns = 7;
+constexpr int kLongRuns = 3;
+constexpr std::uint8_t kProm27c010 = 4;
+constexpr std::uint8_t kSram24 = 0;
+constexpr int kLargestRows = 131072;
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-// Median milliseconds of a step, each run prepared afresh.
-double medianMs(const std::function<void()>& prepare, const std::function<void()>& step) {
-    std::vector<double> runs;
-    for (int i = 0; i < kRuns; ++i) {
-        prepare();
-        QElapsedTimer clock;
-        clock.start();
-        step();
-        QCoreApplication::processEvents();
-        runs.push_back(clock.nsecsElapsed() / 1e6);
-    }
-    return median(runs);
 }
 
 void report(const char* name, double value, const char* unit) {
@@ -36,43 +32,156 @@ void report(const char* name, double value, const char* unit) {
     std::fflush(stdout);
 }
 
-void typeSwitch() {
-    Rig rig;
-    rig.ready();
-    Tform1& form = rig.form();
-    form.show();
+double elapsedMs(const std::function<void()>& step) {
+    QElapsedTimer clock;
+    clock.start();
+    step();
     QCoreApplication::processEvents();
-    report("type_switch_27c010",
-           medianMs([&] { form.tipoItems[1]->trigger(); QCoreApplication::processEvents(); },
-                    [&] { form.tipoItems[4]->trigger(); }),
-           "ms");
+    return clock.nsecsElapsed() / 1e6;
 }
+
+// A shown main window on the virtual programmer, with "Prom 27c010" selected.
+std::unique_ptr<Rig> largestProm() {
+    auto rig = std::make_unique<Rig>();
+    rig->ready().memoryType(kProm27c010);
+    rig->form().show();
+    QCoreApplication::processEvents();
+    return rig;
+}
+
+void fillImage(Rig& rig) {
+    rig.form().imagen.updateColumn(1, [](std::vector<QString>& texts) {
+        for (int a = 0; a < kLargestRows; ++a) texts[a] = QString::number((a * 13) & 0xFF);
+    });
+}
+
 // Median microseconds per address of a whole-memory operation of "Prom 27c010".
 double perAddressUs(const std::function<void(Rig&)>& prepare, QPushButton* Tform1::*button) {
     std::vector<double> runs;
-    for (int i = 0; i < 3; ++i) {
-        Rig rig;
-        rig.ready().memoryType(4);
-        rig.form().show();
-        prepare(rig);
-        QCoreApplication::processEvents();
-        QElapsedTimer clock;
-        clock.start();
-        rig.click(rig.form().*button);
-        runs.push_back(clock.nsecsElapsed() / 1e3 / 131072);
+    for (int i = 0; i < kLongRuns; ++i) {
+        auto rig = largestProm();
+        prepare(*rig);
+        runs.push_back(elapsedMs([&] { rig->click(rig->form().*button); }) * 1e3 / kLargestRows);
     }
     return median(runs);
 }
 
-void readAll() {
+void wholeMemoryOperations() {
     report("read_all_27c010", perAddressUs([](Rig&) {}, &Tform1::BitBtn2), "us");
+    report("program_all_verify_27c010", perAddressUs(fillImage, &Tform1::BitBtn1), "us");
+    report("fill_verify_27c010",
+           perAddressUs([](Rig& rig) { rig.form().Edit3->setText("7"); }, &Tform1::BitBtn9), "us");
+}
+
+void files(const QString& folder) {
+    auto rig = largestProm();
+    fillImage(*rig);
+    const QString path = folder + "/bench.mem";
+    std::vector<double> saves, opens, compares;
+    for (int i = 0; i < kRuns; ++i) {
+        QFile::remove(path);
+        saves.push_back(elapsedMs([&] {
+            rig->dialogs.fileAnswers.push_back(path);
+            rig->form().Guardar1->trigger();
+        }));
+        opens.push_back(elapsedMs([&] {
+            rig->dialogs.fileAnswers.push_back(path);
+            rig->form().Abrir1->trigger();
+        }));
+        compares.push_back(elapsedMs([&] {
+            rig->dialogs.fileAnswers.push_back(path);
+            rig->click(rig->form().BitBtn3);
+        }));
+        rig->programa->Form2->hide();
+    }
+    report("open_131072", median(opens), "ms");
+    report("save_131072", median(saves), "ms");
+    report("compare_131072", median(compares), "ms");
+}
+
+void mismatchCount() {
+    auto rig = largestProm();
+    TForm2& window = *rig->programa->Form2;
+    window.show();
+    std::vector<double> runs;
+    for (int i = 0; i < kRuns; ++i) {
+        window.grid.updateColumn(1, [](std::vector<QString>& texts) { std::fill(texts.begin(), texts.end(), "1"); });
+        window.grid.updateColumn(2, [](std::vector<QString>& texts) { std::fill(texts.begin(), texts.end(), "2"); });
+        runs.push_back(elapsedMs([&] { window.malas(); }));
+    }
+    report("malas_131072", median(runs), "ms");
+}
+
+void typeSwitch() {
+    auto rig = std::make_unique<Rig>();
+    rig->ready();
+    Tform1& form = rig->form();
+    form.show();
+    std::vector<double> runs;
+    for (int i = 0; i < kRuns; ++i) {
+        form.tipoItems[1]->trigger();
+        QCoreApplication::processEvents();
+        runs.push_back(elapsedMs([&] { form.tipoItems[kProm27c010]->trigger(); }));
+    }
+    report("type_switch_27c010", median(runs), "ms");
+}
+
+double peakResidentMb() {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+    return -1;
+}
+
+void peakMemory(const QString& folder) {
+    auto rig = largestProm();
+    rig->programmer.setRecording(false);
+    fillImage(*rig);
+    const QString path = folder + "/peak.mem";
+    rig->dialogs.fileAnswers.push_back(path);
+    rig->form().Guardar1->trigger();
+    rig->form().BitBtn11->click();
+    rig->dialogs.fileAnswers.push_back(path);
+    rig->form().Abrir1->trigger();
+    rig->form().Edit3->setText("07");
+    rig->click(rig->form().BitBtn9);  // every address differs: the full mismatch window
+    QCoreApplication::processEvents();
+    report("peak_rss", peakResidentMb(), "MB");
+}
+
+// Real time on a link that carries one report per 1 ms frame: the program
+// should add next to nothing to the wire time.
+void linkRatio() {
+    SystemPlatform clock;
+    std::vector<double> runs;
+    for (int i = 0; i < kLongRuns; ++i) {
+        RecordingDialogs dialogs;
+        VirtualProgrammer programmer(clock);
+        Programa programa(clock, dialogs, programmer);
+        QCoreApplication::processEvents();
+        programa.form1->Timer1Timer();
+        programa.form1->tipoItems[kSram24]->trigger();
+        programa.form1->show();
+        programmer.setFullSpeedFrames(true);
+        programmer.clearRecord();
+        const double ms = elapsedMs([&] { programa.form1->BitBtn2->click(); });
+        runs.push_back(ms / static_cast<double>(programmer.record().size()));
+    }
+    report("link_ratio", median(runs), "ratio");
 }
 }  // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    QTemporaryDir folder;
+    // First, so that the peak is this scenario's and no earlier one's.
+    peakMemory(folder.path());
+    wholeMemoryOperations();
+    files(folder.path());
+    mismatchCount();
     typeSwitch();
-    readAll();
+    linkRatio();
     return 0;
 }

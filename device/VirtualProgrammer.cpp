@@ -2,6 +2,8 @@
 
 #include "device/Platform.h"
 
+#include <algorithm>
+
 VirtualProgrammer::VirtualProgrammer(Platform& platform, bool attached)
     : platform_(platform), attached_(attached) {}
 
@@ -17,8 +19,21 @@ HidHandle VirtualProgrammer::GetHandle(int vendorId, int productId) {
     return 0;
 }
 
+namespace {
+constexpr std::int64_t kFrameNs = 1'000'000;
+}
+
+void VirtualProgrammer::waitForFrame() {
+    const std::int64_t nextBoundary = (platform_.nowNs() / kFrameNs + 1) * kFrameNs;
+    const std::int64_t frame =
+        lastFrameNs_ < 0 ? nextBoundary : std::max(nextBoundary, lastFrameNs_ + kFrameNs);
+    platform_.waitUntil(frame);
+    lastFrameNs_ = frame;
+}
+
 bool VirtualProgrammer::deliverable(HidHandle handle) {
     if (latencyNs_ > 0) platform_.waitUntil(platform_.nowNs() + latencyNs_);
+    if (fullSpeedFrames_) waitForFrame();
     if (attempts_++ == unplugAt_) unplug();
     return attached_ && handle == kProgrammerHandle;
 }
@@ -26,7 +41,7 @@ bool VirtualProgrammer::deliverable(HidHandle handle) {
 bool VirtualProgrammer::Write(HidHandle handle, const std::uint8_t* report) {
     if (!deliverable(handle)) return false;
     const std::int64_t now = platform_.nowNs();
-    record_.push_back({Report::Out, report[1], now});
+    if (recording_) record_.push_back({Report::Out, report[1], now});
     firmware_.receive(report[1], now);
     return true;
 }
@@ -37,7 +52,7 @@ bool VirtualProgrammer::Read(HidHandle handle, std::uint8_t* report) {
     if (!answer) return false;
     report[0] = 0;
     report[1] = *answer;
-    record_.push_back({Report::In, *answer, platform_.nowNs()});
+    if (recording_) record_.push_back({Report::In, *answer, platform_.nowNs()});
     return true;
 }
 

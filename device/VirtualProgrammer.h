@@ -48,7 +48,12 @@ public:
     void unplugAtReport(std::int64_t index) { unplugAt_ = index; }
     void setNoAnswer(bool silent) { noAnswer_ = silent; }
     void setLatencyUs(int microseconds) { latencyNs_ = std::int64_t{microseconds} * 1000; }
+    // A full-speed USB link: each report waits for the next free 1 ms frame
+    // of a running frame clock.
+    void setFullSpeedFrames(bool on) { fullSpeedFrames_ = on; }
 
+    // Off, reports are not kept: a long session does not grow without end.
+    void setRecording(bool on) { recording_ = on; }
     const std::vector<Report>& record() const { return record_; }
     std::vector<std::uint8_t> sentBytes() const;
     void clearRecord() { record_.clear(); }
@@ -56,6 +61,7 @@ public:
 
 private:
     bool deliverable(HidHandle handle);
+    void waitForFrame();
 
     Platform& platform_;
     Firmware firmware_;
@@ -64,6 +70,9 @@ private:
     bool announceAtConnect_ = true;
     bool noAnswer_ = false;
     std::int64_t latencyNs_ = 0;
+    bool fullSpeedFrames_ = false;
+    bool recording_ = true;
+    std::int64_t lastFrameNs_ = -1;
     std::int64_t unplugAt_ = -1;
     std::int64_t attempts_ = 0;
     HidHandle nextOther_ = 0x2001;

@@ -173,6 +173,21 @@ private slots:
         QCOMPARE(in[1], 0x5A);
     }
 
+    void fullSpeedFramesOneReportPerMillisecond() {
+        FakePlatform platform;
+        VirtualProgrammer programmer(platform);
+        programmer.setFullSpeedFrames(true);
+        platform.now = 2'400'000;
+        const HidHandle handle = programmer.GetHandle(kProgrammerVendorId, kProgrammerProductId);
+        std::uint8_t report[2] = {0, 9};
+        for (int i = 0; i < 3; ++i) QVERIFY(programmer.Write(handle, report));
+        platform.now += 5'300'000;  // the host was busy: the next report takes the next frame
+        QVERIFY(programmer.Write(handle, report));
+        std::vector<std::int64_t> times;
+        for (const auto& sent : programmer.record()) times.push_back(sent.timeNs);
+        QCOMPARE(times, (std::vector<std::int64_t>{3'000'000, 4'000'000, 5'000'000, 11'000'000}));
+    }
+
     void otherDevicesCarryTheirOwnIds() {
         FakePlatform platform;
         VirtualProgrammer programmer(platform);

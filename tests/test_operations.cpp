@@ -229,6 +229,26 @@ private slots:
         QCOMPARE(f.banco->leido, pattern(131071));
     }
 
+    void readingRepaintsOnlyWhatIsOnScreen() {
+        Rig rig;
+        rig.ready().memoryType(3);
+        Tform1& f = rig.form();
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        struct PaintCounter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* event) override {
+                paints += event->type() == QEvent::Paint;
+                return false;
+            }
+        } counter;
+        f.m->viewport()->installEventFilter(&counter);
+        rig.click(f.BitBtn2);
+        QCOMPARE(rig.dialogs.messages, QStringList{"Lectura Terminada"});
+        // The rows on screen change once each; the 65000 others cost no paint.
+        QVERIFY2(counter.paints > 0 && counter.paints < 100, qPrintable(QString::number(counter.paints)));
+    }
+
     void escapeAtTheFirstAddress() {
         Rig rig;
         rig.ready();

@@ -2,7 +2,30 @@
 
 #include "view/conversiones.h"
 
+namespace {
+constexpr std::uint32_t kByteValues = 256;
+
+// The texts of the 256 byte values, made once: every byte read shares them.
+struct ByteTexts {
+    QString decimal[kByteValues];
+    QString hexadecimal[kByteValues];
+    ByteTexts() {
+        for (std::uint32_t value = 0; value < kByteValues; ++value) {
+            decimal[value] = QString::number(value);
+            hexadecimal[value] = numhex(value);
+        }
+    }
+};
+
+const ByteTexts& byteTexts() {
+    static const ByteTexts texts;
+    return texts;
+}
+}  // namespace
+
 QString NumberFormat::show(std::uint32_t value) const {
+    if (value < kByteValues)
+        return hexadecimal() ? byteTexts().hexadecimal[value] : byteTexts().decimal[value];
     return hexadecimal() ? numhex(value) : QString::number(value);
 }
 
