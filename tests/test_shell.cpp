@@ -179,6 +179,10 @@ private slots:
         QVERIFY(onlyChecked(f.tipoItems, 4));
         f.tipoItems[4]->trigger();
         QVERIFY(onlyChecked(f.tipoItems, 4));
+        // The cursor stays where it was when the rows change.
+        f.m->showCell(1, 700);
+        f.tipoItems[1]->trigger();
+        QCOMPARE(f.m->currentGridRow(), 700);
         QVERIFY(rig.sent().empty());
     }
 

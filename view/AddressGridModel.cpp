@@ -43,14 +43,12 @@ void AddressGridModel::setCell(int column, int row, const QString& text) {
 
 void AddressGridModel::organiza(std::uint32_t maxdir) {
     const int wanted = static_cast<int>(maxdir) + 1;
-    if (wanted > addressCount_) {
-        beginInsertRows(QModelIndex(), addressCount_, wanted - 1);
+    if (wanted != addressCount_) {
+        // A reset costs the views far less than inserting 100000 rows.
+        beginResetModel();
         addressCount_ = wanted;
-        endInsertRows();
-    } else if (wanted < addressCount_) {
-        beginRemoveRows(QModelIndex(), wanted, addressCount_ - 1);
-        addressCount_ = wanted;
-        endRemoveRows();
+        endResetModel();
+        return;
     }
     if (addressCount_ > 0) emit dataChanged(index(0, 0), index(addressCount_ - 1, 0));
 }

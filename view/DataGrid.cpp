@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 #include "view/AddressGridModel.h"
@@ -55,7 +56,22 @@ DataGrid::DataGrid(const std::vector<int>& columnWidths, QWidget* parent)
 
 void DataGrid::setGridModel(AddressGridModel* model) {
     setModel(model);
+    // A new memory type resets the rows: the cursor and the scroll stay put.
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, &DataGrid::rememberPlace);
+    connect(model, &QAbstractItemModel::modelReset, this, &DataGrid::restorePlace);
     for (std::size_t c = 0; c < widths_.size(); ++c) setColumnWidth(static_cast<int>(c), widths_[c]);
+}
+
+void DataGrid::rememberPlace() {
+    savedRow_ = currentIndex().row();
+    savedColumn_ = currentIndex().column();
+    savedScroll_ = verticalScrollBar()->value();
+}
+
+void DataGrid::restorePlace() {
+    const QModelIndex place = model()->index(savedRow_, savedColumn_);
+    if (place.isValid()) setCurrentIndex(place);
+    verticalScrollBar()->setValue(savedScroll_);
 }
 
 void DataGrid::setKeyFilter(KeyFilter* filter) {

@@ -27,5 +27,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void rememberPlace();
+    void restorePlace();
+
     std::vector<int> widths_;
+    int savedRow_ = -1;
+    int savedColumn_ = -1;
+    int savedScroll_ = 0;
 };
