@@ -14,24 +14,19 @@ constexpr int kDataColumn = 1;
 void FileCommands::Abrir1Click() {
     const auto path = host_.dialogs.openFileName(kOpenDialog);
     if (!path) return;
-    const QStringList lines = memory_file::read(*path);
-    if (!lines.isEmpty()) {
-        if (lines[0] == kMarcaDecimal) {
-            host_.selectFormat(false);
-        } else if (lines[0] == kMarcaHexadecimal) {
-            host_.selectFormat(true);
-        } else {
-            host_.dialogs.message(kErrorEnElArchivo);
-            return;
-        }
+    const memory_file::Contents file = memory_file::read(*path);
+    if (file.marker == memory_file::Marker::Other || file.lineTooLong) {
+        host_.dialogs.message(kErrorEnElArchivo);
+        return;
     }
+    if (file.marker != memory_file::Marker::None) host_.selectFormat(file.marker == memory_file::Marker::Hexadecimal);
     const std::size_t addresses = host_.comandos.type().maxdir + 1;
-    const std::size_t dataLines = lines.isEmpty() ? 0 : static_cast<std::size_t>(lines.size()) - 1;
+    const std::size_t dataLines = file.dataLines();
     host_.imagen.updateColumn(kDataColumn, [&](std::vector<QString>& texts) {
         for (std::size_t a = 0; a < addresses; ++a) texts[a].clear();
         // Lines past the last address keep rows a larger memory type shows.
         if (texts.size() < dataLines) texts.resize(dataLines);
-        for (std::size_t a = 0; a < dataLines; ++a) texts[a] = lines[static_cast<qsizetype>(a) + 1];
+        for (std::size_t a = 0; a < dataLines; ++a) texts[a] = file.data(a);
     });
     host_.setCaption(kCaptionAbierto + memory_file::nameOf(*path));
     host_.organiza();

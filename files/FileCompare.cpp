@@ -41,16 +41,21 @@ void FileCompare::archivo() {
     if (!path) return;
     AddressGridModel& grid = form2_.grid;
     grid.clearColumn(TForm2::kSecondColumn, 1, form2_.rowsCompared());
-    const QStringList lines = memory_file::read(*path);
-    if (!lines.isEmpty() && lines[0] != QString(formato_.letra)) {
+    const memory_file::Contents file = memory_file::read(*path);
+    if (file.lineTooLong) {
+        dialogs_.message(kErrorEnElArchivo);
+        form2_.organiza();
+        return;
+    }
+    if (file.marker != memory_file::Marker::None && file.lines.constFirst() != QString(formato_.letra)) {
         dialogs_.message(kNoPosibleComparar);
         form2_.organiza();
         return;
     }
-    const std::size_t dataLines = lines.isEmpty() ? 0 : static_cast<std::size_t>(lines.size()) - 1;
+    const std::size_t dataLines = file.dataLines();
     grid.updateColumn(TForm2::kSecondColumn, [&](std::vector<QString>& texts) {
         if (texts.size() < dataLines) texts.resize(dataLines);
-        for (std::size_t a = 0; a < dataLines; ++a) texts[a] = lines[static_cast<qsizetype>(a) + 1];
+        for (std::size_t a = 0; a < dataLines; ++a) texts[a] = file.data(a);
     });
     if (helpWindow_) helpWindow_->setWindowTitle(kCaptionComparado + memory_file::nameOf(*path));
 }

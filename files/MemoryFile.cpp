@@ -37,15 +37,30 @@ QStringList splitLines(const QByteArray& bytes) {
     return lines;
 }
 
-QStringList read(const QString& path) {
+Contents parse(const QByteArray& bytes) {
+    Contents contents;
+    contents.lines = splitLines(bytes);
+    if (contents.lines.isEmpty()) return contents;
+    const QString& first = contents.lines.constFirst();
+    contents.marker = first == kMarcaDecimal       ? Marker::Decimal
+                      : first == kMarcaHexadecimal ? Marker::Hexadecimal
+                                                   : Marker::Other;
+    for (const QString& line : contents.lines)
+        contents.lineTooLong = contents.lineTooLong || line.size() > kMaxLineLength;
+    return contents;
+}
+
+Contents read(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists()) throw IoError(kFileNotFound);
     if (info.isDir()) throw IoError(readError(path, QStringLiteral("es una carpeta")));
+    if (info.size() > kMaxFileBytes)
+        throw IoError(readError(path, QStringLiteral("es demasiado grande para un archivo de memoria")));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) throw IoError(readError(path, file.errorString()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) throw IoError(readError(path, file.errorString()));
-    return splitLines(bytes);
+    return parse(bytes);
 }
 
 QByteArray format(const QString& marker, const std::vector<QString>& texts, std::size_t count) {
