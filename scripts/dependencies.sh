@@ -4,6 +4,8 @@
 set -euo pipefail
 
 packages=(g++ cmake make pkg-config qt6-base-dev libhidapi-dev libudev-dev fonts-dejavu-core)
+# "fuzz": also clang and its fuzzing runtime.
+if [ "${1:-}" = "fuzz" ]; then packages+=(clang-14 libclang-rt-14-dev); fi
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

@@ -8,20 +8,6 @@
 #include "view/NumberFormat.h"
 
 namespace {
-constexpr char16_t kBackspace = 8;
-
-std::bitset<256> allowedSet(bool hexadecimal) {
-    std::bitset<256> set;
-    set.set(kBackspace);
-    for (char16_t c = u'0'; c <= u'9'; ++c) set.set(c);
-    if (hexadecimal)
-        for (char16_t c = u'A'; c <= u'F'; ++c) set.set(c);
-    return set;
-}
-
-const std::bitset<256> kDecimalSet = allowedSet(false);
-const std::bitset<256> kHexadecimalSet = allowedSet(true);
-
 // Keys that move the focus or edit without typing a character.
 bool typesNoCharacter(const QKeyEvent* key) {
     switch (key->key()) {
@@ -32,13 +18,6 @@ bool typesNoCharacter(const QKeyEvent* key) {
     }
 }
 }  // namespace
-
-std::optional<char16_t> filterKey(char16_t character, std::uint8_t hexa) {
-    const std::bitset<256>& set = hexa == 1 ? kHexadecimalSet : kDecimalSet;
-    if (character >= u'a' && character <= u'z') character -= 32;
-    if (character > 255 || !set.test(character)) return std::nullopt;
-    return character;
-}
 
 KeyFilter::KeyFilter(Dialogs& dialogs, const NumberFormat& format, QObject* parent)
     : QObject(parent), dialogs_(dialogs), format_(format) {}

@@ -2,19 +2,14 @@
 
 #include <QObject>
 #include <QString>
-#include <bitset>
-#include <cstdint>
-#include <optional>
+
+#include "view/KeyDecision.h"
 
 class Dialogs;
 class QWidget;
 struct NumberFormat;
 
 inline const QString kCaracterInvalido = QStringLiteral("Caracter Invalido");
-
-// What a number field receives for a typed character: the character itself,
-// upper-cased when it is a letter, or nothing when it is refused.
-std::optional<char16_t> filterKey(char16_t character, std::uint8_t hexa);
 
 // Guards the number fields and the grid's cell editor: only digits (and A to F
 // in hexadecimal) and backspace get through; anything else is refused with a
