@@ -19,7 +19,10 @@ void SystemPlatform::waitUntil(std::int64_t nanoseconds) {
 std::int64_t SystemPlatform::nowNs() const { return clock_.nsecsElapsed(); }
 
 short SystemPlatform::GetKeyState(int virtualKey) {
-    return virtualKey == kVkEscape && escapeHeld_ ? kKeyDownBit : 0;
+    if (virtualKey != kVkEscape) return 0;
+    const bool down = escapeHeld_ || escapePressed_;
+    escapePressed_ = false;
+    return down ? kKeyDownBit : 0;
 }
 
 void SystemPlatform::Terminate() { QCoreApplication::quit(); }
@@ -27,7 +30,7 @@ void SystemPlatform::Terminate() { QCoreApplication::quit(); }
 bool SystemPlatform::eventFilter(QObject*, QEvent* event) {
     switch (event->type()) {
         case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) escapeHeld_ = true;
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) escapeHeld_ = escapePressed_ = true;
             break;
         case QEvent::KeyRelease: {
             auto* key = static_cast<QKeyEvent*>(event);

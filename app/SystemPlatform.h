@@ -6,7 +6,8 @@
 #include "device/Platform.h"
 
 // The real clock, sleeps and keyboard. ESC is held from its key press until
-// its release, as the window system reported them to this application.
+// its release, as the window system reported them to this application; a
+// press also counts once when it was released before anyone asked.
 class SystemPlatform : public QObject, public Platform {
     Q_OBJECT
 public:
@@ -24,4 +25,5 @@ protected:
 private:
     QElapsedTimer clock_;
     bool escapeHeld_ = false;
+    bool escapePressed_ = false;
 };

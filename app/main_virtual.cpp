@@ -5,6 +5,8 @@ int main(int argc, char** argv) {
     return runPrograma(argc, argv, [](Platform& platform) {
         auto programmer = std::make_unique<VirtualProgrammer>(platform);
         programmer->setRecording(false);
+        // Paced like the real link, one report per 1 ms USB frame.
+        programmer->setFullSpeedFrames(true);
         return programmer;
     });
 }

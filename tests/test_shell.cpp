@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "app/HandlerGuard.h"
+#include "app/SystemPlatform.h"
 #include "app/Unit3.h"
 #include "view/DataGrid.h"
 #include "view/Errors.h"
@@ -264,6 +265,25 @@ private slots:
         QTest::keyClicks(f.m, "c");
         f.m->showCell(1, 7);
         QCOMPARE(f.imagen.cell(1, 6), QStringLiteral("C"));
+    }
+
+    void escapeStateFromTheKeyboard() {
+        SystemPlatform platform;
+        QWidget target;
+        const auto down = [&] { return (platform.GetKeyState(Platform::kVkEscape) & Platform::kKeyDownBit) != 0; };
+        QVERIFY(!down());
+        QTest::keyPress(&target, Qt::Key_Escape);
+        QVERIFY(down());
+        QVERIFY(down());
+        QTest::keyRelease(&target, Qt::Key_Escape);
+        QVERIFY(!down());
+        // A tap between two polls still counts, once.
+        QTest::keyClick(&target, Qt::Key_Escape);
+        QVERIFY(down());
+        QVERIFY(!down());
+        QTest::keyClick(&target, Qt::Key_A);
+        QVERIFY(!down());
+        QCOMPARE(platform.GetKeyState(65), 0);
     }
 
     void errorsEndTheHandlerInTheStandardBox() {
