@@ -29,7 +29,9 @@ Programa::~Programa() {
     form1.reset();
 }
 
-void Programa::run() { Form3->show(); }
+void Programa::run() {
+    Form3->show();
+}
 
 int runPrograma(int argc, char** argv, const HidFactory& makeHid) {
     // The program takes no options: only the program name reaches Qt.

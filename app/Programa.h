@@ -18,7 +18,7 @@ class Tform1;
 // The six windows, created in the program's fixed order: the splash first (its
 // 3 s are counted from here), then the main window, then the others.
 class Programa {
-public:
+  public:
     Programa(Platform& platform, Dialogs& dialogs, HidLibrary& hid);
     ~Programa();
 

@@ -20,7 +20,7 @@
 #include "view/DataGrid.h"
 #include "view/Dialogs.h"
 #include "view/Unit2.h"
-#include "view/WindowPlacement.h"
+#include "view/WindowLook.h"
 
 namespace {
 constexpr int kClientWidth = 775;
@@ -95,7 +95,9 @@ Tform1::Tform1(ApplicationWindow& applicationWindow, HidLibrary& hid, Platform& 
     FormCreate();
 }
 
-Tform1::~Tform1() { FormDestroy(); }
+Tform1::~Tform1() {
+    FormDestroy();
+}
 
 void Tform1::setCompanions(TForm2* form2, TForm4* form4, TForm5* form5, TForm6* form6) {
     form2_ = form2;
@@ -110,7 +112,8 @@ void Tform1::setCompanions(TForm2* form2, TForm4* form4, TForm5* form5, TForm6* 
 void Tform1::buildOperations() {
     const MainControls controls{m,     Pdirm, PDatm, ldirm, ldatm, PLOT1, PLOT2, LLOT1,
                                 LLOT2, Edit3, DL,    DIL1,  DIL2,  Edit2, ch};
-    banco.reset(new Workbench{link, comandos, formato, imagen, controls, dialogs_, platform_, marco});
+    banco.reset(
+        new Workbench{link, comandos, formato, imagen, controls, dialogs_, platform_, marco});
     manual_ = std::make_unique<ManualOperations>(*banco);
     lectura_ = std::make_unique<ReadOperations>(*banco);
     programacion_ = std::make_unique<ProgramOperations>(*banco);
@@ -122,10 +125,11 @@ void Tform1::buildOperations() {
 }
 
 void Tform1::setOperationRunning(bool running) {
-    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtn5, BitBtn6, BitBtn7, BitBtn8,
-                                BitBtn9, BitBtn10, BitBtn11})
+    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtn5, BitBtn6, BitBtn7,
+                                BitBtn8, BitBtn9, BitBtn10, BitBtn11})
         button->setEnabled(!running);
-    for (QAction* item : {Abrir1, Guardar1, Salir1, Decimal1, Hexadecimal1}) item->setEnabled(!running);
+    for (QAction* item : {Abrir1, Guardar1, Salir1, Decimal1, Hexadecimal1})
+        item->setEnabled(!running);
     for (QAction* item : tipoItems) item->setEnabled(!running);
     filtro.setEscapePasses(running);
 }
@@ -140,12 +144,14 @@ void Tform1::buildControls() {
     m->setGridModel(&imagen);
     m->setKeyFilter(&filtro);
 
-    Panel1 = panel(client, {kLeftColumn, 8, kPanelWidth, 104}, {QStringLiteral("PROGRAMACION MANUAL")});
+    Panel1 =
+        panel(client, {kLeftColumn, 8, kPanelWidth, 104}, {QStringLiteral("PROGRAMACION MANUAL")});
     Pdirm = field(Panel1, QStringLiteral("DIRECCION"), 24);
     PDatm = field(Panel1, QStringLiteral("DATO"), 50);
     BitBtn4 = button(Panel1, QStringLiteral("Programar"), {65, 76, 100, 24});
 
-    Panel3 = panel(client, {kLeftColumn, 118, kPanelWidth, 104}, {QStringLiteral("LECTURA MANUAL")});
+    Panel3 =
+        panel(client, {kLeftColumn, 118, kPanelWidth, 104}, {QStringLiteral("LECTURA MANUAL")});
     ldirm = field(Panel3, QStringLiteral("DIRECCION"), 24);
     ldatm = field(Panel3, QStringLiteral("DATO"), 50);
     BitBtn6 = button(Panel3, QStringLiteral("Leer"), {65, 76, 100, 24});
@@ -167,8 +173,7 @@ void Tform1::buildControls() {
     ch->setGeometry(kLeftColumn + 8, 486, kPanelWidth - 8, 22);
     ch->setChecked(true);
 
-    Panel5 = panel(client, {kRightColumn, 8, kPanelWidth, 80},
-                   {QStringLiteral("LLENAR CON")});
+    Panel5 = panel(client, {kRightColumn, 8, kPanelWidth, 80}, {QStringLiteral("LLENAR CON")});
     Edit3 = field(Panel5, QStringLiteral("DATO A CARGAR"), 24);
     BitBtn9 = button(Panel5, QStringLiteral("Programar"), {65, 52, 100, 24});
 
@@ -179,10 +184,13 @@ void Tform1::buildControls() {
     DIL2 = field(Panel6, QStringLiteral("DIRECCION2"), 94);
     BitBtn10 = button(Panel6, QStringLiteral("Programar"), {65, 120, 100, 24});
 
-    BitBtn1 = button(client, QStringLiteral("PROGRAMAR TODO"), {kRightColumn, 250, kPanelWidth, 30});
+    BitBtn1 =
+        button(client, QStringLiteral("PROGRAMAR TODO"), {kRightColumn, 250, kPanelWidth, 30});
     BitBtn2 = button(client, QStringLiteral("LEER TODO"), {kRightColumn, 284, kPanelWidth, 30});
-    BitBtn3 = button(client, QStringLiteral("COMPARAR CON ARCHIVO"), {kRightColumn, 318, kPanelWidth, 30});
-    BitBtn11 = button(client, QStringLiteral("LIMPIA MATRIZ"), {kRightColumn, 352, kPanelWidth, 30});
+    BitBtn3 = button(client, QStringLiteral("COMPARAR CON ARCHIVO"),
+                     {kRightColumn, 318, kPanelWidth, 30});
+    BitBtn11 =
+        button(client, QStringLiteral("LIMPIA MATRIZ"), {kRightColumn, 352, kPanelWidth, 30});
 
     Panel8 = panel(client, {kRightColumn, 434, 134, 47}, {QStringLiteral("REINTENTOS")});
     Edit2 = new QLineEdit(QStringLiteral("1"), Panel8);
@@ -196,13 +204,11 @@ void Tform1::buildControls() {
     Panel7->setFrameShape(QFrame::Panel);
     Panel7->setFrameShadow(QFrame::Sunken);
     Panel7->setAutoFillBackground(true);
-    QFont status(QStringLiteral("Arial Black"));
-    status.setPixelSize(13);
-    status.setBold(true);
-    Panel7->setFont(status);
+    Panel7->setFont(designFont(QStringLiteral("Arial Black"), 13, true));
     Panel7->setStyleSheet(QStringLiteral("background-color: #000080; color: red;"));
 
-    for (QLineEdit* edit : {Pdirm, PDatm, ldirm, ldatm, PLOT1, PLOT2, LLOT1, LLOT2, Edit3, DL, DIL1, DIL2})
+    for (QLineEdit* edit :
+         {Pdirm, PDatm, ldirm, ldatm, PLOT1, PLOT2, LLOT1, LLOT2, Edit3, DL, DIL1, DIL2})
         filtro.watch(edit);
 
     onClick(BitBtn1, &Tform1::BitBtn1Click);
@@ -286,7 +292,9 @@ void Tform1::FormCreate() {
     Timer1.start();
 }
 
-void Tform1::FormDestroy() { applicationWindow_.UnhookMainWindow(this); }
+void Tform1::FormDestroy() {
+    applicationWindow_.UnhookMainWindow(this);
+}
 
 void Tform1::Timer1Timer() {
     for (int i = 0; i < kStartBytes; ++i) link.tra(kStartByte);
@@ -302,7 +310,9 @@ void Tform1::BitBtn8Click() {
     platform_.Terminate();
 }
 
-void Tform1::Salir1Click() { BitBtn8Click(); }
+void Tform1::Salir1Click() {
+    BitBtn8Click();
+}
 
 void Tform1::closeEvent(QCloseEvent* event) {
     // The title-bar close box ends the program like "SALIR": hiding the
@@ -322,9 +332,13 @@ bool Tform1::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-bool Tform1::notificacion(DeviceMessage& message) { return link.notificacion(message); }
+bool Tform1::notificacion(DeviceMessage& message) {
+    return link.notificacion(message);
+}
 
-bool Tform1::conexion() { return marco.conexion(); }
+bool Tform1::conexion() {
+    return marco.conexion();
+}
 
 void Tform1::organiza() {
     formato.setLetraFromHexa();
@@ -384,18 +398,34 @@ void Tform1::Topicos1Click() {
     form5_->raise();
 }
 
-void Tform1::BitBtn1Click() { programacion_->BitBtn1Click(); }
+void Tform1::BitBtn1Click() {
+    programacion_->BitBtn1Click();
+}
 
-void Tform1::BitBtn2Click() { lectura_->BitBtn2Click(); }
+void Tform1::BitBtn2Click() {
+    lectura_->BitBtn2Click();
+}
 
-void Tform1::BitBtn4Click() { manual_->BitBtn4Click(); }
+void Tform1::BitBtn4Click() {
+    manual_->BitBtn4Click();
+}
 
-void Tform1::BitBtn5Click() { programacion_->BitBtn5Click(); }
+void Tform1::BitBtn5Click() {
+    programacion_->BitBtn5Click();
+}
 
-void Tform1::BitBtn6Click() { manual_->BitBtn6Click(); }
+void Tform1::BitBtn6Click() {
+    manual_->BitBtn6Click();
+}
 
-void Tform1::BitBtn7Click() { lectura_->BitBtn7Click(); }
+void Tform1::BitBtn7Click() {
+    lectura_->BitBtn7Click();
+}
 
-void Tform1::BitBtn9Click() { programacion_->BitBtn9Click(); }
+void Tform1::BitBtn9Click() {
+    programacion_->BitBtn9Click();
+}
 
-void Tform1::BitBtn10Click() { programacion_->BitBtn10Click(); }
+void Tform1::BitBtn10Click() {
+    programacion_->BitBtn10Click();
+}

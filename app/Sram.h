@@ -36,14 +36,13 @@ class TForm5;
 class TForm6;
 
 inline const QString kForm1Caption = QStringLiteral("PROGRAMADOR DE MEMORIAS: T.VELAR ");
-inline const QString kHeaderDireccion = QStringLiteral("      DIRECCION");
 inline const QString kHeaderDato = QStringLiteral("       DATO");
 
 // The main working window: the memory image grid, the operation panels, the
 // menus, the device link and the state every operation works with.
 class Tform1 : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     static constexpr int kTimer1Ms = 1000;
     static constexpr int kExitPauseMs = 30;
 
@@ -111,11 +110,11 @@ public:
     std::array<QAction*, 5> tipoItems;
     QTimer Timer1;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void buildControls();
     void buildOperations();
     // While an operation runs nothing else may start: no other operation,

@@ -9,14 +9,18 @@ SystemPlatform::SystemPlatform() {
     QCoreApplication::instance()->installEventFilter(this);
 }
 
-void SystemPlatform::Sleep(int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
+void SystemPlatform::Sleep(int milliseconds) {
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
 
 void SystemPlatform::waitUntil(std::int64_t nanoseconds) {
     const std::int64_t remaining = nanoseconds - nowNs();
     if (remaining > 0) QThread::usleep(static_cast<unsigned long>(remaining / 1000));
 }
 
-std::int64_t SystemPlatform::nowNs() const { return clock_.nsecsElapsed(); }
+std::int64_t SystemPlatform::nowNs() const {
+    return clock_.nsecsElapsed();
+}
 
 short SystemPlatform::GetKeyState(int virtualKey) {
     if (virtualKey != kVkEscape) return 0;
@@ -25,20 +29,26 @@ short SystemPlatform::GetKeyState(int virtualKey) {
     return down ? kKeyDownBit : 0;
 }
 
-void SystemPlatform::Terminate() { QCoreApplication::quit(); }
+void SystemPlatform::Terminate() {
+    QCoreApplication::quit();
+}
 
 bool SystemPlatform::eventFilter(QObject*, QEvent* event) {
     switch (event->type()) {
         case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) escapeHeld_ = escapePressed_ = true;
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+                escapeHeld_ = escapePressed_ = true;
             break;
         case QEvent::KeyRelease: {
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Escape && !key->isAutoRepeat()) escapeHeld_ = false;
             break;
         }
-        case QEvent::ApplicationDeactivate: escapeHeld_ = false; break;
-        default: break;
+        case QEvent::ApplicationDeactivate:
+            escapeHeld_ = false;
+            break;
+        default:
+            break;
     }
     return false;
 }

@@ -10,7 +10,7 @@
 // press also counts once when it was released before anyone asked.
 class SystemPlatform : public QObject, public Platform {
     Q_OBJECT
-public:
+  public:
     SystemPlatform();
 
     void Sleep(int milliseconds) override;
@@ -19,10 +19,10 @@ public:
     short GetKeyState(int virtualKey) override;
     void Terminate() override;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QElapsedTimer clock_;
     bool escapeHeld_ = false;
     bool escapePressed_ = false;

@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QPixmap>
 
-#include "view/WindowPlacement.h"
+#include "view/WindowLook.h"
 
 namespace {
 constexpr int kWidth = 644;
@@ -14,12 +14,8 @@ constexpr int kLetterPixels = 37;
 
 QLabel* splashLine(QWidget* parent, const QString& text, int left, int top) {
     auto* label = new QLabel(text, parent);
-    QFont font(QStringLiteral("Comic Sans MS"));
-    font.setStyleHint(QFont::Cursive);
-    font.setPixelSize(kLetterPixels);
-    font.setBold(true);
-    font.setItalic(true);
-    label->setFont(font);
+    label->setFont(
+        designFont(QStringLiteral("Comic Sans MS"), kLetterPixels, true, true, QFont::Cursive));
     label->setStyleSheet(QStringLiteral("color: red; background: transparent;"));
     label->move(left, top);
     label->adjustSize();
@@ -28,7 +24,9 @@ QLabel* splashLine(QWidget* parent, const QString& text, int left, int top) {
 }  // namespace
 
 // The splash picture lives in this static library's resources.
-static void loadSplashResources() { Q_INIT_RESOURCE(resources); }
+static void loadSplashResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 TForm3::TForm3() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
     setFixedSize(kWidth, kHeight);
@@ -48,7 +46,9 @@ TForm3::TForm3() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
     FormCreate();
 }
 
-void TForm3::FormCreate() { Timer1.start(); }
+void TForm3::FormCreate() {
+    Timer1.start();
+}
 
 void TForm3::Timer1Timer() {
     hide();

@@ -8,7 +8,7 @@ class QLabel;
 // The splash window: shown first, it hands over to the main window after 3 s.
 class TForm3 : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kShowMs = 3000;
 
     TForm3();
@@ -25,6 +25,6 @@ public:
     QLabel* Label4;
     QTimer Timer1;
 
-private:
+  private:
     QWidget* mainWindow_ = nullptr;
 };

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "app/SystemPlatform.h"
-#include "view/Unit2.h"
 #include "tests/support/Rig.h"
+#include "view/Unit2.h"
 
 namespace {
 constexpr int kRuns = 7;
@@ -105,8 +105,10 @@ void mismatchCount() {
     window.show();
     std::vector<double> runs;
     for (int i = 0; i < kRuns; ++i) {
-        window.grid.updateColumn(1, [](std::vector<QString>& texts) { std::fill(texts.begin(), texts.end(), "1"); });
-        window.grid.updateColumn(2, [](std::vector<QString>& texts) { std::fill(texts.begin(), texts.end(), "2"); });
+        window.grid.updateColumn(
+            1, [](std::vector<QString>& texts) { std::fill(texts.begin(), texts.end(), "1"); });
+        window.grid.updateColumn(
+            2, [](std::vector<QString>& texts) { std::fill(texts.begin(), texts.end(), "2"); });
         runs.push_back(elapsedMs([&] { window.malas(); }));
     }
     report("malas_131072", median(runs), "ms");
@@ -130,7 +132,8 @@ double peakResidentMb() {
     QFile status("/proc/self/status");
     if (!status.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
     return -1;
 }
 

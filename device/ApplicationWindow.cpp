@@ -2,9 +2,13 @@
 
 #include "device/HidLibrary.h"
 
-void ApplicationWindow::HookMainWindow(QObject* hook) { installEventFilter(hook); }
+void ApplicationWindow::HookMainWindow(QObject* hook) {
+    installEventFilter(hook);
+}
 
-void ApplicationWindow::UnhookMainWindow(QObject* hook) { removeEventFilter(hook); }
+void ApplicationWindow::UnhookMainWindow(QObject* hook) {
+    removeEventFilter(hook);
+}
 
 bool ApplicationWindow::event(QEvent* event) {
     if (event->type() == DeviceNotificationEvent::kType) {

@@ -6,7 +6,7 @@
 // here, and a hook installed with HookMainWindow sees each one first.
 class ApplicationWindow : public QObject {
     Q_OBJECT
-public:
+  public:
     using QObject::QObject;
 
     void HookMainWindow(QObject* hook);
@@ -15,9 +15,9 @@ public:
     // Device messages that no hook handled and that went to the usual processing.
     int unhandledDeviceMessages() const { return unhandled_; }
 
-protected:
+  protected:
     bool event(QEvent* event) override;
 
-private:
+  private:
     int unhandled_ = 0;
 };

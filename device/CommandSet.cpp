@@ -34,7 +34,8 @@ void CommandSet::envia(std::uint8_t data, std::uint8_t low, std::uint8_t high) {
     if (type().pauseAfterWriteMs > 0) platform_.Sleep(type().pauseAfterWriteMs);
 }
 
-void CommandSet::envia1(std::uint8_t data, std::uint8_t low, std::uint8_t high, std::uint8_t extra) {
+void CommandSet::envia1(std::uint8_t data, std::uint8_t low, std::uint8_t high,
+                        std::uint8_t extra) {
     link_.tra(type().writeCommand);
     link_.tra(low);
     link_.tra(high);

@@ -11,7 +11,7 @@ class Platform;
 // state they are built from: the type, its last address, the address bytes
 // and the data value of the address being handled.
 class CommandSet {
-public:
+  public:
     CommandSet(Link& link, Platform& platform);
 
     std::uint8_t tipo = kTipoInicial;
@@ -36,7 +36,7 @@ public:
     // The read sequence of the current type for the split address.
     void sendRead();
 
-private:
+  private:
     Link& link_;
     Platform& platform_;
 };

@@ -7,7 +7,9 @@ constexpr std::uint8_t kErased = 0xFF;
 constexpr std::uint8_t kGreeting = 1;
 constexpr std::uint8_t kDataPollingBit = 0x80;
 
-bool isVolatile(Chip chip) { return chip == Chip::Sram24 || chip == Chip::Sram28; }
+bool isVolatile(Chip chip) {
+    return chip == Chip::Sram24 || chip == Chip::Sram28;
+}
 }  // namespace
 
 Firmware::Firmware() {
@@ -19,11 +21,16 @@ Firmware::Firmware() {
 
 std::uint32_t Firmware::chipSize(Chip chip) {
     switch (chip) {
-        case Chip::Sram24: return 1024;
-        case Chip::Sram28: return 8192;
-        case Chip::Eprom28c64: return 8192;
-        case Chip::Prom27c512: return 65536;
-        case Chip::Prom27c010: return 131072;
+        case Chip::Sram24:
+            return 1024;
+        case Chip::Sram28:
+            return 8192;
+        case Chip::Eprom28c64:
+            return 8192;
+        case Chip::Prom27c512:
+            return 65536;
+        case Chip::Prom27c010:
+            return 131072;
     }
     return 0;
 }
@@ -41,13 +48,18 @@ int Firmware::argumentCount(Command command) {
     switch (command) {
         case Command::WriteSram24:
         case Command::WriteSram28:
-        case Command::WriteEeprom: return 3;
+        case Command::WriteEeprom:
+            return 3;
         case Command::ReadSram24:
-        case Command::Read28Pin: return 2;
+        case Command::Read28Pin:
+            return 2;
         case Command::WriteProm512:
-        case Command::WriteProm010: return 4;
-        case Command::ReadProm: return 3;
-        default: return -1;
+        case Command::WriteProm010:
+            return 4;
+        case Command::ReadProm:
+            return 3;
+        default:
+            return -1;
     }
 }
 
@@ -74,14 +86,19 @@ std::uint32_t Firmware::shortAddress() const {
 }
 
 std::uint32_t Firmware::longAddress() const {
-    return static_cast<std::uint32_t>(args_[0]) | (static_cast<std::uint32_t>(args_[1]) & 0x1F) << 8 |
+    return static_cast<std::uint32_t>(args_[0]) |
+           (static_cast<std::uint32_t>(args_[1]) & 0x1F) << 8 |
            static_cast<std::uint32_t>(args_[2]) << 13;
 }
 
 void Firmware::execute(std::int64_t nowNs) {
     switch (command_) {
-        case Command::WriteSram24: write(Chip::Sram24, shortAddress(), args_[2], nowNs); break;
-        case Command::ReadSram24: answers_.push_back(read(Chip::Sram24, shortAddress(), nowNs)); break;
+        case Command::WriteSram24:
+            write(Chip::Sram24, shortAddress(), args_[2], nowNs);
+            break;
+        case Command::ReadSram24:
+            answers_.push_back(read(Chip::Sram24, shortAddress(), nowNs));
+            break;
         case Command::WriteSram28:
             socket28_ = Chip::Sram28;
             write(Chip::Sram28, shortAddress(), args_[2], nowNs);
@@ -90,7 +107,9 @@ void Firmware::execute(std::int64_t nowNs) {
             socket28_ = Chip::Eprom28c64;
             write(Chip::Eprom28c64, shortAddress(), args_[2], nowNs);
             break;
-        case Command::Read28Pin: answers_.push_back(read(socket28_, shortAddress(), nowNs)); break;
+        case Command::Read28Pin:
+            answers_.push_back(read(socket28_, shortAddress(), nowNs));
+            break;
         case Command::WriteProm512:
             socketProm_ = Chip::Prom27c512;
             write(Chip::Prom27c512, longAddress(), args_[3], nowNs);
@@ -99,8 +118,11 @@ void Firmware::execute(std::int64_t nowNs) {
             socketProm_ = Chip::Prom27c010;
             write(Chip::Prom27c010, longAddress(), args_[3], nowNs);
             break;
-        case Command::ReadProm: answers_.push_back(read(socketProm_, longAddress(), nowNs)); break;
-        default: break;
+        case Command::ReadProm:
+            answers_.push_back(read(socketProm_, longAddress(), nowNs));
+            break;
+        default:
+            break;
     }
 }
 
@@ -127,7 +149,9 @@ void Firmware::write(Chip chip, std::uint32_t address, std::uint8_t value, std::
         case Chip::Prom27c010:
             cell &= value;  // programming only clears bits
             break;
-        default: cell = value; break;
+        default:
+            cell = value;
+            break;
     }
     ++writesApplied_;
 }

@@ -16,7 +16,7 @@ constexpr int kChipCount = 5;
 // answer byte per read request. It knows nothing of the host program's tables,
 // so a wrong byte from the host shows up as a wrong chip content.
 class Firmware {
-public:
+  public:
     static constexpr std::int64_t kEepromWriteCycleNs = 10'000'000;
 
     Firmware();
@@ -47,7 +47,7 @@ public:
     int writesApplied() const { return writesApplied_; }
     int writesIgnored() const { return writesIgnored_; }
 
-private:
+  private:
     enum class Command : std::uint8_t {
         None = 0,
         WriteSram28 = 1,

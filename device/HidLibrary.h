@@ -26,7 +26,7 @@ struct DeviceMessage {
 };
 
 class DeviceNotificationEvent : public QEvent {
-public:
+  public:
     static constexpr QEvent::Type kType = static_cast<QEvent::Type>(kDeviceMessageNumber);
 
     DeviceNotificationEvent(std::intptr_t wParam, std::intptr_t lParam)
@@ -34,7 +34,7 @@ public:
 
     DeviceMessage& message() { return message_; }
 
-private:
+  private:
     DeviceMessage message_;
 };
 
@@ -43,7 +43,7 @@ void postDeviceNotification(QObject* window, std::intptr_t wParam, HidHandle dev
 
 // The HID access library. Every report is 2 bytes: report id 0, one payload byte.
 class HidLibrary {
-public:
+  public:
     static constexpr int kReportSize = 2;
 
     virtual ~HidLibrary() = default;

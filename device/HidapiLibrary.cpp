@@ -135,10 +135,12 @@ bool HidapiLibrary::startUdevMonitor() {
     udev_ = udev_new();
     if (!udev_) return false;
     monitor_ = udev_monitor_new_from_netlink(udev_, "udev");
-    if (!monitor_ || udev_monitor_filter_add_match_subsystem_devtype(monitor_, "hidraw", nullptr) < 0 ||
+    if (!monitor_ ||
+        udev_monitor_filter_add_match_subsystem_devtype(monitor_, "hidraw", nullptr) < 0 ||
         udev_monitor_enable_receiving(monitor_) < 0)
         return false;
-    notifier_ = std::make_unique<QSocketNotifier>(udev_monitor_get_fd(monitor_), QSocketNotifier::Read);
+    notifier_ =
+        std::make_unique<QSocketNotifier>(udev_monitor_get_fd(monitor_), QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, &HidapiLibrary::readUdevMonitor);
     return true;
 }
@@ -151,8 +153,10 @@ void HidapiLibrary::readUdevMonitor() {
     if (action && node) {
         const std::string path = node;
         if (std::string(action) == "add") {
-            udev_device* hid = udev_device_get_parent_with_subsystem_devtype(device, "hid", nullptr);
-            const auto ids = hid ? parseHidId(udev_device_get_property_value(hid, "HID_ID")) : std::nullopt;
+            udev_device* hid =
+                udev_device_get_parent_with_subsystem_devtype(device, "hid", nullptr);
+            const auto ids =
+                hid ? parseHidId(udev_device_get_property_value(hid, "HID_ID")) : std::nullopt;
             if (ids) arrived(path, *ids, true);
         } else if (std::string(action) == "remove") {
             departed(path);
@@ -166,7 +170,8 @@ void HidapiLibrary::pollEnumeration() {
     hid_device_info* list = hid_enumerate(0, 0);
     for (hid_device_info* info = list; info; info = info->next) {
         now.insert(info->path);
-        if (!present_.count(info->path)) arrived(info->path, {info->vendor_id, info->product_id}, true);
+        if (!present_.count(info->path))
+            arrived(info->path, {info->vendor_id, info->product_id}, true);
     }
     hid_free_enumeration(list);
     const std::set<std::string> before = present_;

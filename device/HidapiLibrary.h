@@ -24,7 +24,7 @@ std::optional<HidIds> parseHidId(const char* text);
 // monitor on Linux, or from a timer that compares enumerations elsewhere.
 class HidapiLibrary : public QObject, public HidLibrary {
     Q_OBJECT
-public:
+  public:
     // How long Read waits for the programmer's answer.
     static constexpr int kReadTimeoutMs = 1000;
     static constexpr int kPollIntervalMs = 500;
@@ -39,7 +39,7 @@ public:
     int GetVendorID(HidHandle handle) override;
     int GetProductID(HidHandle handle) override;
 
-private:
+  private:
     struct Known {
         std::string path;
         HidIds ids;

@@ -13,7 +13,7 @@ inline const QString kDispositivoDesconectado = QStringLiteral("Dispositivo Desc
 // the library's notifications and held as the status panel's text.
 class Link : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit Link(HidLibrary& hid, QObject* parent = nullptr);
 
     void tra(std::uint8_t byte);
@@ -30,10 +30,10 @@ public:
     bool lastTransferFailed() const { return lastTransferFailed_; }
     std::uint64_t failedTransfers() const { return failedTransfers_; }
 
-signals:
+  signals:
     void estadoChanged(const QString& text);
 
-private:
+  private:
     bool isProgrammer(HidHandle device);
     void setEstado(const QString& text);
 

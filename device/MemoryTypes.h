@@ -6,12 +6,12 @@
 
 // One row of the table of memory types the programmer knows.
 struct MemoryType {
-    const char* caption;        // menu item text
+    const char* caption;  // menu item text
     std::uint8_t tipo;
-    std::uint32_t maxdir;       // last address, inclusive
+    std::uint32_t maxdir;  // last address, inclusive
     std::uint8_t writeCommand;
     std::uint8_t readCommand;
-    bool threeAddressBytes;     // dirx is sent after dirl and dirh
+    bool threeAddressBytes;  // dirx is sent after dirl and dirh
     int pauseAfterWriteMs;
 };
 

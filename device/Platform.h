@@ -5,7 +5,7 @@
 // The system services the program waits on or asks about. Kept behind one
 // interface so tests run on virtual time and can hold ESC at a chosen moment.
 class Platform {
-public:
+  public:
     static constexpr int kVkEscape = 27;
     static constexpr short kKeyDownBit = 0x80;
 

@@ -1,15 +1,16 @@
 #include "device/VirtualProgrammer.h"
 
-#include "device/Platform.h"
-
 #include <algorithm>
+
+#include "device/Platform.h"
 
 VirtualProgrammer::VirtualProgrammer(Platform& platform, bool attached)
     : platform_(platform), attached_(attached) {}
 
 int VirtualProgrammer::Connect(QObject* window) {
     window_ = window;
-    if (attached_ && announceAtConnect_) postDeviceNotification(window_, kDevicePlugged, kProgrammerHandle);
+    if (attached_ && announceAtConnect_)
+        postDeviceNotification(window_, kDevicePlugged, kProgrammerHandle);
     return 1;
 }
 

@@ -13,7 +13,7 @@ class Platform;
 // The programmer emulated behind the HID library's calls: presence with
 // notifications, the firmware, a record of every report, and faults on demand.
 class VirtualProgrammer : public HidLibrary {
-public:
+  public:
     static constexpr HidHandle kProgrammerHandle = 0x1001;
 
     struct Report {
@@ -59,7 +59,7 @@ public:
     void clearRecord() { record_.clear(); }
     std::int64_t reportsAttempted() const { return attempts_; }
 
-private:
+  private:
     bool deliverable(HidHandle handle);
     void waitForFrame();
 

@@ -19,7 +19,8 @@ void FileCommands::Abrir1Click() {
         host_.dialogs.message(kErrorEnElArchivo);
         return;
     }
-    if (file.marker != memory_file::Marker::None) host_.selectFormat(file.marker == memory_file::Marker::Hexadecimal);
+    if (file.marker != memory_file::Marker::None)
+        host_.selectFormat(file.marker == memory_file::Marker::Hexadecimal);
     const std::size_t addresses = host_.comandos.type().maxdir + 1;
     const std::size_t dataLines = file.dataLines();
     host_.imagen.updateColumn(kDataColumn, [&](std::vector<QString>& texts) {
@@ -37,6 +38,7 @@ void FileCommands::Guardar1Click() {
     if (!path) return;
     const QString marker = host_.formato.hexadecimal() ? kMarcaHexadecimal : kMarcaDecimal;
     const std::size_t addresses = host_.comandos.type().maxdir + 1;
-    memory_file::write(*path, memory_file::format(marker, host_.imagen.column(kDataColumn), addresses));
+    memory_file::write(*path,
+                       memory_file::format(marker, host_.imagen.column(kDataColumn), addresses));
     host_.setCaption(kCaptionGuardado + *path + u')');
 }

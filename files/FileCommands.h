@@ -14,7 +14,8 @@ inline const QString kCaptionAbierto = QStringLiteral("Programador de Memorias: 
 inline const QString kCaptionGuardado = QStringLiteral("ProgramAdor de Memorias: T.VELAR  (");
 
 inline const FileDialogOptions kOpenDialog{
-    QStringLiteral("Archivos de Memoria|*.mem|Archivos de texto|*.txt"), QStringLiteral("*.mem"), QString()};
+    QStringLiteral("Archivos de Memoria|*.mem|Archivos de texto|*.txt"), QStringLiteral("*.mem"),
+    QString()};
 inline const FileDialogOptions kSaveDialog{QStringLiteral("Archivos de Memoria|*.mem"),
                                            QStringLiteral("*.mem"), QStringLiteral("*.mem")};
 
@@ -33,12 +34,12 @@ struct FileHost {
 // A refused or unreadable file leaves the image as it was, and a failed save
 // leaves the old file as it was.
 class FileCommands {
-public:
+  public:
     explicit FileCommands(FileHost host) : host_(std::move(host)) {}
 
     void Abrir1Click();
     void Guardar1Click();
 
-private:
+  private:
     FileHost host_;
 };

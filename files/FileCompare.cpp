@@ -9,27 +9,28 @@
 #include "view/Unit2.h"
 
 namespace {
-const QString kHeaderDireccion = QStringLiteral("      DIRECCION");
 const QString kHeaderMemoria = QStringLiteral("DATO MEMORIA");
 const QString kHeaderArchivo = QStringLiteral("DATO ARCHIVO");
 }  // namespace
 
 FileCompare::FileCompare(TForm2& form2, const AddressGridModel& imagen, const NumberFormat& formato,
                          Dialogs& dialogs, QWidget* helpWindow)
-    : form2_(form2), imagen_(imagen), formato_(formato), dialogs_(dialogs), helpWindow_(helpWindow) {}
+    : form2_(form2),
+      imagen_(imagen),
+      formato_(formato),
+      dialogs_(dialogs),
+      helpWindow_(helpWindow) {}
 
 void FileCompare::BitBtn3Click() {
     AddressGridModel& grid = form2_.grid;
-    grid.setCell(TForm2::kAddressColumn, 0, kHeaderDireccion);
-    grid.setCell(TForm2::kFirstColumn, 0, kHeaderMemoria);
-    grid.setCell(TForm2::kSecondColumn, 0, kHeaderArchivo);
-    grid.setCell(TForm2::kMarkColumn, 0, kHeaderDirErradas);
+    form2_.setHeaders(kHeaderMemoria, kHeaderArchivo);
     form2_.show();
     form2_.raise();
     const auto rows = static_cast<std::size_t>(form2_.rowsCompared());
     const std::vector<QString>& memory = imagen_.column(TForm2::kFirstColumn);
     grid.updateColumn(TForm2::kFirstColumn, [&](std::vector<QString>& texts) {
-        std::copy(memory.begin(), memory.begin() + static_cast<std::ptrdiff_t>(rows), texts.begin());
+        std::copy(memory.begin(), memory.begin() + static_cast<std::ptrdiff_t>(rows),
+                  texts.begin());
     });
     form2_.organiza();
     archivo();
@@ -47,7 +48,8 @@ void FileCompare::archivo() {
         form2_.organiza();
         return;
     }
-    if (file.marker != memory_file::Marker::None && file.lines.constFirst() != QString(formato_.letra)) {
+    if (file.marker != memory_file::Marker::None &&
+        file.lines.constFirst() != QString(formato_.letra)) {
         dialogs_.message(kNoPosibleComparar);
         form2_.organiza();
         return;

@@ -15,7 +15,7 @@ inline const QString kCaptionComparado = QStringLiteral("Programador de Memoeria
 // "COMPARAR CON ARCHIVO": the grid's texts against a memory file's lines, the
 // result in the mismatch window. The programmer takes no part.
 class FileCompare {
-public:
+  public:
     FileCompare(TForm2& form2, const AddressGridModel& imagen, const NumberFormat& formato,
                 Dialogs& dialogs, QWidget* helpWindow);
 
@@ -23,7 +23,7 @@ public:
     // Chooses a file and loads its data lines into the window's second column.
     void archivo();
 
-private:
+  private:
     TForm2& form2_;
     const AddressGridModel& imagen_;
     const NumberFormat& formato_;

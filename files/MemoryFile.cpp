@@ -55,7 +55,8 @@ Contents read(const QString& path) {
     if (!info.exists()) throw IoError(kFileNotFound);
     if (info.isDir()) throw IoError(readError(path, QStringLiteral("es una carpeta")));
     if (info.size() > kMaxFileBytes)
-        throw IoError(readError(path, QStringLiteral("es demasiado grande para un archivo de memoria")));
+        throw IoError(
+            readError(path, QStringLiteral("es demasiado grande para un archivo de memoria")));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) throw IoError(readError(path, file.errorString()));
     const QByteArray bytes = file.readAll();
@@ -66,7 +67,8 @@ Contents read(const QString& path) {
 QByteArray format(const QString& marker, const std::vector<QString>& texts, std::size_t count) {
     QByteArray bytes;
     std::size_t size = marker.size() + kLineEnd.size();
-    for (std::size_t i = 0; i < count && i < texts.size(); ++i) size += texts[i].size() + kLineEnd.size();
+    for (std::size_t i = 0; i < count && i < texts.size(); ++i)
+        size += texts[i].size() + kLineEnd.size();
     bytes.reserve(static_cast<qsizetype>(size));
     bytes += marker.toLatin1();
     bytes += kLineEnd;
@@ -85,7 +87,8 @@ void write(const QString& path, const QByteArray& bytes) {
 }
 
 QString nameOf(const QString& path) {
-    const qsizetype cut = std::max({path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'), path.lastIndexOf(u':')});
+    const qsizetype cut =
+        std::max({path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'), path.lastIndexOf(u':')});
     return path.mid(cut + 1);
 }
 

@@ -30,8 +30,12 @@ struct Contents {
     QStringList lines;             // the marker line first
     bool lineTooLong = false;
 
-    std::size_t dataLines() const { return lines.isEmpty() ? 0 : static_cast<std::size_t>(lines.size()) - 1; }
-    const QString& data(std::size_t address) const { return lines[static_cast<qsizetype>(address) + 1]; }
+    std::size_t dataLines() const {
+        return lines.isEmpty() ? 0 : static_cast<std::size_t>(lines.size()) - 1;
+    }
+    const QString& data(std::size_t address) const {
+        return lines[static_cast<qsizetype>(address) + 1];
+    }
 };
 
 Contents parse(const QByteArray& bytes);

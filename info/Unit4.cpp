@@ -2,16 +2,12 @@
 
 #include <QLabel>
 
-#include "view/WindowPlacement.h"
+#include "view/WindowLook.h"
 
 namespace {
 QLabel* creditLine(QWidget* parent, const QString& text, int left, int top) {
     auto* label = new QLabel(text, parent);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(13);
-    font.setBold(true);
-    label->setFont(font);
+    label->setFont(designFont(QStringLiteral("MS Sans Serif"), 13, true));
     label->setStyleSheet(QStringLiteral("color: navy;"));
     label->move(left, top);
     label->adjustSize();

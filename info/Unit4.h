@@ -7,7 +7,7 @@ class QLabel;
 // The About window: three lines of credits, always on top.
 class TForm4 : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr const char* kContactAddress = "ayuda@programador.example";
 
     explicit TForm4(QWidget* parent = nullptr);

@@ -3,7 +3,7 @@
 #include <QPlainTextEdit>
 
 #include "info/HelpText.h"
-#include "view/WindowPlacement.h"
+#include "view/WindowLook.h"
 
 TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("Ayuda"));

@@ -7,7 +7,7 @@ class QPlainTextEdit;
 // The Help window: the help document, read-only and scrollable.
 class TForm5 : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TForm5(QWidget* parent = nullptr);
 
     QPlainTextEdit* OleContainer1;

@@ -4,12 +4,12 @@ struct Workbench;
 
 // Programming and reading one address by hand.
 class ManualOperations {
-public:
+  public:
     explicit ManualOperations(Workbench& bench) : bench_(bench) {}
 
     void BitBtn4Click();  // "PROGRAMACION MANUAL" > "Programar"
     void BitBtn6Click();  // "LECTURA MANUAL" > "Leer"
 
-private:
+  private:
     Workbench& bench_;
 };

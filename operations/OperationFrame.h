@@ -18,7 +18,7 @@ inline const QString kReviseConexion = QStringLiteral("Revise Conexion USB");
 // that only one operation runs at a time.
 class OperationFrame : public QObject {
     Q_OBJECT
-public:
+  public:
     static constexpr std::uint8_t kResetByte = 8;
     static constexpr int kResetBytes = 4;
 
@@ -40,10 +40,10 @@ public:
 
     bool running() const { return running_; }
 
-signals:
+  signals:
     void runningChanged(bool running);
 
-private:
+  private:
     friend class OperationScope;
     bool begin();
     void end();
@@ -57,7 +57,7 @@ private:
 
 // Marks an operation as running for its lifetime; a second one is refused.
 class OperationScope {
-public:
+  public:
     explicit OperationScope(OperationFrame& frame) : frame_(frame), owner_(frame.begin()) {}
     ~OperationScope() {
         if (owner_) frame_.end();
@@ -68,7 +68,7 @@ public:
     // False when another operation was already running.
     bool started() const { return owner_; }
 
-private:
+  private:
     OperationFrame& frame_;
     bool owner_;
 };

@@ -17,29 +17,38 @@
 namespace {
 constexpr int kDataColumn = 1;
 const QString kCero = QStringLiteral("0");
-const QString kHeaderDireccion = QStringLiteral("      DIRECCION");
 const QString kHeaderProgramado = QStringLiteral("DATO PROGRAMA");
 const QString kHeaderLeido = QStringLiteral("DATO LEIDO");
 
 // Every way out of a programming operation leaves the cancel prompt hidden.
 class PromptShown {
-public:
+  public:
     explicit PromptShown(OperationFrame& frame) : frame_(frame) { frame_.showPrompt(); }
     ~PromptShown() { frame_.hidePrompt(); }
     PromptShown(const PromptShown&) = delete;
     PromptShown& operator=(const PromptShown&) = delete;
 
-private:
+  private:
     OperationFrame& frame_;
 };
 }  // namespace
 
-void ProgramOperations::BitBtn9Click() { run(Kind::Fill); }
-void ProgramOperations::BitBtn5Click() { run(Kind::RangeFromGrid); }
-void ProgramOperations::BitBtn10Click() { run(Kind::RangeWithValue); }
-void ProgramOperations::BitBtn1Click() { run(Kind::All); }
+void ProgramOperations::BitBtn9Click() {
+    run(Kind::Fill);
+}
+void ProgramOperations::BitBtn5Click() {
+    run(Kind::RangeFromGrid);
+}
+void ProgramOperations::BitBtn10Click() {
+    run(Kind::RangeWithValue);
+}
+void ProgramOperations::BitBtn1Click() {
+    run(Kind::All);
+}
 
-bool ProgramOperations::verifying() const { return bench_.controls.ch->isChecked(); }
+bool ProgramOperations::verifying() const {
+    return bench_.controls.ch->isChecked();
+}
 
 void ProgramOperations::run(Kind kind) {
     Workbench& b = bench_;
@@ -84,7 +93,9 @@ bool ProgramOperations::readInputs(Plan& plan) {
             plan.first = b.readNumber(c.DIL1);
             plan.last = b.readNumber(c.DIL2);
             break;
-        default: plan.last = static_cast<std::int32_t>(b.comandos.type().maxdir); return true;
+        default:
+            plan.last = static_cast<std::int32_t>(b.comandos.type().maxdir);
+            return true;
     }
     // Eight hexadecimal digits from 80000000 read as negative: past any memory.
     if (plan.first < 0 || plan.last < 0) {
@@ -133,7 +144,8 @@ void ProgramOperations::programAddress(const Plan& plan, std::uint32_t address) 
             b.imagen.setCell(kDataColumn, row, plan.valueText);
             break;
         default: {
-            if (b.imagen.cell(kDataColumn, row).isEmpty()) b.imagen.setCell(kDataColumn, row, kCero);
+            if (b.imagen.cell(kDataColumn, row).isEmpty())
+                b.imagen.setCell(kDataColumn, row, kCero);
             const QString text = b.imagen.cell(kDataColumn, row);
             b.comandos.dato = b.formato.read(text);
             recordProgrammed(address, text);
@@ -175,7 +187,8 @@ void ProgramOperations::recordProgrammed(std::uint32_t address, const QString& t
 void ProgramOperations::recordRead(std::uint32_t address) {
     Workbench& b = bench_;
     const std::uint8_t byte = b.readBack();
-    b.Form2->grid.setCell(TForm2::kSecondColumn, static_cast<int>(address) + 1, b.formato.show(byte));
+    b.Form2->grid.setCell(TForm2::kSecondColumn, static_cast<int>(address) + 1,
+                          b.formato.show(byte));
 }
 
 void ProgramOperations::report() {
@@ -197,10 +210,7 @@ void ProgramOperations::report() {
         return;
     }
     b.dialogs.message(kErrorProgramacion);
-    grid.setCell(TForm2::kAddressColumn, 0, kHeaderDireccion);
-    grid.setCell(TForm2::kFirstColumn, 0, kHeaderProgramado);
-    grid.setCell(TForm2::kSecondColumn, 0, kHeaderLeido);
-    grid.setCell(TForm2::kMarkColumn, 0, kHeaderDirErradas);
+    mismatches.setHeaders(kHeaderProgramado, kHeaderLeido);
     mismatches.malas();
     mismatches.show();
 }

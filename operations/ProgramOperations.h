@@ -10,7 +10,7 @@ struct Workbench;
 // back with retries, verifies in a second pass and reports the differences in
 // the mismatch window.
 class ProgramOperations {
-public:
+  public:
     // The most writes an address gets is the retry count + 1; larger counts
     // are taken as this one, so a persistent mismatch always ends.
     static constexpr std::int32_t kMaxRetries = 255;
@@ -22,7 +22,7 @@ public:
     void BitBtn10Click();  // "POR LOTE CON DATO" > "Programar"
     void BitBtn1Click();   // "PROGRAMAR TODO"
 
-private:
+  private:
     enum class Kind { Fill, RangeFromGrid, RangeWithValue, All };
     struct Plan {
         Kind kind = Kind::All;

@@ -3,7 +3,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 
-#include "view/WindowPlacement.h"
+#include "view/WindowLook.h"
 
 namespace {
 constexpr int kWidth = 247;
@@ -24,13 +24,11 @@ TForm6::TForm6(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOn
 
     Label1 = new QLabel(QStringLiteral("Presione ESC Para Cancelar"), this);
     Label1->setGeometry(0, 16, kLabelWidth, 20);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(kLetterPixels);
-    font.setBold(true);
+    QFont font = designFont(QStringLiteral("MS Sans Serif"), kLetterPixels, true);
     // Where the sans-serif face at hand runs wider, a smaller size keeps the
     // whole sentence inside the label.
-    while (QFontMetrics(font).horizontalAdvance(Label1->text()) > kLabelWidth && font.pixelSize() > 8)
+    while (QFontMetrics(font).horizontalAdvance(Label1->text()) > kLabelWidth &&
+           font.pixelSize() > 8)
         font.setPixelSize(font.pixelSize() - 1);
     Label1->setFont(font);
     Label1->setAlignment(Qt::AlignCenter);

@@ -8,7 +8,7 @@ class QLabel;
 // and takes no input: ESC is seen by the operation's own poll.
 class TForm6 : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TForm6(QWidget* parent = nullptr);
 
     QLabel* Label1;

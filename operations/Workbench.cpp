@@ -8,7 +8,9 @@
 #include "view/AddressGridModel.h"
 #include "view/NumberFormat.h"
 
-std::int32_t Workbench::readNumber(const QLineEdit* field) const { return formato.read(field->text()); }
+std::int32_t Workbench::readNumber(const QLineEdit* field) const {
+    return formato.read(field->text());
+}
 
 void Workbench::writeData() {
     const std::uint64_t failuresBefore = link.failedTransfers();

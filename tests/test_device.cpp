@@ -18,10 +18,10 @@ void feed(Firmware& firmware, const Bytes& bytes, std::int64_t now = 0) {
 
 // Counts the notifications that reach a window.
 class NotificationSink : public QObject {
-public:
+  public:
     std::vector<DeviceMessage> seen;
 
-protected:
+  protected:
     bool event(QEvent* event) override {
         if (event->type() != DeviceNotificationEvent::kType) return QObject::event(event);
         seen.push_back(static_cast<DeviceNotificationEvent*>(event)->message());
@@ -33,7 +33,7 @@ protected:
 class DeviceTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void firmwareWritesAndReadsEveryType() {
         Firmware firmware;
         firmware.receive(9, 0);  // not a command: ignored (and it ends the greeting window)
@@ -229,7 +229,8 @@ private slots:
         QCOMPARE(link.estado(), kDispositivoDesconectado);
         QVERIFY(programmer.sentBytes().empty());
 
-        DeviceMessage plugged{kDeviceMessageNumber, kDevicePlugged, VirtualProgrammer::kProgrammerHandle, 0};
+        DeviceMessage plugged{kDeviceMessageNumber, kDevicePlugged,
+                              VirtualProgrammer::kProgrammerHandle, 0};
         QVERIFY(link.notificacion(plugged));
         QVERIFY(link.notificacion(plugged));
         QCOMPARE(link.estado(), kDispositivoConectado);
@@ -237,7 +238,8 @@ private slots:
 
         DeviceMessage other3{kDeviceMessageNumber, 3, VirtualProgrammer::kProgrammerHandle, 0};
         QVERIFY(!link.notificacion(other3));
-        DeviceMessage unplugged{kDeviceMessageNumber, kDeviceUnplugged, VirtualProgrammer::kProgrammerHandle, 0};
+        DeviceMessage unplugged{kDeviceMessageNumber, kDeviceUnplugged,
+                                VirtualProgrammer::kProgrammerHandle, 0};
         QVERIFY(link.notificacion(unplugged));
         QCOMPARE(link.estado(), kDispositivoDesconectado);
         QCOMPARE(changes.count(), 3);

@@ -1,36 +1,31 @@
+#include <sys/resource.h>
+
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <sys/resource.h>
-
 #include <csignal>
 
 #include "files/MemoryFile.h"
 #include "info/Unit5.h"
-#include "view/Unit2.h"
+#include "tests/support/Files.h"
 #include "tests/support/Rig.h"
+#include "view/Unit2.h"
 
 namespace {
-const QString kFixtures = QStringLiteral(FIXTURES_DIR);
 const QString kErrorArchivo = QStringLiteral("Error en el archivo");
-const QString kNoPosible =
-    QStringLiteral("No Posible comparar\n\rPorque el formato del archivo\n\rdifiere al de la memoria leida");
+const QString kNoPosible = QStringLiteral(
+    "No Posible comparar\n\rPorque el formato del archivo\n\rdifiere al de la memoria leida");
 
-QString fixture(const char* name) { return kFixtures + u'/' + QLatin1String(name); }
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+QString existen(int count) {
+    return QStringLiteral("Existen  %1  Dirreciones erradas").arg(count);
 }
-
-QString existen(int count) { return QStringLiteral("Existen  %1  Dirreciones erradas").arg(count); }
 
 // Writes beyond this many bytes fail, as on a full disk, while it lives.
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(rlim_t bytes) {
         getrlimit(RLIMIT_FSIZE, &old_);
         std::signal(SIGXFSZ, SIG_IGN);
@@ -39,7 +34,7 @@ public:
     }
     ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
 
-private:
+  private:
     rlimit old_{};
 };
 }  // namespace
@@ -47,14 +42,11 @@ private:
 class FilesTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     QTemporaryDir dir_;
     QString temp(const char* name) { return dir_.filePath(QLatin1String(name)); }
 
-    static void open(Rig& rig, const QString& path) {
-        rig.dialogs.fileAnswers.push_back(path);
-        rig.form().Abrir1->trigger();
-    }
+    static void open(Rig& rig, const QString& path) { openFile(rig, path); }
     static void save(Rig& rig, const QString& path) {
         rig.dialogs.fileAnswers.push_back(path);
         rig.form().Guardar1->trigger();
@@ -64,7 +56,7 @@ private:
         rig.click(rig.form().BitBtn3);
     }
 
-private slots:
+  private slots:
     void lineEnds() {
         using memory_file::splitLines;
         QCOMPARE(splitLines("d\r\n1\r\n2\r\n"), (QStringList{"d", "1", "2"}));
@@ -98,17 +90,21 @@ private slots:
             Rig rig;
             Tform1& f = rig.form();
             if (hexadecimal) f.Hexadecimal1->trigger();
-            for (int row = 1; row <= 8192; row += 3) f.imagen.setCell(1, row, QString::number(row % 97));
+            for (int row = 1; row <= 8192; row += 3)
+                f.imagen.setCell(1, row, QString::number(row % 97));
             f.imagen.setCell(1, 8192, "07");
-            const std::vector<QString> before(f.imagen.column(1).begin(), f.imagen.column(1).begin() + 8192);
+            const std::vector<QString> before(f.imagen.column(1).begin(),
+                                              f.imagen.column(1).begin() + 8192);
             save(rig, temp("roundtrip.mem"));
             QTest::mouseClick(f.BitBtn11, Qt::LeftButton);
             f.Decimal1->trigger();
             open(rig, temp("roundtrip.mem"));
-            const std::vector<QString> after(f.imagen.column(1).begin(), f.imagen.column(1).begin() + 8192);
+            const std::vector<QString> after(f.imagen.column(1).begin(),
+                                             f.imagen.column(1).begin() + 8192);
             QVERIFY(before == after);
             QCOMPARE(f.formato.hexa, hexadecimal ? 1 : 0);
-            QCOMPARE(f.windowTitle(), QStringLiteral("Programador de Memorias: T.VELAR -: roundtrip.mem"));
+            QCOMPARE(f.windowTitle(),
+                     QStringLiteral("Programador de Memorias: T.VELAR -: roundtrip.mem"));
             QVERIFY(rig.dialogs.messages.isEmpty() && rig.dialogs.errors.isEmpty());
         }
     }
@@ -121,7 +117,8 @@ private slots:
         QCOMPARE(f.formato.letra, QChar(u'h'));
         QCOMPARE(f.imagen.cell(0, 8192), QStringLiteral("1FFF"));
         QCOMPARE(f.imagen.cell(1, 2), QStringLiteral("FF"));
-        QCOMPARE(rig.dialogs.lastOptions.filter, QStringLiteral("Archivos de Memoria|*.mem|Archivos de texto|*.txt"));
+        QCOMPARE(rig.dialogs.lastOptions.filter,
+                 QStringLiteral("Archivos de Memoria|*.mem|Archivos de texto|*.txt"));
         QCOMPARE(rig.dialogs.lastOptions.defaultSuffix, QStringLiteral("*.mem"));
     }
 
@@ -231,7 +228,8 @@ private slots:
         QCOMPARE(w.grid.cell(1, 0), QStringLiteral("DATO MEMORIA"));
         QCOMPARE(w.grid.cell(2, 0), QStringLiteral("DATO ARCHIVO"));
         QCOMPARE(w.grid.cell(3, 0), QStringLiteral("  DIR Erradas"));
-        QCOMPARE(rig.programa->Form5->windowTitle(), QStringLiteral("Programador de Memoerias: T.VELAR -: same.mem"));
+        QCOMPARE(rig.programa->Form5->windowTitle(),
+                 QStringLiteral("Programador de Memoerias: T.VELAR -: same.mem"));
         QCOMPARE(f.windowTitle(), "ProgramAdor de Memorias: T.VELAR  (" + temp("same.mem") + ")");
         QVERIFY(rig.sent().empty());
     }
@@ -266,7 +264,8 @@ private slots:
         f.Hexadecimal1->trigger();
         compare(rig, fixture("seven_dec.mem"));
         compare(rig, fixture("upper_h.mem"));
-        QCOMPARE(rig.dialogs.messages, (QStringList{kNoPosible, existen(2), kNoPosible, existen(2)}));
+        QCOMPARE(rig.dialogs.messages,
+                 (QStringList{kNoPosible, existen(2), kNoPosible, existen(2)}));
         rig.dialogs.clear();
         compare(rig, fixture("seven_hex.mem"));
         QCOMPARE(rig.dialogs.messages, QStringList{existen(1)});
@@ -291,7 +290,8 @@ private slots:
         Rig rig;
         Tform1& f = rig.form();
         rig.memoryType(0);
-        for (int row = 1; row <= 1024; ++row) f.imagen.setCell(1, row, QString::number((row * 5 - 4) % 256));
+        for (int row = 1; row <= 1024; ++row)
+            f.imagen.setCell(1, row, QString::number((row * 5 - 4) % 256));
         compare(rig, fixture("sram28_dec_lf.mem"));
         QCOMPARE(rig.dialogs.messages, QStringList{existen(0)});
         QCOMPARE(rig.programa->Form2->grid.gridRows(), 1025);

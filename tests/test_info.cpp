@@ -10,7 +10,7 @@
 class InfoTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void aboutWindow() {
         Rig rig;
         TForm4& about = *rig.programa->Form4;
@@ -40,9 +40,10 @@ private slots:
         const QString text = help.OleContainer1->toPlainText();
         QVERIFY(text.startsWith(QStringLiteral("AYUDA DEL PROGRAMADOR DE MEMORIAS.")));
         qsizetype last = 0;
-        for (const char* topic : {"1. MENU ARCHIVO", "2. MENU TIPO DE MEMORIA", "3. MENU FORMATO", "4. CONEXION",
-                                  "5. MENU AYUDA", "6. VERIFICAR AL PROGRAMAR", "7. BOTONES",
-                                  "8. PANELES DE PROGRAMACION Y LECTURA", "9. SALIR"}) {
+        for (const char* topic :
+             {"1. MENU ARCHIVO", "2. MENU TIPO DE MEMORIA", "3. MENU FORMATO", "4. CONEXION",
+              "5. MENU AYUDA", "6. VERIFICAR AL PROGRAMAR", "7. BOTONES",
+              "8. PANELES DE PROGRAMACION Y LECTURA", "9. SALIR"}) {
             const qsizetype at = text.indexOf(QLatin1String(topic));
             QVERIFY2(at > last, topic);
             last = at;

@@ -3,22 +3,25 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "tests/support/Rig.h"
 #include "view/DataGrid.h"
 #include "view/Unit2.h"
-#include "tests/support/Rig.h"
 
 namespace {
-void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+void click(QPushButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
 }  // namespace
 
 class MismatchTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void equalColumnsCountZero() {
         Rig rig;
         TForm2& w = *rig.programa->Form2;
-        QAbstractItemModelTester tester(&w.grid, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&w.grid,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         w.grid.setCell(1, 5, "A");
         w.grid.setCell(2, 5, "A");
         w.malas();
@@ -49,7 +52,10 @@ private slots:
         w.m->showCell(1, 80);
         click(w.BitBtn3);
         QCOMPARE(w.m->currentGridRow(), 80);
-        const auto next = [&] { click(w.BitBtn2); return w.m->currentGridRow(); };
+        const auto next = [&] {
+            click(w.BitBtn2);
+            return w.m->currentGridRow();
+        };
         QCOMPARE(next(), 4);
         QCOMPARE(w.m->currentGridColumn(), 3);
         QCOMPARE(next(), 11);
@@ -115,8 +121,8 @@ private slots:
         QCOMPARE(w.windowTitle(), QStringLiteral("COMPARACION"));
         const QStringList captions = {w.BitBtn1->text(), w.BitBtn4->text(), w.BitBtn3->text(),
                                       w.BitBtn2->text(), w.BitBtn5->text()};
-        QCOMPARE(captions, (QStringList{"REGRESAR", QStringLiteral("1\u00B0 Dir"), "ANTERIOR DIR", "SIGUIENTE DIR",
-                                        "Ultima Dir"}));
+        QCOMPARE(captions, (QStringList{"REGRESAR", QStringLiteral("1\u00B0 Dir"), "ANTERIOR DIR",
+                                        "SIGUIENTE DIR", "Ultima Dir"}));
         rig.form().tipoItems[4]->trigger();
         rig.form().Hexadecimal1->trigger();
         w.organiza();

@@ -8,9 +8,9 @@
 #include "operations/OperationFrame.h"
 #include "operations/Unit6.h"
 #include "operations/Workbench.h"
-#include "view/DataGrid.h"
 #include "tests/support/ByteText.h"
 #include "tests/support/Rig.h"
+#include "view/DataGrid.h"
 
 namespace {
 const QStringList kNoMessages;
@@ -23,7 +23,8 @@ Bytes concat(std::initializer_list<Bytes> parts) {
 
 Bytes readSequences(int first, int last) {
     Bytes bytes;
-    for (int a = first; a <= last; ++a) bytes.insert(bytes.end(), {2, std::uint8_t(a & 0xFF), std::uint8_t(a >> 8)});
+    for (int a = first; a <= last; ++a)
+        bytes.insert(bytes.end(), {2, std::uint8_t(a & 0xFF), std::uint8_t(a >> 8)});
     return bytes;
 }
 }  // namespace
@@ -31,21 +32,27 @@ Bytes readSequences(int first, int last) {
 class OperationsTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void manualWriteAndReadBackEveryType_data() {
         QTest::addColumn<int>("tipo");
         QTest::addColumn<QString>("address");
         QTest::addColumn<Bytes>("expected");
         QTest::newRow("Sram 24 Pines, first") << 0 << "0" << Bytes{3, 0, 0, 0x5A, 4, 0, 0};
-        QTest::newRow("Sram 24 Pines, last") << 0 << "1023" << Bytes{3, 0xFF, 0x03, 0x5A, 4, 0xFF, 0x03};
-        QTest::newRow("Sram 28 Pines, 0x1234") << 1 << "4660" << Bytes{1, 0x34, 0x12, 0x5A, 2, 0x34, 0x12};
-        QTest::newRow("Sram 28 Pines, last") << 1 << "8191" << Bytes{1, 0xFF, 0x1F, 0x5A, 2, 0xFF, 0x1F};
+        QTest::newRow("Sram 24 Pines, last")
+            << 0 << "1023" << Bytes{3, 0xFF, 0x03, 0x5A, 4, 0xFF, 0x03};
+        QTest::newRow("Sram 28 Pines, 0x1234")
+            << 1 << "4660" << Bytes{1, 0x34, 0x12, 0x5A, 2, 0x34, 0x12};
+        QTest::newRow("Sram 28 Pines, last")
+            << 1 << "8191" << Bytes{1, 0xFF, 0x1F, 0x5A, 2, 0xFF, 0x1F};
         QTest::newRow("Eprom 28c64, first") << 2 << "0" << Bytes{6, 0, 0, 0x5A, 2, 0, 0};
-        QTest::newRow("Eprom 28c64, last") << 2 << "8191" << Bytes{6, 0xFF, 0x1F, 0x5A, 2, 0xFF, 0x1F};
+        QTest::newRow("Eprom 28c64, last")
+            << 2 << "8191" << Bytes{6, 0xFF, 0x1F, 0x5A, 2, 0xFF, 0x1F};
         QTest::newRow("Prom 27c512, 8192") << 3 << "8192" << Bytes{10, 0, 0, 1, 0x5A, 11, 0, 0, 1};
-        QTest::newRow("Prom 27c512, last") << 3 << "65535" << Bytes{10, 0xFF, 0x1F, 0x07, 0x5A, 11, 0xFF, 0x1F, 0x07};
+        QTest::newRow("Prom 27c512, last")
+            << 3 << "65535" << Bytes{10, 0xFF, 0x1F, 0x07, 0x5A, 11, 0xFF, 0x1F, 0x07};
         QTest::newRow("Prom 27c010, first") << 4 << "0" << Bytes{12, 0, 0, 0, 0x5A, 11, 0, 0, 0};
-        QTest::newRow("Prom 27c010, last") << 4 << "131071" << Bytes{12, 0xFF, 0x1F, 0x0F, 0x5A, 11, 0xFF, 0x1F, 0x0F};
+        QTest::newRow("Prom 27c010, last")
+            << 4 << "131071" << Bytes{12, 0xFF, 0x1F, 0x0F, 0x5A, 11, 0xFF, 0x1F, 0x0F};
     }
 
     void manualWriteAndReadBackEveryType() {
@@ -114,7 +121,11 @@ private slots:
         Tform1& f = rig.form();
         f.ch->setChecked(false);
         rig.form().imagen.setCell(1, 6, QStringLiteral("old"));
-        rig.type(f.ldirm, "9").type(f.ldatm, "8").type(f.Pdirm, "5").type(f.PDatm, "1").click(f.BitBtn4);
+        rig.type(f.ldirm, "9")
+            .type(f.ldatm, "8")
+            .type(f.Pdirm, "5")
+            .type(f.PDatm, "1")
+            .click(f.BitBtn4);
         QCOMPARE(rig.sent(), (Bytes{1, 5, 0, 1}));
         QCOMPARE(rig.dialogs.messages, kNoMessages);
         QCOMPARE(f.ldirm->text(), QStringLiteral("9"));
@@ -130,7 +141,9 @@ private slots:
         rig.type(f.Pdirm, "1024").click(f.BitBtn4);
         rig.type(f.ldirm, "1024").click(f.BitBtn6);
         rig.type(f.LLOT1, "1000").type(f.LLOT2, "1024").click(f.BitBtn7);
-        QCOMPARE(rig.dialogs.messages, QStringList(3, QStringLiteral("La dirección supera la maxima dirección de la memoria")));
+        QCOMPARE(rig.dialogs.messages,
+                 QStringList(
+                     3, QStringLiteral("La dirección supera la maxima dirección de la memoria")));
         QVERIFY(rig.sent().empty());
         // Eight hexadecimal digits from 80000000 are negative numbers: refused too.
         rig.dialogs.clear();
@@ -139,7 +152,9 @@ private slots:
         rig.type(f.ldirm, "80000000").click(f.BitBtn6);
         rig.type(f.LLOT1, "FFFFFFFF").type(f.LLOT2, "10").click(f.BitBtn7);
         rig.type(f.LLOT1, "0").type(f.LLOT2, "80000000").click(f.BitBtn7);
-        QCOMPARE(rig.dialogs.messages, QStringList(4, QStringLiteral("La dirección supera la maxima dirección de la memoria")));
+        QCOMPARE(rig.dialogs.messages,
+                 QStringList(
+                     4, QStringLiteral("La dirección supera la maxima dirección de la memoria")));
         QVERIFY(rig.sent().empty());
     }
 
@@ -165,8 +180,10 @@ private slots:
         rig.type(f.LLOT1, "0").type(f.LLOT2, "").click(f.BitBtn7);
         f.Hexadecimal1->trigger();
         rig.type(f.ldirm, "").click(f.BitBtn6);
-        QCOMPARE(rig.dialogs.errors, (QStringList{"'''' is not a valid integer value.", "'''' is not a valid integer value.",
-                                                  "'''' is not a valid integer value.", "''$'' is not a valid integer value."}));
+        QCOMPARE(rig.dialogs.errors,
+                 (QStringList{
+                     "'''' is not a valid integer value.", "'''' is not a valid integer value.",
+                     "'''' is not a valid integer value.", "''$'' is not a valid integer value."}));
         QVERIFY(rig.sent().empty());
         // The operation is over: everything is usable again.
         QVERIFY(f.BitBtn7->isEnabled() && f.tipoItems[0]->isEnabled());
@@ -176,7 +193,8 @@ private slots:
         Rig rig;
         rig.ready();
         Tform1& f = rig.form();
-        for (int a = 0; a < 300; ++a) rig.programmer.firmware().poke(Chip::Sram28, a, std::uint8_t(a));
+        for (int a = 0; a < 300; ++a)
+            rig.programmer.firmware().poke(Chip::Sram28, a, std::uint8_t(a));
         rig.type(f.LLOT1, "5").type(f.LLOT2, "5").click(f.BitBtn7);
         QCOMPARE(rig.sent(), (Bytes{2, 5, 0}));
         QCOMPARE(rig.cell(6), QStringLiteral("5"));
@@ -195,7 +213,8 @@ private slots:
         rig.programmer.clearRecord();
         rig.dialogs.clear();
         rig.type(f.LLOT1, "10").type(f.LLOT2, "9").click(f.BitBtn7);
-        QCOMPARE(rig.dialogs.messages, QStringList{"La direccion2 debe ser mayor que la direccion1"});
+        QCOMPARE(rig.dialogs.messages,
+                 QStringList{"La direccion2 debe ser mayor que la direccion1"});
         QVERIFY(rig.sent().empty());
 
         rig.dialogs.clear();
@@ -212,8 +231,11 @@ private slots:
         Rig rig;
         rig.ready().memoryType(4);
         Tform1& f = rig.form();
-        const auto pattern = [](std::uint32_t a) { return std::uint8_t((a * 7 + (a >> 8)) & 0xFF); };
-        for (std::uint32_t a = 0; a < 131072; ++a) rig.programmer.firmware().poke(Chip::Prom27c010, a, pattern(a));
+        const auto pattern = [](std::uint32_t a) {
+            return std::uint8_t((a * 7 + (a >> 8)) & 0xFF);
+        };
+        for (std::uint32_t a = 0; a < 131072; ++a)
+            rig.programmer.firmware().poke(Chip::Prom27c010, a, pattern(a));
         f.m->showCell(1, 500);
         rig.click(f.BitBtn2);
         QCOMPARE(rig.dialogs.messages, QStringList{"Lectura Terminada"});
@@ -222,7 +244,8 @@ private slots:
         QCOMPARE(Bytes(sent.begin(), sent.begin() + 4), (Bytes{11, 0, 0, 0}));
         QCOMPARE(Bytes(sent.end() - 4, sent.end()), (Bytes{11, 0xFF, 0x1F, 0x0F}));
         int wrong = 0;
-        for (std::uint32_t a = 0; a < 131072; ++a) wrong += rig.cell(a + 1) != QString::number(pattern(a));
+        for (std::uint32_t a = 0; a < 131072; ++a)
+            wrong += rig.cell(a + 1) != QString::number(pattern(a));
         QCOMPARE(wrong, 0);
         QCOMPARE(f.m->currentGridRow(), 1);
         QCOMPARE(f.m->currentGridColumn(), 1);
@@ -246,7 +269,8 @@ private slots:
         rig.click(f.BitBtn2);
         QCOMPARE(rig.dialogs.messages, QStringList{"Lectura Terminada"});
         // The rows on screen change once each; the 65000 others cost no paint.
-        QVERIFY2(counter.paints > 0 && counter.paints < 100, qPrintable(QString::number(counter.paints)));
+        QVERIFY2(counter.paints > 0 && counter.paints < 100,
+                 qPrintable(QString::number(counter.paints)));
     }
 
     void escapeAtTheFirstAddress() {
@@ -270,7 +294,8 @@ private slots:
         Rig rig;
         rig.ready();
         Tform1& f = rig.form();
-        for (int a = 0; a < 10; ++a) rig.programmer.firmware().poke(Chip::Sram28, a, std::uint8_t(a + 100));
+        for (int a = 0; a < 10; ++a)
+            rig.programmer.firmware().poke(Chip::Sram28, a, std::uint8_t(a + 100));
         f.imagen.setCell(1, 4, QStringLiteral("old"));
         rig.platform.holdEscapeFromQuery(rig.platform.keyQueries + 4);
         rig.click(f.BitBtn2);
@@ -286,7 +311,8 @@ private slots:
         Rig rig;
         rig.ready();
         Tform1& f = rig.form();
-        for (int a = 0; a < 10; ++a) rig.programmer.firmware().poke(Chip::Sram28, a, std::uint8_t(a + 1));
+        for (int a = 0; a < 10; ++a)
+            rig.programmer.firmware().poke(Chip::Sram28, a, std::uint8_t(a + 1));
         // Reports 0..3 are address 0, 4..7 address 1; the programmer goes at
         // report 9, inside the read sequence of address 2.
         rig.programmer.unplugAtReport(rig.programmer.reportsAttempted() + 9);
@@ -355,7 +381,8 @@ private slots:
             if (tried) return false;
             tried = true;
             // A user clicking around while the read runs.
-            disabledInside = !f.BitBtn2->isEnabled() && !f.BitBtn8->isEnabled() && !f.tipoItems[0]->isEnabled();
+            disabledInside =
+                !f.BitBtn2->isEnabled() && !f.BitBtn8->isEnabled() && !f.tipoItems[0]->isEnabled();
             rig.click(f.BitBtn2).click(f.BitBtn6).click(f.BitBtn8).click(f.BitBtn11);
             f.tipoItems[0]->trigger();
             f.Hexadecimal1->trigger();

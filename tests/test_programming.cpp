@@ -7,16 +7,18 @@
 
 #include "operations/Unit6.h"
 #include "operations/Workbench.h"
-#include "view/DataGrid.h"
-#include "view/Unit2.h"
 #include "tests/support/ByteText.h"
 #include "tests/support/Rig.h"
+#include "view/DataGrid.h"
+#include "view/Unit2.h"
 
 namespace {
 const QString kTerminado = QStringLiteral("Proceso Terminado");
 const QString kError = QStringLiteral("error en la programación");
 
-QString existen(int count) { return QStringLiteral("Existen  %1  Dirreciones erradas").arg(count); }
+QString existen(int count) {
+    return QStringLiteral("Existen  %1  Dirreciones erradas").arg(count);
+}
 
 Bytes writeAndRead(int address, std::uint8_t data) {
     const auto low = std::uint8_t(address & 0xFF), high = std::uint8_t(address >> 8);
@@ -25,7 +27,8 @@ Bytes writeAndRead(int address, std::uint8_t data) {
 
 Bytes reads(int first, int last) {
     Bytes bytes;
-    for (int a = first; a <= last; ++a) bytes.insert(bytes.end(), {2, std::uint8_t(a & 0xFF), std::uint8_t(a >> 8)});
+    for (int a = first; a <= last; ++a)
+        bytes.insert(bytes.end(), {2, std::uint8_t(a & 0xFF), std::uint8_t(a >> 8)});
     return bytes;
 }
 
@@ -51,12 +54,12 @@ int writesTo(const Bytes& sent, int address) {
 class ProgrammingTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     static TForm2& window(Rig& rig) { return *rig.programa->Form2; }
     static QString programmed(Rig& rig, int row) { return window(rig).grid.cell(1, row); }
     static QString readBack(Rig& rig, int row) { return window(rig).grid.cell(2, row); }
 
-private slots:
+  private slots:
     void rangeFromGridVerified() {
         Rig rig;
         rig.ready();
@@ -71,7 +74,8 @@ private slots:
         };
         rig.type(f.PLOT1, "10").type(f.PLOT2, "12").click(f.BitBtn5);
         QVERIFY(promptShown);
-        QCOMPARE(rig.sent(), concat({writeAndRead(10, 1), writeAndRead(11, 2), writeAndRead(12, 3), reads(10, 12)}));
+        QCOMPARE(rig.sent(), concat({writeAndRead(10, 1), writeAndRead(11, 2), writeAndRead(12, 3),
+                                     reads(10, 12)}));
         QCOMPARE(rig.dialogs.messages, QStringList{kTerminado});
         for (int row = 11; row <= 13; ++row) QCOMPARE(programmed(rig, row), readBack(rig, row));
         QCOMPARE(programmed(rig, 12), QStringLiteral("2"));
@@ -93,15 +97,18 @@ private slots:
         rig.dialogs.clear();
         rig.type(f.PLOT1, "7").type(f.PLOT2, "6").click(f.BitBtn5);
         rig.type(f.DIL1, "7").type(f.DIL2, "6").click(f.BitBtn10);
-        QCOMPARE(rig.dialogs.messages, (QStringList{"La direccion2 debe ser mayor que la direccion1", kTerminado,
-                                                    "La direccion2 debe ser mayor que la direccion1", kTerminado}));
+        QCOMPARE(rig.dialogs.messages,
+                 (QStringList{"La direccion2 debe ser mayor que la direccion1", kTerminado,
+                              "La direccion2 debe ser mayor que la direccion1", kTerminado}));
         QVERIFY(rig.sent().empty());
 
         rig.dialogs.clear();
         rig.memoryType(0);
         rig.type(f.PLOT1, "1020").type(f.PLOT2, "1024").click(f.BitBtn5);
         rig.type(f.DIL1, "1020").type(f.DIL2, "1024").click(f.BitBtn10);
-        QCOMPARE(rig.dialogs.messages, QStringList(2, QStringLiteral("La dirección supera la maxima dirección de la memoria")));
+        QCOMPARE(rig.dialogs.messages,
+                 QStringList(
+                     2, QStringLiteral("La dirección supera la maxima dirección de la memoria")));
         QVERIFY(rig.sent().empty());
         QVERIFY(!rig.programa->Form6->isVisible());
 
@@ -117,7 +124,9 @@ private slots:
         f.Hexadecimal1->trigger();
         rig.type(f.DIL1, "FFFFFFF0").type(f.DIL2, "FFFFFFFF").click(f.BitBtn10);
         rig.type(f.PLOT1, "FFFFFFF0").type(f.PLOT2, "FFFFFFFF").click(f.BitBtn5);
-        QCOMPARE(rig.dialogs.messages, QStringList(2, QStringLiteral("La dirección supera la maxima dirección de la memoria")));
+        QCOMPARE(rig.dialogs.messages,
+                 QStringList(
+                     2, QStringLiteral("La dirección supera la maxima dirección de la memoria")));
         QVERIFY(rig.sent().empty());
     }
 
@@ -189,7 +198,8 @@ private slots:
         Rig rig;
         rig.ready();
         Tform1& f = rig.form();
-        for (int a = 0; a < 3; ++a) rig.programmer.firmware().setStuckBits(Chip::Sram28, a, 0x01, 0x01);
+        for (int a = 0; a < 3; ++a)
+            rig.programmer.firmware().setStuckBits(Chip::Sram28, a, 0x01, 0x01);
         const int second = rig.platform.keyQueries + 2;
         rig.platform.escapeHeld = [&](int query) {
             if (query == second) f.Edit2->setText("3");
@@ -223,7 +233,8 @@ private slots:
         Rig rig;
         rig.ready();
         Tform1& f = rig.form();
-        for (int a : {3, 10, 200}) rig.programmer.firmware().setStuckBits(Chip::Sram28, a, 0x40, 0x40);
+        for (int a : {3, 10, 200})
+            rig.programmer.firmware().setStuckBits(Chip::Sram28, a, 0x40, 0x40);
         f.Hexadecimal1->trigger();
         rig.type(f.PLOT1, "0").type(f.PLOT2, "FF").click(f.BitBtn5);
         TForm2& w = window(rig);
@@ -247,9 +258,10 @@ private slots:
         // Polls 1..3 program, 4 and 5 verify, ESC on the 6th.
         rig.platform.holdEscapeFromQuery(rig.platform.keyQueries + 6);
         rig.type(f.DL, "9").type(f.DIL1, "0").type(f.DIL2, "2").click(f.BitBtn10);
-        QCOMPARE(rig.sent(), concat({writeAndRead(0, 9), writeAndRead(1, 9), writeAndRead(2, 9), reads(0, 1),
-                                     Bytes{8, 8, 8, 8}}));
-        QCOMPARE(rig.dialogs.messages, QStringList{"     Proceso Interrumpido\n\rResetee el Hardware por Seguridad"});
+        QCOMPARE(rig.sent(), concat({writeAndRead(0, 9), writeAndRead(1, 9), writeAndRead(2, 9),
+                                     reads(0, 1), Bytes{8, 8, 8, 8}}));
+        QCOMPARE(rig.dialogs.messages,
+                 QStringList{"     Proceso Interrumpido\n\rResetee el Hardware por Seguridad"});
         QVERIFY(!rig.programa->Form6->isVisible());
         QVERIFY(!window(rig).isVisible());
     }
@@ -260,7 +272,11 @@ private slots:
             rig.ready().memoryType(2);
             Tform1& f = rig.form();
             rig.platform.sleepsTakeTime = paused;
-            rig.type(f.Edit2, "0").type(f.DL, "66").type(f.DIL1, "0").type(f.DIL2, "9").click(f.BitBtn10);
+            rig.type(f.Edit2, "0")
+                .type(f.DL, "66")
+                .type(f.DIL1, "0")
+                .type(f.DIL2, "9")
+                .click(f.BitBtn10);
             if (paused) {
                 QCOMPARE(rig.dialogs.messages, QStringList{kTerminado});
                 QCOMPARE(rig.platform.sleeps.size(), std::size_t{10});
@@ -318,7 +334,8 @@ private slots:
         Rig rig;
         rig.ready().memoryType(4);
         Tform1& f = rig.form();
-        for (int row = 1; row <= 131072; ++row) f.imagen.setCell(1, row, QString::number((row * 13) & 0xFF));
+        for (int row = 1; row <= 131072; ++row)
+            f.imagen.setCell(1, row, QString::number((row * 13) & 0xFF));
         f.m->showCell(1, 900);
         rig.click(f.BitBtn1);
         QCOMPARE(rig.dialogs.messages, QStringList{kTerminado});

@@ -9,21 +9,14 @@
 
 #include "files/MemoryFile.h"
 #include "operations/Unit6.h"
-#include "view/Unit2.h"
 #include "tests/support/ByteText.h"
+#include "tests/support/Files.h"
 #include "tests/support/Rig.h"
+#include "view/Unit2.h"
 
 namespace {
 const QString kRevise = QStringLiteral("Revise Conexion USB");
 const QString kErrorArchivo = QStringLiteral("Error en el archivo");
-const QString kFixtures = QStringLiteral(FIXTURES_DIR);
-
-QString fixture(const char* name) { return kFixtures + u'/' + QLatin1String(name); }
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -35,14 +28,11 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 class ReliabilityTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     QTemporaryDir dir_;
     QString temp(const char* name) { return dir_.filePath(QLatin1String(name)); }
 
-    static void open(Rig& rig, const QString& path) {
-        rig.dialogs.fileAnswers.push_back(path);
-        rig.form().Abrir1->trigger();
-    }
+    static void open(Rig& rig, const QString& path) { openFile(rig, path); }
     static void expectNothingReported(Rig& rig) {
         QVERIFY(!rig.programa->Form6->isVisible());
         QVERIFY(!rig.programa->Form2->isVisible());
@@ -51,7 +41,7 @@ private:
         QVERIFY(rig.form().BitBtn1->isEnabled());
     }
 
-private slots:
+  private slots:
     void unpluggedWhileProgrammingAllWithVerification() {
         Rig rig;
         rig.ready();
@@ -114,7 +104,8 @@ private slots:
         Rig rig;
         rig.ready();
         Tform1& f = rig.form();
-        for (int a = 0; a < 64; ++a) rig.programmer.firmware().poke(Chip::Sram28, a, std::uint8_t(a * 3));
+        for (int a = 0; a < 64; ++a)
+            rig.programmer.firmware().poke(Chip::Sram28, a, std::uint8_t(a * 3));
         rig.platform.escapeHeld = [&](int) {
             for (int i = 0; i < 20; ++i) {
                 const HidHandle other = rig.programmer.plugOther(0x046D, 0xC000 + i);
@@ -125,7 +116,8 @@ private slots:
         rig.type(f.LLOT1, "0").type(f.LLOT2, "63").click(f.BitBtn7);
         QCOMPARE(rig.dialogs.messages, QStringList{"Lectura Terminada"});
         QCOMPARE(rig.sent().size(), std::size_t{64 * 3});
-        for (int a = 0; a < 64; ++a) QCOMPARE(f.imagen.cell(1, a + 1), QString::number((a * 3) & 0xFF));
+        for (int a = 0; a < 64; ++a)
+            QCOMPARE(f.imagen.cell(1, a + 1), QString::number((a * 3) & 0xFF));
         QCOMPARE(f.Panel7->text(), QStringLiteral("Dispositivo Conectado"));
     }
 
@@ -185,7 +177,9 @@ private slots:
         rig.memoryType(0);
         open(rig, fixture("latin1.mem"));
         QCOMPARE(f.imagen.cell(1, 1), QStringLiteral("\u00E9"));
-        QCOMPARE(f.imagen.cell(1, 3), QString::fromLatin1("1\0" "2", 3));
+        QCOMPARE(f.imagen.cell(1, 3), QString::fromLatin1("1\0"
+                                                          "2",
+                                                          3));
         rig.dialogs.fileAnswers.push_back(temp("latin1.mem"));
         f.Guardar1->trigger();
         QVERIFY(contents(temp("latin1.mem")).startsWith(contents(fixture("latin1.mem"))));
@@ -213,7 +207,8 @@ private slots:
     void lineLimitsOfTheReader() {
         const QByteArray longest = "d\r\n" + QByteArray(memory_file::kMaxLineLength, '1') + "\r\n";
         QVERIFY(!memory_file::parse(longest).lineTooLong);
-        QVERIFY(memory_file::parse("d\r\n" + QByteArray(memory_file::kMaxLineLength + 1, '1')).lineTooLong);
+        QVERIFY(memory_file::parse("d\r\n" + QByteArray(memory_file::kMaxLineLength + 1, '1'))
+                    .lineTooLong);
         QCOMPARE(memory_file::parse("").marker, memory_file::Marker::None);
         QCOMPARE(memory_file::parse("h").marker, memory_file::Marker::Hexadecimal);
         QCOMPARE(memory_file::parse(QByteArray("d\0\r\n", 4)).marker, memory_file::Marker::Other);

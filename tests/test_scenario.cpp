@@ -7,14 +7,14 @@
 #include <QTest>
 
 #include "app/Unit3.h"
-#include "view/Unit2.h"
 #include "tests/support/ByteText.h"
 #include "tests/support/Rig.h"
+#include "view/Unit2.h"
 
 class ScenarioTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void aWorkingSession() {
         QTemporaryDir folder;
         const QString image = folder.filePath("chip1.mem");
@@ -25,7 +25,8 @@ private slots:
         QVERIFY(f.isVisible());
         rig->form().Timer1Timer();
         rig->memoryType(0);
-        for (int a = 0; a < 1024; ++a) rig->programmer.firmware().poke(Chip::Sram24, a, std::uint8_t(a ^ 0x5A));
+        for (int a = 0; a < 1024; ++a)
+            rig->programmer.firmware().poke(Chip::Sram24, a, std::uint8_t(a ^ 0x5A));
 
         rig->click(f.BitBtn2);  // read the chip
         QCOMPARE(f.imagen.cell(1, 1024), QString::number((1023 ^ 0x5A) & 0xFF));
@@ -45,8 +46,8 @@ private slots:
         QCOMPARE(f.imagen.cell(1, 1), QString::number(0x5A));
         QCOMPARE(f.windowTitle(), QStringLiteral("Programador de Memorias: T.VELAR -: chip1.mem"));
 
-        QCOMPARE(rig->dialogs.messages,
-                 (QStringList{"Lectura Terminada", "Proceso Terminado", "Existen  1  Dirreciones erradas"}));
+        QCOMPARE(rig->dialogs.messages, (QStringList{"Lectura Terminada", "Proceso Terminado",
+                                                     "Existen  1  Dirreciones erradas"}));
         QVERIFY(rig->dialogs.errors.isEmpty());
 
         rig->click(f.BitBtn8);

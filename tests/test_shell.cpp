@@ -9,10 +9,10 @@
 #include "app/HandlerGuard.h"
 #include "app/SystemPlatform.h"
 #include "app/Unit3.h"
-#include "view/DataGrid.h"
-#include "view/Errors.h"
 #include "tests/support/ByteText.h"
 #include "tests/support/Rig.h"
+#include "view/DataGrid.h"
+#include "view/Errors.h"
 
 namespace {
 bool onlyChecked(const std::array<QAction*, 5>& items, std::size_t checked) {
@@ -25,7 +25,7 @@ bool onlyChecked(const std::array<QAction*, 5>& items, std::size_t checked) {
 class ShellTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void mainWindowAsCreated() {
         Rig rig;
         Tform1& f = rig.form();
@@ -44,8 +44,8 @@ private slots:
         QVERIFY(f.Decimal1->isChecked() && !f.Hexadecimal1->isChecked());
         QVERIFY(f.ch->isChecked());
         QCOMPARE(f.Edit2->text(), QStringLiteral("1"));
-        for (QLineEdit* edit : {f.Pdirm, f.PDatm, f.ldirm, f.ldatm, f.PLOT1, f.PLOT2, f.LLOT1, f.LLOT2,
-                                f.Edit3, f.DL, f.DIL1, f.DIL2})
+        for (QLineEdit* edit : {f.Pdirm, f.PDatm, f.ldirm, f.ldatm, f.PLOT1, f.PLOT2, f.LLOT1,
+                                f.LLOT2, f.Edit3, f.DL, f.DIL1, f.DIL2})
             QCOMPARE(edit->text(), QStringLiteral("0"));
         const QStringList captions = {f.BitBtn1->text(), f.BitBtn2->text(), f.BitBtn3->text(),
                                       f.BitBtn8->text(), f.BitBtn11->text()};
@@ -118,7 +118,8 @@ private slots:
         QCOMPARE(rig.sent(), (Bytes{1, 1}));
         // Events other than plug and unplug go on to the application.
         const int before = rig.programa->applicationWindow.unhandledDeviceMessages();
-        postDeviceNotification(&rig.programa->applicationWindow, 3, VirtualProgrammer::kProgrammerHandle);
+        postDeviceNotification(&rig.programa->applicationWindow, 3,
+                               VirtualProgrammer::kProgrammerHandle);
         rig.settle();
         QCOMPARE(rig.programa->applicationWindow.unhandledDeviceMessages(), before + 1);
         QCOMPARE(rig.programa->applicationWindow.unhandledDeviceMessages() - before, 1);
@@ -128,8 +129,8 @@ private slots:
         Rig rig(true, false);
         rig.ready();
         Tform1& f = rig.form();
-        for (QPushButton* button : {f.BitBtn1, f.BitBtn2, f.BitBtn4, f.BitBtn5, f.BitBtn6, f.BitBtn7,
-                                    f.BitBtn9, f.BitBtn10}) {
+        for (QPushButton* button : {f.BitBtn1, f.BitBtn2, f.BitBtn4, f.BitBtn5, f.BitBtn6,
+                                    f.BitBtn7, f.BitBtn9, f.BitBtn10}) {
             rig.dialogs.clear();
             QTest::mouseClick(button, Qt::LeftButton);
             QCOMPARE(rig.dialogs.messages, QStringList{"Revise Conexion USB"});
@@ -225,8 +226,8 @@ private slots:
         Rig rig;
         Tform1& f = rig.form();
         f.show();
-        for (QLineEdit* edit : {f.Pdirm, f.PDatm, f.ldirm, f.ldatm, f.PLOT1, f.PLOT2, f.LLOT1, f.LLOT2,
-                                f.Edit3, f.DL, f.DIL1, f.DIL2}) {
+        for (QLineEdit* edit : {f.Pdirm, f.PDatm, f.ldirm, f.ldatm, f.PLOT1, f.PLOT2, f.LLOT1,
+                                f.LLOT2, f.Edit3, f.DL, f.DIL1, f.DIL2}) {
             rig.dialogs.clear();
             edit->clear();
             QTest::keyClicks(edit, "1a");
@@ -270,7 +271,9 @@ private slots:
     void escapeStateFromTheKeyboard() {
         SystemPlatform platform;
         QWidget target;
-        const auto down = [&] { return (platform.GetKeyState(Platform::kVkEscape) & Platform::kKeyDownBit) != 0; };
+        const auto down = [&] {
+            return (platform.GetKeyState(Platform::kVkEscape) & Platform::kKeyDownBit) != 0;
+        };
         QVERIFY(!down());
         QTest::keyPress(&target, Qt::Key_Escape);
         QVERIFY(down());
@@ -288,10 +291,13 @@ private slots:
 
     void errorsEndTheHandlerInTheStandardBox() {
         RecordingDialogs dialogs;
-        runGuarded(dialogs, [] { throw ConversionError(QStringLiteral("''$'' is not a valid integer value")); });
+        runGuarded(dialogs, [] {
+            throw ConversionError(QStringLiteral("''$'' is not a valid integer value"));
+        });
         runGuarded(dialogs, [] { throw Cancelled(); });
         runGuarded(dialogs, [] { throw IoError(QStringLiteral("File not found")); });
-        QCOMPARE(dialogs.errors, (QStringList{"''$'' is not a valid integer value.", "File not found."}));
+        QCOMPARE(dialogs.errors,
+                 (QStringList{"''$'' is not a valid integer value.", "File not found."}));
         QVERIFY(dialogs.messages.isEmpty());
     }
 };

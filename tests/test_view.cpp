@@ -2,12 +2,12 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "tests/support/RecordingDialogs.h"
 #include "view/AddressGridModel.h"
 #include "view/Errors.h"
 #include "view/KeyFilter.h"
 #include "view/NumberFormat.h"
 #include "view/conversiones.h"
-#include "tests/support/RecordingDialogs.h"
 
 namespace {
 QString conversionFailure(const std::function<void()>& convert) {
@@ -23,7 +23,7 @@ QString conversionFailure(const std::function<void()>& convert) {
 class ViewTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void numhexWritesUpperCaseWithoutLeadingZeros() {
         QCOMPARE(numhex(0), QStringLiteral("0"));
         QCOMPARE(numhex(10), QStringLiteral("A"));
@@ -41,12 +41,16 @@ private slots:
         QCOMPARE(hexnum("7FFFFFFF"), 2147483647);
         QCOMPARE(hexnum("FFFFFFFF"), -1);
         QCOMPARE(hexnum("80000000"), std::numeric_limits<std::int32_t>::min());
-        QCOMPARE(conversionFailure([] { hexnum(""); }), QStringLiteral("''$'' is not a valid integer value"));
-        QCOMPARE(conversionFailure([] { hexnum("1 2"); }), QStringLiteral("''$1 2'' is not a valid integer value"));
+        QCOMPARE(conversionFailure([] { hexnum(""); }),
+                 QStringLiteral("''$'' is not a valid integer value"));
+        QCOMPARE(conversionFailure([] { hexnum("1 2"); }),
+                 QStringLiteral("''$1 2'' is not a valid integer value"));
         QCOMPARE(conversionFailure([] { hexnum("123456789"); }),
                  QStringLiteral("''$123456789'' is not a valid integer value"));
-        QCOMPARE(conversionFailure([] { hexnum("-1"); }), QStringLiteral("''$-1'' is not a valid integer value"));
-        QCOMPARE(conversionFailure([] { hexnum("G"); }), QStringLiteral("''$G'' is not a valid integer value"));
+        QCOMPARE(conversionFailure([] { hexnum("-1"); }),
+                 QStringLiteral("''$-1'' is not a valid integer value"));
+        QCOMPARE(conversionFailure([] { hexnum("G"); }),
+                 QStringLiteral("''$G'' is not a valid integer value"));
     }
 
     void decimalConversionTakesBlanksSignAndRange() {
@@ -56,9 +60,11 @@ private slots:
         QCOMPARE(decimalToInt("007"), 7);
         QCOMPARE(decimalToInt("-2147483648"), std::numeric_limits<std::int32_t>::min());
         QCOMPARE(decimalToInt("2147483647"), 2147483647);
-        for (const char* bad : {"", " ", "-", "2147483648", "-2147483649", "1A", "12 ", "$FF", "99999999999999999999"})
+        for (const char* bad : {"", " ", "-", "2147483648", "-2147483649", "1A", "12 ", "$FF",
+                                "99999999999999999999"})
             QCOMPARE(conversionFailure([bad] { decimalToInt(QString::fromLatin1(bad)); }),
-                     QStringLiteral("''%1'' is not a valid integer value").arg(QString::fromLatin1(bad)));
+                     QStringLiteral("''%1'' is not a valid integer value")
+                         .arg(QString::fromLatin1(bad)));
     }
 
     void standardErrorBoxFullStop() {
@@ -113,7 +119,8 @@ private slots:
     void gridModelKeepsTextsPastTheLastAddress() {
         NumberFormat format;
         AddressGridModel model(format, 2, 131072);
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.organiza(8191);
         QCOMPARE(model.gridRows(), 8193);
         QCOMPARE(model.rowCount(), 8192);
@@ -126,7 +133,8 @@ private slots:
         model.organiza(131071);
         QCOMPARE(model.cell(0, 131072), QStringLiteral("1FFFF"));
         QCOMPARE(model.cell(0, 1), QStringLiteral("0"));
-        QCOMPARE(model.data(model.index(8191, 1), Qt::DisplayRole).toString(), QStringLiteral("last"));
+        QCOMPARE(model.data(model.index(8191, 1), Qt::DisplayRole).toString(),
+                 QStringLiteral("last"));
         // The address column is not editable; data cells are.
         QVERIFY(!model.setData(model.index(0, 0), "9", Qt::EditRole));
         QVERIFY(model.setData(model.index(2, 1), "AB", Qt::EditRole));

@@ -7,7 +7,10 @@
 
 AddressGridModel::AddressGridModel(const NumberFormat& format, int columns, std::size_t capacity,
                                    QObject* parent)
-    : QAbstractTableModel(parent), format_(format), columns_(columns), header_(columns),
+    : QAbstractTableModel(parent),
+      format_(format),
+      columns_(columns),
+      header_(columns),
       texts_(columns) {
     for (int c = 1; c < columns_; ++c) texts_[c].resize(capacity);
 }
@@ -86,12 +89,15 @@ QVariant AddressGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     switch (role) {
         case Qt::DisplayRole:
-        case Qt::EditRole: return cell(index.column(), index.row() + 1);
-        case Qt::ForegroundRole: return QBrush(Qt::red);
+        case Qt::EditRole:
+            return cell(index.column(), index.row() + 1);
+        case Qt::ForegroundRole:
+            return QBrush(Qt::red);
         case Qt::BackgroundRole:
             if (index.column() == 0) return QBrush(QColor(0xF0, 0xF0, 0xF0));
             return {};
-        default: return {};
+        default:
+            return {};
     }
 }
 
@@ -108,7 +114,8 @@ Qt::ItemFlags AddressGridModel::flags(const QModelIndex& index) const {
 }
 
 QVariant AddressGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columns_)
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < columns_)
         return header_[section];
     return QAbstractTableModel::headerData(section, orientation, role);
 }

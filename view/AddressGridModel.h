@@ -7,6 +7,9 @@
 
 struct NumberFormat;
 
+// The header of every address column.
+inline const QString kHeaderDireccion = QStringLiteral("      DIRECCION");
+
 // A grid of one address per row: column 0 is the address, computed from the
 // row and the number format; the other columns hold texts. Its own vocabulary
 // counts the header as row 0, so row a + 1 belongs to address a; Qt's row a is
@@ -15,7 +18,7 @@ struct NumberFormat;
 // shows them again.
 class AddressGridModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     AddressGridModel(const NumberFormat& format, int columns, std::size_t capacity,
                      QObject* parent = nullptr);
 
@@ -48,7 +51,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-private:
+  private:
     void columnChanged(int column);
     QString& storage(int column, std::size_t address);
 

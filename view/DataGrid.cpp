@@ -9,13 +9,14 @@
 
 #include "view/AddressGridModel.h"
 #include "view/KeyFilter.h"
+#include "view/WindowLook.h"
 
 namespace {
 constexpr int kRowHeight = 24;
 constexpr int kFontPixels = 13;
 
 class FilteredDelegate : public QStyledItemDelegate {
-public:
+  public:
     FilteredDelegate(KeyFilter* filter, QObject* parent)
         : QStyledItemDelegate(parent), filter_(filter) {}
 
@@ -26,18 +27,14 @@ public:
         return editor;
     }
 
-private:
+  private:
     KeyFilter* filter_;
 };
 }  // namespace
 
 DataGrid::DataGrid(const std::vector<int>& columnWidths, QWidget* parent)
     : QTableView(parent), widths_(columnWidths) {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(kFontPixels);
-    font.setBold(true);
-    setFont(font);
+    setFont(designFont(QStringLiteral("MS Sans Serif"), kFontPixels, true));
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(kRowHeight);
@@ -59,7 +56,8 @@ void DataGrid::setGridModel(AddressGridModel* model) {
     // A new memory type resets the rows: the cursor and the scroll stay put.
     connect(model, &QAbstractItemModel::modelAboutToBeReset, this, &DataGrid::rememberPlace);
     connect(model, &QAbstractItemModel::modelReset, this, &DataGrid::restorePlace);
-    for (std::size_t c = 0; c < widths_.size(); ++c) setColumnWidth(static_cast<int>(c), widths_[c]);
+    for (std::size_t c = 0; c < widths_.size(); ++c)
+        setColumnWidth(static_cast<int>(c), widths_[c]);
 }
 
 void DataGrid::rememberPlace() {

@@ -11,7 +11,7 @@ class AddressGridModel;
 // for typing.
 class DataGrid : public QTableView {
     Q_OBJECT
-public:
+  public:
     DataGrid(const std::vector<int>& columnWidths, QWidget* parent = nullptr);
 
     void setGridModel(AddressGridModel* model);
@@ -23,10 +23,10 @@ public:
     int currentGridRow() const;
     int currentGridColumn() const;
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     void rememberPlace();
     void restorePlace();
 

@@ -12,7 +12,17 @@ void showBox(QMessageBox::Icon icon, const QString& text) {
     box.exec();
 }
 
-std::optional<QString> chosen(const QString& path) {
+std::optional<QString> runFileDialog(const FileDialogOptions& options,
+                                     QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(QApplication::activeWindow(), QString(), QString(),
+                       qtFilter(options.filter));
+    dialog.setAcceptMode(mode);
+    if (mode == QFileDialog::AcceptOpen) dialog.setFileMode(QFileDialog::ExistingFile);
+    // Saving replaces an existing file without asking.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setDefaultSuffix(QString(options.defaultSuffix).remove(u'*').remove(u'.'));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const QString path = dialog.selectedFiles().constFirst();
     if (path.isEmpty()) return std::nullopt;
     return path;
 }
@@ -22,28 +32,23 @@ QString qtFilter(const QString& filter) {
     const QStringList parts = filter.split(u'|');
     QStringList entries;
     for (int i = 0; i + 1 < parts.size(); i += 2)
-        entries << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(u';', u' '));
+        entries << QStringLiteral("%1 (%2)").arg(parts[i],
+                                                 QString(parts[i + 1]).replace(u';', u' '));
     return entries.join(QStringLiteral(";;"));
 }
 
-void QtDialogs::message(const QString& text) { showBox(QMessageBox::NoIcon, text); }
+void QtDialogs::message(const QString& text) {
+    showBox(QMessageBox::NoIcon, text);
+}
 
-void QtDialogs::errorBox(const QString& text) { showBox(QMessageBox::Critical, text); }
+void QtDialogs::errorBox(const QString& text) {
+    showBox(QMessageBox::Critical, text);
+}
 
 std::optional<QString> QtDialogs::openFileName(const FileDialogOptions& options) {
-    QFileDialog dialog(QApplication::activeWindow(), QString(), QString(), qtFilter(options.filter));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QString(options.defaultSuffix).remove(u'*').remove(u'.'));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return chosen(dialog.selectedFiles().constFirst());
+    return runFileDialog(options, QFileDialog::AcceptOpen);
 }
 
 std::optional<QString> QtDialogs::saveFileName(const FileDialogOptions& options) {
-    QFileDialog dialog(QApplication::activeWindow(), QString(), QString(), qtFilter(options.filter));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setDefaultSuffix(QString(options.defaultSuffix).remove(u'*').remove(u'.'));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return chosen(dialog.selectedFiles().constFirst());
+    return runFileDialog(options, QFileDialog::AcceptSave);
 }

@@ -14,7 +14,7 @@ struct FileDialogOptions {
 // Every modal message, the standard error box and every file dialog. The
 // program shows Qt's; tests install a recorder.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
 
     // A modal box with an OK button.
@@ -27,7 +27,7 @@ public:
 };
 
 class QtDialogs : public Dialogs {
-public:
+  public:
     void message(const QString& text) override;
     void errorBox(const QString& text) override;
     std::optional<QString> openFileName(const FileDialogOptions& options) override;

@@ -6,26 +6,26 @@
 // The errors that end a handler. The first two are shown in the standard
 // error box; a cancellation has already said what it had to.
 class UserError : public std::runtime_error {
-public:
+  public:
     explicit UserError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) {}
     const QString& text() const { return text_; }
 
-private:
+  private:
     QString text_;
 };
 
 class ConversionError : public UserError {
-public:
+  public:
     using UserError::UserError;
 };
 
 class IoError : public UserError {
-public:
+  public:
     using UserError::UserError;
 };
 
 class Cancelled : public std::exception {
-public:
+  public:
     const char* what() const noexcept override { return "cancelled"; }
 };
 

@@ -13,8 +13,10 @@ bool typesNoCharacter(const QKeyEvent* key) {
     switch (key->key()) {
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
-        case Qt::Key_Delete: return true;
-        default: return key->text().isEmpty();
+        case Qt::Key_Delete:
+            return true;
+        default:
+            return key->text().isEmpty();
     }
 }
 }  // namespace
@@ -22,7 +24,9 @@ bool typesNoCharacter(const QKeyEvent* key) {
 KeyFilter::KeyFilter(Dialogs& dialogs, const NumberFormat& format, QObject* parent)
     : QObject(parent), dialogs_(dialogs), format_(format) {}
 
-void KeyFilter::watch(QWidget* control) { control->installEventFilter(this); }
+void KeyFilter::watch(QWidget* control) {
+    control->installEventFilter(this);
+}
 
 bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return false;

@@ -16,17 +16,17 @@ inline const QString kCaracterInvalido = QStringLiteral("Caracter Invalido");
 // message. Keys that type no character are not its business.
 class KeyFilter : public QObject {
     Q_OBJECT
-public:
+  public:
     KeyFilter(Dialogs& dialogs, const NumberFormat& format, QObject* parent = nullptr);
 
     void watch(QWidget* control);
     // While set, ESC passes untouched: it is the cancel key of a running operation.
     void setEscapePasses(bool passes) { escapePasses_ = passes; }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     Dialogs& dialogs_;
     const NumberFormat& format_;
     bool escapePasses_ = false;

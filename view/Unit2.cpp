@@ -7,18 +7,14 @@
 #include "view/DataGrid.h"
 #include "view/Dialogs.h"
 #include "view/NumberFormat.h"
-#include "view/WindowPlacement.h"
+#include "view/WindowLook.h"
 
 namespace {
 QPushButton* navigationButton(QWidget* parent, const QString& caption, QRect where,
                               QStyle::StandardPixmap glyph, bool glyphRight) {
     auto* button = new QPushButton(parent->style()->standardIcon(glyph), caption, parent);
     button->setGeometry(where);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    font.setBold(true);
-    button->setFont(font);
+    button->setFont(designFont(QStringLiteral("MS Sans Serif"), 11, true));
     button->setStyleSheet(QStringLiteral("color: navy;"));
     if (glyphRight) button->setLayoutDirection(Qt::RightToLeft);
     return button;
@@ -38,11 +34,16 @@ TForm2::TForm2(NumberFormat& formato, const CommandSet& comandos, Dialogs& dialo
     m->setGeometry(10, 33, 527, 505);
     m->setGridModel(&grid);
 
-    BitBtn1 = navigationButton(this, QStringLiteral("REGRESAR"), {8, 3, 97, 26}, QStyle::SP_ArrowBack, false);
-    BitBtn4 = navigationButton(this, QStringLiteral("1° Dir"), {118, 3, 71, 26}, QStyle::SP_MediaSkipBackward, false);
-    BitBtn3 = navigationButton(this, QStringLiteral("ANTERIOR DIR"), {203, 1, 115, 27}, QStyle::SP_ArrowUp, false);
-    BitBtn2 = navigationButton(this, QStringLiteral("SIGUIENTE DIR"), {326, 2, 122, 27}, QStyle::SP_ArrowDown, true);
-    BitBtn5 = navigationButton(this, QStringLiteral("Ultima Dir"), {453, 2, 84, 26}, QStyle::SP_MediaSkipForward, true);
+    BitBtn1 = navigationButton(this, QStringLiteral("REGRESAR"), {8, 3, 97, 26},
+                               QStyle::SP_ArrowBack, false);
+    BitBtn4 = navigationButton(this, QStringLiteral("1° Dir"), {118, 3, 71, 26},
+                               QStyle::SP_MediaSkipBackward, false);
+    BitBtn3 = navigationButton(this, QStringLiteral("ANTERIOR DIR"), {203, 1, 115, 27},
+                               QStyle::SP_ArrowUp, false);
+    BitBtn2 = navigationButton(this, QStringLiteral("SIGUIENTE DIR"), {326, 2, 122, 27},
+                               QStyle::SP_ArrowDown, true);
+    BitBtn5 = navigationButton(this, QStringLiteral("Ultima Dir"), {453, 2, 84, 26},
+                               QStyle::SP_MediaSkipForward, true);
     setTabOrder(m, BitBtn1);
     setTabOrder(BitBtn1, BitBtn4);
     setTabOrder(BitBtn4, BitBtn3);
@@ -57,7 +58,16 @@ TForm2::TForm2(NumberFormat& formato, const CommandSet& comandos, Dialogs& dialo
     centerOnScreen(this);
 }
 
-int TForm2::rowsCompared() const { return static_cast<int>(comandos_.type().maxdir) + 1; }
+void TForm2::setHeaders(const QString& first, const QString& second) {
+    grid.setCell(kAddressColumn, 0, kHeaderDireccion);
+    grid.setCell(kFirstColumn, 0, first);
+    grid.setCell(kSecondColumn, 0, second);
+    grid.setCell(kMarkColumn, 0, kHeaderDirErradas);
+}
+
+int TForm2::rowsCompared() const {
+    return static_cast<int>(comandos_.type().maxdir) + 1;
+}
 
 void TForm2::organiza() {
     grid.clearColumn(kMarkColumn, 1, rowsCompared());
@@ -108,6 +118,10 @@ void TForm2::BitBtn3Click() {
     showEntry(pos);
 }
 
-void TForm2::BitBtn4Click() { showEntry(0); }
+void TForm2::BitBtn4Click() {
+    showEntry(0);
+}
 
-void TForm2::BitBtn5Click() { showEntry(ultima); }
+void TForm2::BitBtn5Click() {
+    showEntry(ultima);
+}

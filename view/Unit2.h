@@ -19,7 +19,7 @@ inline const QString kHeaderDirErradas = QStringLiteral("  DIR Erradas");
 // where they differ marked, counted and walked.
 class TForm2 : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kAddressColumn = 0;
     static constexpr int kFirstColumn = 1;
     static constexpr int kSecondColumn = 2;
@@ -31,6 +31,9 @@ public:
     // The window "REGRESAR" goes back to.
     void setMainWindow(QWidget* mainWindow) { mainWindow_ = mainWindow; }
 
+    // Heads the two text columns for the use at hand; the address and mark
+    // columns keep their headers.
+    void setHeaders(const QString& first, const QString& second);
     // Rebuilds the address column and removes every mark.
     void organiza();
     // Compares columns 1 and 2 as texts, marks and lists the differing
@@ -55,7 +58,7 @@ public:
     std::int32_t ultima = -1;
     std::int32_t pos = -1;
 
-private:
+  private:
     void showEntry(std::int32_t entry);
 
     NumberFormat& formato_;

@@ -7,7 +7,8 @@
 #include "view/conversiones.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const QString text = QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const QString text =
+        QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     try {
         const std::int32_t value = hexnum(text);
         if (hexnum(numhex(static_cast<std::uint32_t>(value))) != value) std::abort();

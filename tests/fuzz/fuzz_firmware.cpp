@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < 5; ++i) firmware.receive(9, now);
     const std::uint32_t address = size > 2 ? (data[0] | data[1] << 8 | (data[2] & 1) << 16) : 0;
     const std::uint8_t before = firmware.peek(Chip::Prom27c010, address);
-    const std::uint8_t sequence[] = {12, std::uint8_t(address & 0xFF), std::uint8_t((address >> 8) & 0x1F),
+    const std::uint8_t sequence[] = {12, std::uint8_t(address & 0xFF),
+                                     std::uint8_t((address >> 8) & 0x1F),
                                      std::uint8_t(address >> 13), 0xFF};
     for (std::uint8_t byte : sequence) firmware.receive(byte, now);
     if (firmware.peek(Chip::Prom27c010, address) != before) std::abort();

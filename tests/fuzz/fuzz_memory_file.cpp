@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::vector<QString> data_lines;
     for (std::size_t a = 0; a < file.dataLines(); ++a) data_lines.push_back(file.data(a));
-    const QByteArray written = memory_file::format(file.lines.first(), data_lines, data_lines.size());
+    const QByteArray written =
+        memory_file::format(file.lines.first(), data_lines, data_lines.size());
     if (memory_file::parse(written).lines != file.lines) std::abort();
     return 0;
 }

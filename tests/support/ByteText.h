@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QTest>
 #include <QStringList>
+#include <QTest>
 #include <cstdint>
 #include <vector>
 

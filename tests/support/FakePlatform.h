@@ -8,7 +8,7 @@
 // Virtual time: sleeps advance the clock at once and are recorded; ESC is held
 // whenever the test's rule says so.
 class FakePlatform : public Platform {
-public:
+  public:
     struct Pause {
         std::int64_t atNs;
         int milliseconds;

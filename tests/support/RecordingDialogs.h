@@ -11,7 +11,7 @@
 // answer is a cancel). A test can act from inside a message, as a user would
 // while the box is up.
 class RecordingDialogs : public Dialogs {
-public:
+  public:
     void message(const QString& text) override {
         messages << text;
         if (onMessage) onMessage(text);
@@ -37,7 +37,7 @@ public:
     FileDialogOptions lastOptions;
     std::function<void(const QString&)> onMessage;
 
-private:
+  private:
     std::optional<QString> answer() {
         if (fileAnswers.empty()) return std::nullopt;
         QString path = fileAnswers.front();

@@ -16,8 +16,7 @@
 // The whole program on a virtual programmer, with virtual time and recorded
 // dialogs: the ground of the end-to-end scenarios.
 struct Rig {
-    explicit Rig(bool attached = true, bool announced = true)
-        : programmer(platform, attached) {
+    explicit Rig(bool attached = true, bool announced = true) : programmer(platform, attached) {
         programmer.setAnnounceAtConnect(announced);
         programa = std::make_unique<Programa>(platform, dialogs, programmer);
         settle();

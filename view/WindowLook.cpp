@@ -1,4 +1,4 @@
-#include "view/WindowPlacement.h"
+#include "view/WindowLook.h"
 
 #include <QScreen>
 #include <QWidget>
@@ -9,4 +9,13 @@ void centerOnScreen(QWidget* window) {
     QRect frame = window->frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window->move(frame.topLeft());
+}
+
+QFont designFont(const QString& family, int pixels, bool bold, bool italic, QFont::StyleHint kind) {
+    QFont font(family);
+    font.setStyleHint(kind);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
 }

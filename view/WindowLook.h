@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+class QWidget;
+
+// Places a top-level window in the middle of its screen.
+void centerOnScreen(QWidget* window);
+
+// A font as the windows were designed with it; where the family is missing
+// the system's face of the same kind stands in.
+QFont designFont(const QString& family, int pixels, bool bold, bool italic = false,
+                 QFont::StyleHint kind = QFont::SansSerif);
