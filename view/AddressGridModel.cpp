@@ -40,7 +40,7 @@ void AddressGridModel::setCell(int column, int row, const QString& text) {
     storage(column, row - 1) = text;
     if (row <= addressCount_) {
         const QModelIndex changed = index(row - 1, column);
-        emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
+        emit dataChanged(changed, changed);
     }
 }
 
