@@ -25,8 +25,8 @@ bool addressWithinMemory(Workbench& bench, std::int32_t address) {
 
 void ManualOperations::BitBtn4Click() {
     Workbench& b = bench_;
+    if (b.frame.running() || b.frame.conexion()) return;
     OperationScope scope(b.frame);
-    if (!scope.started() || b.frame.conexion()) return;
     const std::int32_t address = b.readNumber(b.controls.Pdirm);
     if (!addressWithinMemory(b, address)) return;
     b.comandos.split(static_cast<std::uint32_t>(address));
@@ -44,8 +44,8 @@ void ManualOperations::BitBtn4Click() {
 
 void ManualOperations::BitBtn6Click() {
     Workbench& b = bench_;
+    if (b.frame.running() || b.frame.conexion()) return;
     OperationScope scope(b.frame);
-    if (!scope.started() || b.frame.conexion()) return;
     const std::int32_t address = b.readNumber(b.controls.ldirm);
     if (!addressWithinMemory(b, address)) return;
     b.comandos.split(static_cast<std::uint32_t>(address));

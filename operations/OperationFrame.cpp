@@ -48,11 +48,9 @@ void OperationFrame::hidePrompt() {
     if (form6_) form6_->hide();
 }
 
-bool OperationFrame::begin() {
-    if (running_) return false;
+void OperationFrame::begin() {
     running_ = true;
     emit runningChanged(true);
-    return true;
 }
 
 void OperationFrame::end() {

@@ -45,7 +45,7 @@ class OperationFrame : public QObject {
 
   private:
     friend class OperationScope;
-    bool begin();
+    void begin();
     void end();
 
     Link& link_;
@@ -55,20 +55,15 @@ class OperationFrame : public QObject {
     bool running_ = false;
 };
 
-// Marks an operation as running for its lifetime; a second one is refused.
+// Marks an operation as running for its lifetime, whichever way it ends.
+// Callers check running() first: operations never nest.
 class OperationScope {
   public:
-    explicit OperationScope(OperationFrame& frame) : frame_(frame), owner_(frame.begin()) {}
-    ~OperationScope() {
-        if (owner_) frame_.end();
-    }
+    explicit OperationScope(OperationFrame& frame) : frame_(frame) { frame_.begin(); }
+    ~OperationScope() { frame_.end(); }
     OperationScope(const OperationScope&) = delete;
     OperationScope& operator=(const OperationScope&) = delete;
 
-    // False when another operation was already running.
-    bool started() const { return owner_; }
-
   private:
     OperationFrame& frame_;
-    bool owner_;
 };

@@ -52,8 +52,8 @@ bool ProgramOperations::verifying() const {
 
 void ProgramOperations::run(Kind kind) {
     Workbench& b = bench_;
+    if (b.frame.running() || b.frame.conexion()) return;
     OperationScope scope(b.frame);
-    if (!scope.started() || b.frame.conexion()) return;
     TForm2& mismatches = *b.Form2;
     mismatches.organiza();
     mismatches.grid.clearColumn(TForm2::kFirstColumn, 1, mismatches.grid.gridRows() - 1);

@@ -29,8 +29,8 @@ bool ReadOperations::readRange(std::int32_t first, std::int32_t last) {
 
 void ReadOperations::BitBtn7Click() {
     Workbench& b = bench_;
+    if (b.frame.running() || b.frame.conexion()) return;
     OperationScope scope(b.frame);
-    if (!scope.started() || b.frame.conexion()) return;
     const std::int32_t first = b.readNumber(b.controls.LLOT1);
     b.formato.setLetraFromHexa();
     const std::int32_t last = b.readNumber(b.controls.LLOT2);
@@ -50,8 +50,8 @@ void ReadOperations::BitBtn7Click() {
 
 void ReadOperations::BitBtn2Click() {
     Workbench& b = bench_;
+    if (b.frame.running() || b.frame.conexion()) return;
     OperationScope scope(b.frame);
-    if (!scope.started() || b.frame.conexion()) return;
     const auto last = static_cast<std::int32_t>(b.comandos.type().maxdir);
     b.formato.setLetraFromHexa();
     if (!readRange(0, last)) return;
