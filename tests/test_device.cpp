@@ -1,10 +1,13 @@
 #include <QSignalSpy>
+#include <set>
+#include <string>
 #include <QTest>
 
 #include "device/ApplicationWindow.h"
 #include "device/CommandSet.h"
 #include "device/HidapiLibrary.h"
 #include "device/Link.h"
+#include "device/MemoryTypes.h"
 #include "device/VirtualProgrammer.h"
 #include "tests/support/ByteText.h"
 #include "tests/support/FakePlatform.h"
@@ -34,6 +37,44 @@ class DeviceTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void memoryTypeTableAgreesWithItself() {
+        const Chip chips[] = {Chip::Sram24, Chip::Sram28, Chip::Eprom28c64, Chip::Prom27c512, Chip::Prom27c010};
+        const std::set<int> commands = {1, 2, 3, 4, 6, 10, 11, 12};
+        for (std::size_t i = 0; i < kMemoryTypes.size(); ++i) {
+            const MemoryType& type = kMemoryTypes[i];
+            QCOMPARE(std::size_t{type.tipo}, i);
+            QCOMPARE(type.maxdir + 1, Firmware::chipSize(chips[i]));
+            QCOMPARE(&memoryType(type.tipo), &type);
+            QVERIFY(commands.count(type.writeCommand) && commands.count(type.readCommand));
+            QVERIFY(type.writeCommand != type.readCommand);
+            // Three address bytes exactly where 13 address bits do not reach.
+            QCOMPARE(type.threeAddressBytes, type.maxdir > 0x1FFF);
+            QCOMPARE(type.pauseAfterWriteMs > 0, std::string(type.caption) == "Eprom 28c64");
+        }
+        QCOMPARE(kMemoryTypes[kTipoInicial].maxdir, 8191u);
+        QCOMPARE(kLargestMemory, kMemoryTypes.back().maxdir + 1);
+    }
+
+    void addressSplit() {
+        FakePlatform platform;
+        VirtualProgrammer programmer(platform);
+        Link link(programmer);
+        CommandSet commands(link, platform);
+        const auto split = [&](std::uint8_t tipo, std::uint32_t address) {
+            commands.select(tipo);
+            commands.split(address);
+            return std::vector<std::int32_t>{commands.dirl, commands.dirh, commands.dirx};
+        };
+        using Parts = std::vector<std::int32_t>;
+        QCOMPARE(split(0, 1023), (Parts{0xFF, 0x03, 0}));
+        QCOMPARE(split(1, 256), (Parts{0, 1, 0}));
+        QCOMPARE(split(2, 8191), (Parts{0xFF, 0x1F, 0}));
+        QCOMPARE(split(3, 8192), (Parts{0, 0, 1}));
+        QCOMPARE(split(3, 65535), (Parts{0xFF, 0x1F, 0x07}));
+        QCOMPARE(split(4, 131071), (Parts{0xFF, 0x1F, 0x0F}));
+        QCOMPARE(split(4, 256), (Parts{0, 1, 0}));
+    }
+
     void firmwareWritesAndReadsEveryType() {
         Firmware firmware;
         firmware.receive(9, 0);  // not a command: ignored (and it ends the greeting window)
