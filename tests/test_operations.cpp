@@ -227,6 +227,21 @@ class OperationsTest : public QObject {
         QCOMPARE(f.formato.letra, QChar(u'h'));
     }
 
+    void anOpenCellEditorDoesNotWriteBackStaleText() {
+        Rig rig;
+        rig.ready();
+        Tform1& f = rig.form();
+        f.show();
+        QApplication::setActiveWindow(&f);
+        rig.programmer.firmware().poke(Chip::Sram28, 2, 77);
+        f.imagen.setCell(1, 3, "old");
+        f.m->showCell(1, 3);
+        QVERIFY(f.m->indexWidget(f.imagen.indexOf(1, 3)));  // the editor is open on address 2
+        rig.type(f.LLOT1, "2").type(f.LLOT2, "2").click(f.BitBtn7);
+        f.m->showCell(1, 9);  // leaving the cell commits its editor
+        QCOMPARE(rig.cell(3), QStringLiteral("77"));
+    }
+
     void readAllOfTheLargestPromFillsEveryRow() {
         Rig rig;
         rig.ready().memoryType(4);
