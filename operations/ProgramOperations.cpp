@@ -16,6 +16,7 @@
 
 namespace {
 constexpr int kDataColumn = 1;
+constexpr int kNoRow = 0;  // the header: the grid only takes the focus
 const QString kCero = QStringLiteral("0");
 const QString kHeaderProgramado = QStringLiteral("DATO PROGRAMA");
 const QString kHeaderLeido = QStringLiteral("DATO LEIDO");
@@ -68,7 +69,8 @@ void ProgramOperations::run(Kind kind) {
         if (!readInputs(plan) || !programmingPass(plan)) return;
         if (verifying()) verifyPass(plan);
     }
-    b.controls.m->showCell(kDataColumn, plan.cursorRow);
+    const bool rowExists = plan.cursorRow < b.imagen.gridRows();
+    b.controls.m->showCell(kDataColumn, rowExists ? static_cast<int>(plan.cursorRow) : kNoRow);
     b.frame.hidePrompt();
     report();
 }
@@ -103,7 +105,7 @@ bool ProgramOperations::readInputs(Plan& plan) {
         b.dialogs.message(kSupera);
         return false;
     }
-    plan.cursorRow = plan.first + 1;
+    plan.cursorRow = std::int64_t{plan.first} + 1;
     if (plan.last < plan.first) b.dialogs.message(kOrden);
     if (plan.kind == Kind::RangeWithValue) {
         b.comandos.dato = b.readNumber(c.DL);

@@ -29,7 +29,7 @@ class ProgramOperations {
         std::int32_t first = 0;
         std::int32_t last = -1;
         QString valueText;  // fill and range with one value
-        int cursorRow = 1;
+        std::int64_t cursorRow = 1;  // may name no row when the range is upside down
     };
 
     void run(Kind kind);

@@ -118,6 +118,13 @@ class ProgrammingTest : public QObject {
         QCOMPARE(f.imagen.cell(1, 1024), QStringLiteral("5"));
         QCOMPARE(rig.dialogs.messages, QStringList{kTerminado});
 
+        // An upside-down range from the largest address names no row at the end.
+        rig.dialogs.clear();
+        f.Hexadecimal1->trigger();
+        rig.type(f.DIL1, "7FFFFFFF").type(f.DIL2, "0").click(f.BitBtn10);
+        QCOMPARE(rig.dialogs.messages, (QStringList{"La direccion2 debe ser mayor que la direccion1", kTerminado}));
+        QCOMPARE(f.m->currentGridRow(), 1024);
+
         // Negative hexadecimal addresses are past any memory, in both ranges.
         rig.programmer.clearRecord();
         rig.dialogs.clear();
