@@ -100,10 +100,8 @@ Tform1::~Tform1() {
 }
 
 void Tform1::setCompanions(TForm2* form2, TForm4* form4, TForm5* form5, TForm6* form6) {
-    form2_ = form2;
     form4_ = form4;
     form5_ = form5;
-    form6_ = form6;
     marco.setCancelPrompt(form6);
     banco->Form2 = form2;
     comparacion_ = std::make_unique<FileCompare>(*form2, imagen, formato, dialogs_, form5);

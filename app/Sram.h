@@ -129,10 +129,8 @@ class Tform1 : public QMainWindow {
     HidLibrary& hid_;
     Platform& platform_;
     Dialogs& dialogs_;
-    TForm2* form2_ = nullptr;
     TForm4* form4_ = nullptr;
     TForm5* form5_ = nullptr;
-    TForm6* form6_ = nullptr;
     std::unique_ptr<ManualOperations> manual_;
     std::unique_ptr<ReadOperations> lectura_;
     std::unique_ptr<ProgramOperations> programacion_;

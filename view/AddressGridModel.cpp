@@ -65,14 +65,6 @@ void AddressGridModel::clearColumn(int column, int firstRow, int lastRow) {
     columnChanged(column);
 }
 
-void AddressGridModel::replaceColumn(int column, std::vector<QString> texts) {
-    if (column <= 0 || column >= columns_) return;
-    const std::size_t capacity = texts_[column].size();
-    if (texts.size() < capacity) texts.resize(capacity);
-    texts_[column] = std::move(texts);
-    columnChanged(column);
-}
-
 void AddressGridModel::columnChanged(int column) {
     if (addressCount_ > 0) emit dataChanged(index(0, column), index(addressCount_ - 1, column));
 }

@@ -32,8 +32,6 @@ class AddressGridModel : public QAbstractTableModel {
     void clearColumn(int column, int firstRow, int lastRow);
     // The texts of a column, grid row r at index r - 1.
     const std::vector<QString>& column(int column) const { return texts_.at(column); }
-    // Replaces a column's texts in one step (the vector is indexed by address).
-    void replaceColumn(int column, std::vector<QString> texts);
     // Edits a column's texts in place, then tells the views once.
     template <typename Edit>
     void updateColumn(int column, Edit&& edit) {
@@ -41,7 +39,6 @@ class AddressGridModel : public QAbstractTableModel {
         columnChanged(column);
     }
 
-    static QModelIndex noIndex() { return {}; }
     QModelIndex indexOf(int column, int row) const { return index(row - 1, column); }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
