@@ -14,6 +14,7 @@
 namespace {
 constexpr int kRowHeight = 24;
 constexpr int kFontPixels = 13;
+constexpr int kHeaderPixels = 11;
 
 class FilteredDelegate : public QStyledItemDelegate {
   public:
@@ -41,6 +42,7 @@ DataGrid::DataGrid(const std::vector<int>& columnWidths, QWidget* parent)
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setFont(designFont(QStringLiteral("MS Sans Serif"), kHeaderPixels, true));
     horizontalHeader()->setSectionsClickable(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
