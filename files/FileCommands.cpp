@@ -7,10 +7,6 @@
 #include "view/AddressGridModel.h"
 #include "view/NumberFormat.h"
 
-namespace {
-constexpr int kDataColumn = 1;
-}
-
 void FileCommands::Abrir1Click() {
     const auto path = host_.dialogs.openFileName(kOpenDialog);
     if (!path) return;

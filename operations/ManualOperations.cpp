@@ -12,7 +12,6 @@
 #include "view/NumberFormat.h"
 
 namespace {
-constexpr int kDataColumn = 1;
 
 // The address in a field, or nothing (after the message) when it lies past
 // the memory. Compared unsigned, so negative hexadecimal entries are refused.

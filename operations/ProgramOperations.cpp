@@ -15,7 +15,6 @@
 #include "view/conversiones.h"
 
 namespace {
-constexpr int kDataColumn = 1;
 constexpr int kNoRow = 0;  // the header: the grid only takes the focus
 const QString kCero = QStringLiteral("0");
 const QString kHeaderProgramado = QStringLiteral("DATO PROGRAMA");

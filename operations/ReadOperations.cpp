@@ -5,13 +5,10 @@
 #include "device/CommandSet.h"
 #include "operations/OperationFrame.h"
 #include "operations/Workbench.h"
+#include "view/AddressGridModel.h"
 #include "view/DataGrid.h"
 #include "view/Dialogs.h"
 #include "view/NumberFormat.h"
-
-namespace {
-constexpr int kDataColumn = 1;
-}
 
 bool ReadOperations::readRange(std::int32_t first, std::int32_t last) {
     Workbench& b = bench_;

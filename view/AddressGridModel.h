@@ -7,6 +7,9 @@
 
 struct NumberFormat;
 
+// The main grid's column of data texts.
+inline constexpr int kDataColumn = 1;
+
 // The header of every address column.
 inline const QString kHeaderDireccion = QStringLiteral("      DIRECCION");
 
