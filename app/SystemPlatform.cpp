@@ -29,6 +29,10 @@ short SystemPlatform::GetKeyState(int virtualKey) {
     return down ? kKeyDownBit : 0;
 }
 
+void SystemPlatform::forgetKeyPresses() {
+    escapePressed_ = false;
+}
+
 void SystemPlatform::Terminate() {
     QCoreApplication::quit();
 }

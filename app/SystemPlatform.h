@@ -7,7 +7,8 @@
 
 // The real clock, sleeps and keyboard. ESC is held from its key press until
 // its release, as the window system reported them to this application; a
-// press also counts once when it was released before anyone asked.
+// press also counts once when it was released before anyone asked, unless it
+// came before the last forgetKeyPresses.
 class SystemPlatform : public QObject, public Platform {
     Q_OBJECT
   public:
@@ -17,6 +18,7 @@ class SystemPlatform : public QObject, public Platform {
     void waitUntil(std::int64_t nanoseconds) override;
     std::int64_t nowNs() const override;
     short GetKeyState(int virtualKey) override;
+    void forgetKeyPresses() override;
     void Terminate() override;
 
   protected:

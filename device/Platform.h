@@ -19,6 +19,9 @@ class Platform {
     virtual std::int64_t nowNs() const = 0;
     // Bit 0x80 set while the key is held, as the Windows call of that name.
     virtual short GetKeyState(int virtualKey) = 0;
+    // From here on a key counts only if it is held or pressed again: a tap
+    // made before (closing a box or a menu with ESC) is forgotten.
+    virtual void forgetKeyPresses() = 0;
     // Asks the application to end once the running handler has returned.
     virtual void Terminate() = 0;
 };

@@ -49,6 +49,8 @@ void OperationFrame::hidePrompt() {
 }
 
 void OperationFrame::begin() {
+    // Only ESC held or pressed while this operation runs may cancel it.
+    platform_.forgetKeyPresses();
     running_ = true;
     emit runningChanged(true);
 }

@@ -276,17 +276,44 @@ class ShellTest : public QObject {
         };
         QVERIFY(!down());
         QTest::keyPress(&target, Qt::Key_Escape);
-        QVERIFY(down());
+        platform.forgetKeyPresses();
         QVERIFY(down());
         QTest::keyRelease(&target, Qt::Key_Escape);
         QVERIFY(!down());
-        // A tap between two polls still counts, once.
+        // A tap between two polls still counts, once; a tap before the
+        // operation began does not.
         QTest::keyClick(&target, Qt::Key_Escape);
         QVERIFY(down());
+        QVERIFY(!down());
+        QTest::keyClick(&target, Qt::Key_Escape);
+        platform.forgetKeyPresses();
         QVERIFY(!down());
         QTest::keyClick(&target, Qt::Key_A);
         QVERIFY(!down());
         QCOMPARE(platform.GetKeyState(65), 0);
+    }
+
+    void escapeThatClosedABoxDoesNotCancelTheNextOperation() {
+        SystemPlatform platform;
+        RecordingDialogs dialogs;
+        VirtualProgrammer programmer(platform);
+        Programa programa(platform, dialogs, programmer);
+        QCoreApplication::processEvents();
+        Tform1& f = *programa.form1;
+        f.tipoItems[0]->trigger();
+        f.Timer1Timer();
+        programmer.clearRecord();
+        // The user closes every box with ESC, and types it into a field.
+        dialogs.onMessage = [&](const QString& text) {
+            if (text == kLecturaTerminada) QTest::keyClick(f.BitBtn2, Qt::Key_Escape);
+        };
+        QTest::mouseClick(f.BitBtn7, Qt::LeftButton);
+        QTest::keyClick(f.Pdirm, Qt::Key_Escape);
+        QTest::mouseClick(f.BitBtn2, Qt::LeftButton);
+        QCOMPARE(dialogs.messages,
+                 (QStringList{"Lectura Terminada", "Caracter Invalido", "Lectura Terminada"}));
+        QCOMPARE(programmer.sentBytes().size(), std::size_t{3 + 1024 * 3});
+        QCOMPARE(f.m->currentGridRow(), 1);
     }
 
     void errorsEndTheHandlerInTheStandardBox() {

@@ -27,6 +27,7 @@ class FakePlatform : public Platform {
         if (virtualKey != kVkEscape) return 0;
         return escapeHeld && escapeHeld(keyQueries) ? kKeyDownBit : 0;
     }
+    void forgetKeyPresses() override {}
     void Terminate() override { ++terminations; }
 
     // ESC held from the given query on (1 is the first poll).
