@@ -37,12 +37,11 @@ int runPrograma(int argc, char** argv, const HidFactory& makeHid) {
     // The program takes no options: only the program name reaches Qt.
     int onlyName = argc > 0 ? 1 : 0;
     QApplication application(onlyName, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Programador de Memorias"));
     QApplication::setQuitOnLastWindowClosed(false);
 
     SystemPlatform platform;
     QtDialogs dialogs;
-    const std::unique_ptr<HidLibrary> hid = makeHid(platform);
+    const std::unique_ptr<HidLibrary> hid = makeHid(platform, dialogs);
     Programa programa(platform, dialogs, *hid);
     programa.run();
     return QApplication::exec();

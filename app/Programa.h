@@ -34,7 +34,8 @@ class Programa {
     std::unique_ptr<TForm6> Form6;
 };
 
-using HidFactory = std::function<std::unique_ptr<HidLibrary>(Platform&)>;
+// The HID library of the program; it may tell the user things through dialogs.
+using HidFactory = std::function<std::unique_ptr<HidLibrary>(Platform&, Dialogs&)>;
 
 // The program entry: the application object, the windows, the event loop.
 int runPrograma(int argc, char** argv, const HidFactory& makeHid);

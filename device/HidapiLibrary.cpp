@@ -4,11 +4,14 @@
 #include <libudev.h>
 
 #include <QSocketNotifier>
+#include <cerrno>
 #include <cstdio>
 
 namespace {
 constexpr int kMaxInputReport = 64;
-}
+// A device that never stops sending must not hold the program here.
+constexpr int kMaxDiscardedReports = 256;
+}  // namespace
 
 std::optional<HidIds> parseHidId(const char* text) {
     if (!text) return std::nullopt;
@@ -19,9 +22,9 @@ std::optional<HidIds> parseHidId(const char* text) {
     return HidIds{static_cast<int>(vendor), static_cast<int>(product)};
 }
 
-HidapiLibrary::HidapiLibrary() {
+HidapiLibrary::HidapiLibrary(std::function<void(const QString&)> tell) : tell_(std::move(tell)) {
     hid_init();
-    connect(&pollTimer_, &QTimer::timeout, this, &HidapiLibrary::pollEnumeration);
+    connect(&pollTimer_, &QTimer::timeout, this, &HidapiLibrary::rescan);
 }
 
 HidapiLibrary::~HidapiLibrary() {
@@ -76,17 +79,42 @@ HidHandle HidapiLibrary::GetHandle(int vendorId, int productId) {
     }
     hid_device_info* list = hid_enumerate(static_cast<unsigned short>(vendorId),
                                           static_cast<unsigned short>(productId));
-    if (list) {
-        open_ = hid_open_path(list->path);
-        if (open_) openHandle_ = handleFor(list->path, {vendorId, productId});
-    }
+    if (list) openCached(list->path, {vendorId, productId});
     hid_free_enumeration(list);
     return openHandle_;
 }
 
+void HidapiLibrary::openCached(const std::string& path, HidIds ids) {
+    errno = 0;
+    open_ = hid_open_path(path.c_str());
+    if (open_) {
+        openHandle_ = handleFor(path, ids);
+        return;
+    }
+    if (errno == EACCES || errno == EPERM) accessDenied(path);
+}
+
+void HidapiLibrary::accessDenied(const std::string& path) {
+    // Once per plug-in: departed() forgets it.
+    if (!tell_ || !deniedTold_.insert(path).second) return;
+    // Not from inside a transfer: the box waits for the event loop.
+    QTimer::singleShot(0, this, [this] { tell_(kSinPermiso); });
+}
+
+bool HidapiLibrary::discardWaitingInput() {
+    unsigned char stale[kMaxInputReport];
+    for (int i = 0; i < kMaxDiscardedReports; ++i) {
+        const int count = hid_read_timeout(open_, stale, sizeof stale, 0);
+        if (count <= 0) return count == 0;
+    }
+    return false;
+}
+
 bool HidapiLibrary::Write(HidHandle handle, const std::uint8_t* report) {
     if (!open_ || handle != openHandle_) return false;
-    if (hid_write(open_, report, kReportSize) < 0) {
+    // An answer that came after its read timed out must not be taken for the
+    // answer to the next request.
+    if (!discardWaitingInput() || hid_write(open_, report, kReportSize) < 0) {
         closeCached();
         return false;
     }
@@ -98,8 +126,11 @@ bool HidapiLibrary::Read(HidHandle handle, std::uint8_t* report) {
     // Unnumbered reports arrive without their id: the first byte is the payload.
     unsigned char incoming[kMaxInputReport];
     const int count = hid_read_timeout(open_, incoming, sizeof incoming, kReadTimeoutMs);
-    if (count < 0) closeCached();
-    if (count <= 0) return false;
+    if (count <= 0) {
+        // Closing drops whatever the device may still send for this request.
+        closeCached();
+        return false;
+    }
     report[0] = 0;
     report[1] = incoming[0];
     return true;
@@ -123,6 +154,7 @@ void HidapiLibrary::arrived(const std::string& path, HidIds ids, bool announce) 
 
 void HidapiLibrary::departed(const std::string& path) {
     present_.erase(path);
+    deniedTold_.erase(path);
     for (const auto& [handle, known] : known_) {
         if (known.path != path) continue;
         if (handle == openHandle_) closeCached();
@@ -165,7 +197,7 @@ void HidapiLibrary::readUdevMonitor() {
     udev_device_unref(device);
 }
 
-void HidapiLibrary::pollEnumeration() {
+void HidapiLibrary::rescan() {
     std::set<std::string> now;
     hid_device_info* list = hid_enumerate(0, 0);
     for (hid_device_info* info = list; info; info = info->next) {

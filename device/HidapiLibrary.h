@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <QTimer>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -20,8 +22,20 @@ struct HidIds {
 // Reads udev's HID_ID property, "bus:vendor:product" in hexadecimal.
 std::optional<HidIds> parseHidId(const char* text);
 
+// What the user is told when the programmer is there but its node may not
+// be opened.
+inline const QString kSinPermiso = QStringLiteral(
+    "El programador está conectado, pero este usuario no tiene permiso para usarlo.\n\n"
+    "Instale la regla de acceso de udev (ver README, \"Usar el programador real\"):\n"
+    "    sudo cmake --install build\n"
+    "    sudo udevadm control --reload-rules\n"
+    "y luego desconecte y vuelva a conectar el programador.");
+
 // The HID library over hidapi (hidraw). Plug and unplug come from a udev
 // monitor on Linux, or from a timer that compares enumerations elsewhere.
+// A read returns only the answer to its own request: input left waiting is
+// dropped before each report goes out, and a handle whose read timed out or
+// failed is closed.
 class HidapiLibrary : public QObject, public HidLibrary {
     Q_OBJECT
   public:
@@ -29,7 +43,9 @@ class HidapiLibrary : public QObject, public HidLibrary {
     static constexpr int kReadTimeoutMs = 1000;
     static constexpr int kPollIntervalMs = 500;
 
-    HidapiLibrary();
+    // tell shows a text to the user; it is called from the event loop, once
+    // per plug-in of a programmer that may not be opened.
+    explicit HidapiLibrary(std::function<void(const QString&)> tell = {});
     ~HidapiLibrary() override;
 
     int Connect(QObject* window) override;
@@ -39,6 +55,10 @@ class HidapiLibrary : public QObject, public HidLibrary {
     int GetVendorID(HidHandle handle) override;
     int GetProductID(HidHandle handle) override;
 
+    // Compares the attached devices with the last look and announces what
+    // came and went (the fallback when udev cannot be watched).
+    void rescan();
+
   private:
     struct Known {
         std::string path;
@@ -46,13 +66,15 @@ class HidapiLibrary : public QObject, public HidLibrary {
     };
 
     HidHandle handleFor(const std::string& path, HidIds ids);
+    void openCached(const std::string& path, HidIds ids);
     void closeCached();
+    bool discardWaitingInput();
+    void accessDenied(const std::string& path);
     void arrived(const std::string& path, HidIds ids, bool announce);
     void departed(const std::string& path);
     bool startUdevMonitor();
     void readUdevMonitor();
     void announcePresentProgrammers();
-    void pollEnumeration();
 
     QObject* window_ = nullptr;
     hid_device_* open_ = nullptr;
@@ -60,6 +82,8 @@ class HidapiLibrary : public QObject, public HidLibrary {
     HidHandle nextHandle_ = 1;
     std::map<HidHandle, Known> known_;
     std::set<std::string> present_;
+    std::set<std::string> deniedTold_;
+    std::function<void(const QString&)> tell_;
     struct udev* udev_ = nullptr;
     struct udev_monitor* monitor_ = nullptr;
     std::unique_ptr<QSocketNotifier> notifier_;

@@ -25,10 +25,15 @@ class Link : public QObject {
     const QString& estado() const { return estado_; }
     bool desconectado() const { return estado_ == kDispositivoDesconectado; }
 
-    // Whether the last tra or rec reached the device, and how many have not
-    // since the start.
+    // Whether the last tra or rec reached the device.
     bool lastTransferFailed() const { return lastTransferFailed_; }
-    std::uint64_t failedTransfers() const { return failedTransfers_; }
+
+    // An operation's traffic. From its first failed transfer, or from the
+    // programmer going away, nothing more of it is sent or read: the rest of
+    // a broken command must not reach a device that may still be parsing it.
+    void beginOperation();
+    void endOperation();
+    bool interrupted() const { return interrupted_; }
 
   signals:
     void estadoChanged(const QString& text);
@@ -36,11 +41,14 @@ class Link : public QObject {
   private:
     bool isProgrammer(HidHandle device);
     void setEstado(const QString& text);
+    void send(std::uint8_t byte);
+    void transferDone(bool delivered);
 
     HidLibrary& hid_;
     std::uint8_t bufout_[HidLibrary::kReportSize] = {0, 0};
     std::uint8_t bufin_[HidLibrary::kReportSize] = {0, 0};
     QString estado_ = kDispositivoDesconectado;
     bool lastTransferFailed_ = false;
-    std::uint64_t failedTransfers_ = 0;
+    bool inOperation_ = false;
+    bool interrupted_ = false;
 };

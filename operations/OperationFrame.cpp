@@ -21,7 +21,7 @@ void OperationFrame::abortar() {
     QCoreApplication::processEvents();
     // A programmer unplugged meanwhile: the bytes read from here on would be
     // stale, so the operation stops rather than reporting success.
-    if (link_.desconectado()) deviceLost();
+    if (link_.desconectado() || link_.interrupted()) deviceLost();
     if (!(platform_.GetKeyState(Platform::kVkEscape) & Platform::kKeyDownBit)) return;
     for (int i = 0; i < kResetBytes; ++i) link_.tra(kResetByte);
     hidePrompt();
@@ -51,11 +51,13 @@ void OperationFrame::hidePrompt() {
 void OperationFrame::begin() {
     // Only ESC held or pressed while this operation runs may cancel it.
     platform_.forgetKeyPresses();
+    link_.beginOperation();
     running_ = true;
     emit runningChanged(true);
 }
 
 void OperationFrame::end() {
+    link_.endOperation();
     running_ = false;
     emit runningChanged(false);
 }

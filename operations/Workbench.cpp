@@ -13,17 +13,15 @@ std::int32_t Workbench::readNumber(const QLineEdit* field) const {
 }
 
 void Workbench::writeData() {
-    const std::uint64_t failuresBefore = link.failedTransfers();
     comandos.sendWrite();
-    if (link.failedTransfers() != failuresBefore) frame.deviceLost();
+    if (link.interrupted()) frame.deviceLost();
 }
 
 std::uint8_t Workbench::readBack() {
-    const std::uint64_t failuresBefore = link.failedTransfers();
     comandos.sendRead();
     const std::uint8_t byte = link.rec();
     // A byte that never came is not shown as read.
-    if (link.failedTransfers() != failuresBefore) frame.deviceLost();
+    if (link.interrupted()) frame.deviceLost();
     leido = byte;
     return byte;
 }

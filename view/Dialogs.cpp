@@ -6,8 +6,12 @@
 #include <QStringList>
 
 namespace {
+// The caption of every box. Not the application's display name: Qt would add
+// that to every window title.
+const QString kApplicationTitle = QStringLiteral("Programador de Memorias");
+
 void showBox(QMessageBox::Icon icon, const QString& text) {
-    QMessageBox box(icon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok,
+    QMessageBox box(icon, kApplicationTitle, text, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.exec();
 }

@@ -1,0 +1,198 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+#include "app/Programa.h"
+#include "app/Sram.h"
+#include "device/HidapiLibrary.h"
+#include "tests/support/ByteText.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/RecordingDialogs.h"
+#include "tests/support/StandInHidapi.h"
+
+using Bytes = std::vector<std::uint8_t>;
+using stand_in::bus;
+
+namespace {
+const char* kProgrammerPath = "/dev/hidraw1";
+
+// The program as users run it on Linux: the hidapi backend, here over the
+// stand-in bus, wired to tell the user what it must.
+struct BackendRig {
+    BackendRig() {
+        bus().add("/dev/hidraw0", 0x046D, 0xC077);  // a mouse, listed first
+        stand_in::Device& programmer =
+            bus().add(kProgrammerPath, kProgrammerVendorId, kProgrammerProductId);
+        for (std::uint32_t a = 0; a < 8; ++a)
+            programmer.firmware.poke(Chip::Sram28, a, static_cast<std::uint8_t>(0xA0 + a));
+    }
+    BackendRig& start() {
+        programa = std::make_unique<Programa>(platform, dialogs, hid);
+        settle();
+        return *this;
+    }
+    Tform1& form() { return *programa->form1; }
+    void readRange(const char* first, const char* last) {
+        form().LLOT1->setText(first);
+        form().LLOT2->setText(last);
+        QTest::mouseClick(form().BitBtn7, Qt::LeftButton);
+    }
+    QString cell(int row) { return form().imagen.cell(1, row); }
+    stand_in::Device& programmer() { return bus().programmer(); }
+    void replug(bool permitted = true) {
+        bus().unplug(programmer());
+        hid.rescan();
+        settle();
+        programmer().permitted = permitted;
+        bus().plug(programmer());
+        hid.rescan();
+        settle();
+    }
+    // The notifications, then what they queued.
+    static void settle() {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+
+    FakePlatform platform;
+    RecordingDialogs dialogs;
+    HidapiLibrary hid{[this](const QString& text) { dialogs.message(text); }};
+    std::unique_ptr<Programa> programa;
+};
+}  // namespace
+
+class HidapiTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() { stand_in::resetBus(); }
+
+    void reportsFramedForTheProgrammerOnly() {
+        BackendRig rig;
+        bus().inputReportSize = 64;
+        rig.start();
+        QCOMPARE(rig.form().Panel7->text(), kDispositivoConectado);
+        rig.readRange("0", "2");
+        QCOMPARE(rig.dialogs.messages, QStringList{"Lectura Terminada"});
+        QCOMPARE(rig.cell(1), QStringLiteral("160"));
+        QCOMPARE(rig.cell(3), QStringLiteral("162"));
+        QCOMPARE(bus().received, (Bytes{1, 2, 0, 0, 2, 1, 0, 2, 2, 0}));
+        for (const auto& report : bus().writes) {
+            QCOMPARE(report.size(), std::size_t{2});
+            QCOMPARE(report[0], 0);
+        }
+        QCOMPARE(bus().readLengths, (std::vector<std::size_t>(3, 64)));
+        QCOMPARE(bus().readTimeouts, (std::vector<int>(3, HidapiLibrary::kReadTimeoutMs)));
+        // One open for the whole session, and never the mouse.
+        QCOMPARE(bus().opens, 1);
+        QCOMPARE(bus().open.size(), std::size_t{1});
+        QCOMPARE(bus().open.front().device->path, std::string(kProgrammerPath));
+    }
+
+    void aReadReturnsOnlyTheAnswerToItsOwnRequest() {
+        BackendRig rig;
+        rig.start();
+        // The answer for address 0 comes after its read gave up.
+        bus().lateAnswers = 1;
+        rig.readRange("0", "3");
+        QCOMPARE(rig.dialogs.messages, QStringList{"Revise Conexion USB"});
+        QCOMPARE(rig.cell(1), QString());
+        rig.dialogs.clear();
+        rig.readRange("0", "3");
+        QCOMPARE(rig.dialogs.messages, QStringList{"Lectura Terminada"});
+        for (int a = 0; a < 4; ++a) QCOMPARE(rig.cell(a + 1), QString::number(0xA0 + a));
+
+        // Input the programmer sent unasked is not taken for an answer either.
+        rig.dialogs.clear();
+        bus().spontaneous(rig.programmer(), 0x55);
+        rig.form().ch->setChecked(true);
+        rig.form().Pdirm->setText("5");
+        rig.form().PDatm->setText("7");
+        QTest::mouseClick(rig.form().BitBtn4, Qt::LeftButton);
+        QCOMPARE(rig.dialogs.messages, QStringList{});
+        QCOMPARE(rig.cell(6), QStringLiteral("7"));
+    }
+
+    void theFirstFailedTransferEndsTheOperation() {
+        BackendRig rig;
+        rig.start();
+        const auto manualRead = [&] { QTest::mouseClick(rig.form().BitBtn6, Qt::LeftButton); };
+
+        bus().silent = true;
+        manualRead();
+        bus().silent = false;
+        bus().readErrors = 1;
+        manualRead();
+        QCOMPARE(rig.dialogs.messages, (QStringList{"Revise Conexion USB", "Revise Conexion USB"}));
+        rig.dialogs.clear();
+        manualRead();
+        QCOMPARE(rig.dialogs.messages, QStringList{});
+        QCOMPARE(rig.form().ldatm->text(), QStringLiteral("160"));
+
+        // A byte of a write sequence does not go out: nothing more
+        // of that operation does, and nothing is reopened meanwhile.
+        bus().clearRecord();
+        bus().failWriteAt = 2;
+        rig.form().Pdirm->setText("1");
+        rig.form().PDatm->setText("9");
+        QTest::mouseClick(rig.form().BitBtn4, Qt::LeftButton);
+        QCOMPARE(rig.dialogs.messages, QStringList{"Revise Conexion USB"});
+        QCOMPARE(bus().writes.size(), std::size_t{3});
+        QCOMPARE(bus().opens, 0);
+        QCOMPARE(rig.programmer().firmware.peek(Chip::Sram28, 1), 0xA1);
+    }
+
+    void programmerGoneAndBack() {
+        BackendRig rig;
+        rig.start();
+        bus().unplugAtWrite = 40;  // in the middle of the range
+        rig.readRange("0", "99");
+        QCOMPARE(rig.dialogs.messages, QStringList{"Revise Conexion USB"});
+        QCOMPARE(bus().writes.size(), std::size_t{41});
+        rig.hid.rescan();
+        rig.settle();
+        QCOMPARE(rig.form().Panel7->text(), kDispositivoDesconectado);
+
+        bus().unplugAtWrite = -1;
+        bus().clearRecord();
+        bus().plug(rig.programmer());
+        rig.hid.rescan();
+        rig.settle();
+        QCOMPARE(rig.form().Panel7->text(), kDispositivoConectado);
+        rig.programmer().firmware.poke(Chip::Sram28, 0, 0x42);
+        rig.dialogs.clear();
+        rig.readRange("0", "0");
+        QCOMPARE(rig.dialogs.messages, QStringList{"Lectura Terminada"});
+        QCOMPARE(rig.cell(1), QStringLiteral("66"));
+        QCOMPARE(bus().received, (Bytes{1, 2, 0, 0}));
+    }
+
+    void aProgrammerThatMayNotBeOpenedIsExplainedOncePerPlugIn() {
+        BackendRig rig;
+        rig.programmer().permitted = false;
+        rig.start();
+        QCOMPARE(rig.form().Panel7->text(), kDispositivoConectado);
+        QCOMPARE(rig.dialogs.messages, QStringList{kSinPermiso});
+        QTest::mouseClick(rig.form().BitBtn6, Qt::LeftButton);
+        QTest::mouseClick(rig.form().BitBtn2, Qt::LeftButton);
+        rig.settle();
+        QCOMPARE(rig.dialogs.messages,
+                 (QStringList{kSinPermiso, "Revise Conexion USB", "Revise Conexion USB"}));
+
+        rig.dialogs.clear();
+        rig.replug(false);
+        QCOMPARE(rig.dialogs.messages, QStringList{kSinPermiso});
+        rig.dialogs.clear();
+        rig.replug(true);
+        rig.programmer().firmware.poke(Chip::Sram28, 0, 0x42);
+        QTest::mouseClick(rig.form().BitBtn6, Qt::LeftButton);
+        QCOMPARE(rig.dialogs.messages, QStringList{});
+        QCOMPARE(rig.form().ldatm->text(), QStringLiteral("66"));
+    }
+};
+
+QTEST_MAIN(HidapiTest)
+#include "test_hidapi.moc"
