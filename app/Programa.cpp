@@ -33,11 +33,16 @@ void Programa::run() {
     Form3->show();
 }
 
+void configureApplication() {
+    // No display name: Qt would add it to every window title.
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
 int runPrograma(int argc, char** argv, const HidFactory& makeHid) {
     // The program takes no options: only the program name reaches Qt.
     int onlyName = argc > 0 ? 1 : 0;
     QApplication application(onlyName, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
+    configureApplication();
 
     SystemPlatform platform;
     QtDialogs dialogs;

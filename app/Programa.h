@@ -37,5 +37,8 @@ class Programa {
 // The HID library of the program; it may tell the user things through dialogs.
 using HidFactory = std::function<std::unique_ptr<HidLibrary>(Platform&, Dialogs&)>;
 
+// What the program sets on the application object before any window exists.
+void configureApplication();
+
 // The program entry: the application object, the windows, the event loop.
 int runPrograma(int argc, char** argv, const HidFactory& makeHid);

@@ -42,12 +42,12 @@ struct Bus {
     int closes = 0;
 
     // Faults.
-    int inputReportSize = 1;       // bytes per input report, payload first
-    int lateAnswers = 0;           // so many answers come only after their read timed out
-    bool silent = false;           // no answers at all
-    int readErrors = 0;            // so many waiting reads fail
-    int failWriteAt = -1;          // this write (counted from 0) does not go out
-    int unplugAtWrite = -1;        // the programmer goes away at this write
+    int inputReportSize = 1;  // bytes per input report, payload first
+    int lateAnswers = 0;      // so many answers come only after their read timed out
+    bool silent = false;      // no answers at all
+    int readErrors = 0;       // so many waiting reads fail
+    int failWriteAt = -1;     // this write (counted from 0) does not go out
+    int unplugAtWrite = -1;   // the programmer goes away at this write
 
     Device& add(const std::string& path, unsigned short vendorId, unsigned short productId);
     Device& programmer();
