@@ -97,6 +97,8 @@ Tform1::Tform1(ApplicationWindow& applicationWindow, HidLibrary& hid, Platform& 
 
 Tform1::~Tform1() {
     FormDestroy();
+    // The grid and its open cell editor go while the image they show exists.
+    delete takeCentralWidget();
 }
 
 void Tform1::setCompanions(TForm2* form2, TForm4* form4, TForm5* form5, TForm6* form6) {

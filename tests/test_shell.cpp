@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 #include "app/HandlerGuard.h"
@@ -15,6 +16,10 @@
 #include "view/Errors.h"
 
 namespace {
+// What Qt says when the grid edits a cell it should not.
+const QRegularExpression kEditorMisuse(
+    QStringLiteral("editing failed|does not belong to this view"));
+
 bool onlyChecked(const std::array<QAction*, 5>& items, std::size_t checked) {
     for (std::size_t i = 0; i < items.size(); ++i)
         if (items[i]->isChecked() != (i == checked)) return false;
@@ -26,6 +31,8 @@ class ShellTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void init() { QTest::failOnWarning(kEditorMisuse); }
+
     void mainWindowAsCreated() {
         Rig rig;
         Tform1& f = rig.form();
@@ -256,10 +263,24 @@ class ShellTest : public QObject {
         f.m->showCell(1, 5);
         QWidget* editor = QApplication::focusWidget();
         QVERIFY(editor && editor->parentWidget() == f.m->viewport());
+        // The box takes the focus while it is up, as Qt's does.
+        rig.dialogs.onMessage = [&f](const QString&) {
+            QWidget box;
+            box.show();
+            QApplication::setActiveWindow(&box);
+            box.close();
+            QApplication::setActiveWindow(&f);
+        };
         QTest::keyClicks(editor, "fz");
         QCOMPARE(rig.dialogs.messages, QStringList{"Caracter Invalido"});
+        // Enter and ESC are refused like any other key: the cell stays open
+        // with what was typed.
         QTest::keyClick(editor, Qt::Key_Return);
-        QCOMPARE(rig.dialogs.messages.size(), 2);
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QCOMPARE(rig.dialogs.messages.size(), 3);
+        QCOMPARE(f.m->indexWidget(f.imagen.indexOf(1, 5)), editor);
+        QCOMPARE(static_cast<QLineEdit*>(editor)->text(), QStringLiteral("F"));
+        QCOMPARE(f.imagen.cell(1, 5), QString());
         f.m->showCell(1, 6);
         QCOMPARE(f.imagen.cell(1, 5), QStringLiteral("F"));
         // Typing on the grid itself reaches the cell the same way.

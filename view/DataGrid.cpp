@@ -16,19 +16,32 @@ constexpr int kRowHeight = 24;
 constexpr int kFontPixels = 13;
 constexpr int kHeaderPixels = 11;
 
+// The cell editor is guarded before Qt's own handling sees a key: otherwise
+// ESC would revert the cell and Enter close it instead of being refused.
 class FilteredDelegate : public QStyledItemDelegate {
   public:
     FilteredDelegate(KeyFilter* filter, QObject* parent)
         : QStyledItemDelegate(parent), filter_(filter) {}
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const override {
-        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-        if (filter_ && editor) filter_->watch(editor);
-        return editor;
+  protected:
+    bool eventFilter(QObject* editor, QEvent* event) override {
+        if (filter_) {
+            if (filter_->filterEvent(editor, event)) return true;
+            // Let through only while an operation runs, as its cancel key:
+            // it must not revert what was typed.
+            if (isEscape(event)) return true;
+            // The message box takes the focus for a moment; the cell stays open.
+            if (event->type() == QEvent::FocusOut && filter_->showingMessage()) return false;
+        }
+        return QStyledItemDelegate::eventFilter(editor, event);
     }
 
   private:
+    static bool isEscape(const QEvent* event) {
+        return event->type() == QEvent::KeyPress &&
+               static_cast<const QKeyEvent*>(event)->key() == Qt::Key_Escape;
+    }
+
     KeyFilter* filter_;
 };
 }  // namespace
@@ -88,8 +101,11 @@ void DataGrid::showCell(int column, int row) {
         scrollTo(target);
     }
     setFocus(Qt::OtherFocusReason);
-    // With the editor always shown, typing goes to the current cell's editor.
-    if (target.isValid() && (model()->flags(target) & Qt::ItemIsEditable)) edit(target);
+    // With the editor always shown, typing goes to the current cell's editor
+    // (already open when the move itself opened it).
+    if (target.isValid() && (model()->flags(target) & Qt::ItemIsEditable) &&
+        state() != QAbstractItemView::EditingState)
+        edit(target);
 }
 
 void DataGrid::keyPressEvent(QKeyEvent* event) {

@@ -11,8 +11,7 @@ namespace {
 const QString kApplicationTitle = QStringLiteral("Programador de Memorias");
 
 void showBox(QMessageBox::Icon icon, const QString& text) {
-    QMessageBox box(icon, kApplicationTitle, text, QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(icon, kApplicationTitle, text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 

@@ -29,6 +29,10 @@ void KeyFilter::watch(QWidget* control) {
 }
 
 bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
+    return filterEvent(watched, event);
+}
+
+bool KeyFilter::filterEvent(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     if (typesNoCharacter(key)) return false;
@@ -38,7 +42,9 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
     for (QChar typed : key->text()) {
         const auto accepted = filterKey(typed.unicode(), format_.hexa);
         if (!accepted) {
+            showingMessage_ = true;
             dialogs_.message(kCaracterInvalido);
+            showingMessage_ = false;
             return true;
         }
         passed += QChar(*accepted);

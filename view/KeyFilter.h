@@ -23,6 +23,12 @@ class KeyFilter : public QObject {
     // While set, ESC passes untouched: it is the cancel key of a running operation.
     void setEscapePasses(bool passes) { escapePasses_ = passes; }
 
+    // The decision on one event of a guarded control: true when the filter
+    // took the key (refused, or handed on upper-cased).
+    bool filterEvent(QObject* watched, QEvent* event);
+    // While "Caracter Invalido" is up, the control keeps its editing state.
+    bool showingMessage() const { return showingMessage_; }
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -30,4 +36,5 @@ class KeyFilter : public QObject {
     Dialogs& dialogs_;
     const NumberFormat& format_;
     bool escapePasses_ = false;
+    bool showingMessage_ = false;
 };

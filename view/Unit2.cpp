@@ -58,6 +58,11 @@ TForm2::TForm2(NumberFormat& formato, const CommandSet& comandos, Dialogs& dialo
     centerOnScreen(this);
 }
 
+TForm2::~TForm2() {
+    // The grid and its open cell editor go while the texts they show exist.
+    delete m;
+}
+
 void TForm2::setHeaders(const QString& first, const QString& second) {
     grid.setCell(kAddressColumn, 0, kHeaderDireccion);
     grid.setCell(kFirstColumn, 0, first);

@@ -27,6 +27,7 @@ class TForm2 : public QWidget {
 
     TForm2(NumberFormat& formato, const CommandSet& comandos, Dialogs& dialogs,
            QWidget* parent = nullptr);
+    ~TForm2() override;
 
     // The window "REGRESAR" goes back to.
     void setMainWindow(QWidget* mainWindow) { mainWindow_ = mainWindow; }
