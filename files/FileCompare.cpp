@@ -5,6 +5,7 @@
 
 #include "files/FileCommands.h"
 #include "files/MemoryFile.h"
+#include "view/Errors.h"
 #include "view/NumberFormat.h"
 #include "view/Unit2.h"
 
@@ -44,9 +45,10 @@ void FileCompare::archivo() {
     grid.clearColumn(TForm2::kSecondColumn, 1, form2_.rowsCompared());
     const memory_file::Contents file = memory_file::read(*path);
     if (file.lineTooLong) {
+        // No memory file: the compare ends here, as for a file that cannot
+        // be read, without counting against an empty column.
         dialogs_.message(kErrorEnElArchivo);
-        form2_.organiza();
-        return;
+        throw Cancelled();
     }
     if (file.marker != memory_file::Marker::None &&
         file.lines.constFirst() != QString(formato_.letra)) {

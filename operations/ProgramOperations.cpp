@@ -56,8 +56,9 @@ void ProgramOperations::run(Kind kind) {
     OperationScope scope(b.frame);
     TForm2& mismatches = *b.Form2;
     mismatches.organiza();
-    mismatches.grid.clearColumn(TForm2::kFirstColumn, 1, mismatches.grid.gridRows() - 1);
-    mismatches.grid.clearColumn(TForm2::kSecondColumn, 1, mismatches.grid.gridRows() - 1);
+    // Every cell of the two value columns, the header row's included.
+    mismatches.grid.clearColumn(TForm2::kFirstColumn, 0, mismatches.grid.gridRows() - 1);
+    mismatches.grid.clearColumn(TForm2::kSecondColumn, 0, mismatches.grid.gridRows() - 1);
     PromptShown prompt(b.frame);
 
     Plan plan;

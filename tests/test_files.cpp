@@ -1,11 +1,14 @@
 #include <sys/resource.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 
 #include "files/MemoryFile.h"
@@ -83,6 +86,25 @@ class FilesTest : public QObject {
         QCOMPARE(rig.dialogs.lastOptions.filter, QStringLiteral("Archivos de Memoria|*.mem"));
         QCOMPARE(rig.dialogs.lastOptions.fileName, QStringLiteral("*.mem"));
         QCOMPARE(f.windowTitle(), "ProgramAdor de Memorias: T.VELAR  (" + temp("sram24.mem") + ")");
+    }
+
+    void theSaveDialogShowsWhatItWasGiven() {
+        QString name;
+        QStringList filters;
+        QString suffix;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+            filters = dialog->nameFilters();
+            suffix = dialog->defaultSuffix();
+            dialog->reject();
+        });
+        QtDialogs dialogs;
+        QVERIFY(!dialogs.saveFileName(kSaveDialog));
+        QCOMPARE(name, QStringLiteral("*.mem"));
+        QCOMPARE(filters, QStringList{"Archivos de Memoria (*.mem)"});
+        QCOMPARE(suffix, QStringLiteral("mem"));
     }
 
     void saveThenOpenGivesEveryTextBack() {

@@ -104,7 +104,12 @@ class ProgrammingTest : public QObject {
 
         rig.dialogs.clear();
         rig.memoryType(0);
+        // Whatever headed the mismatch grid before is cleared with its columns.
+        rig.programa->Form2->setHeaders(QStringLiteral("DATO MEMORIA"),
+                                        QStringLiteral("DATO ARCHIVO"));
         rig.type(f.PLOT1, "1020").type(f.PLOT2, "1024").click(f.BitBtn5);
+        QCOMPARE(rig.programa->Form2->grid.cell(1, 0), QString());
+        QCOMPARE(rig.programa->Form2->grid.cell(2, 0), QString());
         rig.type(f.DIL1, "1020").type(f.DIL2, "1024").click(f.BitBtn10);
         QCOMPARE(rig.dialogs.messages,
                  QStringList(
@@ -122,7 +127,8 @@ class ProgrammingTest : public QObject {
         rig.dialogs.clear();
         f.Hexadecimal1->trigger();
         rig.type(f.DIL1, "7FFFFFFF").type(f.DIL2, "0").click(f.BitBtn10);
-        QCOMPARE(rig.dialogs.messages, (QStringList{"La direccion2 debe ser mayor que la direccion1", kTerminado}));
+        QCOMPARE(rig.dialogs.messages,
+                 (QStringList{"La direccion2 debe ser mayor que la direccion1", kTerminado}));
         QCOMPARE(f.m->currentGridRow(), 1024);
 
         // Negative hexadecimal addresses are past any memory, in both ranges.

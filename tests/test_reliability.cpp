@@ -212,6 +212,14 @@ class ReliabilityTest : public QObject {
         QCOMPARE(memory_file::parse("").marker, memory_file::Marker::None);
         QCOMPARE(memory_file::parse("h").marker, memory_file::Marker::Hexadecimal);
         QCOMPARE(memory_file::parse(QByteArray("d\0\r\n", 4)).marker, memory_file::Marker::Other);
+
+        // A file refused as no memory file ends the compare like an unreadable one: no count.
+        Rig rig;
+        rig.form().imagen.setCell(1, 1, "5");
+        writeFile(temp("long.mem"), "d\r\n" + QByteArray(memory_file::kMaxLineLength + 1, '1'));
+        rig.dialogs.fileAnswers.push_back(temp("long.mem"));
+        rig.click(rig.form().BitBtn3);
+        QCOMPARE(rig.dialogs.messages, QStringList{"Error en el archivo"});
     }
 };
 

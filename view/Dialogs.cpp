@@ -24,6 +24,7 @@ std::optional<QString> runFileDialog(const FileDialogOptions& options,
     // Saving replaces an existing file without asking.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setDefaultSuffix(QString(options.defaultSuffix).remove(u'*').remove(u'.'));
+    if (!options.fileName.isEmpty()) dialog.selectFile(options.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     const QString path = dialog.selectedFiles().constFirst();
     if (path.isEmpty()) return std::nullopt;
