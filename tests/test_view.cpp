@@ -1,4 +1,6 @@
 #include <QAbstractItemModelTester>
+#include <QBrush>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QTest>
 
@@ -7,6 +9,7 @@
 #include "view/Errors.h"
 #include "view/KeyFilter.h"
 #include "view/NumberFormat.h"
+#include "view/WindowLook.h"
 #include "view/conversiones.h"
 
 namespace {
@@ -114,6 +117,20 @@ class ViewTest : public QObject {
         filter.setEscapePasses(true);
         QTest::keyClick(&edit, Qt::Key_Escape);
         QCOMPARE(dialogs.messages.size(), 3);
+    }
+
+    void headerRowInTheGridsFontWhereItFits() {
+        NumberFormat format;
+        AddressGridModel model(format, 2, 16);
+        model.setCell(0, 0, QStringLiteral("      DIRECCION"));
+        QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::ForegroundRole).value<QBrush>().color(),
+                 QColor(Qt::red));
+        const QFont grid = designFont(QStringLiteral("MS Sans Serif"), 13, true);
+        QCOMPARE(shrunkToFit(grid, QStringLiteral("      DIRECCION"), 136).pixelSize(), 13);
+        const QString wide = QStringLiteral("DATO PROGRAMA DATO PROGRAMA");
+        const QFont fitted = shrunkToFit(grid, wide, 110);
+        QVERIFY(fitted.pixelSize() < 13 && fitted.bold());
+        QVERIFY(QFontMetrics(fitted).horizontalAdvance(wide) <= 110);
     }
 
     void gridModelKeepsTextsPastTheLastAddress() {

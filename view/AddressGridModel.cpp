@@ -106,8 +106,9 @@ Qt::ItemFlags AddressGridModel::flags(const QModelIndex& index) const {
 }
 
 QVariant AddressGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
-        section < columns_)
-        return header_[section];
+    if (orientation == Qt::Horizontal && section >= 0 && section < columns_) {
+        if (role == Qt::DisplayRole) return header_[section];
+        if (role == Qt::ForegroundRole) return QBrush(Qt::red);
+    }
     return QAbstractTableModel::headerData(section, orientation, role);
 }

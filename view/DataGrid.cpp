@@ -4,7 +4,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 #include "view/AddressGridModel.h"
@@ -14,7 +16,24 @@
 namespace {
 constexpr int kRowHeight = 24;
 constexpr int kFontPixels = 13;
-constexpr int kHeaderPixels = 11;
+
+// The header row in the grid's own font, smaller only for a caption that
+// would not fit its column.
+class GridHeader : public QHeaderView {
+  public:
+    explicit GridHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+  protected:
+    void paintSection(QPainter* painter, const QRect& rect, int section) const override {
+        const QString caption =
+            model() ? model()->headerData(section, orientation()).toString() : QString();
+        const int margins = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+        painter->save();
+        painter->setFont(shrunkToFit(font(), caption, rect.width() - margins));
+        QHeaderView::paintSection(painter, rect, section);
+        painter->restore();
+    }
+};
 
 // The cell editor is guarded before Qt's own handling sees a key: otherwise
 // ESC would revert the cell and Enter close it instead of being refused.
@@ -49,13 +68,13 @@ class FilteredDelegate : public QStyledItemDelegate {
 DataGrid::DataGrid(const std::vector<int>& columnWidths, QWidget* parent)
     : QTableView(parent), widths_(columnWidths) {
     setFont(designFont(QStringLiteral("MS Sans Serif"), kFontPixels, true));
+    setHorizontalHeader(new GridHeader(this));
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(kRowHeight);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setFont(designFont(QStringLiteral("MS Sans Serif"), kHeaderPixels, true));
     horizontalHeader()->setSectionsClickable(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

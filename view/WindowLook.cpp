@@ -1,5 +1,6 @@
 #include "view/WindowLook.h"
 
+#include <QFontMetrics>
 #include <QScreen>
 #include <QWidget>
 
@@ -18,4 +19,13 @@ QFont designFont(const QString& family, int pixels, bool bold, bool italic, QFon
     font.setBold(bold);
     font.setItalic(italic);
     return font;
+}
+
+QFont shrunkToFit(const QFont& font, const QString& text, int width) {
+    constexpr int kSmallestPixels = 6;
+    QFont fitting = font;
+    while (fitting.pixelSize() > kSmallestPixels &&
+           QFontMetrics(fitting).horizontalAdvance(text) > width)
+        fitting.setPixelSize(fitting.pixelSize() - 1);
+    return fitting;
 }

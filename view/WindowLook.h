@@ -12,3 +12,7 @@ void centerOnScreen(QWidget* window);
 // the system's face of the same kind stands in.
 QFont designFont(const QString& family, int pixels, bool bold, bool italic = false,
                  QFont::StyleHint kind = QFont::SansSerif);
+
+// The font, made smaller pixel by pixel only as far as the text needs to fit
+// the width.
+QFont shrunkToFit(const QFont& font, const QString& text, int width);
