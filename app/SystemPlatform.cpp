@@ -48,6 +48,10 @@ bool SystemPlatform::eventFilter(QObject*, QEvent* event) {
             if (key->key() == Qt::Key_Escape && !key->isAutoRepeat()) escapeHeld_ = false;
             break;
         }
+        // A window blocked by a modal box no longer gets its key releases:
+        // ESC would stay held for good and cancel the next operation at once.
+        case QEvent::WindowBlocked:
+        case QEvent::WindowUnblocked:
         case QEvent::ApplicationDeactivate:
             escapeHeld_ = false;
             break;

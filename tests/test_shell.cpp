@@ -312,6 +312,12 @@ class ShellTest : public QObject {
         QTest::keyClick(&target, Qt::Key_A);
         QVERIFY(!down());
         QCOMPARE(platform.GetKeyState(65), 0);
+        // Pressed, then a modal box took the release away.
+        QTest::keyPress(&target, Qt::Key_Escape);
+        QEvent blocked(QEvent::WindowBlocked);
+        QCoreApplication::sendEvent(&target, &blocked);
+        platform.forgetKeyPresses();
+        QVERIFY(!down());
     }
 
     void escapeThatClosedABoxDoesNotCancelTheNextOperation() {
