@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include "app/HandlerGuard.h"
 #include "device/ApplicationWindow.h"
@@ -16,6 +17,7 @@
 #include "device/Platform.h"
 #include "info/Unit4.h"
 #include "info/Unit5.h"
+#include "operations/ProgressLine.h"
 #include "operations/Unit6.h"
 #include "view/DataGrid.h"
 #include "view/Dialogs.h"
@@ -207,6 +209,10 @@ void Tform1::buildControls() {
     Panel7->setFont(designFont(QStringLiteral("Arial Black"), 13, true));
     Panel7->setStyleSheet(QStringLiteral("background-color: #000080; color: red;"));
 
+    progreso = new ProgressLine(marco, formato, this);
+    statusBar()->addWidget(progreso, 1);
+    statusBar()->setSizeGripEnabled(false);
+
     for (QLineEdit* edit :
          {Pdirm, PDatm, ldirm, ldatm, PLOT1, PLOT2, LLOT1, LLOT2, Edit3, DL, DIL1, DIL2})
         filtro.watch(edit);
@@ -264,7 +270,8 @@ void Tform1::buildMenu() {
     onTrigger(Topicos1, &Tform1::Topicos1Click);
     onTrigger(Acercade1, &Tform1::Acercade1Click);
 
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    resize(kClientWidth,
+           kClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     centerOnScreen(this);
 }
 

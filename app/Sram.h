@@ -30,6 +30,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class ProgressLine;
 class TForm2;
 class TForm4;
 class TForm5;
@@ -106,6 +107,8 @@ class Tform1 : public QMainWindow {
         *BitBtn9, *BitBtn10, *BitBtn11;
     QCheckBox* ch;
     QLabel* Panel7;
+    // Below the controls: the progress of long work, and its cancel button.
+    ProgressLine* progreso;
     QAction *Abrir1, *Guardar1, *Salir1, *Decimal1, *Hexadecimal1, *Topicos1, *Acercade1;
     std::array<QAction*, 5> tipoItems;
     QTimer Timer1;

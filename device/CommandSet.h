@@ -31,6 +31,10 @@ class CommandSet {
     void recibe(std::uint8_t low, std::uint8_t high);
     void recibe1(std::uint8_t low, std::uint8_t high, std::uint8_t extra);
 
+    // Reports on the link: a write sequence; a read sequence with its answer.
+    int writeReports() const { return type().threeAddressBytes ? 5 : 4; }
+    int readReports() const { return type().threeAddressBytes ? 5 : 4; }
+
     // The write sequence of the current type for dato at the split address.
     void sendWrite();
     // The read sequence of the current type for the split address.

@@ -1,6 +1,7 @@
 #include "operations/OperationFrame.h"
 
 #include <QCoreApplication>
+#include <exception>
 
 #include "device/Link.h"
 #include "device/Platform.h"
@@ -22,15 +23,27 @@ void OperationFrame::abortar() {
     // A programmer unplugged meanwhile: the bytes read from here on would be
     // stale, so the operation stops rather than reporting success.
     if (link_.desconectado() || link_.interrupted()) deviceLost();
-    if (!(platform_.GetKeyState(Platform::kVkEscape) & Platform::kKeyDownBit)) return;
+    const bool escape = platform_.GetKeyState(Platform::kVkEscape) & Platform::kKeyDownBit;
+    if (!escape && !cancelRequested_) return;
     for (int i = 0; i < kResetBytes; ++i) link_.tra(kResetByte);
     hidePrompt();
+    progress.finish(Progress::Outcome::Interrupted, platform_.nowNs());
     dialogs_.message(kInterrumpido);
     throw Cancelled();
 }
 
+void OperationFrame::poll(std::int64_t address) {
+    progress.at(address, platform_.nowNs());
+    abortar();
+}
+
+void OperationFrame::completed() {
+    progress.finish(Progress::Outcome::Completed, platform_.nowNs());
+}
+
 void OperationFrame::deviceLost() {
     hidePrompt();
+    progress.finish(Progress::Outcome::DeviceLost, platform_.nowNs());
     dialogs_.message(kReviseConexion);
     throw Cancelled();
 }
@@ -51,12 +64,22 @@ void OperationFrame::hidePrompt() {
 void OperationFrame::begin() {
     // Only ESC held or pressed while this operation runs may cancel it.
     platform_.forgetKeyPresses();
+    cancelRequested_ = false;
     link_.beginOperation();
+    progress.clear();
     running_ = true;
     emit runningChanged(true);
 }
 
 void OperationFrame::end() {
+    // Ended by an error (a text that does not convert): say where. Ended
+    // without one and without completing: refused, nothing to show.
+    if (progress.running()) {
+        if (std::uncaught_exceptions() > 0)
+            progress.finish(Progress::Outcome::Stopped, platform_.nowNs());
+        else
+            progress.clear();
+    }
     link_.endOperation();
     running_ = false;
     emit runningChanged(false);

@@ -2,6 +2,9 @@
 
 #include <QObject>
 #include <QString>
+#include <cstdint>
+
+#include "operations/Progress.h"
 
 class Dialogs;
 class Link;
@@ -30,8 +33,15 @@ class OperationFrame : public QObject {
     // True, after telling the user, when the programmer is not connected.
     bool conexion();
     // Lets pending events run, then ends the operation (Cancelled) when ESC
-    // is held or the programmer was lost meanwhile.
+    // is held, the cancel button was pressed or the programmer was lost
+    // meanwhile.
     void abortar();
+    // The poll at the start of an address of a pass: progress, then abortar.
+    void poll(std::int64_t address);
+    // What the cancel button does: the next poll acts as on ESC.
+    void requestCancel() { cancelRequested_ = true; }
+    // The operation did its work; its report follows.
+    void completed();
     void normal();
     // Ends the operation when the programmer stopped answering or went away.
     [[noreturn]] void deviceLost();
@@ -39,6 +49,9 @@ class OperationFrame : public QObject {
     void hidePrompt();
 
     bool running() const { return running_; }
+
+    // The long work of the running (or last) operation.
+    Progress progress;
 
   signals:
     void runningChanged(bool running);
@@ -53,6 +66,7 @@ class OperationFrame : public QObject {
     Dialogs& dialogs_;
     TForm6* form6_ = nullptr;
     bool running_ = false;
+    bool cancelRequested_ = false;
 };
 
 // Marks an operation as running for its lifetime, whichever way it ends.

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "device/CommandSet.h"
+#include "device/Platform.h"
 #include "operations/OperationFrame.h"
 #include "operations/Workbench.h"
 #include "view/AddressGridModel.h"
@@ -72,6 +73,7 @@ void ProgramOperations::run(Kind kind) {
     const bool rowExists = plan.cursorRow < b.imagen.gridRows();
     b.controls.m->showCell(kDataColumn, rowExists ? static_cast<int>(plan.cursorRow) : kNoRow);
     b.frame.hidePrompt();
+    b.frame.completed();
     report();
 }
 
@@ -114,10 +116,26 @@ bool ProgramOperations::readInputs(Plan& plan) {
     return true;
 }
 
+void ProgramOperations::startProgress(const Plan& plan) {
+    Workbench& b = bench_;
+    if (plan.last < plan.first) return;
+    const int writes = b.comandos.writeReports();
+    const int reads = b.comandos.readReports();
+    // The fill reads back in its one pass; the others verify in a second one.
+    const bool secondPass = verifying() && plan.kind != Kind::Fill;
+    const double programming = writes + (verifying() ? reads : 0);
+    std::vector<Progress::Pass> passes{
+        {Progress::Activity::Programando, plan.first, plan.last, programming}};
+    if (secondPass)
+        passes.push_back({Progress::Activity::Verificando, plan.first, plan.last, double(reads)});
+    b.frame.progress.start(std::move(passes), b.platform.nowNs());
+}
+
 bool ProgramOperations::programmingPass(const Plan& plan) {
     Workbench& b = bench_;
+    startProgress(plan);
     for (std::int32_t address = plan.first; address <= plan.last; ++address) {
-        b.frame.abortar();
+        b.frame.poll(address);
         if (address == plan.first && static_cast<std::uint32_t>(plan.last) > b.comandos.maxdir) {
             b.frame.hidePrompt();
             b.dialogs.message(kSupera);
@@ -175,8 +193,9 @@ void ProgramOperations::attemptLoop(std::uint32_t address) {
 
 void ProgramOperations::verifyPass(const Plan& plan) {
     Workbench& b = bench_;
+    b.frame.progress.nextPass(b.platform.nowNs());
     for (std::int32_t address = plan.first; address <= plan.last; ++address) {
-        b.frame.abortar();
+        b.frame.poll(address);
         b.comandos.split(static_cast<std::uint32_t>(address));
         recordRead(static_cast<std::uint32_t>(address));
     }

@@ -28,7 +28,7 @@ class ProgramOperations {
         Kind kind = Kind::All;
         std::int32_t first = 0;
         std::int32_t last = -1;
-        QString valueText;  // fill and range with one value
+        QString valueText;           // fill and range with one value
         std::int64_t cursorRow = 1;  // may name no row when the range is upside down
     };
 
@@ -36,6 +36,8 @@ class ProgramOperations {
     void llena(Plan& plan);
     // Reads the operation's fields; false when it must stop before any write.
     bool readInputs(Plan& plan);
+    // The passes the plan will make, for the progress line.
+    void startProgress(const Plan& plan);
     bool programmingPass(const Plan& plan);
     void programAddress(const Plan& plan, std::uint32_t address);
     void attemptLoop(std::uint32_t address);

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 
 #include "device/CommandSet.h"
+#include "device/Platform.h"
 #include "operations/OperationFrame.h"
 #include "operations/Workbench.h"
 #include "view/AddressGridModel.h"
@@ -12,8 +13,9 @@
 
 bool ReadOperations::readRange(std::int32_t first, std::int32_t last) {
     Workbench& b = bench_;
+    b.frame.progress.start({{Progress::Activity::Leyendo, first, last}}, b.platform.nowNs());
     for (std::int32_t address = first; address <= last; ++address) {
-        b.frame.abortar();
+        b.frame.poll(address);
         if (static_cast<std::uint32_t>(last) > b.comandos.maxdir) {
             b.dialogs.message(kSupera);
             return false;
@@ -42,6 +44,7 @@ void ReadOperations::BitBtn7Click() {
     }
     if (!readRange(first, last)) return;
     b.controls.m->showCell(kDataColumn, first + 1);
+    b.frame.completed();
     b.dialogs.message(kLecturaTerminada);
 }
 
@@ -53,5 +56,6 @@ void ReadOperations::BitBtn2Click() {
     b.formato.setLetraFromHexa();
     if (!readRange(0, last)) return;
     b.controls.m->showCell(kDataColumn, 1);
+    b.frame.completed();
     b.dialogs.message(kLecturaTerminada);
 }

@@ -1,0 +1,105 @@
+#include "operations/ProgressLine.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "operations/OperationFrame.h"
+#include "view/NumberFormat.h"
+
+namespace {
+constexpr int kBarSteps = 1000;
+constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+
+QString activityName(Progress::Activity activity) {
+    switch (activity) {
+        case Progress::Activity::Programando:
+            return QStringLiteral("Programando");
+        case Progress::Activity::Verificando:
+            return QStringLiteral("Verificando");
+        case Progress::Activity::Leyendo:
+            break;
+    }
+    return QStringLiteral("Leyendo");
+}
+}  // namespace
+
+QString formatDuration(std::int64_t nanoseconds) {
+    const std::int64_t seconds =
+        (std::max<std::int64_t>(nanoseconds, 0) + kNsPerSecond / 2) / kNsPerSecond;
+    const auto two = [](std::int64_t value) {
+        return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+    };
+    const QString minutesAndSeconds = two(seconds / 60 % 60) + u':' + two(seconds % 60);
+    if (seconds < 3600) return minutesAndSeconds;
+    return QString::number(seconds / 3600) + u':' + minutesAndSeconds;
+}
+
+ProgressLine::ProgressLine(OperationFrame& frame, const NumberFormat& format, QWidget* parent)
+    : QWidget(parent), frame_(frame), format_(format) {
+    state_ = new QLabel(this);
+    bar = new QProgressBar(this);
+    bar->setRange(0, kBarSteps);
+    bar->setTextVisible(false);
+    times_ = new QLabel(this);
+    cancelar = new QPushButton(QStringLiteral("Cancelar"), this);
+    cancelar->setEnabled(false);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(4, 0, 4, 0);
+    row->addWidget(state_, 3);
+    row->addWidget(bar, 2);
+    row->addWidget(times_, 2);
+    row->addWidget(cancelar);
+
+    connect(&frame_.progress, &Progress::changed, this, &ProgressLine::refresh);
+    connect(cancelar, &QPushButton::clicked, this, [this] { frame_.requestCancel(); });
+    refresh();
+}
+
+QString ProgressLine::address(std::int64_t value) const {
+    return format_.show(static_cast<std::uint32_t>(value));
+}
+
+QString ProgressLine::stateText() const {
+    const Progress& p = frame_.progress;
+    if (!p.shown()) return {};
+    switch (p.outcome()) {
+        case Progress::Outcome::Running:
+            return QStringLiteral("%1 dirección %2 de %3 a %4")
+                .arg(activityName(p.activity()), address(p.current()), address(p.first()),
+                     address(p.last()));
+        case Progress::Outcome::Completed:
+            return QStringLiteral("Terminado: %1 direcciones en %2")
+                .arg(p.addresses())
+                .arg(formatDuration(p.elapsedNs()));
+        case Progress::Outcome::Interrupted:
+            return QStringLiteral("Interrumpido en la dirección %1").arg(address(p.current()));
+        case Progress::Outcome::DeviceLost:
+            return QStringLiteral("Detenido en la dirección %1: el programador no respondió")
+                .arg(address(p.current()));
+        case Progress::Outcome::Stopped:
+            break;
+    }
+    return QStringLiteral("Detenido en la dirección %1 por un error").arg(address(p.current()));
+}
+
+QString ProgressLine::timeText() const {
+    const Progress& p = frame_.progress;
+    if (!p.shown()) return {};
+    const QString elapsed = QStringLiteral("Transcurrido %1").arg(formatDuration(p.elapsedNs()));
+    if (!p.running()) return elapsed;
+    const auto remaining = p.remainingNs();
+    return elapsed + QStringLiteral(" · Restante ") +
+           (remaining ? formatDuration(*remaining) : QStringLiteral("--:--"));
+}
+
+void ProgressLine::refresh() {
+    const Progress& p = frame_.progress;
+    state_->setText(stateText());
+    times_->setText(timeText());
+    bar->setValue(static_cast<int>(p.fraction() * kBarSteps));
+    bar->setVisible(p.shown());
+    cancelar->setEnabled(p.running());
+}
