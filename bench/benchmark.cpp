@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/SystemPlatform.h"
+#include "operations/ProgressLine.h"
 #include "tests/support/Rig.h"
 #include "view/Unit2.h"
 
@@ -71,6 +72,25 @@ void wholeMemoryOperations() {
     report("program_all_verify_27c010", perAddressUs(fillImage, &Tform1::BitBtn1), "us");
     report("fill_verify_27c010",
            perAddressUs([](Rig& rig) { rig.form().Edit3->setText("7"); }, &Tform1::BitBtn9), "us");
+}
+
+// "LEER TODO" of "Prom 27c010" on real time, the progress line shown against
+// hidden: what repainting it costs.
+void progressOverhead() {
+    QElapsedTimer realTime;
+    realTime.start();
+    std::vector<double> shown, hidden;
+    for (int i = 0; i < kLongRuns; ++i) {
+        for (bool visible : {true, false}) {
+            auto rig = largestProm();
+            rig->platform.clock = [&realTime] { return realTime.nsecsElapsed(); };
+            rig->form().progreso->setVisible(visible);
+            (visible ? shown : hidden).push_back(elapsedMs([&] {
+                rig->click(rig->form().BitBtn2);
+            }));
+        }
+    }
+    report("progress_overhead", median(shown) / median(hidden), "ratio");
 }
 
 void files(const QString& folder) {
@@ -175,17 +195,20 @@ void linkRatio() {
 }
 }  // namespace
 
-// Every figure, or those whose group is named: memory, whole, files, malas,
-// switch, link (for a profiler run of one of them).
+// Every figure, or those whose group is named: memory, whole, progress, files,
+// malas, switch, link (for a profiler run of one of them).
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     const QStringList wanted = QCoreApplication::arguments().mid(1);
-    const auto run = [&](const char* group) { return wanted.isEmpty() || wanted.contains(QLatin1String(group)); };
+    const auto run = [&](const char* group) {
+        return wanted.isEmpty() || wanted.contains(QLatin1String(group));
+    };
     QTemporaryDir folder;
     // First, so that the peak is this scenario's and no earlier one's.
     if (run("memory")) peakMemory(folder.path());
     if (run("whole")) wholeMemoryOperations();
+    if (run("progress")) progressOverhead();
     if (run("files")) files(folder.path());
     if (run("malas")) mismatchCount();
     if (run("switch")) typeSwitch();
