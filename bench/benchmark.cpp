@@ -42,8 +42,11 @@ double elapsedMs(const std::function<void()>& step) {
 }
 
 // A shown main window on the virtual programmer, with "Prom 27c010" selected.
+// The programmer keeps no record of the reports, as in programador-virtual:
+// the figures are the program's, not the test instrument's.
 std::unique_ptr<Rig> largestProm() {
     auto rig = std::make_unique<Rig>();
+    rig->programmer.setRecording(false);
     rig->ready().memoryType(kProm27c010);
     rig->form().show();
     QCoreApplication::processEvents();
@@ -159,7 +162,6 @@ double peakResidentMb() {
 
 void peakMemory(const QString& folder) {
     auto rig = largestProm();
-    rig->programmer.setRecording(false);
     fillImage(*rig);
     const QString path = folder + "/peak.mem";
     rig->dialogs.fileAnswers.push_back(path);
