@@ -11,12 +11,15 @@
 #include <QPushButton>
 #include <QStatusBar>
 
+#include "app/ChecksumLine.h"
 #include "app/HandlerGuard.h"
 #include "device/ApplicationWindow.h"
 #include "device/HidLibrary.h"
 #include "device/Platform.h"
+#include "files/ImageCommands.h"
 #include "info/Unit4.h"
 #include "info/Unit5.h"
+#include "operations/BlankCheck.h"
 #include "operations/ProgressLine.h"
 #include "operations/Unit6.h"
 #include "view/DataGrid.h"
@@ -119,10 +122,17 @@ void Tform1::buildOperations() {
     manual_ = std::make_unique<ManualOperations>(*banco);
     lectura_ = std::make_unique<ReadOperations>(*banco);
     programacion_ = std::make_unique<ProgramOperations>(*banco);
-    archivos_ = std::make_unique<FileCommands>(FileHost{
-        imagen, formato, comandos, dialogs_,
+    const FileHost host{
+        imagen,
+        formato,
+        comandos,
+        dialogs_,
         [this](bool hexadecimal) { hexadecimal ? Hexadecimal1Click() : Decimal1Click(); },
-        [this](const QString& caption) { setWindowTitle(caption); }, [this] { organiza(); }});
+        [this](const QString& caption) { setWindowTitle(caption); },
+        [this] { organiza(); }};
+    archivos_ = std::make_unique<FileCommands>(host);
+    imagenes_ = std::make_unique<ImageCommands>(host);
+    borrado_ = std::make_unique<BlankCheck>(*banco);
     connect(&marco, &OperationFrame::runningChanged, this, &Tform1::setOperationRunning);
 }
 
@@ -130,9 +140,10 @@ void Tform1::setOperationRunning(bool running) {
     for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtn5, BitBtn6, BitBtn7,
                                 BitBtn8, BitBtn9, BitBtn10, BitBtn11})
         button->setEnabled(!running);
-    for (QAction* item : {Abrir1, Guardar1, Salir1, Decimal1, Hexadecimal1})
+    for (QAction* item : {Abrir1, Guardar1, Importar1, Exportar1, Salir1, Decimal1, Hexadecimal1})
         item->setEnabled(!running);
     for (QAction* item : tipoItems) item->setEnabled(!running);
+    VerificarBorrado1->setEnabled(!running && BlankCheck::applies(comandos.tipo));
     filtro.setEscapePasses(running);
 }
 
@@ -211,6 +222,8 @@ void Tform1::buildControls() {
 
     progreso = new ProgressLine(marco, formato, this);
     statusBar()->addWidget(progreso, 1);
+    sumas = new ChecksumLine(imagen, formato, comandos, marco, this);
+    statusBar()->addPermanentWidget(sumas);
     statusBar()->setSizeGripEnabled(false);
 
     for (QLineEdit* edit :
@@ -234,9 +247,13 @@ void Tform1::buildMenu() {
     QMenu* archivo = menuBar()->addMenu(QStringLiteral("Archivo"));
     Abrir1 = archivo->addAction(QStringLiteral("Abrir"));
     Guardar1 = archivo->addAction(QStringLiteral("Guardar"));
+    Importar1 = archivo->addAction(QStringLiteral("Importar..."));
+    Exportar1 = archivo->addAction(QStringLiteral("Exportar..."));
     Salir1 = archivo->addAction(QStringLiteral("Salir"));
     onTrigger(Abrir1, &Tform1::Abrir1Click);
     onTrigger(Guardar1, &Tform1::Guardar1Click);
+    onTrigger(Importar1, &Tform1::Importar1Click);
+    onTrigger(Exportar1, &Tform1::Exportar1Click);
     onTrigger(Salir1, &Tform1::Salir1Click);
 
     QMenu* tipos = menuBar()->addMenu(QStringLiteral("Tipo de Memoria"));
@@ -251,6 +268,10 @@ void Tform1::buildMenu() {
                 [this, tipo] { runGuarded(dialogs_, [this, tipo] { selectMemoryType(tipo); }); });
         tipoItems[type.tipo] = item;
     }
+    tipos->addSeparator();
+    VerificarBorrado1 = tipos->addAction(QStringLiteral("Verificar Borrado"));
+    VerificarBorrado1->setEnabled(BlankCheck::applies(kTipoInicial));
+    onTrigger(VerificarBorrado1, &Tform1::VerificarBorrado1Click);
 
     QMenu* formatos = menuBar()->addMenu(QStringLiteral("Formato"));
     auto* formatGroup = new QActionGroup(this);
@@ -380,6 +401,7 @@ void Tform1::selectMemoryType(std::uint8_t tipo) {
     if (marco.running()) return;
     for (QAction* item : tipoItems) item->setChecked(item == tipoItems[tipo]);
     comandos.select(tipo);
+    VerificarBorrado1->setEnabled(BlankCheck::applies(tipo));
     organiza();
 }
 
@@ -389,6 +411,18 @@ void Tform1::Abrir1Click() {
 
 void Tform1::Guardar1Click() {
     if (!marco.running()) archivos_->Guardar1Click();
+}
+
+void Tform1::Importar1Click() {
+    if (!marco.running()) imagenes_->Importar1Click();
+}
+
+void Tform1::Exportar1Click() {
+    if (!marco.running()) imagenes_->Exportar1Click();
+}
+
+void Tform1::VerificarBorrado1Click() {
+    borrado_->VerificarBorrado1Click();
 }
 
 void Tform1::BitBtn3Click() {

@@ -31,6 +31,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class ProgressLine;
+class ChecksumLine;
+class ImageCommands;
+class BlankCheck;
 class TForm2;
 class TForm4;
 class TForm5;
@@ -72,9 +75,13 @@ class Tform1 : public QMainWindow {
     void BitBtn11Click();
     void selectMemoryType(std::uint8_t tipo);
 
-    // Memory files.
+    // Memory files, and the images of other tools.
     void Abrir1Click();
     void Guardar1Click();
+    void Importar1Click();
+    void Exportar1Click();
+    // "Verificar Borrado", for the memories that have an erased state.
+    void VerificarBorrado1Click();
     void BitBtn3Click();
 
     // Information windows.
@@ -109,7 +116,9 @@ class Tform1 : public QMainWindow {
     QLabel* Panel7;
     // Below the controls: the progress of long work, and its cancel button.
     ProgressLine* progreso;
-    QAction *Abrir1, *Guardar1, *Salir1, *Decimal1, *Hexadecimal1, *Topicos1, *Acercade1;
+    ChecksumLine* sumas;
+    QAction *Abrir1, *Guardar1, *Importar1, *Exportar1, *Salir1, *Decimal1, *Hexadecimal1,
+        *Topicos1, *Acercade1, *VerificarBorrado1;
     std::array<QAction*, 5> tipoItems;
     QTimer Timer1;
 
@@ -138,6 +147,8 @@ class Tform1 : public QMainWindow {
     std::unique_ptr<ReadOperations> lectura_;
     std::unique_ptr<ProgramOperations> programacion_;
     std::unique_ptr<FileCommands> archivos_;
+    std::unique_ptr<ImageCommands> imagenes_;
+    std::unique_ptr<BlankCheck> borrado_;
     std::unique_ptr<FileCompare> comparacion_;
     bool exited_ = false;
 };

@@ -51,6 +51,10 @@ Contents parse(const QByteArray& bytes) {
 }
 
 Contents read(const QString& path) {
+    return parse(readBytes(path));
+}
+
+QByteArray readBytes(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists()) throw IoError(kFileNotFound);
     if (info.isDir()) throw IoError(readError(path, QStringLiteral("es una carpeta")));
@@ -61,7 +65,7 @@ Contents read(const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) throw IoError(readError(path, file.errorString()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) throw IoError(readError(path, file.errorString()));
-    return parse(bytes);
+    return bytes;
 }
 
 QByteArray format(const QString& marker, const std::vector<QString>& texts, std::size_t count) {

@@ -42,6 +42,7 @@ Contents parse(const QByteArray& bytes);
 
 // Reads a whole file. Throws IoError when it cannot be read.
 Contents read(const QString& path);
+QByteArray readBytes(const QString& path);
 
 // The bytes of a file holding these texts (indexes 0 .. count - 1).
 QByteArray format(const QString& marker, const std::vector<QString>& texts, std::size_t count);

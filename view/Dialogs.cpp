@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace {
@@ -25,6 +26,13 @@ std::optional<QString> runFileDialog(const FileDialogOptions& options,
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setDefaultSuffix(QString(options.defaultSuffix).remove(u'*').remove(u'.'));
     if (!options.fileName.isEmpty()) dialog.selectFile(options.fileName);
+    // A name typed without extension takes the chosen filter's.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString& filter) {
+                         const QRegularExpressionMatch first =
+                             QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(filter);
+                         if (first.hasMatch()) dialog.setDefaultSuffix(first.captured(1));
+                     });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     const QString path = dialog.selectedFiles().constFirst();
     if (path.isEmpty()) return std::nullopt;

@@ -1,0 +1,337 @@
+#include "files/ImageFormats.h"
+
+#include <QFileInfo>
+#include <array>
+
+namespace image {
+
+namespace {
+const QByteArray kLineEnd = "\r\n";
+const QByteArray kSRecordHeader = "programador";
+
+QString hexText(std::uint64_t value) {
+    return QString::number(value, 16).toUpper();
+}
+
+ReadResult refused(int line, const QString& what) {
+    return {{}, Fault{line, what}};
+}
+
+// The file's lines without their ends; blank lines are kept as empty.
+std::vector<QByteArray> linesOf(const QByteArray& file) {
+    std::vector<QByteArray> lines;
+    for (QByteArray line : file.split('\n')) {
+        while (line.endsWith('\r') || line.endsWith(' ') || line.endsWith('\t')) line.chop(1);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// The bytes written as hexadecimal pairs from position from on.
+std::optional<QString> decodePairs(const QByteArray& line, int from, Bytes& out) {
+    const int digits = static_cast<int>(line.size()) - from;
+    if (digits % 2 != 0) return QStringLiteral("cantidad impar de dígitos");
+    out.clear();
+    for (int i = from; i < line.size(); i += 2) {
+        const int high = hexDigit(line[i]);
+        const int low = hexDigit(line[i + 1]);
+        if (high < 0 || low < 0) return QStringLiteral("carácter que no es hexadecimal");
+        out.push_back(static_cast<std::uint8_t>(high * 16 + low));
+    }
+    return std::nullopt;
+}
+
+std::uint32_t bigEndian(const Bytes& bytes, std::size_t from, std::size_t count) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < count; ++i) value = (value << 8) | bytes[from + i];
+    return value;
+}
+
+QString pastMemory(std::uint64_t address, std::size_t memorySize) {
+    return QStringLiteral("la dirección %1 está fuera de la memoria (la última es %2)")
+        .arg(hexText(address), hexText(memorySize - 1));
+}
+
+void appendHexByte(QByteArray& out, std::uint8_t byte) {
+    static const char digits[] = "0123456789ABCDEF";
+    out += digits[byte >> 4];
+    out += digits[byte & 0x0F];
+}
+
+// A record's bytes as hexadecimal, after its start.
+QByteArray record(const QByteArray& start, const Bytes& fields) {
+    QByteArray line = start;
+    line.reserve(start.size() + 2 * static_cast<qsizetype>(fields.size()) + 2);
+    for (std::uint8_t byte : fields) appendHexByte(line, byte);
+    return line + kLineEnd;
+}
+
+void appendBigEndian(Bytes& fields, std::uint32_t value, int count) {
+    for (int i = count - 1; i >= 0; --i)
+        fields.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+// Intel HEX: count, address, type, data, then the two's complement of the sum.
+QByteArray hexRecord(std::uint8_t type, std::uint16_t address, const std::uint8_t* data,
+                     std::size_t count) {
+    Bytes fields{static_cast<std::uint8_t>(count)};
+    appendBigEndian(fields, address, 2);
+    fields.push_back(type);
+    fields.insert(fields.end(), data, data + count);
+    std::uint8_t sum = 0;
+    for (std::uint8_t byte : fields) sum = static_cast<std::uint8_t>(sum + byte);
+    fields.push_back(static_cast<std::uint8_t>(-sum));
+    return record(":", fields);
+}
+
+// S-record: count of the bytes that follow, address, data, then the ones'
+// complement of their sum.
+QByteArray sRecord(char type, std::uint32_t address, int addressBytes, const std::uint8_t* data,
+                   std::size_t count) {
+    Bytes fields{static_cast<std::uint8_t>(addressBytes + count + 1)};
+    appendBigEndian(fields, address, addressBytes);
+    fields.insert(fields.end(), data, data + count);
+    std::uint8_t sum = 0;
+    for (std::uint8_t byte : fields) sum = static_cast<std::uint8_t>(sum + byte);
+    fields.push_back(static_cast<std::uint8_t>(~sum));
+    return record(QByteArray("S") + type, fields);
+}
+}  // namespace
+
+QString Fault::text() const {
+    return line > 0 ? QStringLiteral("línea %1: %2").arg(line).arg(what) : what;
+}
+
+ReadResult readBinary(const QByteArray& file, std::size_t memorySize) {
+    const auto size = static_cast<std::size_t>(file.size());
+    if (size > memorySize)
+        return refused(
+            0,
+            QStringLiteral("el archivo tiene %1 bytes y la memoria %2").arg(size).arg(memorySize));
+    Bytes bytes(memorySize, kBlank);
+    std::copy(file.begin(), file.end(), bytes.begin());
+    return {std::move(bytes), std::nullopt};
+}
+
+ReadResult readIntelHex(const QByteArray& file, std::size_t memorySize) {
+    Bytes memory(memorySize, kBlank);
+    std::uint32_t base = 0;
+    Bytes fields;
+    const std::vector<QByteArray> lines = linesOf(file);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const QByteArray& line = lines[i];
+        const int number = static_cast<int>(i) + 1;
+        if (line.isEmpty()) continue;
+        if (line[0] != ':') return refused(number, QStringLiteral("no empieza con \":\""));
+        if (const auto fault = decodePairs(line, 1, fields)) return refused(number, *fault);
+        if (fields.size() < 5 || fields.size() != std::size_t{fields[0]} + 5)
+            return refused(number,
+                           QStringLiteral("la longitud del registro no coincide con su cuenta"));
+        std::uint8_t sum = 0;
+        for (std::uint8_t byte : fields) sum = static_cast<std::uint8_t>(sum + byte);
+        if (sum != 0) return refused(number, QStringLiteral("suma de comprobación errónea"));
+        const std::size_t count = fields[0];
+        const std::uint32_t offset = bigEndian(fields, 1, 2);
+        const std::uint8_t type = fields[3];
+        const auto needs = [&](std::size_t wanted) { return count == wanted; };
+        switch (type) {
+            case 0x00:
+                for (std::size_t k = 0; k < count; ++k) {
+                    const std::uint64_t address = std::uint64_t{base} + offset + k;
+                    if (address >= memorySize)
+                        return refused(number, pastMemory(address, memorySize));
+                    memory[address] = fields[4 + k];
+                }
+                break;
+            case 0x01:
+                return {std::move(memory), std::nullopt};
+            case 0x02:
+                if (!needs(2))
+                    return refused(number, QStringLiteral("registro 02 de longitud errónea"));
+                base = bigEndian(fields, 4, 2) << 4;
+                break;
+            case 0x04:
+                if (!needs(2))
+                    return refused(number, QStringLiteral("registro 04 de longitud errónea"));
+                base = bigEndian(fields, 4, 2) << 16;
+                break;
+            case 0x03:
+            case 0x05:  // start addresses: nothing to program
+                break;
+            default:
+                return refused(number, QStringLiteral("tipo de registro desconocido (%1)")
+                                           .arg(type, 2, 16, QLatin1Char('0')));
+        }
+    }
+    return refused(0, QStringLiteral("falta el registro de fin (01)"));
+}
+
+ReadResult readSRecord(const QByteArray& file, std::size_t memorySize) {
+    Bytes memory(memorySize, kBlank);
+    std::uint32_t dataRecords = 0;
+    Bytes fields;
+    const std::vector<QByteArray> lines = linesOf(file);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const QByteArray& line = lines[i];
+        const int number = static_cast<int>(i) + 1;
+        if (line.isEmpty()) continue;
+        if (line.size() < 2 || line[0] != 'S' || line[1] < '0' || line[1] > '9')
+            return refused(number, QStringLiteral("no empieza con \"S\" y un dígito"));
+        const char type = line[1];
+        if (const auto fault = decodePairs(line, 2, fields)) return refused(number, *fault);
+        if (fields.size() < 3 || fields.size() != std::size_t{fields[0]} + 1)
+            return refused(number,
+                           QStringLiteral("la longitud del registro no coincide con su cuenta"));
+        std::uint8_t sum = 0;
+        for (std::uint8_t byte : fields) sum = static_cast<std::uint8_t>(sum + byte);
+        if (sum != 0xFF) return refused(number, QStringLiteral("suma de comprobación errónea"));
+        static constexpr std::array<int, 10> kAddressBytes{2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
+        const auto addressBytes = static_cast<std::size_t>(kAddressBytes[type - '0']);
+        if (type == '4' || fields.size() < addressBytes + 2)
+            return refused(number, QStringLiteral("tipo de registro desconocido (S%1)").arg(type));
+        const std::uint32_t address = bigEndian(fields, 1, addressBytes);
+        const std::size_t data = 1 + addressBytes;
+        const std::size_t count = fields.size() - data - 1;
+        switch (type) {
+            case '0':
+                break;
+            case '1':
+            case '2':
+            case '3':
+                ++dataRecords;
+                for (std::size_t k = 0; k < count; ++k) {
+                    const std::uint64_t at = std::uint64_t{address} + k;
+                    if (at >= memorySize) return refused(number, pastMemory(at, memorySize));
+                    memory[at] = fields[data + k];
+                }
+                break;
+            case '5':
+            case '6':
+                if (address != dataRecords)
+                    return refused(number, QStringLiteral("cuenta %1 registros de datos y hay %2")
+                                               .arg(address)
+                                               .arg(dataRecords));
+                break;
+            default:  // S7, S8, S9: the end
+                return {std::move(memory), std::nullopt};
+        }
+    }
+    return refused(0, QStringLiteral("falta el registro de fin (S7, S8 o S9)"));
+}
+
+ReadResult read(Format format, const QByteArray& file, std::size_t memorySize) {
+    switch (format) {
+        case Format::IntelHex:
+            return readIntelHex(file, memorySize);
+        case Format::SRecord:
+            return readSRecord(file, memorySize);
+        case Format::Binary:
+            break;
+    }
+    return readBinary(file, memorySize);
+}
+
+QByteArray writeBinary(const Bytes& bytes) {
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
+}
+
+QByteArray writeIntelHex(const Bytes& bytes) {
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(bytes.size() / kHexBytesPerLine + 8) * 45);
+    std::uint32_t segment = 0;
+    for (std::size_t at = 0; at < bytes.size(); at += kHexBytesPerLine) {
+        const auto upper = static_cast<std::uint32_t>(at >> 16);
+        if (upper != segment) {
+            segment = upper;
+            const std::uint8_t value[2] = {static_cast<std::uint8_t>(upper >> 8),
+                                           static_cast<std::uint8_t>(upper)};
+            out += hexRecord(0x04, 0, value, 2);
+        }
+        const std::size_t count = std::min<std::size_t>(kHexBytesPerLine, bytes.size() - at);
+        out += hexRecord(0x00, static_cast<std::uint16_t>(at & 0xFFFF), bytes.data() + at, count);
+    }
+    out += hexRecord(0x01, 0, nullptr, 0);
+    return out;
+}
+
+QByteArray writeSRecord(const Bytes& bytes) {
+    const std::size_t size = bytes.size();
+    const int addressBytes = size <= 0x10000 ? 2 : size <= 0x1000000 ? 3 : 4;
+    const char dataType = static_cast<char>('0' + addressBytes - 1);
+    const char endType = static_cast<char>('0' + 11 - addressBytes);
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(size / kSRecordBytesPerLine + 8) * 48);
+    out += sRecord('0', 0, 2, reinterpret_cast<const std::uint8_t*>(kSRecordHeader.constData()),
+                   static_cast<std::size_t>(kSRecordHeader.size()));
+    std::uint32_t records = 0;
+    for (std::size_t at = 0; at < size; at += kSRecordBytesPerLine, ++records) {
+        const std::size_t count = std::min<std::size_t>(kSRecordBytesPerLine, size - at);
+        out += sRecord(dataType, static_cast<std::uint32_t>(at), addressBytes, bytes.data() + at,
+                       count);
+    }
+    if (records <= 0xFFFF)
+        out += sRecord('5', records, 2, nullptr, 0);
+    else
+        out += sRecord('6', records, 3, nullptr, 0);
+    out += sRecord(endType, 0, addressBytes, nullptr, 0);
+    return out;
+}
+
+QByteArray write(Format format, const Bytes& bytes) {
+    switch (format) {
+        case Format::IntelHex:
+            return writeIntelHex(bytes);
+        case Format::SRecord:
+            return writeSRecord(bytes);
+        case Format::Binary:
+            break;
+    }
+    return writeBinary(bytes);
+}
+
+std::optional<Format> formatOfName(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("bin")) return Format::Binary;
+    if (suffix == QLatin1String("hex") || suffix == QLatin1String("ihx")) return Format::IntelHex;
+    for (const char* s : {"s19", "s28", "s37", "srec"})
+        if (suffix == QLatin1String(s)) return Format::SRecord;
+    return std::nullopt;
+}
+
+Format formatOfContents(const QByteArray& file) {
+    if (file.startsWith(':')) return Format::IntelHex;
+    if (file.size() >= 2 && file[0] == 'S' && file[1] >= '0' && file[1] <= '9')
+        return Format::SRecord;
+    return Format::Binary;
+}
+
+std::uint16_t sum16(const Bytes& bytes) {
+    std::uint32_t sum = 0;
+    for (std::uint8_t byte : bytes) sum += byte;
+    return static_cast<std::uint16_t>(sum);
+}
+
+std::uint32_t crc32(const Bytes& bytes) {
+    static const std::array<std::uint32_t, 256> table = [] {
+        std::array<std::uint32_t, 256> entries{};
+        for (std::uint32_t n = 0; n < 256; ++n) {
+            std::uint32_t c = n;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            entries[n] = c;
+        }
+        return entries;
+    }();
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::uint8_t byte : bytes) crc = table[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+    return crc ^ 0xFFFFFFFFu;
+}
+
+}  // namespace image

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// Memory images as the trade exchanges them: raw binary, Intel HEX and
+// Motorola S-records. Readers take a file's bytes and the memory's size and
+// give the whole memory, FF where the file says nothing (a blank EPROM's
+// value), or the line and the fault that refuse the file.
+namespace image {
+
+using Bytes = std::vector<std::uint8_t>;
+
+enum class Format { Binary, IntelHex, SRecord };
+
+struct Fault {
+    int line = 0;  // 0: the file as a whole
+    QString what;
+    // "línea 12: suma de comprobación errónea", or the fault alone.
+    QString text() const;
+};
+
+struct ReadResult {
+    Bytes bytes;
+    std::optional<Fault> fault;
+};
+
+constexpr std::uint8_t kBlank = 0xFF;
+
+ReadResult readBinary(const QByteArray& file, std::size_t memorySize);
+ReadResult readIntelHex(const QByteArray& file, std::size_t memorySize);
+ReadResult readSRecord(const QByteArray& file, std::size_t memorySize);
+ReadResult read(Format format, const QByteArray& file, std::size_t memorySize);
+
+constexpr int kHexBytesPerLine = 16;
+constexpr int kSRecordBytesPerLine = 16;
+
+QByteArray writeBinary(const Bytes& bytes);
+// Data records of kHexBytesPerLine, extended linear addresses above 64 KiB.
+QByteArray writeIntelHex(const Bytes& bytes);
+// S0 header, then S1 up to 64 KiB, S2 up to 16 MiB, S3 beyond; the record
+// count (S5 or S6) and the matching end record (S9, S8 or S7).
+QByteArray writeSRecord(const Bytes& bytes);
+QByteArray write(Format format, const Bytes& bytes);
+
+// By the name's extension; nothing for a name the formats do not know.
+std::optional<Format> formatOfName(const QString& path);
+// By the first bytes: ':' Intel HEX, 'S' and a digit S-records, else binary.
+Format formatOfContents(const QByteArray& file);
+
+// The 16-bit sum of all bytes, as EPROM programmers print it, and the CRC-32
+// as zlib computes it.
+std::uint16_t sum16(const Bytes& bytes);
+std::uint32_t crc32(const Bytes& bytes);
+
+}  // namespace image

@@ -1,0 +1,53 @@
+#include "operations/BlankCheck.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "device/CommandSet.h"
+#include "device/Platform.h"
+#include "operations/OperationFrame.h"
+#include "operations/Workbench.h"
+#include "view/Dialogs.h"
+#include "view/NumberFormat.h"
+#include "view/Unit2.h"
+
+namespace {
+constexpr std::uint8_t kErased = 0xFF;
+constexpr std::uint8_t kFirstErasable = 2;  // "Eprom 28c64" and the PROMs after it
+}  // namespace
+
+bool BlankCheck::applies(std::uint8_t tipo) {
+    return tipo >= kFirstErasable;
+}
+
+void BlankCheck::VerificarBorrado1Click() {
+    Workbench& b = bench_;
+    if (!applies(b.comandos.tipo) || b.frame.running() || b.frame.conexion()) return;
+    OperationScope scope(b.frame);
+    const auto last = static_cast<std::int32_t>(b.comandos.type().maxdir);
+    std::vector<std::uint8_t> chip(static_cast<std::size_t>(last) + 1);
+    b.frame.progress.start({{Progress::Activity::Leyendo, 0, last}}, b.platform.nowNs());
+    for (std::int32_t address = 0; address <= last; ++address) {
+        b.frame.poll(address);
+        b.comandos.split(static_cast<std::uint32_t>(address));
+        chip[static_cast<std::size_t>(address)] = b.readBack();
+    }
+    b.frame.completed();
+    if (std::all_of(chip.begin(), chip.end(), [](std::uint8_t byte) { return byte == kErased; })) {
+        b.dialogs.message(kMemoriaBorrada);
+        return;
+    }
+    TForm2& window = *b.Form2;
+    const QString erased = b.formato.show(kErased);
+    const auto fill = [&](int column, auto text) {
+        window.grid.updateColumn(column, [&](std::vector<QString>& texts) {
+            for (std::size_t a = 0; a < chip.size(); ++a) texts[a] = text(chip[a]);
+        });
+    };
+    fill(TForm2::kFirstColumn, [&](std::uint8_t byte) { return b.formato.show(byte); });
+    fill(TForm2::kSecondColumn, [&](std::uint8_t) { return erased; });
+    window.setHeaders(kHeaderLeido, kHeaderBorrado);
+    window.malas();
+    window.show();
+    window.raise();
+}

@@ -1,0 +1,223 @@
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/ChecksumLine.h"
+#include "files/ImageCommands.h"
+#include "files/ImageFormats.h"
+#include "files/MemoryFile.h"
+#include "operations/BlankCheck.h"
+#include "tests/support/ByteText.h"
+#include "tests/support/Files.h"
+#include "tests/support/Rig.h"
+#include "view/Unit2.h"
+
+using image::Format;
+
+namespace {
+const std::size_t kSizes[] = {1024, 8192, 65536, 131072};
+
+image::Bytes randomBytes(std::size_t size) {
+    image::Bytes bytes(size);
+    QRandomGenerator generator(static_cast<quint32>(size));
+    for (auto& byte : bytes) byte = static_cast<std::uint8_t>(generator.bounded(256));
+    return bytes;
+}
+
+QByteArray asArray(const image::Bytes& bytes) {
+    return image::writeBinary(bytes);
+}
+
+// binutils' objcopy, a tool that owes nothing to this program.
+bool objcopy(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral("objcopy"), arguments);
+    return process.waitForFinished() && process.exitCode() == 0;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+}  // namespace
+
+class ImagesTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir folder_;
+    QString temp(const QString& name) { return folder_.filePath(name); }
+
+  private slots:
+    void objcopyFilesReadAndOurFilesReadByObjcopy() {
+        for (std::size_t size : kSizes) {
+            const image::Bytes bytes = randomBytes(size);
+            writeFile(temp("ref.bin"), asArray(bytes));
+            QVERIFY(objcopy({"-I", "binary", "-O", "ihex", temp("ref.bin"), temp("ref.hex")}));
+            QVERIFY(objcopy({"-I", "binary", "-O", "srec", temp("ref.bin"), temp("ref.s28")}));
+            QVERIFY(objcopy({"-I", "binary", "-O", "srec", "--srec-forceS3", temp("ref.bin"),
+                             temp("ref.s37")}));
+            for (const char* name : {"ref.bin", "ref.hex", "ref.s28", "ref.s37"}) {
+                const QByteArray file = contents(temp(name));
+                const auto format = image::formatOfName(temp(name));
+                QVERIFY(format && *format == image::formatOfContents(file));
+                const image::ReadResult read = image::read(*format, file, size);
+                QVERIFY2(!read.fault,
+                         qPrintable(name + (": " + read.fault.value_or(image::Fault{}).text())));
+                QVERIFY2(read.bytes == bytes, name);
+            }
+            const std::pair<Format, const char*> ours[] = {{Format::IntelHex, "ihex"},
+                                                           {Format::SRecord, "srec"}};
+            for (const auto& [format, bfd] : ours) {
+                writeFile(temp("ours"), image::write(format, bytes));
+                QVERIFY(objcopy({"-I", bfd, "-O", "binary", temp("ours"), temp("back.bin")}));
+                QCOMPARE(contents(temp("back.bin")), asArray(bytes));
+            }
+        }
+        // An S1 file names every record count in an S5.
+        const QByteArray small = image::writeSRecord(image::Bytes(40, 7));
+        QVERIFY(small.startsWith("S0") && small.contains("\r\nS5030003F9\r\nS9030000FC\r\n"));
+    }
+
+    void refusedFilesNameTheLineAndTheFault() {
+        struct Case {
+            Format format;
+            QByteArray file;
+            QString fault;
+        };
+        const Case cases[] = {
+            {Format::Binary, QByteArray(1025, 'x'),
+             "el archivo tiene 1025 bytes y la memoria 1024"},
+            {Format::IntelHex, ":0100000001FD\r\n:00000001FF\r\n",
+             "línea 1: suma de comprobación errónea"},
+            {Format::IntelHex, ":0104000001FA\r\n:00000001FF\r\n",
+             "línea 1: la dirección 400 está fuera de la memoria (la última es 3FF)"},
+            {Format::IntelHex, ":00000007F9\r\n", "línea 1: tipo de registro desconocido (07)"},
+            {Format::IntelHex, "\r\n:0200000001\r\n",
+             "línea 2: la longitud del registro no coincide con su cuenta"},
+            {Format::IntelHex, ":0100000001F\r\n", "línea 1: cantidad impar de dígitos"},
+            {Format::IntelHex, ":0100000001FE\r\n", "falta el registro de fin (01)"},
+            {Format::SRecord, "S1040400AA4D\r\nS9030000FC\r\n",
+             "línea 1: la dirección 400 está fuera de la memoria (la última es 3FF)"},
+            {Format::SRecord, "S1040000AA50\r\n", "línea 1: suma de comprobación errónea"},
+            {Format::SRecord, "S4030000FC\r\n", "línea 1: tipo de registro desconocido (S4)"},
+            {Format::SRecord, "S1040000AA51\r\nS5030002FA\r\nS9030000FC\r\n",
+             "línea 2: cuenta 2 registros de datos y hay 1"},
+            {Format::SRecord, "S1040000A\r\n", "línea 1: cantidad impar de dígitos"},
+        };
+        for (const Case& c : cases) {
+            const image::ReadResult read = image::read(c.format, c.file, 1024);
+            QVERIFY2(read.fault, c.file.constData());
+            QCOMPARE(read.fault->text(), c.fault);
+        }
+        // The grid stays exactly as it was.
+        Rig rig;
+        rig.memoryType(0);
+        rig.form().imagen.setCell(1, 1, QStringLiteral("kept"));
+        writeFile(temp("bad.hex"), ":0100000001FD\r\n:00000001FF\r\n");
+        rig.dialogs.fileAnswers.push_back(temp("bad.hex"));
+        rig.form().Importar1->trigger();
+        QCOMPARE(
+            rig.dialogs.messages,
+            QStringList{"No se puede importar bad.hex:\nlínea 1: suma de comprobación errónea"});
+        QCOMPARE(rig.cell(1), QStringLiteral("kept"));
+    }
+
+    void importAndExportThroughTheMenu() {
+        Rig rig;
+        Tform1& f = rig.form();
+        rig.memoryType(0);
+        f.Hexadecimal1->trigger();
+        f.imagen.setCell(1, 1030, QStringLiteral("past the memory"));
+        writeFile(temp("part.hex"), ":020002000A0BE7\r\n:00000001FF\r\n");
+        rig.dialogs.fileAnswers.push_back(temp("part.hex"));
+        f.Importar1->trigger();
+        QVERIFY(rig.dialogs.messages.isEmpty());
+        QCOMPARE(rig.cell(1), QStringLiteral("FF"));  // not in the file: a blank EPROM's value
+        QCOMPARE(rig.cell(3), QStringLiteral("A"));
+        QCOMPARE(rig.cell(4), QStringLiteral("B"));
+        QCOMPARE(rig.cell(1024), QStringLiteral("FF"));
+        QCOMPARE(rig.cell(1030), QStringLiteral("past the memory"));
+
+        f.imagen.setCell(1, 1, QString());  // empty counts as 0
+        rig.dialogs.fileAnswers.push_back(temp("out.bin"));
+        f.Exportar1->trigger();
+        QByteArray expected(1024, char(0xFF));
+        expected[0] = 0;
+        expected[2] = 0x0A;
+        expected[3] = 0x0B;
+        QCOMPARE(contents(temp("out.bin")), expected);
+
+        f.imagen.setCell(1, 6, QStringLiteral("100"));  // 256 in hexadecimal
+        rig.dialogs.fileAnswers.push_back(temp("none.hex"));
+        f.Exportar1->trigger();
+        QCOMPARE(rig.dialogs.messages,
+                 QStringList{"No se puede exportar: la dirección 5 no tiene un byte (100)"});
+        QVERIFY(!QFile::exists(temp("none.hex")));
+    }
+
+    void checksumsOfTheImage() {
+        const QByteArray nine = "123456789";
+        QCOMPARE(image::crc32(image::Bytes(nine.begin(), nine.end())), 0xCBF43926u);
+        QCOMPARE(image::sum16(image::Bytes(600, 0xFF)), std::uint16_t(600 * 255 & 0xFFFF));
+
+        Rig rig;
+        rig.ready().memoryType(0);
+        Tform1& f = rig.form();
+        f.imagen.setCell(1, 1, QStringLiteral("1"));
+        QTest::qWait(ChecksumLine::kSettleMs + 100);
+        image::Bytes bytes(1024, 0);
+        bytes[0] = 1;
+        QCOMPARE(f.sumas->text(), QString::asprintf("Suma 0001  CRC-32 %08X", image::crc32(bytes)));
+        // A whole read changes every cell: the sums are worked out once, after
+        // it, even when the read takes long.
+        const int before = f.sumas->computations();
+        rig.programmer.setFullSpeedFrames(true);
+        int shown = 0;
+        QObject::connect(&f.marco.progress, &Progress::changed, &f, [&shown] {
+            if (++shown == 3) QTest::qWait(ChecksumLine::kSettleMs + 100);
+        });
+        rig.click(f.BitBtn2);
+        QCOMPARE(f.sumas->computations(), before);
+        QTest::qWait(ChecksumLine::kSettleMs + 100);
+        QCOMPARE(f.sumas->computations(), before + 1);
+        f.imagen.setCell(1, 3, QStringLiteral("x"));
+        QTest::qWait(ChecksumLine::kSettleMs + 100);
+        QCOMPARE(f.sumas->text(), QStringLiteral("Suma y CRC-32: la dirección 2 no tiene un byte"));
+    }
+
+    void blankCheckOfAProm() {
+        Rig rig;
+        rig.ready().memoryType(3);
+        Tform1& f = rig.form();
+        f.imagen.setCell(1, 1, QStringLiteral("image"));
+        f.VerificarBorrado1->trigger();
+        QCOMPARE(rig.dialogs.messages, QStringList{"Memoria Borrada"});
+        const Bytes sent = rig.sent();
+        QCOMPARE(sent.size(), std::size_t{65536 * 4});
+        QCOMPARE(Bytes(sent.begin(), sent.begin() + 8), (Bytes{11, 0, 0, 0, 11, 1, 0, 0}));
+        QCOMPARE(Bytes(sent.end() - 4, sent.end()), (Bytes{11, 0xFF, 0x1F, 0x07}));
+
+        rig.programmer.clearRecord();
+        rig.dialogs.clear();
+        rig.programmer.firmware().insert(Chip::Prom27c512);
+        rig.programmer.firmware().poke(Chip::Prom27c512, 7, 0x00);
+        rig.programmer.firmware().poke(Chip::Prom27c512, 40000, 0x7F);
+        f.VerificarBorrado1->trigger();
+        QCOMPARE(rig.dialogs.messages, QStringList{"Existen  2  Dirreciones erradas"});
+        TForm2& w = *rig.programa->Form2;
+        QCOMPARE(w.lista, (std::vector<std::int32_t>{7, 40000}));
+        QCOMPARE(w.grid.cell(1, 40001), QStringLiteral("127"));
+        QCOMPARE(w.grid.cell(2, 40001), QStringLiteral("255"));
+        QCOMPARE(w.grid.cell(1, 0), QStringLiteral("DATO LEIDO"));
+        QCOMPARE(rig.sent().size(), std::size_t{65536 * 4});
+        QCOMPARE(rig.cell(1), QStringLiteral("image"));  // the image is not touched
+
+        rig.memoryType(1);
+        QVERIFY(!f.VerificarBorrado1->isEnabled());
+    }
+};
+
+QTEST_MAIN(ImagesTest)
+#include "test_images.moc"
