@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/SystemPlatform.h"
+#include "files/ImageCommands.h"
 #include "operations/ProgressLine.h"
 #include "tests/support/Rig.h"
 #include "view/Unit2.h"
@@ -122,6 +123,40 @@ void files(const QString& folder) {
     report("compare_131072", median(compares), "ms");
 }
 
+// "Importar..." and "Exportar..." of a whole "Prom 27c010" image through the
+// menu (file, format and grid), and both checksums of its bytes.
+void imageFormats(const QString& folder) {
+    auto rig = largestProm();
+    fillImage(*rig);
+    const std::pair<const char*, const char*> formats[] = {
+        {"bin", "bench.bin"}, {"ihex", "bench.hex"}, {"srec", "bench.s28"}};
+    for (const auto& [name, file] : formats) {
+        const QString path = folder + "/" + file;
+        std::vector<double> exports, imports;
+        for (int i = 0; i < kRuns; ++i) {
+            exports.push_back(elapsedMs([&] {
+                rig->dialogs.fileAnswers.push_back(path);
+                rig->form().Exportar1->trigger();
+            }));
+            imports.push_back(elapsedMs([&] {
+                rig->dialogs.fileAnswers.push_back(path);
+                rig->form().Importar1->trigger();
+            }));
+        }
+        report(qPrintable(QStringLiteral("import_%1_131072").arg(name)), median(imports), "ms");
+        report(qPrintable(QStringLiteral("export_%1_131072").arg(name)), median(exports), "ms");
+    }
+    const GridBytes image =
+        gridBytes(rig->form().imagen.column(1), kLargestRows, rig->form().formato);
+    std::vector<double> runs;
+    std::uint32_t keep = 0;
+    for (int i = 0; i < kRuns; ++i)
+        runs.push_back(
+            elapsedMs([&] { keep += image::sum16(image.bytes) + image::crc32(image.bytes); }));
+    report("checksum_131072", median(runs), "ms");
+    if (keep == 1) std::printf("\n");  // the sums are used
+}
+
 void mismatchCount() {
     auto rig = largestProm();
     TForm2& window = *rig->programa->Form2;
@@ -198,7 +233,7 @@ void linkRatio() {
 }  // namespace
 
 // Every figure, or those whose group is named: memory, whole, progress, files,
-// malas, switch, link (for a profiler run of one of them).
+// images, malas, switch, link (for a profiler run of one of them).
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
@@ -212,6 +247,7 @@ int main(int argc, char** argv) {
     if (run("whole")) wholeMemoryOperations();
     if (run("progress")) progressOverhead();
     if (run("files")) files(folder.path());
+    if (run("images")) imageFormats(folder.path());
     if (run("malas")) mismatchCount();
     if (run("switch")) typeSwitch();
     if (run("link")) linkRatio();
