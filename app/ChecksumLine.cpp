@@ -28,13 +28,13 @@ void ChecksumLine::recompute() {
     const std::size_t size = std::size_t{comandos_.type().maxdir} + 1;
     const GridBytes image = gridBytes(imagen_.column(kDataColumn), size, formato_);
     if (image.notAByte) {
-        setText(QStringLiteral("Suma y CRC-32: la dirección %1 no tiene un byte")
+        setText(QStringLiteral("Suma y CRC-32: la dirección %1\nno tiene un byte")
                     .arg(formato_.show(static_cast<std::uint32_t>(*image.notAByte))));
         return;
     }
     const auto hex = [](std::uint32_t value, int digits) {
         return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
     };
-    setText(QStringLiteral("Suma %1  CRC-32 %2")
+    setText(QStringLiteral("Suma %1\nCRC-32 %2")
                 .arg(hex(image::sum16(image.bytes), 4), hex(image::crc32(image.bytes), 8)));
 }

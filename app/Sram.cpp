@@ -222,8 +222,10 @@ void Tform1::buildControls() {
 
     progreso = new ProgressLine(marco, formato, this);
     statusBar()->addWidget(progreso, 1);
-    sumas = new ChecksumLine(imagen, formato, comandos, marco, this);
-    statusBar()->addPermanentWidget(sumas);
+    // In the free space under "LIMPIA MATRIZ", where it never crowds the line.
+    sumas = new ChecksumLine(imagen, formato, comandos, marco, client);
+    sumas->setGeometry(kRightColumn, 386, kPanelWidth, 42);
+    sumas->setAlignment(Qt::AlignCenter);
     statusBar()->setSizeGripEnabled(false);
 
     for (QLineEdit* edit :

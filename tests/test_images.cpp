@@ -169,7 +169,7 @@ class ImagesTest : public QObject {
         QTest::qWait(ChecksumLine::kSettleMs + 100);
         image::Bytes bytes(1024, 0);
         bytes[0] = 1;
-        QCOMPARE(f.sumas->text(), QString::asprintf("Suma 0001  CRC-32 %08X", image::crc32(bytes)));
+        QCOMPARE(f.sumas->text(), QString::asprintf("Suma 0001\nCRC-32 %08X", image::crc32(bytes)));
         // A whole read changes every cell: the sums are worked out once, after
         // it, even when the read takes long.
         const int before = f.sumas->computations();
@@ -184,7 +184,8 @@ class ImagesTest : public QObject {
         QCOMPARE(f.sumas->computations(), before + 1);
         f.imagen.setCell(1, 3, QStringLiteral("x"));
         QTest::qWait(ChecksumLine::kSettleMs + 100);
-        QCOMPARE(f.sumas->text(), QStringLiteral("Suma y CRC-32: la dirección 2 no tiene un byte"));
+        QCOMPARE(f.sumas->text(),
+                 QStringLiteral("Suma y CRC-32: la dirección 2\nno tiene un byte"));
     }
 
     void blankCheckOfAProm() {
