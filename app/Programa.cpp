@@ -1,6 +1,10 @@
 #include "app/Programa.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "app/Sram.h"
 #include "app/SystemPlatform.h"
@@ -36,6 +40,15 @@ void Programa::run() {
 void configureApplication() {
     // No display name: Qt would add it to every window title.
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/programador.svg")));
+    // Qt's own texts (dialog buttons, file dialogs, context menus) in Spanish
+    // too, whatever the system's language.
+    const QLocale spanish(QLocale::Spanish, QLocale::Spain);
+    QLocale::setDefault(spanish);
+    auto* translator = new QTranslator(qApp);
+    if (translator->load(spanish, QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
 }
 
 int runPrograma(int argc, char** argv, const HidFactory& makeHid) {

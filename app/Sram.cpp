@@ -39,6 +39,8 @@ constexpr std::uint8_t kStartByte = 8;
 constexpr int kStartBytes = 3;
 constexpr std::uint8_t kExitByte = 8;
 constexpr int kExitBytes = 2;
+const QString kDescartarCambios =
+    QStringLiteral("La imagen de memoria tiene cambios que no se guardaron.\n¿Desea descartarlos?");
 
 QFont boldFont() {
     QFont font;
@@ -92,8 +94,13 @@ Tform1::Tform1(ApplicationWindow& applicationWindow, HidLibrary& hid, Platform& 
     setWindowTitle(kForm1Caption);
     buildControls();
     buildMenu();
+    buildShortcuts();
     buildOperations();
     connect(&link, &Link::estadoChanged, Panel7, &QLabel::setText);
+    connect(&imagen, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex&, const QModelIndex& last) {
+                if (last.column() >= kDataColumn) cambios_ = true;
+            });
     connect(&Timer1, &QTimer::timeout, this, [this] { guarded(&Tform1::Timer1Timer); });
     Timer1.setInterval(kTimer1Ms);
     Timer1.setTimerType(Qt::PreciseTimer);
@@ -298,6 +305,18 @@ void Tform1::buildMenu() {
     centerOnScreen(this);
 }
 
+void Tform1::buildShortcuts() {
+    // From any field or cell: a shortcut never reaches the key filter.
+    Abrir1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    Guardar1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    Salir1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    Topicos1->setShortcut(QKeySequence(Qt::Key_F1));
+}
+
+bool Tform1::mayDiscardChanges() {
+    return !cambios_ || dialogs_.ask(kDescartarCambios);
+}
+
 void Tform1::onClick(QPushButton* button, void (Tform1::*handler)()) {
     connect(button, &QPushButton::clicked, this, [this, handler] { guarded(handler); });
 }
@@ -332,7 +351,7 @@ void Tform1::Timer1Timer() {
 }
 
 void Tform1::BitBtn8Click() {
-    if (marco.running()) return;
+    if (marco.running() || !mayDiscardChanges()) return;
     exited_ = true;
     for (int i = 0; i < kExitBytes; ++i) link.tra(kExitByte);
     applicationWindow_.UnhookMainWindow(this);
@@ -353,6 +372,11 @@ void Tform1::closeEvent(QCloseEvent* event) {
         return;
     }
     if (!exited_) guarded(&Tform1::BitBtn8Click);
+    // Declined: the changes stay, and so does the window.
+    if (!exited_) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 
@@ -392,11 +416,12 @@ void Tform1::Hexadecimal1Click() {
 }
 
 void Tform1::BitBtn11Click() {
-    if (marco.running()) return;
+    if (marco.running() || !mayDiscardChanges()) return;
     imagen.clearColumn(1, 0, static_cast<int>(comandos.maxdir) + 1);
     imagen.setCell(0, 0, kHeaderDireccion);
     imagen.setCell(1, 0, kHeaderDato);
     organiza();
+    cambios_ = false;
 }
 
 void Tform1::selectMemoryType(std::uint8_t tipo) {
@@ -408,11 +433,12 @@ void Tform1::selectMemoryType(std::uint8_t tipo) {
 }
 
 void Tform1::Abrir1Click() {
-    if (!marco.running()) archivos_->Abrir1Click();
+    if (marco.running() || !mayDiscardChanges()) return;
+    if (archivos_->Abrir1Click()) cambios_ = false;
 }
 
 void Tform1::Guardar1Click() {
-    if (!marco.running()) archivos_->Guardar1Click();
+    if (!marco.running() && archivos_->Guardar1Click()) cambios_ = false;
 }
 
 void Tform1::Importar1Click() {

@@ -84,6 +84,9 @@ class Tform1 : public QMainWindow {
     void VerificarBorrado1Click();
     void BitBtn3Click();
 
+    // Whether the image changed since it was last opened, saved or cleared.
+    bool cambios() const { return cambios_; }
+
     // Information windows.
     void Acercade1Click();
     void Topicos1Click();
@@ -136,6 +139,9 @@ class Tform1 : public QMainWindow {
     void onClick(QPushButton* button, void (Tform1::*handler)());
     void onTrigger(QAction* action, void (Tform1::*handler)());
     void guarded(void (Tform1::*handler)());
+    // True when the image has no changes, or the user lets them go.
+    bool mayDiscardChanges();
+    void buildShortcuts();
 
     ApplicationWindow& applicationWindow_;
     HidLibrary& hid_;
@@ -151,4 +157,5 @@ class Tform1 : public QMainWindow {
     std::unique_ptr<BlankCheck> borrado_;
     std::unique_ptr<FileCompare> comparacion_;
     bool exited_ = false;
+    bool cambios_ = false;
 };

@@ -7,13 +7,13 @@
 #include "view/AddressGridModel.h"
 #include "view/NumberFormat.h"
 
-void FileCommands::Abrir1Click() {
+bool FileCommands::Abrir1Click() {
     const auto path = host_.dialogs.openFileName(kOpenDialog);
-    if (!path) return;
+    if (!path) return false;
     const memory_file::Contents file = memory_file::read(*path);
     if (file.marker == memory_file::Marker::Other || file.lineTooLong) {
         host_.dialogs.message(kErrorEnElArchivo);
-        return;
+        return false;
     }
     if (file.marker != memory_file::Marker::None)
         host_.selectFormat(file.marker == memory_file::Marker::Hexadecimal);
@@ -27,14 +27,16 @@ void FileCommands::Abrir1Click() {
     });
     host_.setCaption(kCaptionAbierto + memory_file::nameOf(*path));
     host_.organiza();
+    return true;
 }
 
-void FileCommands::Guardar1Click() {
+bool FileCommands::Guardar1Click() {
     const auto path = host_.dialogs.saveFileName(kSaveDialog);
-    if (!path) return;
+    if (!path) return false;
     const QString marker = host_.formato.hexadecimal() ? kMarcaHexadecimal : kMarcaDecimal;
     const std::size_t addresses = host_.comandos.type().maxdir + 1;
     memory_file::write(*path,
                        memory_file::format(marker, host_.imagen.column(kDataColumn), addresses));
     host_.setCaption(kCaptionGuardado + *path + u')');
+    return true;
 }

@@ -37,8 +37,9 @@ class FileCommands {
   public:
     explicit FileCommands(FileHost host) : host_(std::move(host)) {}
 
-    void Abrir1Click();
-    void Guardar1Click();
+    // True when the file became the image, or the image the file.
+    bool Abrir1Click();
+    bool Guardar1Click();
 
   private:
     FileHost host_;

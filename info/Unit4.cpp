@@ -17,9 +17,12 @@ QLabel* creditLine(QWidget* parent, const QString& text, int left, int top) {
 
 TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
     setWindowTitle(QStringLiteral("ACERCA DE"));
-    setFixedSize(308, 107);
+    // One line more than the credits, for the version of this build.
+    setFixedSize(308, 130);
     Label1 = creditLine(this, QStringLiteral("PROGRAMADOR DE MEMORIAS"), 56, 16);
     Label2 = creditLine(this, QStringLiteral("DESARROLLADO POR TEODORO VELAR"), 8, 48);
     Label3 = creditLine(this, QStringLiteral("MAIL: ") + QLatin1String(kContactAddress), 16, 80);
+    Label4 =
+        creditLine(this, QStringLiteral("Versión ") + QLatin1String(PROGRAMADOR_VERSION), 16, 104);
     centerOnScreen(this);
 }

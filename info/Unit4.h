@@ -4,7 +4,7 @@
 
 class QLabel;
 
-// The About window: three lines of credits, always on top.
+// The About window: three lines of credits and the version, always on top.
 class TForm4 : public QWidget {
     Q_OBJECT
   public:
@@ -15,4 +15,5 @@ class TForm4 : public QWidget {
     QLabel* Label1;
     QLabel* Label2;
     QLabel* Label3;
+    QLabel* Label4;  // the version
 };

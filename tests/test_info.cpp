@@ -24,6 +24,8 @@ class InfoTest : public QObject {
         QCOMPARE(about.Label2->text(), QStringLiteral("DESARROLLADO POR TEODORO VELAR"));
         QVERIFY(about.Label3->text().startsWith(QStringLiteral("MAIL: ")));
         QVERIFY(about.Label3->text().contains(u'@'));
+        QCOMPARE(about.Label4->text(), QStringLiteral("Versión " PROGRAMADOR_VERSION));
+        QVERIFY(about.Label4->geometry().bottom() < about.height());
         about.close();
         QVERIFY(!about.isVisible());
         rig.form().Acercade1->trigger();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QStringList>
@@ -16,10 +17,9 @@ void showBox(QMessageBox::Icon icon, const QString& text) {
     box.exec();
 }
 
-std::optional<QString> runFileDialog(const FileDialogOptions& options,
-                                     QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(QApplication::activeWindow(), QString(), QString(),
-                       qtFilter(options.filter));
+std::optional<QString> runFileDialog(const FileDialogOptions& options, QFileDialog::AcceptMode mode,
+                                     const QString& folder) {
+    QFileDialog dialog(QApplication::activeWindow(), QString(), folder, qtFilter(options.filter));
     dialog.setAcceptMode(mode);
     if (mode == QFileDialog::AcceptOpen) dialog.setFileMode(QFileDialog::ExistingFile);
     // Saving replaces an existing file without asking.
@@ -57,10 +57,24 @@ void QtDialogs::errorBox(const QString& text) {
     showBox(QMessageBox::Critical, text);
 }
 
+bool QtDialogs::ask(const QString& text) {
+    QMessageBox box(QMessageBox::Question, kApplicationTitle, text,
+                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> QtDialogs::chooseFile(const FileDialogOptions& options, bool save) {
+    const auto path = runFileDialog(
+        options, save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen, lastFolder_);
+    if (path) lastFolder_ = QFileInfo(*path).absolutePath();
+    return path;
+}
+
 std::optional<QString> QtDialogs::openFileName(const FileDialogOptions& options) {
-    return runFileDialog(options, QFileDialog::AcceptOpen);
+    return chooseFile(options, false);
 }
 
 std::optional<QString> QtDialogs::saveFileName(const FileDialogOptions& options) {
-    return runFileDialog(options, QFileDialog::AcceptSave);
+    return chooseFile(options, true);
 }

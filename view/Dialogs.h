@@ -21,6 +21,8 @@ class Dialogs {
     virtual void message(const QString& text) = 0;
     // The application's standard error box (the caller adds the full stop).
     virtual void errorBox(const QString& text) = 0;
+    // A yes/no question; true for yes.
+    virtual bool ask(const QString& text) = 0;
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> openFileName(const FileDialogOptions& options) = 0;
     virtual std::optional<QString> saveFileName(const FileDialogOptions& options) = 0;
@@ -30,8 +32,14 @@ class QtDialogs : public Dialogs {
   public:
     void message(const QString& text) override;
     void errorBox(const QString& text) override;
+    bool ask(const QString& text) override;
     std::optional<QString> openFileName(const FileDialogOptions& options) override;
     std::optional<QString> saveFileName(const FileDialogOptions& options) override;
+
+  private:
+    std::optional<QString> chooseFile(const FileDialogOptions& options, bool save);
+    // Within a run, every file dialog starts where the last one ended.
+    QString lastFolder_;
 };
 
 // "A|*.a|B|*.b" as Qt writes it: "A (*.a);;B (*.b)".

@@ -17,6 +17,14 @@ class RecordingDialogs : public Dialogs {
         if (onMessage) onMessage(text);
     }
     void errorBox(const QString& text) override { errors << text; }
+    // Answered from the queue; yes when it is empty.
+    bool ask(const QString& text) override {
+        questions << text;
+        if (answers.empty()) return true;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
     std::optional<QString> openFileName(const FileDialogOptions& options) override {
         lastOptions = options;
         return answer();
@@ -29,10 +37,13 @@ class RecordingDialogs : public Dialogs {
     void clear() {
         messages.clear();
         errors.clear();
+        questions.clear();
     }
 
     QStringList messages;
     QStringList errors;
+    QStringList questions;
+    std::deque<bool> answers;
     std::deque<QString> fileAnswers;
     FileDialogOptions lastOptions;
     std::function<void(const QString&)> onMessage;
