@@ -69,7 +69,14 @@ QLineEdit* field(QFrame* frame, const QString& label, int top) {
     caption->setGeometry(8, top + 3, kFieldLeft - 10, 16);
     auto* edit = new QLineEdit(QStringLiteral("0"), frame);
     edit->setGeometry(kFieldLeft, top, kFieldWidth, 22);
+    caption->setBuddy(edit);
     return edit;
+}
+
+// What a screen reader says of a control, and what it is for.
+void describe(QWidget* control, const QString& name, const QString& description = {}) {
+    control->setAccessibleName(name);
+    if (!description.isEmpty()) control->setAccessibleDescription(description);
 }
 
 QPushButton* button(QWidget* parent, const QString& caption, QRect where) {
@@ -93,6 +100,7 @@ Tform1::Tform1(ApplicationWindow& applicationWindow, HidLibrary& hid, Platform& 
       dialogs_(dialogs) {
     setWindowTitle(kForm1Caption);
     buildControls();
+    nameControls();
     buildMenu();
     buildShortcuts();
     buildOperations();
@@ -156,11 +164,14 @@ void Tform1::setOperationRunning(bool running) {
 
 void Tform1::buildControls() {
     auto* client = new QWidget(this);
-    client->setFixedSize(kClientWidth, kClientHeight);
+    // The designed size is where the window starts and the least it takes.
+    client->setMinimumSize(kClientWidth, kClientHeight);
+    client->resize(kClientWidth, kClientHeight);
     setCentralWidget(client);
 
     m = new DataGrid({144, 118}, client);
     m->setGeometry(2, 8, 289, 505);
+    keepBottomMargin(m);
     m->setGridModel(&imagen);
     m->setKeyFilter(&filtro);
 
@@ -250,6 +261,60 @@ void Tform1::buildControls() {
     onClick(BitBtn9, &Tform1::BitBtn9Click);
     onClick(BitBtn10, &Tform1::BitBtn10Click);
     onClick(BitBtn11, &Tform1::BitBtn11Click);
+}
+
+void Tform1::nameControls() {
+    describe(m, QStringLiteral("Imagen de memoria"),
+             QStringLiteral("Una fila por dirección: la dirección y su dato"));
+    describe(Panel1, QStringLiteral("Programación manual"));
+    describe(Pdirm, QStringLiteral("Dirección de programación manual"));
+    describe(PDatm, QStringLiteral("Dato de programación manual"));
+    describe(BitBtn4, QStringLiteral("Programar una dirección"),
+             QStringLiteral("Graba el dato de programación manual en su dirección"));
+    describe(Panel3, QStringLiteral("Lectura manual"));
+    describe(ldirm, QStringLiteral("Dirección de lectura manual"));
+    describe(ldatm, QStringLiteral("Dato de lectura manual"));
+    describe(BitBtn6, QStringLiteral("Leer una dirección"),
+             QStringLiteral("Lee la dirección de lectura manual"));
+    describe(Panel2, QStringLiteral("Programación por lote"));
+    describe(PLOT1, QStringLiteral("Primera dirección de programación por lote"));
+    describe(PLOT2, QStringLiteral("Última dirección de programación por lote"));
+    describe(BitBtn5, QStringLiteral("Programar por lote"),
+             QStringLiteral("Graba los datos de la tabla entre las dos direcciones"));
+    describe(Panel4, QStringLiteral("Lectura por lote"));
+    describe(LLOT1, QStringLiteral("Primera dirección de lectura por lote"));
+    describe(LLOT2, QStringLiteral("Última dirección de lectura por lote"));
+    describe(BitBtn7, QStringLiteral("Leer por lote"),
+             QStringLiteral("Lee las direcciones entre las dos dadas y las pone en la tabla"));
+    describe(Panel5, QStringLiteral("Llenar con"));
+    describe(Edit3, QStringLiteral("Dato para llenar la memoria"));
+    describe(BitBtn9, QStringLiteral("Llenar la memoria"),
+             QStringLiteral("Graba el mismo dato en toda la memoria"));
+    describe(Panel6, QStringLiteral("Programación por lote con dato"));
+    describe(DL, QStringLiteral("Dato de programación por lote con dato"));
+    describe(DIL1, QStringLiteral("Primera dirección de programación por lote con dato"));
+    describe(DIL2, QStringLiteral("Última dirección de programación por lote con dato"));
+    describe(BitBtn10, QStringLiteral("Programar por lote con dato"),
+             QStringLiteral("Graba el mismo dato entre las dos direcciones"));
+    describe(BitBtn1, QStringLiteral("Programar toda la memoria"),
+             QStringLiteral("Graba todos los datos de la tabla"));
+    describe(BitBtn2, QStringLiteral("Leer toda la memoria"),
+             QStringLiteral("Lee la memoria completa y la pone en la tabla"));
+    describe(BitBtn3, QStringLiteral("Comparar con archivo"),
+             QStringLiteral("Compara la tabla con un archivo de memoria"));
+    describe(BitBtn11, QStringLiteral("Limpiar la tabla"),
+             QStringLiteral("Borra la columna de datos sin tocar la memoria"));
+    describe(ch, QStringLiteral("Verificar al programar"),
+             QStringLiteral("Lee cada dato después de grabarlo"));
+    describe(Panel8, QStringLiteral("Reintentos"));
+    describe(Edit2, QStringLiteral("Reintentos"),
+             QStringLiteral("Cuántas veces se vuelve a grabar un dato que no se leyó igual"));
+    describe(BitBtn8, QStringLiteral("Salir del programa"));
+    describe(Panel7, QStringLiteral("Estado del programador"));
+    describe(sumas, QStringLiteral("Sumas de control de la imagen"));
+    describe(progreso, QStringLiteral("Progreso de la operación"));
+    describe(progreso->cancelar, QStringLiteral("Cancelar la operación"),
+             QStringLiteral("Detiene la operación en curso, como la tecla ESC"));
 }
 
 void Tform1::buildMenu() {

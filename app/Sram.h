@@ -131,6 +131,7 @@ class Tform1 : public QMainWindow {
 
   private:
     void buildControls();
+    void nameControls();
     void buildOperations();
     // While an operation runs nothing else may start: no other operation,
     // type or format change, file command or exit.

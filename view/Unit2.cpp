@@ -32,6 +32,8 @@ TForm2::TForm2(NumberFormat& formato, const CommandSet& comandos, Dialogs& dialo
 
     m = new DataGrid({144, 118, 117, 116}, this);
     m->setGeometry(10, 33, 527, 505);
+    keepBottomMargin(m);
+    setMinimumSize(size());
     m->setGridModel(&grid);
 
     BitBtn1 = navigationButton(this, QStringLiteral("REGRESAR"), {8, 3, 97, 26},

@@ -1,5 +1,6 @@
 #include "view/WindowLook.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QScreen>
 #include <QWidget>
@@ -28,4 +29,29 @@ QFont shrunkToFit(const QFont& font, const QString& text, int width) {
            QFontMetrics(fitting).horizontalAdvance(text) > width)
         fitting.setPixelSize(fitting.pixelSize() - 1);
     return fitting;
+}
+
+namespace {
+class BottomMargin : public QObject {
+  public:
+    BottomMargin(QWidget* widget, int margin) : QObject(widget), widget_(widget), margin_(margin) {}
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Resize)
+            widget_->resize(widget_->width(),
+                            widget_->parentWidget()->height() - widget_->y() - margin_);
+        return false;
+    }
+
+  private:
+    QWidget* widget_;
+    int margin_;
+};
+}  // namespace
+
+void keepBottomMargin(QWidget* widget) {
+    QWidget* parent = widget->parentWidget();
+    const int margin = parent->height() - widget->geometry().bottom() - 1;
+    parent->installEventFilter(new BottomMargin(widget, margin));
 }

@@ -16,3 +16,7 @@ QFont designFont(const QString& family, int pixels, bool bold, bool italic = fal
 // The font, made smaller pixel by pixel only as far as the text needs to fit
 // the width.
 QFont shrunkToFit(const QFont& font, const QString& text, int width);
+
+// Keeps a widget's bottom edge as far from its parent's bottom as it is now:
+// a taller window gives the widget the new height.
+void keepBottomMargin(QWidget* widget);
