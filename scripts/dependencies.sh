@@ -7,6 +7,8 @@ packages=(g++ cmake make pkg-config qt6-base-dev libhidapi-dev libudev-dev fonts
           libqt6svg6 qt6-translations-l10n xvfb xauth x11-utils binutils dpkg-dev)
 # "fuzz": also clang and its fuzzing runtime.
 if [ "${1:-}" = "fuzz" ]; then packages+=(clang-14 libclang-rt-14-dev); fi
+# "screenshot": also what takes the README's picture.
+if [ "${1:-}" = "screenshot" ]; then packages+=(xdotool imagemagick); fi
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
