@@ -306,7 +306,7 @@ void Tform1::nameControls() {
              QStringLiteral("Borra la columna de datos sin tocar la memoria"));
     describe(ch, QStringLiteral("Verificar al programar"),
              QStringLiteral("Lee cada dato después de grabarlo"));
-    describe(Panel8, QStringLiteral("Reintentos"));
+    describe(Panel8, QStringLiteral("Panel de reintentos"));
     describe(Edit2, QStringLiteral("Reintentos"),
              QStringLiteral("Cuántas veces se vuelve a grabar un dato que no se leyó igual"));
     describe(BitBtn8, QStringLiteral("Salir del programa"));
