@@ -59,6 +59,23 @@ QString pastMemory(std::uint64_t address, std::size_t memorySize) {
         .arg(hexText(address), hexText(memorySize - 1));
 }
 
+// The low byte of the sum of a record's bytes: what both formats check.
+std::uint8_t byteSum(const Bytes& fields) {
+    std::uint8_t sum = 0;
+    for (std::uint8_t byte : fields) sum = static_cast<std::uint8_t>(sum + byte);
+    return sum;
+}
+
+// A record's data into the memory from an address on; the fault when it runs past.
+std::optional<QString> store(Bytes& memory, std::uint64_t address, const Bytes& fields,
+                             std::size_t from, std::size_t count) {
+    for (std::size_t k = 0; k < count; ++k) {
+        if (address + k >= memory.size()) return pastMemory(address + k, memory.size());
+        memory[address + k] = fields[from + k];
+    }
+    return std::nullopt;
+}
+
 void appendHexByte(QByteArray& out, std::uint8_t byte) {
     static const char digits[] = "0123456789ABCDEF";
     out += digits[byte >> 4];
@@ -85,9 +102,7 @@ QByteArray hexRecord(std::uint8_t type, std::uint16_t address, const std::uint8_
     appendBigEndian(fields, address, 2);
     fields.push_back(type);
     fields.insert(fields.end(), data, data + count);
-    std::uint8_t sum = 0;
-    for (std::uint8_t byte : fields) sum = static_cast<std::uint8_t>(sum + byte);
-    fields.push_back(static_cast<std::uint8_t>(-sum));
+    fields.push_back(static_cast<std::uint8_t>(-byteSum(fields)));
     return record(":", fields);
 }
 
@@ -98,9 +113,7 @@ QByteArray sRecord(char type, std::uint32_t address, int addressBytes, const std
     Bytes fields{static_cast<std::uint8_t>(addressBytes + count + 1)};
     appendBigEndian(fields, address, addressBytes);
     fields.insert(fields.end(), data, data + count);
-    std::uint8_t sum = 0;
-    for (std::uint8_t byte : fields) sum = static_cast<std::uint8_t>(sum + byte);
-    fields.push_back(static_cast<std::uint8_t>(~sum));
+    fields.push_back(static_cast<std::uint8_t>(~byteSum(fields)));
     return record(QByteArray("S") + type, fields);
 }
 }  // namespace
@@ -134,8 +147,7 @@ ReadResult readIntelHex(const QByteArray& file, std::size_t memorySize) {
         if (fields.size() < 5 || fields.size() != std::size_t{fields[0]} + 5)
             return refused(number,
                            QStringLiteral("la longitud del registro no coincide con su cuenta"));
-        std::uint8_t sum = 0;
-        for (std::uint8_t byte : fields) sum = static_cast<std::uint8_t>(sum + byte);
+        const std::uint8_t sum = byteSum(fields);
         if (sum != 0) return refused(number, QStringLiteral("suma de comprobación errónea"));
         const std::size_t count = fields[0];
         const std::uint32_t offset = bigEndian(fields, 1, 2);
@@ -143,12 +155,9 @@ ReadResult readIntelHex(const QByteArray& file, std::size_t memorySize) {
         const auto needs = [&](std::size_t wanted) { return count == wanted; };
         switch (type) {
             case 0x00:
-                for (std::size_t k = 0; k < count; ++k) {
-                    const std::uint64_t address = std::uint64_t{base} + offset + k;
-                    if (address >= memorySize)
-                        return refused(number, pastMemory(address, memorySize));
-                    memory[address] = fields[4 + k];
-                }
+                if (const auto fault =
+                        store(memory, std::uint64_t{base} + offset, fields, 4, count))
+                    return refused(number, *fault);
                 break;
             case 0x01:
                 return {std::move(memory), std::nullopt};
@@ -189,8 +198,7 @@ ReadResult readSRecord(const QByteArray& file, std::size_t memorySize) {
         if (fields.size() < 3 || fields.size() != std::size_t{fields[0]} + 1)
             return refused(number,
                            QStringLiteral("la longitud del registro no coincide con su cuenta"));
-        std::uint8_t sum = 0;
-        for (std::uint8_t byte : fields) sum = static_cast<std::uint8_t>(sum + byte);
+        const std::uint8_t sum = byteSum(fields);
         if (sum != 0xFF) return refused(number, QStringLiteral("suma de comprobación errónea"));
         static constexpr std::array<int, 10> kAddressBytes{2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
         const auto addressBytes = static_cast<std::size_t>(kAddressBytes[type - '0']);
@@ -206,11 +214,8 @@ ReadResult readSRecord(const QByteArray& file, std::size_t memorySize) {
             case '2':
             case '3':
                 ++dataRecords;
-                for (std::size_t k = 0; k < count; ++k) {
-                    const std::uint64_t at = std::uint64_t{address} + k;
-                    if (at >= memorySize) return refused(number, pastMemory(at, memorySize));
-                    memory[at] = fields[data + k];
-                }
+                if (const auto fault = store(memory, address, fields, data, count))
+                    return refused(number, *fault);
                 break;
             case '5':
             case '6':
