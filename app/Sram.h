@@ -2,38 +2,31 @@
 
 #include <QMainWindow>
 #include <QTimer>
-#include <array>
 #include <cstdint>
 #include <memory>
 
+#include "app/ImageChanges.h"
+#include "app/MainLayout.h"
+#include "app/MainMenu.h"
 #include "device/CommandSet.h"
 #include "device/Link.h"
-#include "files/FileCommands.h"
-#include "files/FileCompare.h"
-#include "operations/ManualOperations.h"
 #include "operations/OperationFrame.h"
-#include "operations/ProgramOperations.h"
-#include "operations/ReadOperations.h"
 #include "operations/Workbench.h"
 #include "view/AddressGridModel.h"
 #include "view/KeyFilter.h"
 #include "view/NumberFormat.h"
 
 class ApplicationWindow;
-class Dialogs;
-class HidLibrary;
-class Platform;
-class DataGrid;
-class QAction;
-class QCheckBox;
-class QFrame;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class ProgressLine;
-class ChecksumLine;
-class ImageCommands;
 class BlankCheck;
+class Dialogs;
+class FileCommands;
+class FileCompare;
+class HidLibrary;
+class ImageCommands;
+class ManualOperations;
+class Platform;
+class ProgramOperations;
+class ReadOperations;
 class TForm2;
 class TForm4;
 class TForm5;
@@ -42,9 +35,9 @@ class TForm6;
 inline const QString kForm1Caption = QStringLiteral("PROGRAMADOR DE MEMORIAS: T.VELAR ");
 inline const QString kHeaderDato = QStringLiteral("       DATO");
 
-// The main working window: the memory image grid, the operation panels, the
-// menus, the device link and the state every operation works with.
-class Tform1 : public QMainWindow {
+// The main working window: its lifecycle and its handlers. The controls, the
+// menu, their accessible names and the wiring live in units of their own.
+class Tform1 : public QMainWindow, public Form1Controls, public Form1Menu {
     Q_OBJECT
   public:
     static constexpr int kTimer1Ms = 1000;
@@ -56,6 +49,11 @@ class Tform1 : public QMainWindow {
 
     // The windows created after this one.
     void setCompanions(TForm2* form2, TForm4* form4, TForm5* form5, TForm6* form6);
+    // Runs a handler so that no error crosses the event loop.
+    void guarded(void (Tform1::*handler)());
+    // While an operation runs nothing else may start: no other operation,
+    // type or format change, file command or exit.
+    void setOperationRunning(bool running);
 
     // Shell.
     void FormCreate();
@@ -85,7 +83,7 @@ class Tform1 : public QMainWindow {
     void BitBtn3Click();
 
     // Whether the image changed since it was last opened, saved or cleared.
-    bool cambios() const { return cambios_; }
+    bool cambios() const { return cambios_.changed(); }
 
     // Information windows.
     void Acercade1Click();
@@ -108,21 +106,6 @@ class Tform1 : public QMainWindow {
     KeyFilter filtro;
     OperationFrame marco;
     std::unique_ptr<Workbench> banco;
-
-    DataGrid* m;
-    QFrame *Panel1, *Panel2, *Panel3, *Panel4, *Panel5, *Panel6, *Panel8;
-    QLineEdit *Pdirm, *PDatm, *PLOT1, *PLOT2, *ldirm, *ldatm, *LLOT1, *LLOT2, *Edit3, *DL, *DIL1,
-        *DIL2, *Edit2;
-    QPushButton *BitBtn1, *BitBtn2, *BitBtn3, *BitBtn4, *BitBtn5, *BitBtn6, *BitBtn7, *BitBtn8,
-        *BitBtn9, *BitBtn10, *BitBtn11;
-    QCheckBox* ch;
-    QLabel* Panel7;
-    // Below the controls: the progress of long work, and its cancel button.
-    ProgressLine* progreso;
-    ChecksumLine* sumas;
-    QAction *Abrir1, *Guardar1, *Importar1, *Exportar1, *Salir1, *Decimal1, *Hexadecimal1,
-        *Topicos1, *Acercade1, *VerificarBorrado1;
-    std::array<QAction*, 5> tipoItems;
     QTimer Timer1;
 
   protected:
@@ -130,19 +113,9 @@ class Tform1 : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void buildControls();
-    void nameControls();
     void buildOperations();
-    // While an operation runs nothing else may start: no other operation,
-    // type or format change, file command or exit.
-    void setOperationRunning(bool running);
-    void buildMenu();
-    void onClick(QPushButton* button, void (Tform1::*handler)());
-    void onTrigger(QAction* action, void (Tform1::*handler)());
-    void guarded(void (Tform1::*handler)());
     // True when the image has no changes, or the user lets them go.
     bool mayDiscardChanges();
-    void buildShortcuts();
 
     ApplicationWindow& applicationWindow_;
     HidLibrary& hid_;
@@ -157,6 +130,6 @@ class Tform1 : public QMainWindow {
     std::unique_ptr<ImageCommands> imagenes_;
     std::unique_ptr<BlankCheck> borrado_;
     std::unique_ptr<FileCompare> comparacion_;
+    ImageChanges cambios_;
     bool exited_ = false;
-    bool cambios_ = false;
 };

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/SystemPlatform.h"
-#include "files/ImageCommands.h"
+#include "files/GridBytes.h"
 #include "operations/ProgressLine.h"
 #include "tests/support/Rig.h"
 #include "view/Unit2.h"

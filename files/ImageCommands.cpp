@@ -1,37 +1,11 @@
 #include "files/ImageCommands.h"
 
 #include "device/CommandSet.h"
+#include "files/GridBytes.h"
 #include "files/MemoryFile.h"
 #include "view/AddressGridModel.h"
 #include "view/Errors.h"
 #include "view/NumberFormat.h"
-
-namespace {
-constexpr std::int32_t kLargestByte = 255;
-}
-
-GridBytes gridBytes(const std::vector<QString>& texts, std::size_t count,
-                    const NumberFormat& format) {
-    GridBytes result;
-    result.bytes.resize(count);
-    for (std::size_t a = 0; a < count; ++a) {
-        if (a >= texts.size() || texts[a].isEmpty()) {
-            result.bytes[a] = 0;
-            continue;
-        }
-        std::int32_t value = -1;
-        try {
-            value = format.read(texts[a]);
-        } catch (const ConversionError&) {
-        }
-        if (value < 0 || value > kLargestByte) {
-            result.notAByte = a;
-            return result;
-        }
-        result.bytes[a] = static_cast<std::uint8_t>(value);
-    }
-    return result;
-}
 
 std::size_t ImageCommands::memorySize() const {
     return std::size_t{host_.comandos.type().maxdir} + 1;

@@ -6,7 +6,6 @@
 struct Workbench;
 
 inline const QString kMemoriaBorrada = QStringLiteral("Memoria Borrada");
-inline const QString kHeaderLeido = QStringLiteral("DATO LEIDO");
 inline const QString kHeaderBorrado = QStringLiteral("DATO BORRADO");
 
 // "Verificar Borrado": reads every address of an EEPROM or PROM through the

@@ -19,7 +19,6 @@ namespace {
 constexpr int kNoRow = 0;  // the header: the grid only takes the focus
 const QString kCero = QStringLiteral("0");
 const QString kHeaderProgramado = QStringLiteral("DATO PROGRAMA");
-const QString kHeaderLeido = QStringLiteral("DATO LEIDO");
 
 // Every way out of a programming operation leaves the cancel prompt hidden.
 class PromptShown {

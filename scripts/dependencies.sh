@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(g++ cmake make pkg-config qt6-base-dev libhidapi-dev libudev-dev fonts-dejavu-core
-          libqt6svg6 qt6-translations-l10n xvfb xauth x11-utils binutils dpkg-dev)
+          libqt6svg6 qt6-translations-l10n xvfb xauth x11-utils binutils dpkg-dev
+          dbus-daemon dbus-bin at-spi2-core)
 # "fuzz": also clang and its fuzzing runtime.
 if [ "${1:-}" = "fuzz" ]; then packages+=(clang-14 libclang-rt-14-dev); fi
 # "screenshot": also what takes the README's picture.

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <csignal>
 
+#include "files/FileCommands.h"
 #include "files/MemoryFile.h"
 #include "info/Unit5.h"
 #include "tests/support/Files.h"

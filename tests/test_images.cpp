@@ -3,7 +3,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/ChecksumLine.h"
 #include "files/ImageCommands.h"
 #include "files/ImageFormats.h"
 #include "files/MemoryFile.h"
@@ -11,6 +10,7 @@
 #include "tests/support/ByteText.h"
 #include "tests/support/Files.h"
 #include "tests/support/Rig.h"
+#include "view/ChecksumLine.h"
 #include "view/Unit2.h"
 
 using image::Format;

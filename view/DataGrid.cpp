@@ -139,6 +139,11 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
     QTableView::keyPressEvent(event);
 }
 
+void DataGrid::commitEditor() {
+    if (state() != QAbstractItemView::EditingState) return;
+    if (QWidget* editor = indexWidget(currentIndex())) commitData(editor);
+}
+
 int DataGrid::currentGridRow() const {
     return currentIndex().isValid() ? currentIndex().row() + 1 : 0;
 }

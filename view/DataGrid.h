@@ -20,6 +20,9 @@ class DataGrid : public QTableView {
     // Makes a cell (grid rows: 1 for address 0) current, scrolls it into view
     // and gives the grid the focus.
     void showCell(int column, int row);
+    // What is being typed into the open cell goes into the image; the cell
+    // stays open for more.
+    void commitEditor();
     int currentGridRow() const;
     int currentGridColumn() const;
 

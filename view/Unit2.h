@@ -14,6 +14,8 @@ class QPushButton;
 struct NumberFormat;
 
 inline const QString kHeaderDirErradas = QStringLiteral("  DIR Erradas");
+// The chip's column when programming is verified and in the blank check.
+inline const QString kHeaderLeido = QStringLiteral("DATO LEIDO");
 
 // The mismatch window: two texts per address side by side, the addresses
 // where they differ marked, counted and walked.

@@ -1,0 +1,87 @@
+#include "app/MainMenu.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMainWindow>
+#include <QMenuBar>
+
+#include "device/MemoryTypes.h"
+#include "operations/BlankCheck.h"
+
+namespace {
+void buildArchivo(QMenuBar* bar, Form1Menu& menu) {
+    QMenu* archivo = bar->addMenu(QStringLiteral("Archivo"));
+    menu.Abrir1 = archivo->addAction(QStringLiteral("Abrir"));
+    menu.Guardar1 = archivo->addAction(QStringLiteral("Guardar"));
+    menu.Importar1 = archivo->addAction(QStringLiteral("Importar..."));
+    menu.Exportar1 = archivo->addAction(QStringLiteral("Exportar..."));
+    menu.Salir1 = archivo->addAction(QStringLiteral("Salir"));
+}
+
+void buildTipos(QMenuBar* bar, Form1Menu& menu, QObject* owner) {
+    QMenu* tipos = bar->addMenu(QStringLiteral("Tipo de Memoria"));
+    auto* group = new QActionGroup(owner);
+    for (const MemoryType& type : kMemoryTypes) {
+        QAction* item = tipos->addAction(QString::fromLatin1(type.caption));
+        item->setCheckable(true);
+        item->setChecked(type.tipo == kTipoInicial);
+        group->addAction(item);
+        menu.tipoItems[type.tipo] = item;
+    }
+    tipos->addSeparator();
+    menu.VerificarBorrado1 = tipos->addAction(QStringLiteral("Verificar Borrado"));
+    menu.VerificarBorrado1->setEnabled(BlankCheck::applies(kTipoInicial));
+}
+
+void buildFormato(QMenuBar* bar, Form1Menu& menu, QObject* owner) {
+    QMenu* formatos = bar->addMenu(QStringLiteral("Formato"));
+    auto* group = new QActionGroup(owner);
+    menu.Decimal1 = formatos->addAction(QStringLiteral("Decimal"));
+    menu.Hexadecimal1 = formatos->addAction(QStringLiteral("Hexadecimal"));
+    for (QAction* item : {menu.Decimal1, menu.Hexadecimal1}) {
+        item->setCheckable(true);
+        group->addAction(item);
+    }
+    menu.Decimal1->setChecked(true);
+}
+
+void buildAyuda(QMenuBar* bar, Form1Menu& menu) {
+    QMenu* ayuda = bar->addMenu(QStringLiteral("Ayuda"));
+    menu.Topicos1 = ayuda->addAction(QStringLiteral("Topicos"));
+    menu.Acercade1 = ayuda->addAction(QStringLiteral("Acerca de"));
+}
+
+void addShortcuts(Form1Menu& menu) {
+    // From any field or cell: a shortcut never reaches the key filter.
+    menu.Abrir1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    menu.Guardar1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    menu.Salir1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    menu.Topicos1->setShortcut(QKeySequence(Qt::Key_F1));
+}
+}  // namespace
+
+void buildMenu(QMainWindow& window, Form1Menu& menu) {
+    QMenuBar* bar = window.menuBar();
+    buildArchivo(bar, menu);
+    buildTipos(bar, menu, &window);
+    buildFormato(bar, menu, &window);
+    buildAyuda(bar, menu);
+    addShortcuts(menu);
+}
+
+void Form1Menu::checkTipo(std::uint8_t tipo) {
+    for (QAction* item : tipoItems) item->setChecked(item == tipoItems[tipo]);
+    VerificarBorrado1->setEnabled(BlankCheck::applies(tipo));
+}
+
+void Form1Menu::checkHexadecimal(bool hexadecimal) {
+    Decimal1->setChecked(!hexadecimal);
+    Hexadecimal1->setChecked(hexadecimal);
+}
+
+void Form1Menu::setRunning(bool running, std::uint8_t tipo) {
+    for (QAction* item : {Abrir1, Guardar1, Importar1, Exportar1, Salir1, Decimal1, Hexadecimal1})
+        item->setEnabled(!running);
+    for (QAction* item : tipoItems) item->setEnabled(!running);
+    VerificarBorrado1->setEnabled(!running && BlankCheck::applies(tipo));
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+class QAction;
+class QMainWindow;
+
+// The main window's menu items, under their designed names.
+struct Form1Menu {
+    QAction *Abrir1 = nullptr, *Guardar1 = nullptr, *Importar1 = nullptr, *Exportar1 = nullptr,
+            *Salir1 = nullptr;
+    std::array<QAction*, 5> tipoItems{};
+    QAction* VerificarBorrado1 = nullptr;
+    QAction *Decimal1 = nullptr, *Hexadecimal1 = nullptr;
+    QAction *Topicos1 = nullptr, *Acercade1 = nullptr;
+
+    // The check marks: one memory type, one number format.
+    void checkTipo(std::uint8_t tipo);
+    void checkHexadecimal(bool hexadecimal);
+    // While an operation runs, nothing that starts one or changes what it
+    // works with may be chosen.
+    void setRunning(bool running, std::uint8_t tipo);
+};
+
+// "Archivo", "Tipo de Memoria", "Formato" and "Ayuda" with their items,
+// checks as at start and the desktop's shortcuts.
+void buildMenu(QMainWindow& window, Form1Menu& menu);

@@ -1,0 +1,39 @@
+#include "files/GridBytes.h"
+
+#include "view/ChecksumLine.h"
+#include "view/Errors.h"
+#include "view/NumberFormat.h"
+
+namespace {
+constexpr std::int32_t kLargestByte = 255;
+}
+
+GridBytes gridBytes(const std::vector<QString>& texts, std::size_t count,
+                    const NumberFormat& format) {
+    GridBytes result;
+    result.bytes.resize(count);
+    for (std::size_t a = 0; a < count; ++a) {
+        if (a >= texts.size() || texts[a].isEmpty()) {
+            result.bytes[a] = 0;
+            continue;
+        }
+        std::int32_t value = -1;
+        try {
+            value = format.read(texts[a]);
+        } catch (const ConversionError&) {
+        }
+        if (value < 0 || value > kLargestByte) {
+            result.notAByte = a;
+            return result;
+        }
+        result.bytes[a] = static_cast<std::uint8_t>(value);
+    }
+    return result;
+}
+
+ImageSums imageSums(const std::vector<QString>& texts, std::size_t count,
+                    const NumberFormat& format) {
+    const GridBytes image = gridBytes(texts, count, format);
+    if (image.notAByte) return {0, 0, static_cast<std::uint32_t>(*image.notAByte)};
+    return {image::sum16(image.bytes), image::crc32(image.bytes), std::nullopt};
+}

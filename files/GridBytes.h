@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+#include "files/ImageFormats.h"
+
+struct ImageSums;
+struct NumberFormat;
+
+// The grid's texts as bytes of the memory, in the current number format, an
+// empty cell as 0 (as when programming); or the first address whose text is
+// no byte.
+struct GridBytes {
+    image::Bytes bytes;
+    std::optional<std::size_t> notAByte;
+};
+GridBytes gridBytes(const std::vector<QString>& texts, std::size_t count,
+                    const NumberFormat& format);
+
+// The sums the checksum line shows, of the first count texts.
+ImageSums imageSums(const std::vector<QString>& texts, std::size_t count,
+                    const NumberFormat& format);

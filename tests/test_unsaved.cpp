@@ -1,0 +1,145 @@
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QWindow>
+
+#include "files/MemoryFile.h"
+#include "tests/support/Files.h"
+#include "tests/support/Rig.h"
+#include "view/DataGrid.h"
+
+namespace {
+// The window on screen and active, as a user has it: shortcuts and clicks
+// reach it as they would on a desktop.
+Tform1& onScreen(Rig& rig) {
+    rig.ready().memoryType(0);
+    Tform1& f = rig.form();
+    f.show();
+    QApplication::setActiveWindow(&f);
+    if (!QTest::qWaitForWindowActive(&f)) qWarning("window not active");
+    return f;
+}
+
+void clickCell(Tform1& f, int address) {
+    const QRect cell = f.m->visualRect(f.imagen.index(address, kDataColumn));
+    QTest::mouseClick(f.m->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+// Clicks a data cell and types into the editor that opens, leaving it open.
+void typeIntoCell(Tform1& f, int address, const char* text) {
+    clickCell(f, address);
+    QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(text));
+}
+
+void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+}
+
+// A menu item chosen with the mouse: the menu title in the bar, then the item.
+void chooseFromMenu(Tform1& f, QAction* item) {
+    QMenuBar* bar = f.menuBar();
+    for (QAction* title : bar->actions()) {
+        QMenu* menu = title->menu();
+        if (!menu || !menu->actions().contains(item)) continue;
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
+        QTRY_VERIFY(menu->isVisible());
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+        return;
+    }
+    QFAIL("item in no menu");
+}
+}  // namespace
+
+class UnsavedTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir folder_;
+
+  private slots:
+    void typedValueIsAskedAboutBeforeItIsLost() {
+        struct Way {
+            const char* name;
+            std::function<void(Tform1&)> act;
+            bool exits;
+        };
+        const Way ways[] = {
+            {"Ctrl+Q", [](Tform1&) { pressKey(Qt::Key_Q); }, true},
+            {"Archivo > Salir", [](Tform1& f) { chooseFromMenu(f, f.Salir1); }, true},
+            {"close box", [](Tform1& f) { f.windowHandle()->close(); }, true},
+            {"Ctrl+O", [](Tform1&) { pressKey(Qt::Key_O); }, false},
+            {"Archivo > Abrir", [](Tform1& f) { chooseFromMenu(f, f.Abrir1); }, false},
+            {"Archivo > Importar...", [](Tform1& f) { chooseFromMenu(f, f.Importar1); }, false},
+        };
+        for (const Way& way : ways) {
+            Rig rig;
+            Tform1& f = onScreen(rig);
+            typeIntoCell(f, 1, "12");
+            rig.dialogs.answers = {false};
+            way.act(f);
+            QVERIFY2(rig.dialogs.questions.size() == 1, way.name);
+            QCOMPARE(rig.platform.terminations, 0);
+            QVERIFY2(rig.dialogs.lastOptions.filter.isEmpty(), way.name);  // no file dialog
+            QCOMPARE(rig.cell(2), QStringLiteral("12"));
+            QVERIFY(f.isVisible());
+
+            // Let go: the program goes on as asked.
+            rig.dialogs.answers = {true};
+            way.act(f);
+            QCOMPARE(rig.platform.terminations, way.exits ? 1 : 0);
+            QVERIFY2(way.exits || !rig.dialogs.lastOptions.filter.isEmpty(), way.name);
+        }
+    }
+
+    void savingAndExportingWriteTheValueBeingTyped() {
+        const QString saved = folder_.filePath(QStringLiteral("imagen.mem"));
+        const QString exported = folder_.filePath(QStringLiteral("imagen.bin"));
+        Rig rig;
+        Tform1& f = onScreen(rig);
+        typeIntoCell(f, 0, "7");
+        rig.dialogs.fileAnswers = {saved};
+        pressKey(Qt::Key_S);
+        QCOMPARE(contents(saved).left(6), QByteArray("d\r\n7\r\n"));
+        typeIntoCell(f, 1, "9");
+        rig.dialogs.fileAnswers = {exported};
+        chooseFromMenu(f, f.Exportar1);
+        QCOMPARE(contents(exported).left(2), QByteArray("\x07\x09"));
+        // An export is not a save: the 9 is still a change.
+        rig.dialogs.answers = {false};
+        pressKey(Qt::Key_Q);
+        QCOMPARE(rig.dialogs.questions.size(), 1);
+        QCOMPARE(rig.platform.terminations, 0);
+    }
+
+    void onlyARealDifferenceIsAChange() {
+        Rig rig;
+        Tform1& f = onScreen(rig);
+        // The cursor moving through cells writes nothing new.
+        clickCell(f, 3);
+        clickCell(f, 5);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        rig.click(f.BitBtn8);
+        QCOMPARE(rig.dialogs.questions, QStringList{});
+        QCOMPARE(rig.platform.terminations, 1);
+
+        // Nor does the number format, nor a read that gives what the cell shows.
+        Rig second;
+        Tform1& g = onScreen(second);
+        chooseFromMenu(g, g.Hexadecimal1);
+        chooseFromMenu(g, g.Decimal1);
+        second.programmer.firmware().poke(Chip::Sram24, 0, 0x21);
+        second.type(g.LLOT1, "0").type(g.LLOT2, "0").click(g.BitBtn7);
+        QCOMPARE(second.cell(1), QStringLiteral("33"));
+        second.dialogs.clear();
+        const QString path = folder_.filePath(QStringLiteral("leida.mem"));
+        second.dialogs.fileAnswers = {path};
+        chooseFromMenu(g, g.Guardar1);
+        second.click(g.BitBtn7);
+        second.click(g.BitBtn8);
+        QCOMPARE(second.dialogs.questions, QStringList{});
+        QCOMPARE(second.platform.terminations, 1);
+    }
+};
+
+QTEST_MAIN(UnsavedTest)
+#include "test_unsaved.moc"
