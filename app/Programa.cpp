@@ -105,6 +105,7 @@ void Programa::run() {
 void configureApplication() {
     // No display name: Qt would add it to every window title.
     QApplication::setQuitOnLastWindowClosed(false);
+    keepNoSettings();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/programador.svg")));
     // Qt's own texts (dialog buttons, file dialogs, context menus) in Spanish
     // too, whatever the system's language.

@@ -26,10 +26,11 @@ std::optional<HidIds> parseHidId(const char* text);
 // be opened.
 inline const QString kSinPermiso = QStringLiteral(
     "El programador está conectado, pero este usuario no tiene permiso para usarlo.\n\n"
-    "Instale la regla de acceso de udev (ver README, \"Usar el programador real\"):\n"
-    "    sudo cmake --install build\n"
+    "Recargue las reglas de acceso de udev:\n"
     "    sudo udevadm control --reload-rules\n"
-    "y luego desconecte y vuelva a conectar el programador.");
+    "y luego desconecte y vuelva a conectar el programador.\n\n"
+    "El paquete Debian del programa ya instala la regla. Si compiló el programa,\n"
+    "instálela antes con \"sudo cmake --install build\" (README, \"Using real hardware\").");
 
 // The HID library over hidapi (hidraw). Plug and unplug come from a udev
 // monitor on Linux, or from a timer that compares enumerations elsewhere.

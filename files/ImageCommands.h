@@ -5,10 +5,19 @@
 #include "files/FileCommands.h"
 #include "files/ImageFormats.h"
 
-inline const FileDialogOptions kImageDialog{
-    QStringLiteral(
-        "Imagen binaria|*.bin|Intel HEX|*.hex;*.ihx|Motorola S-record|*.s19;*.s28;*.s37;*.srec"),
+// Every importable file shown at first; then one format at a time, and any file.
+inline const FileDialogOptions kImportDialog{
+    QStringLiteral("Imágenes de memoria|*.bin;*.rom;*.img;*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec|"
+                   "Imagen binaria|*.bin;*.rom;*.img|Intel HEX|*.hex;*.ihx|"
+                   "Motorola S-record|*.s19;*.s28;*.s37;*.srec|Todos los archivos|*"),
+    QString(), QString()};
+// One filter per format, in the order of kExportFormats.
+inline const FileDialogOptions kExportDialog{
+    QStringLiteral("Imagen binaria|*.bin;*.rom;*.img|Intel HEX|*.hex;*.ihx|"
+                   "Motorola S-record|*.s19;*.s28;*.s37;*.srec"),
     QStringLiteral("*.bin"), QString()};
+inline constexpr image::Format kExportFormats[] = {image::Format::Binary, image::Format::IntelHex,
+                                                   image::Format::SRecord};
 
 // "Archivo" > "Importar..." and "Exportar...": the memory image to and from
 // the formats of other tools. A refused file leaves the grid as it was; a

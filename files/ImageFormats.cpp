@@ -7,6 +7,8 @@ namespace image {
 
 namespace {
 const QByteArray kLineEnd = "\r\n";
+const QByteArray kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::uint32_t kSegmentMask = 0xFFFF;
 const QByteArray kSRecordHeader = "programador";
 
 QString hexText(std::uint64_t value) {
@@ -17,10 +19,14 @@ ReadResult refused(int line, const QString& what) {
     return {{}, Fault{line, what}};
 }
 
+QByteArray withoutByteOrderMark(const QByteArray& file) {
+    return file.startsWith(kByteOrderMark) ? file.mid(kByteOrderMark.size()) : file;
+}
+
 // The file's lines without their ends; blank lines are kept as empty.
 std::vector<QByteArray> linesOf(const QByteArray& file) {
     std::vector<QByteArray> lines;
-    for (QByteArray line : file.split('\n')) {
+    for (QByteArray line : withoutByteOrderMark(file).split('\n')) {
         while (line.endsWith('\r') || line.endsWith(' ') || line.endsWith('\t')) line.chop(1);
         lines.push_back(line);
     }
@@ -74,6 +80,30 @@ std::optional<QString> store(Bytes& memory, std::uint64_t address, const Bytes& 
         memory[address + k] = fields[from + k];
     }
     return std::nullopt;
+}
+
+// A data record under an 02 segment address: its offset wraps inside the
+// 64 KiB segment, as Intel's format defines.
+std::optional<QString> storeInSegment(Bytes& memory, std::uint32_t segmentBase,
+                                      std::uint32_t offset, const Bytes& fields, std::size_t from,
+                                      std::size_t count) {
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::uint64_t address = std::uint64_t{segmentBase} + ((offset + k) & kSegmentMask);
+        if (const auto fault = store(memory, address, fields, from + k, 1)) return fault;
+    }
+    return std::nullopt;
+}
+
+// Text that a person could have written: printable ASCII, tabs and line
+// ends, or UTF-8.
+bool isText(const QByteArray& file) {
+    for (char c : file) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == 0x7F ||
+            (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r' && byte != '\f'))
+            return false;
+    }
+    return QUtf8StringView(file).isValidUtf8();
 }
 
 void appendHexByte(QByteArray& out, std::uint8_t byte) {
@@ -136,6 +166,7 @@ ReadResult readBinary(const QByteArray& file, std::size_t memorySize) {
 ReadResult readIntelHex(const QByteArray& file, std::size_t memorySize) {
     Bytes memory(memorySize, kBlank);
     std::uint32_t base = 0;
+    bool segmented = false;
     Bytes fields;
     const std::vector<QByteArray> lines = linesOf(file);
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -156,7 +187,8 @@ ReadResult readIntelHex(const QByteArray& file, std::size_t memorySize) {
         switch (type) {
             case 0x00:
                 if (const auto fault =
-                        store(memory, std::uint64_t{base} + offset, fields, 4, count))
+                        segmented ? storeInSegment(memory, base, offset, fields, 4, count)
+                                  : store(memory, std::uint64_t{base} + offset, fields, 4, count))
                     return refused(number, *fault);
                 break;
             case 0x01:
@@ -165,11 +197,13 @@ ReadResult readIntelHex(const QByteArray& file, std::size_t memorySize) {
                 if (!needs(2))
                     return refused(number, QStringLiteral("registro 02 de longitud errónea"));
                 base = bigEndian(fields, 4, 2) << 4;
+                segmented = true;
                 break;
             case 0x04:
                 if (!needs(2))
                     return refused(number, QStringLiteral("registro 04 de longitud errónea"));
                 base = bigEndian(fields, 4, 2) << 16;
+                segmented = false;
                 break;
             case 0x03:
             case 0x05:  // start addresses: nothing to program
@@ -304,17 +338,23 @@ QByteArray write(Format format, const Bytes& bytes) {
 
 std::optional<Format> formatOfName(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("bin")) return Format::Binary;
+    for (const char* s : {"bin", "rom", "img"})
+        if (suffix == QLatin1String(s)) return Format::Binary;
     if (suffix == QLatin1String("hex") || suffix == QLatin1String("ihx")) return Format::IntelHex;
     for (const char* s : {"s19", "s28", "s37", "srec"})
         if (suffix == QLatin1String(s)) return Format::SRecord;
     return std::nullopt;
 }
 
-Format formatOfContents(const QByteArray& file) {
-    if (file.startsWith(':')) return Format::IntelHex;
-    if (file.size() >= 2 && file[0] == 'S' && file[1] >= '0' && file[1] <= '9')
+std::optional<Format> formatOfContents(const QByteArray& file) {
+    const QByteArray text = withoutByteOrderMark(file);
+    qsizetype at = 0;
+    while (at < text.size() && QByteArrayView("\r\n \t").contains(text[at])) ++at;
+    const QByteArray start = text.mid(at, 2);
+    if (start.startsWith(':')) return Format::IntelHex;
+    if (start.size() == 2 && start[0] == 'S' && start[1] >= '0' && start[1] <= '9')
         return Format::SRecord;
+    if (!text.isEmpty() && isText(text)) return std::nullopt;
     return Format::Binary;
 }
 

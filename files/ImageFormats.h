@@ -48,8 +48,10 @@ QByteArray write(Format format, const Bytes& bytes);
 
 // By the name's extension; nothing for a name the formats do not know.
 std::optional<Format> formatOfName(const QString& path);
-// By the first bytes: ':' Intel HEX, 'S' and a digit S-records, else binary.
-Format formatOfContents(const QByteArray& file);
+// By the first bytes after a byte-order mark and blank lines: ':' Intel HEX,
+// 'S' and a digit S-records; nothing for other text, which no memory image
+// is; else binary.
+std::optional<Format> formatOfContents(const QByteArray& file);
 
 // The 16-bit sum of all bytes, as EPROM programmers print it, and the CRC-32
 // as zlib computes it.

@@ -37,8 +37,10 @@ void OperationFrame::poll(std::int64_t address) {
     abortar();
 }
 
-void OperationFrame::completed() {
-    progress.finish(Progress::Outcome::Completed, platform_.nowNs());
+void OperationFrame::completed(bool withErrors) {
+    progress.finish(
+        withErrors ? Progress::Outcome::CompletedWithErrors : Progress::Outcome::Completed,
+        platform_.nowNs());
 }
 
 void OperationFrame::deviceLost() {

@@ -40,8 +40,9 @@ class OperationFrame : public QObject {
     void poll(std::int64_t address);
     // What the cancel button does: the next poll acts as on ESC.
     void requestCancel() { cancelRequested_ = true; }
-    // The operation did its work; its report follows.
-    void completed();
+    // The operation did its work, and found the chip as wanted or not; its
+    // report follows.
+    void completed(bool withErrors = false);
     void normal();
     // Ends the operation when the programmer stopped answering or went away.
     [[noreturn]] void deviceLost();

@@ -72,8 +72,9 @@ void ProgramOperations::run(Kind kind) {
     const bool rowExists = plan.cursorRow < b.imagen.gridRows();
     b.controls.m->showCell(kDataColumn, rowExists ? static_cast<int>(plan.cursorRow) : kNoRow);
     b.frame.hidePrompt();
-    b.frame.completed();
-    report();
+    const bool differs = verifying() && readBackDiffers();
+    b.frame.completed(differs);
+    report(differs);
 }
 
 void ProgramOperations::llena(Plan& plan) {
@@ -211,7 +212,15 @@ void ProgramOperations::recordRead(std::uint32_t address) {
                           b.formato.show(byte));
 }
 
-void ProgramOperations::report() {
+bool ProgramOperations::readBackDiffers() const {
+    const TForm2& mismatches = *bench_.Form2;
+    const std::vector<QString>& programmed = mismatches.grid.column(TForm2::kFirstColumn);
+    const std::vector<QString>& read = mismatches.grid.column(TForm2::kSecondColumn);
+    const int rows = mismatches.rowsCompared();
+    return !std::equal(programmed.begin(), programmed.begin() + rows, read.begin());
+}
+
+void ProgramOperations::report(bool differs) {
     Workbench& b = bench_;
     // Nothing was read back without verification: there is nothing to compare.
     if (!verifying()) {
@@ -222,10 +231,7 @@ void ProgramOperations::report() {
     AddressGridModel& grid = mismatches.grid;
     grid.setCell(TForm2::kFirstColumn, 0, QString());
     grid.setCell(TForm2::kSecondColumn, 0, QString());
-    const std::vector<QString>& programmed = grid.column(TForm2::kFirstColumn);
-    const std::vector<QString>& read = grid.column(TForm2::kSecondColumn);
-    const int rows = mismatches.rowsCompared();
-    if (std::equal(programmed.begin(), programmed.begin() + rows, read.begin())) {
+    if (!differs) {
         b.frame.normal();
         return;
     }

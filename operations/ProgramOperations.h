@@ -42,7 +42,9 @@ class ProgramOperations {
     void programAddress(const Plan& plan, std::uint32_t address);
     void attemptLoop(std::uint32_t address);
     void verifyPass(const Plan& plan);
-    void report();
+    // With verification: whether a byte read back differs from its text.
+    bool readBackDiffers() const;
+    void report(bool differs);
     bool verifying() const;
     void recordProgrammed(std::uint32_t address, const QString& text);
     void recordRead(std::uint32_t address);

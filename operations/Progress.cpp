@@ -59,7 +59,7 @@ double Progress::totalWeight() const {
 
 double Progress::fraction() const {
     if (!shown()) return 0;
-    if (outcome_ == Outcome::Completed) return 1;
+    if (outcome_ == Outcome::Completed || outcome_ == Outcome::CompletedWithErrors) return 1;
     const double total = totalWeight();
     return total > 0 ? doneWeight() / total : 0;
 }

@@ -15,7 +15,15 @@ class Progress : public QObject {
     static constexpr std::int64_t kRepaintNs = 100'000'000;
 
     enum class Activity { Programando, Verificando, Leyendo };
-    enum class Outcome { Running, Completed, Interrupted, DeviceLost, Stopped };
+    // CompletedWithErrors: every address done, and the chip differs.
+    enum class Outcome {
+        Running,
+        Completed,
+        CompletedWithErrors,
+        Interrupted,
+        DeviceLost,
+        Stopped
+    };
 
     // One pass over an address range; weight is what an address costs
     // against the other passes (its reports on the link).

@@ -74,6 +74,10 @@ QString ProgressLine::stateText() const {
             return QStringLiteral("Terminado: %1 direcciones en %2")
                 .arg(p.addresses())
                 .arg(formatDuration(p.elapsedNs()));
+        case Progress::Outcome::CompletedWithErrors:
+            return QStringLiteral("Terminado con errores: %1 direcciones en %2")
+                .arg(p.addresses())
+                .arg(formatDuration(p.elapsedNs()));
         case Progress::Outcome::Interrupted:
             return QStringLiteral("Interrumpido en la dirección %1").arg(address(p.current()));
         case Progress::Outcome::DeviceLost:

@@ -1,5 +1,6 @@
 #include <QAccessible>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <QTimer>
 
 #include "files/FileCommands.h"
+#include "files/ImageCommands.h"
 #include "info/Unit5.h"
 #include "operations/ProgressLine.h"
 #include "tests/support/ByteText.h"
@@ -67,8 +69,14 @@ void onFileDialog(const std::function<void(QFileDialog*)>& act) {
 class DesktopTest : public QObject {
     Q_OBJECT
 
+    QTemporaryDir config_;
+
   private slots:
-    void initTestCase() { configureApplication(); }
+    void initTestCase() {
+        // Where Qt would keep its settings file, were one written.
+        qputenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit());
+        configureApplication();
+    }
 
     void qtTextsAreSpanishUnderAnEnglishLocale() {
         QCOMPARE(QLocale::system().language(), QLocale::English);
@@ -203,6 +211,40 @@ class DesktopTest : public QObject {
         });
         QVERIFY(!dialogs.openFileName(kOpenDialog));
         QCOMPARE(startedIn, QDir(folder.path()).absolutePath());
+    }
+
+    void importDialogShowsEveryImageAndOpensWhatIsTyped() {
+        QTemporaryDir folder;
+        QFile unnamed(folder.filePath(QStringLiteral("firmware")));
+        QVERIFY(unnamed.open(QIODevice::WriteOnly));
+        unnamed.close();
+        QtDialogs dialogs;
+        QStringList filters;
+        QString shownFirst;
+        onFileDialog([&](QFileDialog* dialog) {
+            filters = dialog->nameFilters();
+            shownFirst = dialog->selectedNameFilter();
+            dialog->setDirectory(folder.path());
+            // The binary filter chosen, as a user does, then a name it hides.
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            QTest::keyClick(types, Qt::Key_Down);
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                ->setText(QStringLiteral("firmware"));
+            // Refused, Qt says so in a box: close it and give up.
+            QTimer::singleShot(200, dialog, [dialog] {
+                if (QWidget* box = QApplication::activeModalWidget(); box && box != dialog)
+                    box->close();
+                dialog->reject();
+            });
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QCOMPARE(dialogs.openFileName(kImportDialog), unnamed.fileName());
+        QCOMPARE(shownFirst, filters.constFirst());
+        for (const char* pattern : {"*.bin", "*.rom", "*.img", "*.hex", "*.s19", "*.srec"})
+            QVERIFY2(shownFirst.contains(QLatin1String(pattern)), pattern);
+        QCOMPARE(filters.constLast(), QStringLiteral("Todos los archivos (*)"));
+        // Nothing of the dialog is kept for the next run.
+        QVERIFY(QDir(config_.path()).isEmpty());
     }
 
     void gridsFollowTheWindowHeight() {

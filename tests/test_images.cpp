@@ -61,7 +61,7 @@ class ImagesTest : public QObject {
             for (const char* name : {"ref.bin", "ref.hex", "ref.s28", "ref.s37"}) {
                 const QByteArray file = contents(temp(name));
                 const auto format = image::formatOfName(temp(name));
-                QVERIFY(format && *format == image::formatOfContents(file));
+                QVERIFY(format && format == image::formatOfContents(file));
                 const image::ReadResult read = image::read(*format, file, size);
                 QVERIFY2(!read.fault,
                          qPrintable(name + (": " + read.fault.value_or(image::Fault{}).text())));
@@ -155,6 +155,68 @@ class ImagesTest : public QObject {
         QCOMPARE(rig.dialogs.messages,
                  QStringList{"No se puede exportar: la dirección 5 no tiene un byte (100)"});
         QVERIFY(!QFile::exists(temp("none.hex")));
+    }
+
+    void unknownExtensionsAreReadByTheirContents() {
+        const QByteArray bom = "\xEF\xBB\xBF";
+        QCOMPARE(image::formatOfContents(bom + "\r\n\r\n:0100000042BD\r\n:00000001FF\r\n"),
+                 Format::IntelHex);
+        QCOMPARE(image::formatOfContents(bom + "\nS1040000AA51\r\nS9030000FC\r\n"),
+                 Format::SRecord);
+        QCOMPARE(image::formatOfContents("S\xFF\x00\x01"), Format::Binary);
+        QCOMPARE(image::formatOfContents(QByteArray()), Format::Binary);
+        QCOMPARE(image::formatOfContents("ROM de prueba, versión 2\r\n"), std::nullopt);
+
+        Rig rig;
+        Tform1& f = rig.form();
+        rig.memoryType(0);
+        writeFile(temp("a.dat"), bom + "\r\n:0100000042BD\r\n:00000001FF\r\n");
+        rig.dialogs.fileAnswers = {temp("a.dat")};
+        f.Importar1->trigger();
+        QCOMPARE(rig.dialogs.messages, QStringList{});
+        QCOMPARE(rig.cell(1), QStringLiteral("66"));
+        writeFile(temp("notas.txt"), "hola\r\nmundo\r\n");
+        rig.dialogs.fileAnswers = {temp("notas.txt")};
+        f.Importar1->trigger();
+        QCOMPARE(rig.dialogs.messages.size(), 1);
+        QVERIFY(rig.dialogs.messages[0].startsWith(
+            QStringLiteral("No se puede importar notas.txt:\nes un archivo de texto")));
+        QCOMPARE(rig.cell(1), QStringLiteral("66"));
+    }
+
+    void exportToAnUnknownExtensionTakesTheChosenFilter() {
+        Rig rig;
+        Tform1& f = rig.form();
+        rig.memoryType(0);
+        const std::pair<int, const char*> choices[] = {{1, ":"}, {2, "S0"}, {0, "\0\0"}};
+        for (const auto& [filter, start] : choices) {
+            rig.dialogs.chosenFilter = filter;
+            rig.dialogs.fileAnswers = {temp("out.dat")};
+            f.Exportar1->trigger();
+            QVERIFY2(contents(temp("out.dat")).startsWith(QByteArray(start, filter ? -1 : 2)),
+                     start);
+        }
+        // A known extension is its own format, whatever the filter.
+        rig.dialogs.chosenFilter = 1;
+        rig.dialogs.fileAnswers = {temp("out.rom")};
+        f.Exportar1->trigger();
+        QCOMPARE(contents(temp("out.rom")).size(), 1024);
+    }
+
+    void segmentAddressesWrapInsideTheirSegment() {
+        // Segment 1000 (base 10000), four bytes from offset FFFE.
+        const QByteArray file = ":020000021000EC\r\n:04FFFE001122334455\r\n:00000001FF\r\n";
+        const image::ReadResult read = image::readIntelHex(file, 131072);
+        QVERIFY(!read.fault);
+        QCOMPARE(read.bytes[0x1FFFE], 0x11);
+        QCOMPARE(read.bytes[0x1FFFF], 0x22);
+        QCOMPARE(read.bytes[0x10000], 0x33);
+        QCOMPARE(read.bytes[0x10001], 0x44);
+        // A linear address does not wrap: the same record runs past 64 KiB.
+        const image::ReadResult linear = image::readIntelHex(
+            ":020000040001F9\r\n:04FFFE001122334455\r\n:00000001FF\r\n", 0x30000);
+        QVERIFY(!linear.fault);
+        QCOMPARE(linear.bytes[0x20000], 0x33);
     }
 
     void checksumsOfTheImage() {

@@ -113,6 +113,14 @@ class ProgressTest : public QObject {
         QCOMPARE(verifying->fraction, 2.0 / 3.0);
         QVERIFY(rig.form().progreso->stateText().startsWith(
             QStringLiteral("Terminado: 1024 direcciones en")));
+
+        // A chip that differs afterwards did not simply end.
+        rig.programmer.firmware().setStuckBits(Chip::Sram24, 9, 0x01, 0x01);
+        rig.dialogs.clear();
+        rig.click(rig.form().BitBtn1);
+        QCOMPARE(rig.dialogs.messages.value(0), kErrorProgramacion);
+        QVERIFY(rig.form().progreso->stateText().startsWith(
+            QStringLiteral("Terminado con errores: 1024 direcciones en")));
     }
 
     void cancelButtonAndOtherEnds() {

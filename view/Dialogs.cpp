@@ -1,10 +1,13 @@
 #include "view/Dialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QStringList>
 
 namespace {
@@ -17,9 +20,29 @@ void showBox(QMessageBox::Icon icon, const QString& text) {
     box.exec();
 }
 
-std::optional<QString> runFileDialog(const FileDialogOptions& options, QFileDialog::AcceptMode mode,
-                                     const QString& folder) {
-    QFileDialog dialog(QApplication::activeWindow(), QString(), folder, qtFilter(options.filter));
+// Opening, a typed name of a file that exists is taken as it is, even when
+// the chosen filter hides it or it has no extension; otherwise the default
+// extension completes it.
+class FileDialog : public QFileDialog {
+  public:
+    using QFileDialog::QFileDialog;
+
+  protected:
+    void accept() override {
+        const auto* typed = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const QString name = typed ? typed->text() : QString();
+        const QString suffix = defaultSuffix();
+        if (acceptMode() == AcceptOpen && !name.isEmpty() && QFileInfo(directory(), name).isFile())
+            setDefaultSuffix(QString());
+        QFileDialog::accept();
+        // Accepted, the name is read afterwards: it must stay as taken.
+        if (result() != Accepted) setDefaultSuffix(suffix);
+    }
+};
+
+std::optional<ChosenFile> runFileDialog(const FileDialogOptions& options,
+                                        QFileDialog::AcceptMode mode, const QString& folder) {
+    FileDialog dialog(QApplication::activeWindow(), QString(), folder, qtFilter(options.filter));
     dialog.setAcceptMode(mode);
     if (mode == QFileDialog::AcceptOpen) dialog.setFileMode(QFileDialog::ExistingFile);
     // Saving replaces an existing file without asking.
@@ -36,7 +59,9 @@ std::optional<QString> runFileDialog(const FileDialogOptions& options, QFileDial
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     const QString path = dialog.selectedFiles().constFirst();
     if (path.isEmpty()) return std::nullopt;
-    return path;
+    const int filter = static_cast<int>(
+        qtFilter(options.filter).split(QStringLiteral(";;")).indexOf(dialog.selectedNameFilter()));
+    return ChosenFile{path, std::max(filter, 0)};
 }
 }  // namespace
 
@@ -64,17 +89,33 @@ bool QtDialogs::ask(const QString& text) {
     return box.exec() == QMessageBox::Yes;
 }
 
-std::optional<QString> QtDialogs::chooseFile(const FileDialogOptions& options, bool save) {
-    const auto path = runFileDialog(
-        options, save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen, lastFolder_);
-    if (path) lastFolder_ = QFileInfo(*path).absolutePath();
-    return path;
+std::optional<ChosenFile> QtDialogs::chooseFile(const FileDialogOptions& options, bool save) {
+    auto chosen = runFileDialog(options, save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen,
+                                lastFolder_);
+    if (chosen) lastFolder_ = QFileInfo(chosen->path).absolutePath();
+    return chosen;
 }
 
 std::optional<QString> QtDialogs::openFileName(const FileDialogOptions& options) {
-    return chooseFile(options, false);
+    const auto chosen = chooseFile(options, false);
+    if (!chosen) return std::nullopt;
+    return chosen->path;
 }
 
 std::optional<QString> QtDialogs::saveFileName(const FileDialogOptions& options) {
+    const auto chosen = chooseFile(options, true);
+    if (!chosen) return std::nullopt;
+    return chosen->path;
+}
+
+std::optional<ChosenFile> QtDialogs::saveFile(const FileDialogOptions& options) {
     return chooseFile(options, true);
+}
+
+void keepNoSettings() {
+    // A folder that can never be made: every write of a settings file fails
+    // quietly, and nothing is read back from one.
+    const QString nowhere = QStringLiteral("/dev/null/programador");
+    for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, nowhere);
 }

@@ -11,6 +11,13 @@ struct FileDialogOptions {
     QString fileName;
 };
 
+// A file chosen in a save dialog, and which of the dialog's filters was
+// chosen with it (0 the first).
+struct ChosenFile {
+    QString path;
+    int filter = 0;
+};
+
 // Every modal message, the standard error box and every file dialog. The
 // program shows Qt's; tests install a recorder.
 class Dialogs {
@@ -26,6 +33,8 @@ class Dialogs {
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> openFileName(const FileDialogOptions& options) = 0;
     virtual std::optional<QString> saveFileName(const FileDialogOptions& options) = 0;
+    // A save dialog that also tells the chosen filter.
+    virtual std::optional<ChosenFile> saveFile(const FileDialogOptions& options) = 0;
 };
 
 class QtDialogs : public Dialogs {
@@ -35,12 +44,17 @@ class QtDialogs : public Dialogs {
     bool ask(const QString& text) override;
     std::optional<QString> openFileName(const FileDialogOptions& options) override;
     std::optional<QString> saveFileName(const FileDialogOptions& options) override;
+    std::optional<ChosenFile> saveFile(const FileDialogOptions& options) override;
 
   private:
-    std::optional<QString> chooseFile(const FileDialogOptions& options, bool save);
+    std::optional<ChosenFile> chooseFile(const FileDialogOptions& options, bool save);
     // Within a run, every file dialog starts where the last one ended.
     QString lastFolder_;
 };
 
 // "A|*.a|B|*.b" as Qt writes it: "A (*.a);;B (*.b)".
 QString qtFilter(const QString& filter);
+
+// The program writes no settings file: what Qt's file dialogs would keep
+// between runs (history, last folder, view) goes nowhere.
+void keepNoSettings();

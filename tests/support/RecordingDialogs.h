@@ -33,6 +33,11 @@ class RecordingDialogs : public Dialogs {
         lastOptions = options;
         return answer();
     }
+    std::optional<ChosenFile> saveFile(const FileDialogOptions& options) override {
+        const auto path = saveFileName(options);
+        if (!path) return std::nullopt;
+        return ChosenFile{*path, chosenFilter};
+    }
 
     void clear() {
         messages.clear();
@@ -46,6 +51,8 @@ class RecordingDialogs : public Dialogs {
     std::deque<bool> answers;
     std::deque<QString> fileAnswers;
     FileDialogOptions lastOptions;
+    // The filter a save dialog answers with.
+    int chosenFilter = 0;
     std::function<void(const QString&)> onMessage;
 
   private:
