@@ -202,6 +202,8 @@ void Tform1::BitBtn11Click() {
 
 void Tform1::selectMemoryType(std::uint8_t tipo) {
     if (marco.running()) return;
+    // The new rows replace the open cell: what it holds goes in first.
+    m->commitEditor();
     checkTipo(tipo);
     comandos.select(tipo);
     organiza();

@@ -30,7 +30,7 @@ inline const QString kSinPermiso = QStringLiteral(
     "    sudo udevadm control --reload-rules\n"
     "y luego desconecte y vuelva a conectar el programador.\n\n"
     "El paquete Debian del programa ya instala la regla. Si compiló el programa,\n"
-    "instálela antes con \"sudo cmake --install build\" (README, \"Using real hardware\").");
+    "instálela antes con \"sudo cmake --install build\" (ver el README).");
 
 // The HID library over hidapi (hidraw). Plug and unplug come from a udev
 // monitor on Linux, or from a timer that compares enumerations elsewhere.

@@ -1,6 +1,5 @@
 #include "files/GridBytes.h"
 
-#include "view/ChecksumLine.h"
 #include "view/Errors.h"
 #include "view/NumberFormat.h"
 

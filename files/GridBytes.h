@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "files/ImageFormats.h"
+#include "view/ImageSums.h"
 
-struct ImageSums;
 struct NumberFormat;
 
 // The grid's texts as bytes of the memory, in the current number format, an

@@ -247,6 +247,24 @@ class DesktopTest : public QObject {
         QVERIFY(QDir(config_.path()).isEmpty());
     }
 
+    void exportDialogTellsTheChosenFilter() {
+        QTemporaryDir folder;
+        QtDialogs dialogs;
+        onFileDialog([&](QFileDialog* dialog) {
+            dialog->setDirectory(folder.path());
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            QTest::keyClick(types, Qt::Key_Down);
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                ->setText(QStringLiteral("salida"));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        const auto chosen = dialogs.saveFile(kExportDialog);
+        QVERIFY(chosen);
+        // Intel HEX chosen: its extension completes the name, its index comes back.
+        QCOMPARE(chosen->filter, 1);
+        QCOMPARE(chosen->path, folder.filePath(QStringLiteral("salida.hex")));
+    }
+
     void gridsFollowTheWindowHeight() {
         Rig rig;
         Tform1& f = rig.form();

@@ -91,6 +91,15 @@ class UnsavedTest : public QObject {
         }
     }
 
+    void aNewMemoryTypeKeepsTheValueBeingTyped() {
+        Rig rig;
+        Tform1& f = onScreen(rig);
+        typeIntoCell(f, 2, "44");
+        chooseFromMenu(f, f.tipoItems[4]);
+        QCOMPARE(rig.cell(3), QStringLiteral("44"));
+        QVERIFY(f.cambios());
+    }
+
     void savingAndExportingWriteTheValueBeingTyped() {
         const QString saved = folder_.filePath(QStringLiteral("imagen.mem"));
         const QString exported = folder_.filePath(QStringLiteral("imagen.bin"));

@@ -2,20 +2,12 @@
 
 #include <QLabel>
 #include <QTimer>
-#include <cstdint>
 #include <functional>
-#include <optional>
+
+#include "view/ImageSums.h"
 
 class QAbstractItemModel;
 struct NumberFormat;
-
-// What the checksum line shows of the image: its 16-bit byte sum and CRC-32,
-// or the first address whose text is no byte.
-struct ImageSums {
-    std::uint16_t sum = 0;
-    std::uint32_t crc = 0;
-    std::optional<std::uint32_t> notAByte;
-};
 
 // The checksums of the memory image, in hexadecimal. Worked out a moment
 // after the image last changed, and never while an operation fills it cell

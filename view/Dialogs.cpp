@@ -57,8 +57,14 @@ std::optional<ChosenFile> runFileDialog(const FileDialogOptions& options,
                          if (first.hasMatch()) dialog.setDefaultSuffix(first.captured(1));
                      });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    const QString path = dialog.selectedFiles().constFirst();
+    QString path = dialog.selectedFiles().constFirst();
     if (path.isEmpty()) return std::nullopt;
+    // The system's own dialog completes a typed name with the default
+    // extension even when the name exists as typed.
+    const QString completion = u'.' + dialog.defaultSuffix();
+    if (mode == QFileDialog::AcceptOpen && !QFileInfo::exists(path) && path.endsWith(completion) &&
+        QFileInfo(path.chopped(completion.size())).isFile())
+        path.chop(completion.size());
     const int filter = static_cast<int>(
         qtFilter(options.filter).split(QStringLiteral(";;")).indexOf(dialog.selectedNameFilter()));
     return ChosenFile{path, std::max(filter, 0)};
