@@ -24,10 +24,6 @@
 #include "view/WindowLook.h"
 
 namespace {
-constexpr std::uint8_t kStartByte = 8;
-constexpr int kStartBytes = 3;
-constexpr std::uint8_t kExitByte = 8;
-constexpr int kExitBytes = 2;
 const QString kDescartarCambios =
     QStringLiteral("La imagen de memoria tiene cambios que no se guardaron.\n¿Desea descartarlos?");
 }  // namespace
@@ -75,8 +71,8 @@ void Tform1::setCompanions(TForm2* form2, TForm4* form4, TForm5* form5, TForm6* 
 void Tform1::buildOperations() {
     const MainControls controls{m,     Pdirm, PDatm, ldirm, ldatm, PLOT1, PLOT2, LLOT1,
                                 LLOT2, Edit3, DL,    DIL1,  DIL2,  Edit2, ch};
-    banco.reset(
-        new Workbench{link, comandos, formato, imagen, controls, dialogs_, platform_, marco});
+    banco = std::make_unique<Workbench>(link, comandos, formato, imagen, controls, dialogs_,
+                                        platform_, marco);
     manual_ = std::make_unique<ManualOperations>(*banco);
     lectura_ = std::make_unique<ReadOperations>(*banco);
     programacion_ = std::make_unique<ProgramOperations>(*banco);
@@ -128,14 +124,14 @@ void Tform1::FormDestroy() {
 }
 
 void Tform1::Timer1Timer() {
-    for (int i = 0; i < kStartBytes; ++i) link.tra(kStartByte);
+    comandos.startRun();
     Timer1.stop();
 }
 
 void Tform1::BitBtn8Click() {
     if (marco.running() || !mayDiscardChanges()) return;
     exited_ = true;
-    for (int i = 0; i < kExitBytes; ++i) link.tra(kExitByte);
+    comandos.exitRun();
     applicationWindow_.UnhookMainWindow(this);
     platform_.Sleep(kExitPauseMs);
     platform_.Terminate();

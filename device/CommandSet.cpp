@@ -64,6 +64,10 @@ void CommandSet::sendWrite() {
         envia(byte(dato), byte(dirl), byte(dirh));
 }
 
+void CommandSet::resetRun(int count) {
+    for (int i = 0; i < count; ++i) link_.tra(kResetByte);
+}
+
 void CommandSet::sendRead() {
     const auto byte = [](std::int32_t value) { return static_cast<std::uint8_t>(value); };
     if (type().threeAddressBytes)

@@ -40,7 +40,19 @@ class CommandSet {
     // The read sequence of the current type for the split address.
     void sendRead();
 
+    // The runs of the byte 8 that reset the programmer's parser: at start,
+    // before the program ends, and when an operation is cancelled.
+    static constexpr std::uint8_t kResetByte = 8;
+    static constexpr int kStartRun = 3;
+    static constexpr int kExitRun = 2;
+    static constexpr int kCancelRun = 4;
+    void startRun() { resetRun(kStartRun); }
+    void exitRun() { resetRun(kExitRun); }
+    void cancelRun() { resetRun(kCancelRun); }
+
   private:
+    void resetRun(int count);
+
     Link& link_;
     Platform& platform_;
 };

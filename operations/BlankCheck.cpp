@@ -25,15 +25,15 @@ void BlankCheck::VerificarBorrado1Click() {
     if (!applies(b.comandos.tipo) || b.frame.running() || b.frame.conexion()) return;
     OperationScope scope(b.frame);
     const auto last = static_cast<std::int32_t>(b.comandos.type().maxdir);
-    std::vector<std::uint8_t> chip(static_cast<std::size_t>(last) + 1);
+    std::vector<std::uint8_t> onChip(static_cast<std::size_t>(last) + 1);
     b.frame.progress.start({{Progress::Activity::Leyendo, 0, last}}, b.platform.nowNs());
-    for (std::int32_t address = 0; address <= last; ++address) {
-        b.frame.poll(address);
-        b.comandos.split(static_cast<std::uint32_t>(address));
-        chip[static_cast<std::size_t>(address)] = b.readBack();
-    }
+    const chip::ReadHooks hooks{
+        [&](std::uint32_t address) { return b.frame.poll(address); },
+        [&](std::uint32_t address, std::uint8_t byte) { onChip[address] = byte; }};
+    b.frame.conclude(chip::readRange(b.chip, 0, static_cast<std::uint32_t>(last), hooks));
     b.frame.completed();
-    if (std::all_of(chip.begin(), chip.end(), [](std::uint8_t byte) { return byte == kErased; })) {
+    if (std::all_of(onChip.begin(), onChip.end(),
+                    [](std::uint8_t byte) { return byte == kErased; })) {
         b.dialogs.message(kMemoriaBorrada);
         return;
     }
@@ -41,7 +41,7 @@ void BlankCheck::VerificarBorrado1Click() {
     const QString erased = b.formato.show(kErased);
     const auto fill = [&](int column, auto text) {
         window.grid.updateColumn(column, [&](std::vector<QString>& texts) {
-            for (std::size_t a = 0; a < chip.size(); ++a) texts[a] = text(chip[a]);
+            for (std::size_t a = 0; a < onChip.size(); ++a) texts[a] = text(onChip[a]);
         });
     };
     fill(TForm2::kFirstColumn, [&](std::uint8_t byte) { return b.formato.show(byte); });

@@ -28,11 +28,10 @@ void ManualOperations::BitBtn4Click() {
     OperationScope scope(b.frame);
     const std::int32_t address = b.readNumber(b.controls.Pdirm);
     if (!addressWithinMemory(b, address)) return;
-    b.comandos.split(static_cast<std::uint32_t>(address));
-    b.comandos.dato = b.readNumber(b.controls.PDatm);
-    b.writeData();
+    const std::int32_t dato = b.readNumber(b.controls.PDatm);
+    b.write(static_cast<std::uint32_t>(address), dato);
     if (b.controls.ch->isChecked()) {
-        b.readBack();
+        b.read(static_cast<std::uint32_t>(address));
         b.controls.ldirm->setText(b.controls.Pdirm->text());
         b.controls.ldatm->setText(b.formato.show(static_cast<std::uint32_t>(b.leido)));
         b.imagen.setCell(kDataColumn, address + 1, b.controls.ldatm->text());
@@ -47,11 +46,10 @@ void ManualOperations::BitBtn6Click() {
     OperationScope scope(b.frame);
     const std::int32_t address = b.readNumber(b.controls.ldirm);
     if (!addressWithinMemory(b, address)) return;
-    b.comandos.split(static_cast<std::uint32_t>(address));
     // The row is on screen before the device is asked.
     b.controls.m->showCell(kDataColumn, address + 1);
     b.controls.m->viewport()->repaint();
-    b.readBack();
+    b.read(static_cast<std::uint32_t>(address));
     b.controls.ldatm->setText(b.formato.show(static_cast<std::uint32_t>(b.leido)));
     b.imagen.setCell(kDataColumn, address + 1, b.controls.ldatm->text());
 }

@@ -18,23 +18,39 @@ bool OperationFrame::conexion() {
     return true;
 }
 
-void OperationFrame::abortar() {
+chip::Step OperationFrame::abortar() {
     QCoreApplication::processEvents();
     // A programmer unplugged meanwhile: the bytes read from here on would be
     // stale, so the operation stops rather than reporting success.
-    if (link_.desconectado() || link_.interrupted()) deviceLost();
+    if (link_.desconectado() || link_.interrupted()) return chip::Step::Lost;
     const bool escape = platform_.GetKeyState(Platform::kVkEscape) & Platform::kKeyDownBit;
-    if (!escape && !cancelRequested_) return;
-    for (int i = 0; i < kResetBytes; ++i) link_.tra(kResetByte);
+    return escape || cancelRequested_ ? chip::Step::Cancel : chip::Step::Continue;
+}
+
+chip::Step OperationFrame::poll(std::int64_t address) {
+    progress.at(address, platform_.nowNs());
+    return abortar();
+}
+
+bool OperationFrame::conclude(const chip::Outcome& outcome) {
+    switch (outcome.end) {
+        case chip::Outcome::End::Interrupted:
+            interrupted();
+        case chip::Outcome::End::Lost:
+            deviceLost();
+        case chip::Outcome::End::Stopped:
+            return false;
+        case chip::Outcome::End::Completed:
+            break;
+    }
+    return true;
+}
+
+void OperationFrame::interrupted() {
     hidePrompt();
     progress.finish(Progress::Outcome::Interrupted, platform_.nowNs());
     dialogs_.message(kInterrumpido);
     throw Cancelled();
-}
-
-void OperationFrame::poll(std::int64_t address) {
-    progress.at(address, platform_.nowNs());
-    abortar();
 }
 
 void OperationFrame::completed(bool withErrors) {

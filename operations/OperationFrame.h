@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "chip/Loops.h"
 #include "operations/Progress.h"
 
 class Dialogs;
@@ -22,9 +23,6 @@ inline const QString kReviseConexion = QStringLiteral("Revise Conexion USB");
 class OperationFrame : public QObject {
     Q_OBJECT
   public:
-    static constexpr std::uint8_t kResetByte = 8;
-    static constexpr int kResetBytes = 4;
-
     OperationFrame(Link& link, Platform& platform, Dialogs& dialogs);
 
     void setCancelPrompt(TForm6* form6) { form6_ = form6; }
@@ -32,12 +30,16 @@ class OperationFrame : public QObject {
 
     // True, after telling the user, when the programmer is not connected.
     bool conexion();
-    // Lets pending events run, then ends the operation (Cancelled) when ESC
-    // is held, the cancel button was pressed or the programmer was lost
-    // meanwhile.
-    void abortar();
+    // Lets pending events run, then tells the loop whether the programmer
+    // was lost meanwhile, or ESC is held or the cancel button was pressed.
+    chip::Step abortar();
     // The poll at the start of an address of a pass: progress, then abortar.
-    void poll(std::int64_t address);
+    chip::Step poll(std::int64_t address);
+    // How a loop ended, as the window tells it: a cancel or a lost
+    // programmer ends the operation (Cancelled) after its message; true
+    // when the loop completed, false when it stopped for the operation's
+    // own reason.
+    bool conclude(const chip::Outcome& outcome);
     // What the cancel button does: the next poll acts as on ESC.
     void requestCancel() { cancelRequested_ = true; }
     // The operation did its work, and found the chip as wanted or not; its
@@ -46,6 +48,8 @@ class OperationFrame : public QObject {
     void normal();
     // Ends the operation when the programmer stopped answering or went away.
     [[noreturn]] void deviceLost();
+    // Ends the operation cancelled: the cancel run has gone out.
+    [[noreturn]] void interrupted();
     void showPrompt();
     void hidePrompt();
 

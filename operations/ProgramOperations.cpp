@@ -80,7 +80,7 @@ void ProgramOperations::run(Kind kind) {
 void ProgramOperations::llena(Plan& plan) {
     Workbench& b = bench_;
     plan.last = static_cast<std::int32_t>(b.comandos.maxdir);
-    b.comandos.dato = b.readNumber(b.controls.Edit3);
+    plan.value = b.readNumber(b.controls.Edit3);
     plan.valueText = b.controls.Edit3->text();
     programmingPass(plan);
 }
@@ -110,7 +110,7 @@ bool ProgramOperations::readInputs(Plan& plan) {
     plan.cursorRow = std::int64_t{plan.first} + 1;
     if (plan.last < plan.first) b.dialogs.message(kOrden);
     if (plan.kind == Kind::RangeWithValue) {
-        b.comandos.dato = b.readNumber(c.DL);
+        plan.value = b.readNumber(c.DL);
         plan.valueText = c.DL->text();
     }
     return true;
@@ -131,83 +131,80 @@ void ProgramOperations::startProgress(const Plan& plan) {
     b.frame.progress.start(std::move(passes), b.platform.nowNs());
 }
 
+chip::Verification ProgramOperations::verification(const Plan& plan) const {
+    if (!verifying()) return chip::Verification::None;
+    // The fill reads each byte back once, without retries.
+    return plan.kind == Kind::Fill ? chip::Verification::EachByte
+                                   : chip::Verification::EachByteWithRetry;
+}
+
 bool ProgramOperations::programmingPass(const Plan& plan) {
     Workbench& b = bench_;
     startProgress(plan);
-    for (std::int32_t address = plan.first; address <= plan.last; ++address) {
-        b.frame.poll(address);
-        if (address == plan.first && static_cast<std::uint32_t>(plan.last) > b.comandos.maxdir) {
+    const auto first = static_cast<std::uint32_t>(plan.first);
+    const chip::ProgramHooks hooks{
+        [&](std::uint32_t address) {
+            const chip::Step step = b.frame.poll(address);
+            if (step != chip::Step::Continue || address != first ||
+                static_cast<std::uint32_t>(plan.last) <= b.comandos.maxdir)
+                return step;
             b.frame.hidePrompt();
             b.dialogs.message(kSupera);
-            return false;
-        }
-        programAddress(plan, static_cast<std::uint32_t>(address));
-    }
-    return true;
+            return chip::Step::Stop;
+        },
+        [&](std::uint32_t address) { return dataFor(plan, address); },
+        [&](std::uint32_t address, std::uint8_t byte) {
+            recordRead(address, byte);
+            // The fill shows in the grid what the chip holds.
+            if (plan.kind == Kind::Fill)
+                b.imagen.setCell(
+                    kDataColumn, static_cast<int>(address) + 1,
+                    b.Form2->grid.cell(TForm2::kSecondColumn, static_cast<int>(address) + 1));
+        },
+        [&] { return decimalToInt(b.controls.Edit2->text()); }};
+    if (plan.last < plan.first) return true;
+    return b.frame.conclude(chip::programRange(b.chip, first, static_cast<std::uint32_t>(plan.last),
+                                               verification(plan), hooks));
 }
 
-void ProgramOperations::programAddress(const Plan& plan, std::uint32_t address) {
+std::int32_t ProgramOperations::dataFor(const Plan& plan, std::uint32_t address) {
     Workbench& b = bench_;
     const int row = static_cast<int>(address) + 1;
-    b.comandos.split(address);
     switch (plan.kind) {
         case Kind::Fill:
             recordProgrammed(address, plan.valueText);
-            b.writeData();
-            if (verifying()) {
-                recordRead(address);
-                b.imagen.setCell(kDataColumn, row, b.Form2->grid.cell(TForm2::kSecondColumn, row));
-            }
-            return;
+            return plan.value;
         case Kind::RangeWithValue:
             recordProgrammed(address, plan.valueText);
             b.imagen.setCell(kDataColumn, row, plan.valueText);
+            return plan.value;
+        default:
             break;
-        default: {
-            if (b.imagen.cell(kDataColumn, row).isEmpty())
-                b.imagen.setCell(kDataColumn, row, kCero);
-            const QString text = b.imagen.cell(kDataColumn, row);
-            b.comandos.dato = b.formato.read(text);
-            recordProgrammed(address, text);
-            break;
-        }
     }
-    // Unverified, an address is written once: there is nothing to retry on.
-    if (verifying())
-        attemptLoop(address);
-    else
-        b.writeData();
-}
-
-void ProgramOperations::attemptLoop(std::uint32_t address) {
-    Workbench& b = bench_;
-    for (std::int32_t attempts = 1;; ++attempts) {
-        b.writeData();
-        recordRead(address);
-        if (b.leido == b.comandos.dato) return;
-        // Read afresh after each failed attempt: an edit made meanwhile counts.
-        const std::int32_t retries = std::min(decimalToInt(b.controls.Edit2->text()), kMaxRetries);
-        if (retries < attempts) return;
-    }
+    if (b.imagen.cell(kDataColumn, row).isEmpty()) b.imagen.setCell(kDataColumn, row, kCero);
+    const QString text = b.imagen.cell(kDataColumn, row);
+    const std::int32_t dato = b.formato.read(text);
+    recordProgrammed(address, text);
+    return dato;
 }
 
 void ProgramOperations::verifyPass(const Plan& plan) {
     Workbench& b = bench_;
     b.frame.progress.nextPass(b.platform.nowNs());
-    for (std::int32_t address = plan.first; address <= plan.last; ++address) {
-        b.frame.poll(address);
-        b.comandos.split(static_cast<std::uint32_t>(address));
-        recordRead(static_cast<std::uint32_t>(address));
-    }
+    const chip::ReadHooks hooks{
+        [&](std::uint32_t address) { return b.frame.poll(address); },
+        [&](std::uint32_t address, std::uint8_t byte) { recordRead(address, byte); }};
+    if (plan.last < plan.first) return;
+    b.frame.conclude(chip::readRange(b.chip, static_cast<std::uint32_t>(plan.first),
+                                     static_cast<std::uint32_t>(plan.last), hooks));
 }
 
 void ProgramOperations::recordProgrammed(std::uint32_t address, const QString& text) {
     bench_.Form2->grid.setCell(TForm2::kFirstColumn, static_cast<int>(address) + 1, text);
 }
 
-void ProgramOperations::recordRead(std::uint32_t address) {
+void ProgramOperations::recordRead(std::uint32_t address, std::uint8_t byte) {
     Workbench& b = bench_;
-    const std::uint8_t byte = b.readBack();
     b.Form2->grid.setCell(TForm2::kSecondColumn, static_cast<int>(address) + 1,
                           b.formato.show(byte));
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "chip/Loops.h"
+
 struct Workbench;
 
 // Writing many addresses in one operation: the fill, a range from the grid,
@@ -11,10 +13,6 @@ struct Workbench;
 // the mismatch window.
 class ProgramOperations {
   public:
-    // The most writes an address gets is the retry count + 1; larger counts
-    // are taken as this one, so a persistent mismatch always ends.
-    static constexpr std::int32_t kMaxRetries = 255;
-
     explicit ProgramOperations(Workbench& bench) : bench_(bench) {}
 
     void BitBtn9Click();   // "LLENAR CON" > "Programar"
@@ -28,7 +26,8 @@ class ProgramOperations {
         Kind kind = Kind::All;
         std::int32_t first = 0;
         std::int32_t last = -1;
-        QString valueText;           // fill and range with one value
+        QString valueText;  // fill and range with one value
+        std::int32_t value = 0;
         std::int64_t cursorRow = 1;  // may name no row when the range is upside down
     };
 
@@ -39,15 +38,16 @@ class ProgramOperations {
     // The passes the plan will make, for the progress line.
     void startProgress(const Plan& plan);
     bool programmingPass(const Plan& plan);
-    void programAddress(const Plan& plan, std::uint32_t address);
-    void attemptLoop(std::uint32_t address);
+    chip::Verification verification(const Plan& plan) const;
+    // The value for an address, shown where the operation shows it.
+    std::int32_t dataFor(const Plan& plan, std::uint32_t address);
     void verifyPass(const Plan& plan);
     // With verification: whether a byte read back differs from its text.
     bool readBackDiffers() const;
     void report(bool differs);
     bool verifying() const;
     void recordProgrammed(std::uint32_t address, const QString& text);
-    void recordRead(std::uint32_t address);
+    void recordRead(std::uint32_t address, std::uint8_t byte);
 
     Workbench& bench_;
 };

@@ -14,16 +14,17 @@
 bool ReadOperations::readRange(std::int32_t first, std::int32_t last) {
     Workbench& b = bench_;
     b.frame.progress.start({{Progress::Activity::Leyendo, first, last}}, b.platform.nowNs());
-    for (std::int32_t address = first; address <= last; ++address) {
-        b.frame.poll(address);
-        if (static_cast<std::uint32_t>(last) > b.comandos.maxdir) {
+    const chip::ReadHooks hooks{
+        [&](std::uint32_t address) {
+            const chip::Step step = b.frame.poll(address);
+            if (step != chip::Step::Continue) return step;
+            if (static_cast<std::uint32_t>(last) <= b.comandos.maxdir) return step;
             b.dialogs.message(kSupera);
-            return false;
-        }
-        b.comandos.split(static_cast<std::uint32_t>(address));
-        b.showByte(static_cast<std::uint32_t>(address), b.readBack());
-    }
-    return true;
+            return chip::Step::Stop;
+        },
+        [&](std::uint32_t address, std::uint8_t byte) { b.showByte(address, byte); }};
+    return b.frame.conclude(chip::readRange(b.chip, static_cast<std::uint32_t>(first),
+                                            static_cast<std::uint32_t>(last), hooks));
 }
 
 void ReadOperations::BitBtn7Click() {

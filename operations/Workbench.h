@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "chip/Loops.h"
+
 class AddressGridModel;
 class CommandSet;
 class DataGrid;
@@ -34,6 +36,12 @@ struct MainControls {
 // Everything an operation works with: the device, the image, the number
 // format, the user's fields, the frame, and the last byte read.
 struct Workbench {
+    Workbench(Link& link, CommandSet& comandos, NumberFormat& formato, AddressGridModel& imagen,
+              const MainControls& controls, Dialogs& dialogs, Platform& platform,
+              OperationFrame& frame);
+    Workbench(const Workbench&) = delete;
+    Workbench& operator=(const Workbench&) = delete;
+
     Link& link;
     CommandSet& comandos;
     NumberFormat& formato;
@@ -44,14 +52,16 @@ struct Workbench {
     OperationFrame& frame;
     // The mismatch window, filled by the programming operations.
     TForm2* Form2 = nullptr;
+    // The programmer as the loops drive it.
+    chip::Access chip;
     // The last byte read from the device, kept between operations.
-    std::int32_t leido = 0;
+    std::int32_t& leido;
 
     std::int32_t readNumber(const QLineEdit* field) const;
-    // Sends the write sequence of dato to the split address.
-    void writeData();
-    // Reads the split address into leido.
-    std::uint8_t readBack();
+    // One address written or read outside the loops; the operation ends when
+    // the programmer is lost.
+    void write(std::uint32_t address, std::int32_t dato);
+    std::uint8_t read(std::uint32_t address);
     // The data cell of an address in the current format.
     void showByte(std::uint32_t address, std::uint8_t byte);
 };
