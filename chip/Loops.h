@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -11,6 +12,11 @@ class Link;
 // and the command line. Each asks its caller at the start of every address
 // whether to go on, reports each byte it reads, and returns how it ended.
 // They send nothing but the command set's sequences and runs.
+// The refusals of a range, the same from both front ends.
+inline const QString kSupera =
+    QStringLiteral("La dirección supera la maxima dirección de la memoria");
+inline const QString kOrden = QStringLiteral("La direccion2 debe ser mayor que la direccion1");
+
 namespace chip {
 
 // What the caller says at the start of an address: go on, cancel (as ESC

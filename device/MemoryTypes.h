@@ -27,3 +27,9 @@ inline constexpr std::uint8_t kTipoInicial = 1;
 inline constexpr std::uint32_t kLargestMemory = 131072;
 
 const MemoryType& memoryType(std::uint8_t tipo);
+
+// The EEPROM and the PROMs have an erased state (every byte FF); the static
+// RAMs have none.
+inline constexpr bool hasErasedState(std::uint8_t tipo) {
+    return tipo >= 2;
+}

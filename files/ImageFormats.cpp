@@ -1,6 +1,7 @@
 #include "files/ImageFormats.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <array>
 
 namespace image {
@@ -282,28 +283,35 @@ QByteArray writeBinary(const Bytes& bytes) {
                       static_cast<qsizetype>(bytes.size()));
 }
 
-QByteArray writeIntelHex(const Bytes& bytes) {
+QByteArray writeIntelHex(const Bytes& bytes, std::uint32_t base) {
     QByteArray out;
     out.reserve(static_cast<qsizetype>(bytes.size() / kHexBytesPerLine + 8) * 45);
     std::uint32_t segment = 0;
-    for (std::size_t at = 0; at < bytes.size(); at += kHexBytesPerLine) {
-        const auto upper = static_cast<std::uint32_t>(at >> 16);
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::uint64_t address = std::uint64_t{base} + at;
+        const auto upper = static_cast<std::uint32_t>(address >> 16);
         if (upper != segment) {
             segment = upper;
             const std::uint8_t value[2] = {static_cast<std::uint8_t>(upper >> 8),
                                            static_cast<std::uint8_t>(upper)};
             out += hexRecord(0x04, 0, value, 2);
         }
-        const std::size_t count = std::min<std::size_t>(kHexBytesPerLine, bytes.size() - at);
-        out += hexRecord(0x00, static_cast<std::uint16_t>(at & 0xFFFF), bytes.data() + at, count);
+        // A record never crosses a 64 KiB boundary.
+        const std::size_t toBoundary = 0x10000 - (address & 0xFFFF);
+        const std::size_t count =
+            std::min({std::size_t{kHexBytesPerLine}, bytes.size() - at, toBoundary});
+        out += hexRecord(0x00, static_cast<std::uint16_t>(address & 0xFFFF), bytes.data() + at,
+                         count);
+        at += count;
     }
     out += hexRecord(0x01, 0, nullptr, 0);
     return out;
 }
 
-QByteArray writeSRecord(const Bytes& bytes) {
+QByteArray writeSRecord(const Bytes& bytes, std::uint32_t base) {
     const std::size_t size = bytes.size();
-    const int addressBytes = size <= 0x10000 ? 2 : size <= 0x1000000 ? 3 : 4;
+    const std::uint64_t end = std::uint64_t{base} + size;
+    const int addressBytes = end <= 0x10000 ? 2 : end <= 0x1000000 ? 3 : 4;
     const char dataType = static_cast<char>('0' + addressBytes - 1);
     const char endType = static_cast<char>('0' + 11 - addressBytes);
     QByteArray out;
@@ -313,8 +321,8 @@ QByteArray writeSRecord(const Bytes& bytes) {
     std::uint32_t records = 0;
     for (std::size_t at = 0; at < size; at += kSRecordBytesPerLine, ++records) {
         const std::size_t count = std::min<std::size_t>(kSRecordBytesPerLine, size - at);
-        out += sRecord(dataType, static_cast<std::uint32_t>(at), addressBytes, bytes.data() + at,
-                       count);
+        out += sRecord(dataType, static_cast<std::uint32_t>(base + at), addressBytes,
+                       bytes.data() + at, count);
     }
     if (records <= 0xFFFF)
         out += sRecord('5', records, 2, nullptr, 0);
@@ -324,12 +332,12 @@ QByteArray writeSRecord(const Bytes& bytes) {
     return out;
 }
 
-QByteArray write(Format format, const Bytes& bytes) {
+QByteArray write(Format format, const Bytes& bytes, std::uint32_t base) {
     switch (format) {
         case Format::IntelHex:
-            return writeIntelHex(bytes);
+            return writeIntelHex(bytes, base);
         case Format::SRecord:
-            return writeSRecord(bytes);
+            return writeSRecord(bytes, base);
         case Format::Binary:
             break;
     }

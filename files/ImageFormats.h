@@ -38,13 +38,14 @@ ReadResult read(Format format, const QByteArray& file, std::size_t memorySize);
 constexpr int kHexBytesPerLine = 16;
 constexpr int kSRecordBytesPerLine = 16;
 
+// The writers take the bytes of consecutive addresses from base on.
 QByteArray writeBinary(const Bytes& bytes);
 // Data records of kHexBytesPerLine, extended linear addresses above 64 KiB.
-QByteArray writeIntelHex(const Bytes& bytes);
+QByteArray writeIntelHex(const Bytes& bytes, std::uint32_t base = 0);
 // S0 header, then S1 up to 64 KiB, S2 up to 16 MiB, S3 beyond; the record
 // count (S5 or S6) and the matching end record (S9, S8 or S7).
-QByteArray writeSRecord(const Bytes& bytes);
-QByteArray write(Format format, const Bytes& bytes);
+QByteArray writeSRecord(const Bytes& bytes, std::uint32_t base = 0);
+QByteArray write(Format format, const Bytes& bytes, std::uint32_t base = 0);
 
 // By the name's extension; nothing for a name the formats do not know.
 std::optional<Format> formatOfName(const QString& path);

@@ -13,11 +13,10 @@
 
 namespace {
 constexpr std::uint8_t kErased = 0xFF;
-constexpr std::uint8_t kFirstErasable = 2;  // "Eprom 28c64" and the PROMs after it
 }  // namespace
 
 bool BlankCheck::applies(std::uint8_t tipo) {
-    return tipo >= kFirstErasable;
+    return hasErasedState(tipo);
 }
 
 void BlankCheck::VerificarBorrado1Click() {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "chip/Loops.h"
-#include "operations/Progress.h"
+#include "chip/Progress.h"
 
 class Dialogs;
 class Link;

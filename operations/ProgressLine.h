@@ -10,9 +10,6 @@ class QProgressBar;
 class QPushButton;
 struct NumberFormat;
 
-// mm:ss, or h:mm:ss from an hour up.
-QString formatDuration(std::int64_t nanoseconds);
-
 // The line under the main window's controls: what the running operation is
 // doing and where, how far it is, the time spent and left, and a button that
 // cancels it as ESC does. Afterwards, how it ended.

@@ -17,9 +17,6 @@ class QLineEdit;
 class TForm2;
 struct NumberFormat;
 
-inline const QString kSupera =
-    QStringLiteral("La dirección supera la maxima dirección de la memoria");
-inline const QString kOrden = QStringLiteral("La direccion2 debe ser mayor que la direccion1");
 inline const QString kErrorDeLectura = QStringLiteral("Error de Lectura");
 inline const QString kLecturaTerminada = QStringLiteral("Lectura Terminada");
 inline const QString kErrorProgramacion = QStringLiteral("error en la programación");

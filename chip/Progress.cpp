@@ -1,4 +1,33 @@
-#include "operations/Progress.h"
+#include "chip/Progress.h"
+
+#include <algorithm>
+
+namespace {
+constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+}
+
+QString formatDuration(std::int64_t nanoseconds) {
+    const std::int64_t seconds =
+        (std::max<std::int64_t>(nanoseconds, 0) + kNsPerSecond / 2) / kNsPerSecond;
+    const auto two = [](std::int64_t value) {
+        return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+    };
+    const QString minutesAndSeconds = two(seconds / 60 % 60) + u':' + two(seconds % 60);
+    if (seconds < 3600) return minutesAndSeconds;
+    return QString::number(seconds / 3600) + u':' + minutesAndSeconds;
+}
+
+QString activityName(Progress::Activity activity) {
+    switch (activity) {
+        case Progress::Activity::Programando:
+            return QStringLiteral("Programando");
+        case Progress::Activity::Verificando:
+            return QStringLiteral("Verificando");
+        case Progress::Activity::Leyendo:
+            break;
+    }
+    return QStringLiteral("Leyendo");
+}
 
 #include <algorithm>
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -9,6 +10,9 @@
 // poll of the operation frame, it decides from the clock when the line is
 // worth repainting (about ten times a second) and estimates the time left
 // from the rate measured so far.
+// mm:ss, or h:mm:ss from an hour up.
+QString formatDuration(std::int64_t nanoseconds);
+
 class Progress : public QObject {
     Q_OBJECT
   public:
@@ -74,3 +78,6 @@ class Progress : public QObject {
     std::int64_t shownNs_ = 0;
     Outcome outcome_ = Outcome::Running;
 };
+
+// "Programando", "Verificando", "Leyendo".
+QString activityName(Progress::Activity activity);

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+// The values the command line's options and orders take.
+namespace cli {
+
+// Decimal, or hexadecimal after 0x; nothing for anything else or past 32 bits.
+std::optional<std::uint32_t> parseNumber(const QString& text);
+// sram24, sram28, 28c64, 27c512, 27c010, or a menu caption, in any case.
+std::optional<std::uint8_t> parseType(const QString& text);
+// The short name of a memory type.
+QString typeName(std::uint8_t tipo);
+
+}  // namespace cli

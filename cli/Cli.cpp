@@ -1,0 +1,202 @@
+#include "cli/Cli.h"
+
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QIODevice>
+
+#include "cli/Arguments.h"
+#include "cli/Command.h"
+#include "cli/Messages.h"
+#include "view/Errors.h"
+
+namespace cli {
+
+namespace {
+constexpr std::int32_t kMostRetries = 255;
+const QString kEmulatedFileOption = QStringLiteral("virtual-archivo");
+
+// Thrown while the options are read: the run ends with exit 2.
+struct Refused {
+    QString message;
+};
+
+struct Parsed {
+    Options options;
+    QStringList positional;
+    bool help = false;
+    bool version = false;
+};
+
+// "--virtual=ARCHIVO" as the parser takes it: a flag, and a hidden option.
+QStringList withEmulatedFileApart(const QStringList& arguments) {
+    QStringList out;
+    for (const QString& argument : arguments) {
+        if (argument.startsWith(QLatin1String("--virtual="))) {
+            out << QStringLiteral("--virtual") << QStringLiteral("--") + kEmulatedFileOption
+                << argument.mid(static_cast<qsizetype>(qstrlen("--virtual=")));
+        } else {
+            out << argument;
+        }
+    }
+    return out;
+}
+
+void addOptions(QCommandLineParser& parser) {
+    const auto valued = [](const QStringList& names, const char* value) {
+        return QCommandLineOption(names, QString(), QString::fromLatin1(value));
+    };
+    parser.addOption(valued({"t", "tipo"}, "TIPO"));
+    parser.addOption(valued({"desde"}, "A"));
+    parser.addOption(valued({"hasta"}, "B"));
+    parser.addOption(valued({"formato"}, "F"));
+    parser.addOption(QCommandLineOption(QStringLiteral("sin-verificar")));
+    parser.addOption(valued({"reintentos"}, "N"));
+    parser.addOption(QCommandLineOption(QStringLiteral("virtual")));
+    QCommandLineOption emulatedFile(kEmulatedFileOption, QString(), QStringLiteral("ARCHIVO"));
+    emulatedFile.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(emulatedFile);
+    parser.addOption(QCommandLineOption(QStringLiteral("sin-pausa")));
+    parser.addOption(QCommandLineOption(QStringList{"q", "silencioso"}));
+    parser.addOption(valued({"registro"}, "ARCHIVO"));
+    parser.addOption(valued({"diferencias"}, "ARCHIVO"));
+    parser.addOption(valued({"informe"}, "ARCHIVO"));
+    parser.addOption(QCommandLineOption(QStringList{"h", "help"}));
+    parser.addOption(QCommandLineOption(QStringLiteral("version")));
+}
+
+std::uint32_t number(const QCommandLineParser& parser, const QString& name) {
+    const auto value = parseNumber(parser.value(name));
+    if (!value)
+        throw Refused{QStringLiteral("--%1 %2 no es un número (decimal, o hexadecimal con 0x)")
+                          .arg(name, parser.value(name))};
+    return *value;
+}
+
+Options readOptions(const QCommandLineParser& parser) {
+    Options o;
+    if (parser.isSet(QStringLiteral("tipo"))) {
+        o.tipo = parseType(parser.value(QStringLiteral("tipo")));
+        if (!o.tipo)
+            throw Refused{QStringLiteral("Tipo de memoria desconocido: %1 (vea \"tipos\")")
+                              .arg(parser.value(QStringLiteral("tipo")))};
+    }
+    if (parser.isSet(QStringLiteral("desde"))) o.desde = number(parser, QStringLiteral("desde"));
+    if (parser.isSet(QStringLiteral("hasta"))) o.hasta = number(parser, QStringLiteral("hasta"));
+    if (parser.isSet(QStringLiteral("formato"))) {
+        o.formato = formatNamed(parser.value(QStringLiteral("formato")));
+        if (!o.formato)
+            throw Refused{QStringLiteral("Formato desconocido: %1 (bin, hex, srec o mem)")
+                              .arg(parser.value(QStringLiteral("formato")))};
+    }
+    o.verificar = !parser.isSet(QStringLiteral("sin-verificar"));
+    if (parser.isSet(QStringLiteral("reintentos"))) {
+        const std::uint32_t retries = number(parser, QStringLiteral("reintentos"));
+        o.reintentos = static_cast<std::int32_t>(std::min<std::uint32_t>(retries, kMostRetries));
+    }
+    o.emulated = parser.isSet(QStringLiteral("virtual"));
+    o.emulatedFile = parser.value(kEmulatedFileOption);
+    o.sinPausa = parser.isSet(QStringLiteral("sin-pausa"));
+    o.silencioso = parser.isSet(QStringLiteral("silencioso"));
+    o.registro = parser.value(QStringLiteral("registro"));
+    o.diferencias = parser.value(QStringLiteral("diferencias"));
+    o.informe = parser.value(QStringLiteral("informe"));
+    return o;
+}
+
+Parsed parse(const QStringList& arguments) {
+    QCommandLineParser parser;
+    addOptions(parser);
+    if (!parser.parse(withEmulatedFileApart(arguments))) {
+        const QStringList unknown = parser.unknownOptionNames();
+        throw Refused{unknown.isEmpty()
+                          ? QStringLiteral("Opciones no válidas: %1").arg(parser.errorText())
+                          : QStringLiteral("Opción desconocida: %1").arg(unknown.join(u' '))};
+    }
+    Parsed parsed;
+    parsed.help = parser.isSet(QStringLiteral("help"));
+    parsed.version = parser.isSet(QStringLiteral("version"));
+    parsed.positional = parser.positionalArguments();
+    if (!parsed.help && !parsed.version) parsed.options = readOptions(parser);
+    return parsed;
+}
+
+// The range against the chosen memory, as the window checks it.
+void checkRange(const Options& options) {
+    const std::uint32_t maxdir = memoryType(options.tipo.value_or(kTipoInicial)).maxdir;
+    const std::uint32_t first = options.desde.value_or(0);
+    const std::uint32_t last = options.hasta.value_or(maxdir);
+    if (first > maxdir || last > maxdir) throw Refused{kSupera};
+    if (first > last) throw Refused{kOrden};
+}
+
+Command& commandFor(const std::vector<std::unique_ptr<Command>>& commands, const Parsed& parsed) {
+    if (parsed.positional.isEmpty()) throw Refused{QStringLiteral("Falta la orden. Uso: ") + kUso};
+    const QString& name = parsed.positional.constFirst();
+    for (const auto& command : commands) {
+        if (command->name() != name) continue;
+        if (parsed.positional.size() - 1 != command->arguments())
+            throw Refused{QStringLiteral("La orden %1 lleva %2 argumento(s). Uso: %3")
+                              .arg(name)
+                              .arg(command->arguments())
+                              .arg(kUso)};
+        if (command->needsType() && !parsed.options.tipo) throw Refused{kFaltaTipo};
+        return *command;
+    }
+    throw Refused{QStringLiteral("Orden desconocida: %1 (vea --help)").arg(name)};
+}
+
+void write(QIODevice& device, const QString& text) {
+    device.write(text.toUtf8());
+}
+}  // namespace
+
+std::vector<std::unique_ptr<Command>> allCommands() {
+    std::vector<std::unique_ptr<Command>> commands;
+    commands.push_back(makeLeer());
+    commands.push_back(makeProgramar());
+    commands.push_back(makeVerificar());
+    commands.push_back(makeBorrado());
+    commands.push_back(makeLlenar());
+    commands.push_back(makeTipos());
+    return commands;
+}
+
+int run(const QStringList& arguments, Streams& streams, const Backends& backends) {
+    const std::vector<std::unique_ptr<Command>> commands = allCommands();
+    Parsed parsed;
+    Command* command = nullptr;
+    try {
+        parsed = parse(arguments.mid(0, 1) + arguments.mid(1));
+        if (parsed.help) {
+            write(streams.out, kAyuda);
+            return kCorrecto;
+        }
+        if (parsed.version) {
+            write(streams.out, QStringLiteral("programador-cli " PROGRAMADOR_VERSION "\n"));
+            return kCorrecto;
+        }
+        command = &commandFor(commands, parsed);
+        checkRange(parsed.options);
+    } catch (const Refused& refused) {
+        write(streams.err, refused.message + u'\n');
+        return kUsoInvalido;
+    }
+
+    const InterruptGuard interrupts;
+    QElapsedTimer clock;
+    clock.start();
+    Session session(parsed.options, streams, backends);
+    int code = kCorrecto;
+    try {
+        code = command->execute(session, parsed.positional.mid(1));
+    } catch (const Exit& exit) {
+        code = exit.code;
+    } catch (const UserError& error) {
+        session.say(error.text());
+        code = kUsoInvalido;
+    }
+    session.record(command->name(), code, double(clock.nsecsElapsed()) / 1e9);
+    return code;
+}
+
+}  // namespace cli

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+namespace cli {
+
+class Session;
+
+// One order of the command line: its name, what it takes, and the run.
+class Command {
+  public:
+    virtual ~Command() = default;
+
+    virtual QString name() const = 0;
+    // How many arguments follow the order's name.
+    virtual int arguments() const { return 0; }
+    // Whether the order works on a chip, so that -t must name its type.
+    virtual bool needsType() const { return true; }
+    // The exit code; a run that cannot go on throws Exit.
+    virtual int execute(Session& session, const QStringList& arguments) = 0;
+};
+
+// Every order, in the order of the help.
+std::vector<std::unique_ptr<Command>> allCommands();
+
+std::unique_ptr<Command> makeLeer();
+std::unique_ptr<Command> makeProgramar();
+std::unique_ptr<Command> makeVerificar();
+std::unique_ptr<Command> makeBorrado();
+std::unique_ptr<Command> makeLlenar();
+std::unique_ptr<Command> makeTipos();
+std::unique_ptr<Command> makeSondeo();
+
+}  // namespace cli

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+
+// The command line's own texts; the window's come from their own units.
+namespace cli {
+
+inline const QString kUso = QStringLiteral("programador-cli [opciones] ORDEN [argumentos]");
+
+inline const QString kAyuda = QStringLiteral(
+    "Uso: programador-cli [opciones] ORDEN [argumentos]\n"
+    "Lee, programa y verifica memorias paralelas con el programador USB.\n"
+    "\n"
+    "Opciones:\n"
+    "  -t, --tipo TIPO        sram24 | sram28 | 28c64 | 27c512 | 27c010 (o el nombre del menú)\n"
+    "  --desde A, --hasta B   rango de direcciones; por omisión toda la memoria\n"
+    "                         (decimal, o hexadecimal con 0x)\n"
+    "  --formato F            bin | hex | srec | mem; por omisión, el de la extensión\n"
+    "  --sin-verificar        programar sin leer lo grabado\n"
+    "  --reintentos N         reintentos tras una verificación fallida (por omisión 1)\n"
+    "  --virtual[=ARCHIVO]    el programador emulado; con ARCHIVO, su memoria se carga de\n"
+    "                         ese archivo y se guarda en él (bytes sin formato)\n"
+    "  --sin-pausa            con --virtual: sin la pausa de 1 ms por informe\n"
+    "  -q, --silencioso       sin progreso\n"
+    "  --registro ARCHIVO     añade una línea CSV por ejecución\n"
+    "  --diferencias ARCHIVO  escribe también la lista completa de diferencias\n"
+    "  --informe ARCHIVO      con sondeo: escribe también el informe\n"
+    "  -h, --help             esta ayuda\n"
+    "  --version              versión y licencia\n"
+    "\n"
+    "Órdenes:\n"
+    "  leer ARCHIVO           lee el rango en ARCHIVO (\"-\" = salida estándar)\n"
+    "  programar ARCHIVO      programa el rango desde ARCHIVO (\"-\" = entrada estándar),\n"
+    "                         verificando cada byte\n"
+    "  verificar ARCHIVO      lee y compara con ARCHIVO; lista las diferencias\n"
+    "  borrado                comprueba que la memoria esté borrada (EEPROM y PROM)\n"
+    "  llenar DATO            programa DATO en todo el rango\n"
+    "  tipos                  lista los tipos de memoria con su tamaño\n"
+    "  sondeo                 comprueba el enlace con un programador real\n"
+    "\n"
+    "Salida: 0 correcto, 1 la memoria difiere, 2 uso o archivo no válido,\n"
+    "3 sin programador, sin permiso o sin respuesta, 130 interrumpido (Ctrl+C).\n");
+
+inline const QString kNoHayProgramador =
+    QStringLiteral("No se encontró el programador (USB 1234:0001). Revise Conexion USB.");
+inline const QString kFaltaTipo =
+    QStringLiteral("Falta el tipo de memoria: -t sram24 | sram28 | 28c64 | 27c512 | 27c010");
+
+}  // namespace cli

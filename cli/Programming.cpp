@@ -1,0 +1,42 @@
+#include "cli/Programming.h"
+
+#include "chip/Loops.h"
+#include "cli/Session.h"
+#include "device/CommandSet.h"
+
+namespace cli {
+
+int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& wanted,
+                  Programming kind, const QString& wantedName) {
+    chip::Access& chip = s.open();
+    const bool verify = s.options().verificar;
+    const bool verifyPass = verify && kind == Programming::RangeWithVerifyPass;
+    const double writes = chip.comandos().writeReports();
+    const double reads = chip.comandos().readReports();
+    std::vector<Progress::Pass> passes{
+        {Progress::Activity::Programando, s.first(), s.last(), writes + (verify ? reads : 0)}};
+    if (verifyPass) passes.push_back({Progress::Activity::Verificando, s.first(), s.last(), reads});
+    s.startProgress(std::move(passes));
+
+    std::vector<chip::Mismatch> readBack;
+    const chip::ProgramHooks hooks{
+        s.atHook(), [&](std::uint32_t address) { return std::int32_t{wanted(address)}; },
+        [&](std::uint32_t address, std::uint8_t byte) {
+            if (byte != wanted(address)) readBack.push_back({address, byte, wanted(address)});
+        },
+        [&] { return s.options().reintentos; }};
+    const chip::Verification verification = !verify ? chip::Verification::None
+                                            : kind == Programming::WholeFill
+                                                ? chip::Verification::EachByte
+                                                : chip::Verification::EachByteWithRetry;
+    s.conclude(chip::programRange(chip, s.first(), s.last(), verification, hooks));
+    if (!verify) return kCorrecto;
+    if (!verifyPass) return s.reportMismatches(readBack, wantedName);
+
+    std::vector<chip::Mismatch> mismatches;
+    s.nextPass();
+    s.conclude(chip::verifyRange(chip, s.first(), s.last(), wanted, {s.atHook(), {}}, mismatches));
+    return s.reportMismatches(mismatches, wantedName);
+}
+
+}  // namespace cli

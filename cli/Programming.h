@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+namespace cli {
+
+class Session;
+
+// How the window programs what the command line asks for: the range from an
+// image (with retries and a verify pass, as "PROGRAMAR TODO"), or the whole
+// memory with one value (each byte read back once, as "LLENAR CON").
+enum class Programming { RangeWithVerifyPass, WholeFill };
+
+// Programs the range of the session with the bytes wanted there; with
+// verification on, lists what differs. Returns the exit code.
+int programWanted(Session& session, const std::function<std::uint8_t(std::uint32_t)>& wanted,
+                  Programming kind, const QString& wantedName);
+
+}  // namespace cli

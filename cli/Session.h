@@ -1,0 +1,167 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <csignal>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "chip/Loops.h"
+#include "chip/Progress.h"
+#include "cli/ImageFile.h"
+#include "device/ApplicationWindow.h"
+#include "device/MemoryTypes.h"
+
+class CommandSet;
+class HidLibrary;
+class Link;
+class Platform;
+class QIODevice;
+class VirtualProgrammer;
+
+namespace cli {
+
+enum ExitCode {
+    kCorrecto = 0,
+    kDifiere = 1,
+    kUsoInvalido = 2,
+    kSinProgramador = 3,
+    kInterrumpido = 130,
+};
+
+// Ends a run with its exit code; the message has been told.
+struct Exit {
+    int code;
+};
+
+// Where the command line reads and writes besides its own files.
+struct Streams {
+    QIODevice& in;
+    QIODevice& out;
+    QIODevice& err;
+    bool errIsTerminal = false;
+};
+
+// The programmer libraries a run may use. The real one is made on demand;
+// tests may lend their own clock and emulation.
+struct Backends {
+    std::function<std::unique_ptr<HidLibrary>(std::function<void(const QString&)> tell)> real;
+    Platform* platform = nullptr;
+    VirtualProgrammer* emulated = nullptr;
+};
+
+struct Options {
+    std::optional<std::uint8_t> tipo;
+    std::optional<std::uint32_t> desde;
+    std::optional<std::uint32_t> hasta;
+    std::optional<FileFormat> formato;
+    bool verificar = true;
+    std::int32_t reintentos = 1;
+    bool emulated = false;
+    QString emulatedFile;
+    bool sinPausa = false;
+    bool silencioso = false;
+    QString registro;
+    QString diferencias;
+    QString informe;
+};
+
+// Ctrl+C and SIGTERM, as the loops see them: a request to cancel.
+class InterruptGuard {
+  public:
+    InterruptGuard();
+    ~InterruptGuard();
+    static bool requested();
+
+  private:
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
+};
+
+// One run of the command line: its options, what it tells on stderr, its
+// files, the programmer it opens and closes, and the progress of its loops.
+class Session : public QObject {
+    Q_OBJECT
+  public:
+    Session(const Options& options, Streams& streams, const Backends& backends);
+    ~Session() override;
+
+    const Options& options() const { return options_; }
+    const MemoryType& type() const;
+    std::size_t memorySize() const { return std::size_t{type().maxdir} + 1; }
+    std::uint32_t first() const { return options_.desde.value_or(0); }
+    std::uint32_t last() const { return options_.hasta.value_or(type().maxdir); }
+    bool rangeGiven() const { return options_.desde || options_.hasta; }
+
+    // A line on stderr; a line of the order's own output on stdout.
+    void say(const QString& line);
+    void print(const QString& line);
+    [[noreturn]] void fail(int code, const QString& message);
+
+    // "-" is standard input or output. A file that cannot be read or written
+    // ends the run (exit 2).
+    QByteArray readInput(const QString& path);
+    void writeOutput(const QString& path, const QByteArray& bytes);
+    // The format of a file: --formato, else its extension; binary for "-".
+    FileFormat formatOf(const QString& path);
+    // The whole memory as the file gives it; a refused file ends the run
+    // before anything goes to the programmer.
+    image::Bytes loadImageFile(const QString& path);
+
+    // Opens the programmer: the start run goes out once. Exit 3 when there
+    // is none, or it may not be opened.
+    chip::Access& open();
+    // The loops' question at every address: progress, events, Ctrl+C, a lost
+    // programmer.
+    chip::Step at(std::uint32_t address);
+    std::function<chip::Step(std::uint32_t)> atHook();
+    void startProgress(std::vector<Progress::Pass> passes);
+    void nextPass();
+    // A loop that did not complete ends the run with its message and code.
+    void conclude(const chip::Outcome& outcome);
+
+    // Lists the differences (the first 20 and a count), writes them all with
+    // --diferencias; returns the exit code they make.
+    int reportMismatches(const std::vector<chip::Mismatch>& mismatches, const QString& wantedName);
+
+    // What --registro keeps of the run.
+    void setImageCrc(const image::Bytes& bytes, std::uint32_t first, std::uint32_t last);
+    void record(const QString& order, int exitCode, double seconds);
+
+  private:
+    void showProgress();
+    void logProgress();
+    QString progressPlace() const;
+    int progressPercent() const;
+    void endProgressLine();
+    void loadEmulatedChip();
+    void saveEmulatedChip();
+    QString addressText(std::uint32_t address) const;
+
+    const Options& options_;
+    Streams& streams_;
+    const Backends& backends_;
+    std::unique_ptr<Platform> ownPlatform_;
+    Platform* platform_ = nullptr;
+    std::unique_ptr<HidLibrary> ownHid_;
+    HidLibrary* hid_ = nullptr;
+    VirtualProgrammer* emulation_ = nullptr;
+    ApplicationWindow applicationWindow_;
+    std::unique_ptr<QObject> hook_;
+    std::unique_ptr<Link> link_;
+    std::unique_ptr<CommandSet> comandos_;
+    std::unique_ptr<chip::Access> access_;
+    QString permissionText_;
+    bool opened_ = false;
+    Progress progress_;
+    int shownDecile_ = -1;
+    bool lineOpen_ = false;
+    std::optional<std::uint32_t> crc_;
+    std::size_t differences_ = 0;
+};
+
+}  // namespace cli

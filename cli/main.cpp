@@ -1,0 +1,23 @@
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include "cli/Cli.h"
+#include "device/HidapiLibrary.h"
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    QFile in;
+    QFile out;
+    QFile err;
+    in.open(stdin, QIODevice::ReadOnly);
+    out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    cli::Streams streams{in, out, err, isatty(STDERR_FILENO) == 1};
+    cli::Backends backends;
+    backends.real = [](std::function<void(const QString&)> tell) {
+        return std::make_unique<HidapiLibrary>(std::move(tell));
+    };
+    return cli::run(QCoreApplication::arguments(), streams, backends);
+}

@@ -1,0 +1,333 @@
+#include <QBuffer>
+#include <QCheckBox>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <csignal>
+
+#include "cli/Cli.h"
+#include "cli/Messages.h"
+#include "files/ImageFormats.h"
+#include "tests/support/ByteText.h"
+#include "tests/support/Files.h"
+#include "tests/support/Rig.h"
+
+namespace {
+struct Result {
+    int code;
+    QByteArray out;
+    QByteArray err;
+};
+
+// The command line in this process, on an emulated programmer and virtual
+// time; the real backend finds no programmer.
+struct CliRig {
+    FakePlatform platform;
+    VirtualProgrammer programmer{platform};
+    bool terminal = false;
+    QByteArray input;
+
+    Result run(const QStringList& arguments) {
+        QBuffer in(&input);
+        QBuffer out;
+        QBuffer err;
+        in.open(QIODevice::ReadOnly);
+        out.open(QIODevice::WriteOnly);
+        err.open(QIODevice::WriteOnly);
+        cli::Streams streams{in, out, err, terminal};
+        cli::Backends backends;
+        backends.platform = &platform;
+        backends.emulated = &programmer;
+        backends.real = [this](std::function<void(const QString&)>) {
+            return std::make_unique<VirtualProgrammer>(platform, false);
+        };
+        programmer.clearRecord();
+        const int code =
+            cli::run(QStringList{QStringLiteral("programador-cli")} + arguments, streams, backends);
+        return {code, out.data(), err.data()};
+    }
+    Result emulated(const QStringList& arguments) {
+        return run(QStringList{QStringLiteral("--virtual")} + arguments);
+    }
+    Bytes sent() const { return programmer.sentBytes(); }
+    // What went out between the start run and the exit run.
+    Bytes operation() const {
+        const Bytes all = sent();
+        if (all.size() < 6) return {};
+        return Bytes(all.begin() + 4, all.end() - 2);
+    }
+};
+
+image::Bytes randomBytes(std::size_t size, quint32 seed) {
+    image::Bytes bytes(size);
+    QRandomGenerator generator(seed);
+    for (auto& byte : bytes) byte = static_cast<std::uint8_t>(generator.bounded(256));
+    return bytes;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+bool objcopy(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral("objcopy"), arguments);
+    return process.waitForFinished() && process.exitCode() == 0;
+}
+}  // namespace
+
+class CliTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir folder_;
+    QString temp(const char* name) { return folder_.filePath(QLatin1String(name)); }
+
+  private slots:
+    void everyOrderAndItsExitCode() {
+        CliRig rig;
+        Result r = rig.run({"tipos"});
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.out.contains("27c010   Prom 27c010     131072 bytes"));
+        QCOMPARE(rig.run({"--help"}).out, cli::kAyuda.toUtf8());
+
+        // Usage: each refused before anything is sent.
+        const QStringList refused[] = {
+            {"leer", "x.bin"},                                     // no type
+            {"-t", "27c999", "leer", "x.bin"},                     // unknown type
+            {"-t", "sram24", "--hasta", "1024", "leer", "x.bin"},  // past the memory
+            {"-t", "sram24", "--desde", "9", "--hasta", "3", "leer", "x.bin"},
+            {"-t", "sram24", "--nada", "tipos"},
+            {"-t", "sram24", "grabar", "x.bin"},
+            {"--virtual", "-t", "sram24", "borrado"},  // a RAM has no erased state
+            {"--virtual", "-t", "sram24", "llenar", "300"},
+        };
+        for (const QStringList& arguments : refused) {
+            r = rig.run(arguments);
+            QVERIFY2(r.code == 2, qPrintable(arguments.join(' ')));
+            QVERIFY(!r.err.isEmpty());
+            QVERIFY(rig.sent().empty());
+        }
+        QCOMPARE(rig.run({"-t", "sram24", "--hasta", "1024", "leer", "x"}).err,
+                 QByteArray("La dirección supera la maxima dirección de la memoria\n"));
+
+        // No programmer on the real backend.
+        r = rig.run({"-t", "sram24", "leer", temp("nada.bin")});
+        QCOMPARE(r.code, 3);
+        QVERIFY(r.err.startsWith("No se encontró el programador"));
+
+        // A PROM as it comes: blank; programmed, it verifies, then differs.
+        QCOMPARE(rig.emulated({"-q", "-t", "27c512", "borrado"}).code, 0);
+        const image::Bytes image = randomBytes(65536, 7);
+        writeFile(temp("p.bin"), image::writeBinary(image));
+        QCOMPARE(rig.emulated({"-q", "-t", "27c512", "programar", temp("p.bin")}).code, 0);
+        QCOMPARE(rig.emulated({"-q", "-t", "Prom 27C512", "verificar", temp("p.bin")}).code, 0);
+        r = rig.emulated({"-q", "-t", "27c512", "borrado"});
+        QCOMPARE(r.code, 1);
+        rig.programmer.firmware().setStuckBits(Chip::Prom27c512, 0x1234, 0x01, 0x00);
+        image::Bytes changed = image;
+        changed[0x1234] |= 0x01;
+        changed[0x2000] ^= 0xFF;
+        writeFile(temp("q.bin"), image::writeBinary(changed));
+        r = rig.emulated(
+            {"-q", "-t", "27c512", "--diferencias", temp("d.txt"), "verificar", temp("q.bin")});
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.err, QString::asprintf("1234: chip %02X, archivo %02X\n"
+                                          "2000: chip %02X, archivo %02X\n"
+                                          "2 diferencias en total\n",
+                                          image[0x1234] & 0xFE, changed[0x1234], image[0x2000],
+                                          changed[0x2000])
+                            .toUtf8());
+        QCOMPARE(contents(temp("d.txt")).count('\n'), 2);
+        QCOMPARE(rig.emulated({"-q", "-t", "sram24", "llenar", "0x5A"}).code, 0);
+        QCOMPARE(rig.programmer.firmware().peek(Chip::Sram24, 1023), 0x5A);
+    }
+
+    void theBytesAreTheWindows() {
+        struct Case {
+            const char* what;
+            std::function<void(Rig&)> window;
+            QStringList cli;
+        };
+        writeFile(temp("ten.bin"), QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A"));
+        const Case cases[] = {
+            {"read a range",
+             [](Rig& rig) {
+                 rig.type(rig.form().LLOT1, "0").type(rig.form().LLOT2, "9");
+                 rig.click(rig.form().BitBtn7);
+             },
+             {"--desde", "0", "--hasta", "9", "leer", temp("out.bin")}},
+            {"program a range, verified",
+             [](Rig& rig) {
+                 for (int a = 0; a < 10; ++a)
+                     rig.form().imagen.setCell(1, a + 1, QString::number(a + 1));
+                 rig.type(rig.form().PLOT1, "0").type(rig.form().PLOT2, "9");
+                 rig.click(rig.form().BitBtn5);
+             },
+             {"--desde", "0", "--hasta", "9", "programar", temp("ten.bin")}},
+            {"fill the memory",
+             [](Rig& rig) {
+                 rig.type(rig.form().Edit3, "90");
+                 rig.click(rig.form().BitBtn9);
+             },
+             {"llenar", "90"}},
+            {"fill a range unverified",
+             [](Rig& rig) {
+                 rig.form().ch->setChecked(false);
+                 rig.type(rig.form().DL, "7").type(rig.form().DIL1, "5").type(rig.form().DIL2, "8");
+                 rig.click(rig.form().BitBtn10);
+             },
+             {"--sin-verificar", "--desde", "5", "--hasta", "8", "llenar", "7"}},
+        };
+        for (const Case& c : cases) {
+            Rig window;
+            window.ready().memoryType(0);
+            c.window(window);
+            CliRig cli;
+            QVERIFY2(cli.emulated(QStringList{"-q", "-t", "sram24"} + c.cli).code == 0, c.what);
+            QVERIFY2(cli.operation() == window.sent(), c.what);
+            // Greeting, start run; exit run.
+            const Bytes all = cli.sent();
+            QCOMPARE(Bytes(all.begin(), all.begin() + 4), (Bytes{1, 8, 8, 8}));
+            QCOMPARE(Bytes(all.end() - 2, all.end()), (Bytes{8, 8}));
+        }
+    }
+
+    void ctrlCCancelsWithTheWindowsBytes() {
+        CliRig rig;
+        QTimer::singleShot(0, [] { std::raise(SIGINT); });
+        const Result r = rig.emulated({"-q", "-t", "sram24", "leer", temp("cut.bin")});
+        QCOMPARE(r.code, 130);
+        QCOMPARE(r.err, QByteArray("Interrumpido en la dirección 0000\n"));
+        QCOMPARE(rig.sent(), (Bytes{1, 8, 8, 8, 8, 8, 8, 8, 8, 8}));
+        QVERIFY(!QFile::exists(temp("cut.bin")));
+    }
+
+    void filesInEveryFormat() {
+        CliRig rig;
+        const image::Bytes chipBytes = randomBytes(131072, 11);
+        for (std::uint32_t a = 0; a < chipBytes.size(); ++a)
+            rig.programmer.firmware().poke(Chip::Prom27c010, a, chipBytes[a]);
+        const QByteArray binary = image::writeBinary(chipBytes);
+        // Read out in each format, turned back into binary by objcopy.
+        for (const char* name : {"r.hex", "r.s37", "r.bin", "r.mem"})
+            QCOMPARE(rig.emulated({"-q", "-t", "27c010", "leer", temp(name)}).code, 0);
+        QVERIFY(objcopy({"-I", "ihex", "-O", "binary", temp("r.hex"), temp("hex.bin")}));
+        QVERIFY(objcopy({"-I", "srec", "-O", "binary", temp("r.s37"), temp("srec.bin")}));
+        QCOMPARE(contents(temp("hex.bin")), binary);
+        QCOMPARE(contents(temp("srec.bin")), binary);
+        QCOMPARE(contents(temp("r.bin")), binary);
+        QCOMPARE(rig.emulated({"-q", "-t", "27c010", "verificar", temp("r.mem")}).code, 0);
+        // A range: the binary holds it alone, the others at their addresses.
+        QCOMPARE(rig.emulated({"-q", "-t", "27c010", "--desde", "0xFFF0", "--hasta", "0x1000F",
+                               "leer", temp("part.hex")})
+                     .code,
+                 0);
+        QCOMPARE(rig.emulated({"-q", "-t", "27c010", "--desde", "0xFFF0", "--hasta", "0x1000F",
+                               "--formato", "bin", "leer", "-"})
+                     .out,
+                 binary.mid(0xFFF0, 32));
+        QVERIFY(objcopy({"-I", "ihex", "-O", "binary", temp("part.hex"), temp("part.bin")}));
+        QCOMPARE(contents(temp("part.bin")), binary.mid(0xFFF0, 32));
+
+        // Programmed from objcopy's files, and from standard input.
+        const image::Bytes image = randomBytes(65536, 12);
+        writeFile(temp("src.bin"), image::writeBinary(image));
+        QVERIFY(objcopy({"-I", "binary", "-O", "ihex", temp("src.bin"), temp("src.hex")}));
+        QVERIFY(objcopy({"-I", "binary", "-O", "srec", temp("src.bin"), temp("src.s19")}));
+        for (const char* name : {"src.hex", "src.s19"}) {
+            CliRig fresh;
+            QCOMPARE(fresh.emulated({"-q", "-t", "27c512", "programar", temp(name)}).code, 0);
+            QCOMPARE(fresh.emulated({"-q", "-t", "27c512", "leer", temp("back.bin")}).code, 0);
+            QVERIFY2(contents(temp("back.bin")) == image::writeBinary(image), name);
+        }
+        CliRig piped;
+        piped.input = QByteArray("\x11\x22\x33");
+        QCOMPARE(piped.emulated({"-q", "-t", "sram24", "--hasta", "2", "programar", "-"}).code, 0);
+        QCOMPARE(piped.programmer.firmware().peek(Chip::Sram24, 2), 0x33);
+    }
+
+    void aRefusedFileTouchesNothing() {
+        CliRig rig;
+        rig.programmer.firmware().poke(Chip::Sram24, 0, 0x42);
+        writeFile(temp("bad.hex"), ":0100000001FD\r\n:00000001FF\r\n");
+        writeFile(temp("big.bin"), QByteArray(1025, 'x'));
+        writeFile(temp("bad.mem"), "d\r\n12\r\nZZ\r\n");
+        for (const char* name : {"bad.hex", "big.bin", "bad.mem"}) {
+            const Result r = rig.emulated({"-q", "-t", "sram24", "programar", temp(name)});
+            QCOMPARE(r.code, 2);
+            QVERIFY(rig.sent().empty());
+        }
+        QCOMPARE(rig.emulated({"-t", "sram24", "programar", temp("bad.mem")}).err,
+                 QByteArray(
+                     "No se puede usar bad.mem:\nlínea 3: ''ZZ'' is not a valid integer value\n"));
+        QCOMPARE(rig.programmer.firmware().peek(Chip::Sram24, 0), 0x42);
+    }
+
+    void progressOnAndOffATerminal() {
+        CliRig rig;
+        rig.platform.clock = [] {
+            static std::int64_t now = 0;
+            return now += 1'000'000;  // a millisecond per look at the clock
+        };
+        Result r = rig.emulated({"-t", "sram28", "leer", temp("a.bin")});
+        QVERIFY(!r.err.contains('\r'));
+        QCOMPARE(r.err.count('\n'), 11);
+        QVERIFY(r.err.contains("Leyendo dirección 0CCD: 40 %\n"));
+        rig.terminal = true;
+        r = rig.emulated({"-t", "sram28", "leer", temp("a.bin")});
+        QVERIFY(r.err.startsWith('\r'));
+        QVERIFY(r.err.contains("quedan"));
+        QCOMPARE(r.err.count('\n'), 1);
+        QCOMPARE(rig.emulated({"-q", "-t", "sram28", "leer", temp("a.bin")}).err, QByteArray());
+    }
+
+    void registroKeepsALinePerRun() {
+        CliRig rig;
+        writeFile(temp("img.bin"), QByteArray(1024, '\x33'));
+        const QString log = temp("registro.csv");
+        for (int chipNumber = 0; chipNumber < 2; ++chipNumber)
+            QCOMPARE(rig.emulated(
+                            {"-q", "-t", "sram24", "--registro", log, "programar", temp("img.bin")})
+                         .code,
+                     0);
+        rig.programmer.firmware().setStuckBits(Chip::Sram24, 5, 0x01, 0x00);
+        QCOMPARE(
+            rig.emulated({"-q", "-t", "sram24", "--registro", log, "verificar", temp("img.bin")})
+                .code,
+            1);
+        const QList<QByteArray> lines = contents(log).trimmed().split('\n');
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0],
+                 QByteArray("fecha,tipo,orden,rango,crc32,resultado,diferencias,segundos"));
+        const QByteArray crc = QByteArray::number(image::crc32(image::Bytes(1024, 0x33)), 16)
+                                   .toUpper()
+                                   .rightJustified(8, '0');
+        QVERIFY(lines[1].contains(",Sram 24 Pines,programar,0000-03FF," + crc + ",correcto,0,"));
+        QVERIFY(lines[3].contains(",verificar,0000-03FF," + crc + ",difiere,1,"));
+    }
+
+    void aRealProcessEndsOnCtrlC() {
+        const QString chipFile = temp("chip.bin");
+        QProcess cli;
+        cli.setProgram(QStringLiteral(PROGRAMADOR_CLI));
+        cli.setArguments({"--virtual=" + chipFile, "-t", "27c010", "leer", temp("long.hex")});
+        cli.start();
+        QVERIFY(cli.waitForStarted());
+        // Paced like the real link, the whole chip takes minutes: stop it at its first line.
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += cli.readAllStandardError()).contains("Leyendo"), 10000);
+        ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+        QVERIFY(cli.waitForFinished(10000));
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(cli.exitCode(), 130);
+        QVERIFY((err + cli.readAllStandardError()).contains("Interrumpido en la dirección"));
+        QVERIFY(!QFile::exists(temp("long.hex")));
+        QCOMPARE(QFileInfo(chipFile).size(), 131072);
+    }
+};
+
+QTEST_MAIN(CliTest)
+#include "test_cli.moc"
