@@ -13,6 +13,7 @@
 #include "device/CommandSet.h"
 #include "device/Firmware.h"
 #include "device/HidLibrary.h"
+#include "device/HidProbe.h"
 #include "device/Link.h"
 #include "device/VirtualProgrammer.h"
 #include "files/MemoryFile.h"
@@ -165,19 +166,34 @@ image::Bytes Session::loadImageFile(const QString& path) {
     return std::move(loaded.bytes);
 }
 
+void Session::prepareEmulation() {
+    if (emulation_) return;
+    if (backends_.emulated) {
+        emulation_ = backends_.emulated;
+    } else {
+        auto emulation = std::make_unique<VirtualProgrammer>(*platform_);
+        emulation->setRecording(false);
+        // Paced like the real link, one report per 1 ms USB frame.
+        emulation->setFullSpeedFrames(!options_.sinPausa);
+        emulation_ = emulation.get();
+        ownHid_ = std::move(emulation);
+    }
+    loadEmulatedChip();
+}
+
+std::unique_ptr<HidProbe> Session::probe() {
+    if (!options_.emulated) return backends_.probe();
+    prepareEmulation();
+    return makeVirtualProbe(*emulation_);
+}
+
+std::int64_t Session::nowNs() const {
+    return platform_->nowNs();
+}
+
 chip::Access& Session::open() {
     if (options_.emulated) {
-        if (backends_.emulated) {
-            emulation_ = backends_.emulated;
-        } else {
-            auto emulation = std::make_unique<VirtualProgrammer>(*platform_);
-            emulation->setRecording(false);
-            // Paced like the real link, one report per 1 ms USB frame.
-            emulation->setFullSpeedFrames(!options_.sinPausa);
-            emulation_ = emulation.get();
-            ownHid_ = std::move(emulation);
-        }
-        loadEmulatedChip();
+        prepareEmulation();
         hid_ = emulation_;
     } else {
         ownHid_ = backends_.real([this](const QString& text) { permissionText_ = text; });

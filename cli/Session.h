@@ -18,6 +18,7 @@
 
 class CommandSet;
 class HidLibrary;
+class HidProbe;
 class Link;
 class Platform;
 class QIODevice;
@@ -50,6 +51,7 @@ struct Streams {
 // tests may lend their own clock and emulation.
 struct Backends {
     std::function<std::unique_ptr<HidLibrary>(std::function<void(const QString&)> tell)> real;
+    std::function<std::unique_ptr<HidProbe>()> probe;
     Platform* platform = nullptr;
     VirtualProgrammer* emulated = nullptr;
 };
@@ -115,6 +117,10 @@ class Session : public QObject {
     // Opens the programmer: the start run goes out once. Exit 3 when there
     // is none, or it may not be opened.
     chip::Access& open();
+    // The programmer below the link, for the hardware check.
+    std::unique_ptr<HidProbe> probe();
+    // The time of the platform, in nanoseconds.
+    std::int64_t nowNs() const;
     // The loops' question at every address: progress, events, Ctrl+C, a lost
     // programmer.
     chip::Step at(std::uint32_t address);
@@ -138,6 +144,7 @@ class Session : public QObject {
     QString progressPlace() const;
     int progressPercent() const;
     void endProgressLine();
+    void prepareEmulation();
     void loadEmulatedChip();
     void saveEmulatedChip();
     QString addressText(std::uint32_t address) const;

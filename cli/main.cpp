@@ -5,6 +5,7 @@
 
 #include "cli/Cli.h"
 #include "device/HidapiLibrary.h"
+#include "device/HidapiProbe.h"
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
@@ -19,5 +20,6 @@ int main(int argc, char** argv) {
     backends.real = [](std::function<void(const QString&)> tell) {
         return std::make_unique<HidapiLibrary>(std::move(tell));
     };
+    backends.probe = makeHidapiProbe;
     return cli::run(QCoreApplication::arguments(), streams, backends);
 }

@@ -64,6 +64,15 @@ void CommandSet::sendWrite() {
         envia(byte(dato), byte(dirl), byte(dirh));
 }
 
+std::vector<std::uint8_t> CommandSet::readSequence(std::uint32_t address) const {
+    CommandSet split(*this);
+    split.split(address);
+    const auto byte = [](std::int32_t value) { return static_cast<std::uint8_t>(value); };
+    std::vector<std::uint8_t> bytes{type().readCommand, byte(split.dirl), byte(split.dirh)};
+    if (type().threeAddressBytes) bytes.push_back(byte(split.dirx));
+    return bytes;
+}
+
 void CommandSet::resetRun(int count) {
     for (int i = 0; i < count; ++i) link_.tra(kResetByte);
 }

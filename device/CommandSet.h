@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "device/MemoryTypes.h"
 
@@ -39,6 +40,8 @@ class CommandSet {
     void sendWrite();
     // The read sequence of the current type for the split address.
     void sendRead();
+    // The bytes of the read sequence of an address, as sendRead sends them.
+    std::vector<std::uint8_t> readSequence(std::uint32_t address) const;
 
     // The runs of the byte 8 that reset the programmer's parser: at start,
     // before the program ends, and when an operation is cancelled.

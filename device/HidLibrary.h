@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QEvent>
+#include <QString>
 #include <cstdint>
 
 class QObject;
@@ -10,6 +11,16 @@ using HidHandle = std::intptr_t;
 // Identity of the programmer on the USB bus.
 constexpr int kProgrammerVendorId = 4660;  // 0x1234
 constexpr int kProgrammerProductId = 1;
+
+// What the user is told when the programmer is there but its node may not
+// be opened.
+inline const QString kSinPermiso = QStringLiteral(
+    "El programador está conectado, pero este usuario no tiene permiso para usarlo.\n\n"
+    "Recargue las reglas de acceso de udev:\n"
+    "    sudo udevadm control --reload-rules\n"
+    "y luego desconecte y vuelva a conectar el programador.\n\n"
+    "El paquete Debian del programa ya instala la regla. Si compiló el programa,\n"
+    "instálela antes con \"sudo cmake --install build\" (ver el README).");
 
 // The plug/unplug notification the HID library sends to the window given to
 // Connect: message number 0x80C8, wParam 1 (plugged) or 2 (unplugged),

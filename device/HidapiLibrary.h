@@ -22,16 +22,6 @@ struct HidIds {
 // Reads udev's HID_ID property, "bus:vendor:product" in hexadecimal.
 std::optional<HidIds> parseHidId(const char* text);
 
-// What the user is told when the programmer is there but its node may not
-// be opened.
-inline const QString kSinPermiso = QStringLiteral(
-    "El programador está conectado, pero este usuario no tiene permiso para usarlo.\n\n"
-    "Recargue las reglas de acceso de udev:\n"
-    "    sudo udevadm control --reload-rules\n"
-    "y luego desconecte y vuelva a conectar el programador.\n\n"
-    "El paquete Debian del programa ya instala la regla. Si compiló el programa,\n"
-    "instálela antes con \"sudo cmake --install build\" (ver el README).");
-
 // The HID library over hidapi (hidraw). Plug and unplug come from a udev
 // monitor on Linux, or from a timer that compares enumerations elsewhere.
 // A read returns only the answer to its own request: input left waiting is

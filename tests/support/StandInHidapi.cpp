@@ -153,6 +153,9 @@ int hid_write(hid_device* device, const unsigned char* data, size_t length) {
             --bus().lateAnswers;
             bus().late.push_back(*answer);
         } else {
+            if (!bus().buffersRequests)
+                for (Handle& open : bus().open)
+                    if (open.device == handle->device) open.input.clear();
             deliver(*handle->device, *answer);
         }
     }

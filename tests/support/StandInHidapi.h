@@ -48,6 +48,10 @@ struct Bus {
     int readErrors = 0;       // so many waiting reads fail
     int failWriteAt = -1;     // this write (counted from 0) does not go out
     int unplugAtWrite = -1;   // the programmer goes away at this write
+    // Off: the programmer holds one answer, and a new one replaces an answer
+    // not yet collected (a second request sent before the first answer was
+    // read is not answered apart).
+    bool buffersRequests = true;
 
     Device& add(const std::string& path, unsigned short vendorId, unsigned short productId);
     Device& programmer();

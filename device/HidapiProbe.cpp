@@ -1,0 +1,70 @@
+#include "device/HidapiProbe.h"
+
+#include <hidapi/hidapi.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "device/HidapiLibrary.h"
+
+namespace {
+constexpr int kLargestInputReport = 64;
+
+class HidapiProbe : public HidProbe {
+  public:
+    std::vector<Found> find() override {
+        std::vector<Found> found;
+        hid_device_info* list = hid_enumerate(kProgrammerVendorId, kProgrammerProductId);
+        for (hid_device_info* info = list; info; info = info->next) {
+            Found device{QString::fromLocal8Bit(info->path), false, QString()};
+            errno = 0;
+            if (hid_device* opened = hid_open_path(info->path)) {
+                device.opens = true;
+                hid_close(opened);
+            } else {
+                device.why = errno == EACCES || errno == EPERM
+                                 ? QStringLiteral("sin permiso")
+                                 : QString::fromLocal8Bit(std::strerror(errno));
+            }
+            found.push_back(device);
+        }
+        hid_free_enumeration(list);
+        return found;
+    }
+
+    std::vector<std::uint8_t> exchange(const std::vector<std::uint8_t>& bytes,
+                                       int answers) override {
+        std::vector<std::uint8_t> got;
+        hid_device* device = openFirst();
+        if (!device) return got;
+        for (std::uint8_t byte : bytes) {
+            const unsigned char report[HidLibrary::kReportSize] = {0, byte};
+            if (hid_write(device, report, sizeof report) < 0) {
+                hid_close(device);
+                return got;
+            }
+        }
+        for (int i = 0; i < answers; ++i) {
+            unsigned char incoming[kLargestInputReport];
+            const int count =
+                hid_read_timeout(device, incoming, sizeof incoming, HidapiLibrary::kReadTimeoutMs);
+            if (count <= 0) break;
+            got.push_back(incoming[0]);
+        }
+        hid_close(device);
+        return got;
+    }
+
+  private:
+    static hid_device* openFirst() {
+        hid_device_info* list = hid_enumerate(kProgrammerVendorId, kProgrammerProductId);
+        hid_device* device = list ? hid_open_path(list->path) : nullptr;
+        hid_free_enumeration(list);
+        return device;
+    }
+};
+}  // namespace
+
+std::unique_ptr<HidProbe> makeHidapiProbe() {
+    return std::make_unique<HidapiProbe>();
+}

@@ -1,0 +1,110 @@
+#include <QBuffer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "cli/Cli.h"
+#include "device/HidapiLibrary.h"
+#include "device/HidapiProbe.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/StandInHidapi.h"
+
+using Bytes = std::vector<std::uint8_t>;
+using stand_in::bus;
+
+namespace {
+struct Result {
+    int code;
+    QByteArray out;
+    QByteArray err;
+};
+
+// programador-cli as users run it on Linux, its hidapi backend over the
+// stand-in bus with the programmer and a mouse on it.
+struct StandInCli {
+    StandInCli() {
+        stand_in::resetBus();
+        bus().add("/dev/hidraw0", 0x046D, 0xC077);
+        stand_in::Device& programmer =
+            bus().add("/dev/hidraw1", kProgrammerVendorId, kProgrammerProductId);
+        for (std::uint32_t a = 0; a < 4; ++a)
+            programmer.firmware.poke(Chip::Sram28, a, static_cast<std::uint8_t>(0xB0 + a));
+    }
+
+    Result run(const QStringList& arguments) {
+        QBuffer in;
+        QBuffer out;
+        QBuffer err;
+        in.open(QIODevice::ReadOnly);
+        out.open(QIODevice::WriteOnly);
+        err.open(QIODevice::WriteOnly);
+        cli::Streams streams{in, out, err, false};
+        cli::Backends backends;
+        backends.platform = &platform;
+        backends.real = [](std::function<void(const QString&)> tell) {
+            return std::make_unique<HidapiLibrary>(std::move(tell));
+        };
+        backends.probe = makeHidapiProbe;
+        const int code =
+            cli::run(QStringList{QStringLiteral("programador-cli")} + arguments, streams, backends);
+        return {code, out.data(), err.data()};
+    }
+
+    FakePlatform platform;
+};
+}  // namespace
+
+class CliHidapiTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void theBytesGoThroughTheBackend() {
+        StandInCli cli;
+        const Result r = cli.run({"-q", "-t", "sram28", "--hasta", "3", "leer", "-"});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QByteArray("\xB0\xB1\xB2\xB3"));
+        QCOMPARE(bus().received, (Bytes{1, 8, 8, 8, 2, 0, 0, 2, 1, 0, 2, 2, 0, 2, 3, 0, 8, 8}));
+
+        // Gone in the middle: no more of the operation goes out; exit 3.
+        stand_in::resetBus();
+        StandInCli broken;
+        bus().unplugAtWrite = 4 + 3 * 2;
+        const Result lost = broken.run({"-q", "-t", "sram28", "--hasta", "3", "leer", "-"});
+        QCOMPARE(lost.code, 3);
+        QVERIFY(lost.err.startsWith("Revise Conexion USB"));
+        QCOMPARE(lost.out, QByteArray());
+    }
+
+    void aProgrammerThatMayNotBeOpenedIsExplained() {
+        StandInCli cli;
+        bus().programmer().permitted = false;
+        Result r = cli.run({"-t", "sram28", "leer", "-"});
+        QCOMPARE(r.code, 3);
+        QCOMPARE(r.err, (kSinPermiso + u'\n').toUtf8());
+        r = cli.run({"sondeo"});
+        QCOMPARE(r.code, 3);
+        QVERIFY(r.out.contains("/dev/hidraw1: no se abre (sin permiso)"));
+    }
+
+    void sondeoTellsWhetherTwoRequestsAreAnswered() {
+        QTemporaryDir folder;
+        for (const bool buffers : {true, false}) {
+            StandInCli cli;
+            bus().buffersRequests = buffers;
+            const QString report = folder.filePath(QStringLiteral("informe.txt"));
+            const Result r = cli.run({"-t", "sram28", "--informe", report, "sondeo"});
+            QCOMPARE(r.code, 0);
+            QVERIFY(
+                r.out.contains("Programadores USB 1234:0001 encontrados: 1\n"
+                               "  /dev/hidraw1: se abre\n"));
+            QVERIFY(r.out.contains("200 veces"));
+            QCOMPARE(r.out.contains("responde a las dos, en orden"), buffers);
+            QCOMPARE(r.out.contains("no responde a las dos"), !buffers);
+            QFile written(report);
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            QCOMPARE(written.readAll(), r.out);
+        }
+    }
+};
+
+QTEST_MAIN(CliHidapiTest)
+#include "test_cli_hidapi.moc"
