@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -230,10 +231,51 @@ void linkRatio() {
     }
     report("link_ratio", median(runs), "ratio");
 }
+// Milliseconds of a whole programador-cli process, from its start to its end.
+double cliProcessMs(const QStringList& arguments) {
+    QProcess cli;
+    cli.setProgram(QStringLiteral(PROGRAMADOR_CLI));
+    cli.setArguments(arguments);
+    cli.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer clock;
+    clock.start();
+    cli.start();
+    if (!cli.waitForFinished(-1) || cli.exitCode() != 0) {
+        std::fprintf(stderr, "programador-cli failed: %s\n",
+                     cli.readAllStandardError().constData());
+        return -1;
+    }
+    return clock.nsecsElapsed() / 1e6;
+}
+
+// The command line on the emulation without pacing: what the host adds per
+// address to the wire's time, the whole process included.
+void commandLine(const QString& folder) {
+    const QString image = folder + QStringLiteral("/cli.bin");
+    QFile file(image);
+    file.open(QIODevice::WriteOnly);
+    for (int a = 0; a < kLargestRows; ++a) file.putChar(static_cast<char>((a * 13) & 0xFF));
+    file.close();
+    const QStringList emulated{"--virtual", "--sin-pausa", "-q", "-t", "27c010"};
+    std::vector<double> reads;
+    std::vector<double> programs;
+    std::vector<double> starts;
+    for (int i = 0; i < kLongRuns; ++i) {
+        reads.push_back(cliProcessMs(emulated + QStringList{"leer", "-"}) * 1e3 / kLargestRows);
+        programs.push_back(cliProcessMs(emulated + QStringList{"programar", image}) * 1e3 /
+                           kLargestRows);
+    }
+    // A one-address read: its whole run bounds the time from exec to the first report.
+    for (int i = 0; i < kRuns; ++i)
+        starts.push_back(cliProcessMs(emulated + QStringList{"--hasta", "0", "leer", "-"}));
+    report("cli_read_all_27c010", median(reads), "us");
+    report("cli_program_all_verify_27c010", median(programs), "us");
+    report("cli_start_ms", median(starts), "ms");
+}
 }  // namespace
 
 // Every figure, or those whose group is named: memory, whole, progress, files,
-// images, malas, switch, link (for a profiler run of one of them).
+// images, malas, switch, link, cli (for a profiler run of one of them).
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
@@ -251,5 +293,6 @@ int main(int argc, char** argv) {
     if (run("malas")) mismatchCount();
     if (run("switch")) typeSwitch();
     if (run("link")) linkRatio();
+    if (run("cli")) commandLine(folder.path());
     return 0;
 }

@@ -92,6 +92,8 @@ class CliTest : public QObject {
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.contains("27c010   Prom 27c010     131072 bytes"));
         QCOMPARE(rig.run({"--help"}).out, cli::kAyuda.toUtf8());
+        // The README shows the help as it is.
+        QVERIFY(contents(QStringLiteral(PROGRAMADOR_README)).contains(cli::kAyuda.toUtf8()));
 
         // Usage: each refused before anything is sent.
         const QStringList refused[] = {
