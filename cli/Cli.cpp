@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QIODevice>
+#include <QRegularExpression>
 
 #include "cli/Arguments.h"
 #include "cli/Command.h"
@@ -108,9 +109,19 @@ Parsed parse(const QStringList& arguments) {
     addOptions(parser);
     if (!parser.parse(withEmulatedFileApart(arguments))) {
         const QStringList unknown = parser.unknownOptionNames();
-        throw Refused{unknown.isEmpty()
-                          ? QStringLiteral("Opciones no válidas: %1").arg(parser.errorText())
-                          : QStringLiteral("Opción desconocida: %1").arg(unknown.join(u' '))};
+        if (!unknown.isEmpty())
+            throw Refused{QStringLiteral("Opción desconocida: %1").arg(unknown.join(u' '))};
+        // Qt says the rest in English: "Missing value after '--tipo'.", and
+        // "Unexpected value after '--virtual'." for a value given to a flag.
+        const QRegularExpressionMatch match =
+            QRegularExpression(QStringLiteral("^(Missing|Unexpected) value after '([^']*)'"))
+                .match(parser.errorText());
+        if (match.hasMatch())
+            throw Refused{(match.captured(1) == QLatin1String("Missing")
+                               ? QStringLiteral("Falta el valor de la opción %1")
+                               : QStringLiteral("La opción %1 no lleva valor"))
+                              .arg(match.captured(2))};
+        throw Refused{QStringLiteral("Opciones no válidas: %1").arg(parser.errorText())};
     }
     Parsed parsed;
     parsed.help = parser.isSet(QStringLiteral("help"));

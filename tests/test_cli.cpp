@@ -102,6 +102,7 @@ class CliTest : public QObject {
             {"-t", "sram24", "--hasta", "1024", "leer", "x.bin"},  // past the memory
             {"-t", "sram24", "--desde", "9", "--hasta", "3", "leer", "x.bin"},
             {"-t", "sram24", "--nada", "tipos"},
+            {"-t", "sram24", "leer", "x.bin", "--desde"},
             {"-t", "sram24", "grabar", "x.bin"},
             {"--virtual", "-t", "sram24", "borrado"},  // a RAM has no erased state
             {"--virtual", "-t", "sram24", "llenar", "300"},
@@ -114,6 +115,8 @@ class CliTest : public QObject {
         }
         QCOMPARE(rig.run({"-t", "sram24", "--hasta", "1024", "leer", "x"}).err,
                  QByteArray("La dirección supera la maxima dirección de la memoria\n"));
+        QCOMPARE(rig.run({"leer", "x", "--tipo"}).err,
+                 QByteArray("Falta el valor de la opción --tipo\n"));
 
         // No programmer on the real backend.
         r = rig.run({"-t", "sram24", "leer", temp("nada.bin")});
@@ -309,6 +312,16 @@ class CliTest : public QObject {
                                    .rightJustified(8, '0');
         QVERIFY(lines[1].contains(",Sram 24 Pines,programar,0000-03FF," + crc + ",correcto,0,"));
         QVERIFY(lines[3].contains(",verificar,0000-03FF," + crc + ",difiere,1,"));
+    }
+
+    void needsNoDesktop() {
+        QProcess ldd;
+        ldd.start(QStringLiteral("ldd"), {QStringLiteral(PROGRAMADOR_CLI)});
+        QVERIFY(ldd.waitForFinished());
+        const QByteArray libraries = ldd.readAllStandardOutput();
+        QVERIFY(libraries.contains("libQt6Core"));
+        QVERIFY(!libraries.contains("libQt6Gui"));
+        QVERIFY(!libraries.contains("libQt6Widgets"));
     }
 
     void aRealProcessEndsOnCtrlC() {
