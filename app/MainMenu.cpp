@@ -31,6 +31,8 @@ void buildTipos(QMenuBar* bar, Form1Menu& menu, QObject* owner) {
     tipos->addSeparator();
     menu.VerificarBorrado1 = tipos->addAction(QStringLiteral("Verificar Borrado"));
     menu.VerificarBorrado1->setEnabled(BlankCheck::applies(kTipoInicial));
+    menu.ProgramacionRapida1 = tipos->addAction(QStringLiteral("Programación rápida"));
+    menu.ProgramacionRapida1->setCheckable(true);
 }
 
 void buildFormato(QMenuBar* bar, Form1Menu& menu, QObject* owner) {
@@ -80,7 +82,8 @@ void Form1Menu::checkHexadecimal(bool hexadecimal) {
 }
 
 void Form1Menu::setRunning(bool running, std::uint8_t tipo) {
-    for (QAction* item : {Abrir1, Guardar1, Importar1, Exportar1, Salir1, Decimal1, Hexadecimal1})
+    for (QAction* item : {Abrir1, Guardar1, Importar1, Exportar1, Salir1, Decimal1, Hexadecimal1,
+                          ProgramacionRapida1})
         item->setEnabled(!running);
     for (QAction* item : tipoItems) item->setEnabled(!running);
     VerificarBorrado1->setEnabled(!running && BlankCheck::applies(tipo));

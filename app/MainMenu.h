@@ -12,6 +12,8 @@ struct Form1Menu {
             *Salir1 = nullptr;
     std::array<QAction*, 5> tipoItems{};
     QAction* VerificarBorrado1 = nullptr;
+    // Checked: programming sends only the reports the chip needs.
+    QAction* ProgramacionRapida1 = nullptr;
     QAction *Decimal1 = nullptr, *Hexadecimal1 = nullptr;
     QAction *Topicos1 = nullptr, *Acercade1 = nullptr;
 

@@ -68,6 +68,8 @@ void wireMenu(Tform1& f) {
 void wireMainWindow(Tform1& f) {
     wireButtons(f);
     wireMenu(f);
+    QObject::connect(f.ProgramacionRapida1, &QAction::toggled, &f,
+                     [&f](bool on) { f.banco->rapida = on; });
     QObject::connect(&f.Timer1, &QTimer::timeout, &f, [&f] { f.guarded(&Tform1::Timer1Timer); });
     QObject::connect(&f.link, &Link::estadoChanged, f.Panel7, &QLabel::setText);
     f.Panel7->setText(f.link.estado());

@@ -8,6 +8,8 @@
 namespace chip {
 
 namespace {
+constexpr std::int32_t kBlankByte = 0xFF;
+
 // What a step other than Continue makes of the loop at an address.
 Outcome ended(Access& chip, Step step, std::uint32_t address) {
     switch (step) {
@@ -55,6 +57,7 @@ Outcome readRange(Access& chip, std::uint32_t first, std::uint32_t last, const R
         const auto address = static_cast<std::uint32_t>(a);
         if (const Step step = hooks.at(address); step != Step::Continue)
             return ended(chip, step, address);
+        if (hooks.proven && hooks.proven(address)) continue;
         const std::uint8_t byte = chip.read(address);
         if (chip.lost()) return lostAt(address);
         hooks.read(address, byte);
@@ -74,13 +77,71 @@ Outcome verifyRange(Access& chip, std::uint32_t first, std::uint32_t last,
     return readRange(chip, first, last, comparing);
 }
 
+Fast fastFor(std::uint8_t tipo) {
+    switch (tipo) {
+        case kTipoEeprom:
+            return Fast::ReadFirst;
+        case kTipoProm512:
+        case kTipoProm010:
+            return Fast::SkipBlank;
+        default:
+            break;
+    }
+    return Fast::Off;
+}
+
+void Proven::mark(std::uint32_t address) {
+    if (address >= addresses_.size()) addresses_.resize(std::size_t{address} + 1);
+    addresses_[address] = true;
+}
+
+bool Proven::operator()(std::uint32_t address) const {
+    return address < addresses_.size() && addresses_[address];
+}
+
+namespace {
+enum class Shortcut { None, Done, Lost };
+
+// What fast programming spares at an address: nothing, the whole address
+// (proven or left to the verify pass), or the programmer went away.
+Shortcut spare(Access& chip, std::uint32_t address, std::int32_t dato, Verification verification,
+               const ProgramHooks& hooks, Fast fast, Proven* proven) {
+    switch (fast) {
+        case Fast::SkipBlank: {
+            if (dato != kBlankByte) return Shortcut::None;
+            // With a verify pass to come, that pass reads it.
+            if (verification != Verification::EachByte) return Shortcut::Done;
+            const std::uint8_t byte = chip.read(address);
+            if (chip.lost()) return Shortcut::Lost;
+            hooks.readBack(address, byte);
+            return Shortcut::Done;
+        }
+        case Fast::ReadFirst: {
+            const std::uint8_t byte = chip.read(address);
+            if (chip.lost()) return Shortcut::Lost;
+            if (byte != dato) return Shortcut::None;
+            if (verification != Verification::None) hooks.readBack(address, byte);
+            if (proven) proven->mark(address);
+            return Shortcut::Done;
+        }
+        case Fast::Off:
+            break;
+    }
+    return Shortcut::None;
+}
+}  // namespace
+
 Outcome programRange(Access& chip, std::uint32_t first, std::uint32_t last,
-                     Verification verification, const ProgramHooks& hooks) {
+                     Verification verification, const ProgramHooks& hooks, Fast fast,
+                     Proven* proven) {
     for (std::uint64_t a = first; a <= last; ++a) {
         const auto address = static_cast<std::uint32_t>(a);
         if (const Step step = hooks.at(address); step != Step::Continue)
             return ended(chip, step, address);
         const std::int32_t dato = hooks.data(address);
+        const Shortcut shortcut = spare(chip, address, dato, verification, hooks, fast, proven);
+        if (shortcut == Shortcut::Lost) return lostAt(address);
+        if (shortcut == Shortcut::Done) continue;
         for (std::int32_t attempts = 1;; ++attempts) {
             chip.write(address, dato);
             if (chip.lost()) return lostAt(address);

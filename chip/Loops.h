@@ -72,6 +72,8 @@ struct ReadHooks {
     std::function<Step(std::uint32_t address)> at;
     // Each byte read; a byte that never came is not reported.
     std::function<void(std::uint32_t address, std::uint8_t byte)> read;
+    // Addresses already proven need no read (fast programming's verify pass).
+    std::function<bool(std::uint32_t address)> proven = nullptr;
 };
 
 Outcome readRange(Access& chip, std::uint32_t first, std::uint32_t last, const ReadHooks& hooks);
@@ -97,7 +99,27 @@ struct ProgramHooks {
     std::function<std::int32_t()> retries;
 };
 
+// Fast programming sends only the reports a chip needs and still proves
+// every byte. A PROM only clears bits, so an FF of the image is not written:
+// it is read instead, by the verify pass that follows or, without one, at
+// once. An EEPROM byte is read first and written only when it differs; an
+// equal byte is proven by that read. Static RAMs write as fast as they read.
+enum class Fast { Off, SkipBlank, ReadFirst };
+Fast fastFor(std::uint8_t tipo);
+
+// The addresses a fast program pass proved by reading, which its verify pass
+// need not read again.
+class Proven {
+  public:
+    void mark(std::uint32_t address);
+    bool operator()(std::uint32_t address) const;
+
+  private:
+    std::vector<bool> addresses_;
+};
+
 Outcome programRange(Access& chip, std::uint32_t first, std::uint32_t last,
-                     Verification verification, const ProgramHooks& hooks);
+                     Verification verification, const ProgramHooks& hooks, Fast fast = Fast::Off,
+                     Proven* proven = nullptr);
 
 }  // namespace chip

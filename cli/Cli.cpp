@@ -51,6 +51,7 @@ void addOptions(QCommandLineParser& parser) {
     parser.addOption(valued({"hasta"}, "B"));
     parser.addOption(valued({"formato"}, "F"));
     parser.addOption(QCommandLineOption(QStringLiteral("sin-verificar")));
+    parser.addOption(QCommandLineOption(QStringLiteral("completa")));
     parser.addOption(valued({"reintentos"}, "N"));
     parser.addOption(QCommandLineOption(QStringLiteral("virtual")));
     QCommandLineOption emulatedFile(kEmulatedFileOption, QString(), QStringLiteral("ARCHIVO"));
@@ -90,6 +91,7 @@ Options readOptions(const QCommandLineParser& parser) {
                               .arg(parser.value(QStringLiteral("formato")))};
     }
     o.verificar = !parser.isSet(QStringLiteral("sin-verificar"));
+    o.rapida = !parser.isSet(QStringLiteral("completa"));
     if (parser.isSet(QStringLiteral("reintentos"))) {
         const std::uint32_t retries = number(parser, QStringLiteral("reintentos"));
         o.reintentos = static_cast<std::int32_t>(std::min<std::uint32_t>(retries, kMostRetries));

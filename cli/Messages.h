@@ -17,6 +17,8 @@ inline const QString kAyuda = QStringLiteral(
     "                         (decimal, o hexadecimal con 0x)\n"
     "  --formato F            bin | hex | srec | mem; por omisión, el de la extensión\n"
     "  --sin-verificar        programar sin leer lo grabado\n"
+    "  --completa             programar cada dirección; sin ella, las PROM no graban FF y la\n"
+    "                         EEPROM graba solo lo que difiere (todo se verifica igual)\n"
     "  --reintentos N         reintentos tras una verificación fallida (por omisión 1)\n"
     "  --virtual[=ARCHIVO]    el programador emulado; con ARCHIVO, su memoria se carga de\n"
     "                         ese archivo y se guarda en él (bytes sin formato)\n"

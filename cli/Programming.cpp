@@ -29,13 +29,16 @@ int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& 
                                             : kind == Programming::WholeFill
                                                 ? chip::Verification::EachByte
                                                 : chip::Verification::EachByteWithRetry;
-    s.conclude(chip::programRange(chip, s.first(), s.last(), verification, hooks));
+    const chip::Fast fast = s.options().rapida ? chip::fastFor(s.type().tipo) : chip::Fast::Off;
+    chip::Proven proven;
+    s.conclude(chip::programRange(chip, s.first(), s.last(), verification, hooks, fast, &proven));
     if (!verify) return kCorrecto;
     if (!verifyPass) return s.reportMismatches(readBack, wantedName);
 
     std::vector<chip::Mismatch> mismatches;
     s.nextPass();
-    s.conclude(chip::verifyRange(chip, s.first(), s.last(), wanted, {s.atHook(), {}}, mismatches));
+    s.conclude(
+        chip::verifyRange(chip, s.first(), s.last(), wanted, {s.atHook(), {}, proven}, mismatches));
     return s.reportMismatches(mismatches, wantedName);
 }
 

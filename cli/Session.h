@@ -62,6 +62,8 @@ struct Options {
     std::optional<std::uint32_t> hasta;
     std::optional<FileFormat> formato;
     bool verificar = true;
+    // Off with --completa: every address written, as the window's default.
+    bool rapida = true;
     std::int32_t reintentos = 1;
     bool emulated = false;
     QString emulatedFile;

@@ -24,6 +24,9 @@ inline constexpr std::array<MemoryType, 5> kMemoryTypes = {{
 }};
 
 inline constexpr std::uint8_t kTipoInicial = 1;
+inline constexpr std::uint8_t kTipoEeprom = 2;
+inline constexpr std::uint8_t kTipoProm512 = 3;
+inline constexpr std::uint8_t kTipoProm010 = 4;
 inline constexpr std::uint32_t kLargestMemory = 131072;
 
 const MemoryType& memoryType(std::uint8_t tipo);
@@ -31,5 +34,5 @@ const MemoryType& memoryType(std::uint8_t tipo);
 // The EEPROM and the PROMs have an erased state (every byte FF); the static
 // RAMs have none.
 inline constexpr bool hasErasedState(std::uint8_t tipo) {
-    return tipo >= 2;
+    return tipo >= kTipoEeprom;
 }

@@ -53,6 +53,8 @@ struct Workbench {
     chip::Access chip;
     // The last byte read from the device, kept between operations.
     std::int32_t& leido;
+    // "Programación rápida": only the reports the chip needs.
+    bool rapida = false;
 
     std::int32_t readNumber(const QLineEdit* field) const;
     // One address written or read outside the loops; the operation ends when

@@ -155,6 +155,7 @@ class CliTest : public QObject {
             const char* what;
             std::function<void(Rig&)> window;
             QStringList cli;
+            int tipo = 0;
         };
         writeFile(temp("ten.bin"), QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A"));
         const Case cases[] = {
@@ -185,13 +186,36 @@ class CliTest : public QObject {
                  rig.click(rig.form().BitBtn10);
              },
              {"--sin-verificar", "--desde", "5", "--hasta", "8", "llenar", "7"}},
+            {"program a PROM fast, as the command line does by default",
+             [](Rig& rig) {
+                 rig.form().ProgramacionRapida1->trigger();
+                 for (int a = 0; a < 10; ++a)
+                     rig.form().imagen.setCell(1, a + 1, a % 4 ? "255" : QString::number(a + 1));
+                 rig.type(rig.form().PLOT1, "0").type(rig.form().PLOT2, "9");
+                 rig.click(rig.form().BitBtn5);
+             },
+             {"--desde", "0", "--hasta", "9", "programar", temp("prom.bin")},
+             3},
+            {"the same in full, with --completa",
+             [](Rig& rig) {
+                 for (int a = 0; a < 10; ++a)
+                     rig.form().imagen.setCell(1, a + 1, a % 4 ? "255" : QString::number(a + 1));
+                 rig.type(rig.form().PLOT1, "0").type(rig.form().PLOT2, "9");
+                 rig.click(rig.form().BitBtn5);
+             },
+             {"--completa", "--desde", "0", "--hasta", "9", "programar", temp("prom.bin")},
+             3},
         };
+        QByteArray prom(10, '\xFF');
+        for (int a = 0; a < 10; a += 4) prom[a] = char(a + 1);
+        writeFile(temp("prom.bin"), prom);
         for (const Case& c : cases) {
             Rig window;
-            window.ready().memoryType(0);
+            window.ready().memoryType(c.tipo);
             c.window(window);
             CliRig cli;
-            QVERIFY2(cli.emulated(QStringList{"-q", "-t", "sram24"} + c.cli).code == 0, c.what);
+            const QString type = c.tipo ? QStringLiteral("27c512") : QStringLiteral("sram24");
+            QVERIFY2(cli.emulated(QStringList{"-q", "-t", type} + c.cli).code == 0, c.what);
             QVERIFY2(cli.operation() == window.sent(), c.what);
             // Greeting, start run; exit run.
             const Bytes all = cli.sent();

@@ -1,0 +1,119 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "operations/OperationFrame.h"
+#include "operations/Workbench.h"
+#include "tests/support/ByteText.h"
+#include "tests/support/Rig.h"
+#include "view/Unit2.h"
+
+namespace {
+constexpr int kEeprom = 2;
+constexpr int kProm512 = 3;
+
+Bytes concat(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// The sequences of "Prom 27c512" (three address bytes) and "Eprom 28c64".
+Bytes promWrite(std::uint8_t address, std::uint8_t data) {
+    return {10, address, 0, 0, data};
+}
+Bytes promRead(std::uint8_t address) {
+    return {11, address, 0, 0};
+}
+Bytes eepromWrite(std::uint8_t address, std::uint8_t data) {
+    return {6, address, 0, data};
+}
+Bytes eepromRead(std::uint8_t address) {
+    return {2, address, 0};
+}
+
+// The window with "Programación rápida" checked, a memory type chosen and
+// the image's first addresses typed.
+Tform1& fastWindow(Rig& rig, int tipo, const QStringList& image) {
+    rig.ready().memoryType(tipo);
+    Tform1& f = rig.form();
+    f.ProgramacionRapida1->trigger();
+    for (int a = 0; a < image.size(); ++a) f.imagen.setCell(1, a + 1, image[a]);
+    rig.type(f.PLOT1, "0").type(f.PLOT2, QString::number(image.size() - 1));
+    return f;
+}
+}  // namespace
+
+// "Programación rápida": only the reports a chip needs, every byte proven.
+class FastTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void onlyTheReportsEachTypeNeeds() {
+        // A PROM: FF is not written; the verify pass reads it.
+        Rig prom;
+        Tform1& p = fastWindow(prom, kProm512, {"18", "255", "255", "52"});
+        QVERIFY(!Rig().form().ProgramacionRapida1->isChecked());  // off at start
+        prom.click(p.BitBtn5);
+        QCOMPARE(prom.dialogs.messages, QStringList{"Proceso Terminado"});
+        QCOMPARE(prom.sent(), concat({promWrite(0, 18), promRead(0), promWrite(3, 52), promRead(3),
+                                      promRead(0), promRead(1), promRead(2), promRead(3)}));
+
+        // The EEPROM: read first; an equal byte is proven, a different one
+        // written, paused and verified.
+        Rig eeprom;
+        eeprom.programmer.firmware().insert(Chip::Eprom28c64);
+        eeprom.programmer.firmware().poke(Chip::Eprom28c64, 0, 18);
+        Tform1& e = fastWindow(eeprom, kEeprom, {"18", "34"});
+        eeprom.click(e.BitBtn5);
+        QCOMPARE(eeprom.dialogs.messages, QStringList{"Proceso Terminado"});
+        QCOMPARE(eeprom.sent(), concat({eepromRead(0), eepromRead(1), eepromWrite(1, 34),
+                                        eepromRead(1), eepromRead(1)}));
+        QCOMPARE(eeprom.platform.sleeps.size(), std::size_t{1});
+
+        // Static RAMs and the full mode: as ever.
+        for (bool fast : {true, false}) {
+            Rig ram;
+            ram.ready().memoryType(0);
+            if (fast) ram.form().ProgramacionRapida1->trigger();
+            ram.form().imagen.setCell(1, 1, QStringLiteral("255"));
+            ram.type(ram.form().PLOT1, "0").type(ram.form().PLOT2, "0").click(ram.form().BitBtn5);
+            QCOMPARE(ram.sent(), (Bytes{3, 0, 0, 255, 4, 0, 0, 4, 0, 0}));
+        }
+    }
+
+    void aProgrammedCellUnderAnFFIsAMismatch() {
+        Rig rig;
+        rig.programmer.firmware().poke(Chip::Prom27c512, 1, 0x0F);
+        Tform1& f = fastWindow(rig, kProm512, {"18", "255"});
+        rig.click(f.BitBtn5);
+        QCOMPARE(rig.dialogs.messages.value(0), kErrorProgramacion);
+        TForm2& window = *rig.programa->Form2;
+        QCOMPARE(window.grid.cell(TForm2::kFirstColumn, 2), QStringLiteral("255"));
+        QCOMPARE(window.grid.cell(TForm2::kSecondColumn, 2), QStringLiteral("15"));
+        // Nothing was written over it.
+        QCOMPARE(rig.programmer.firmware().peek(Chip::Prom27c512, 1), 0x0F);
+    }
+
+    void retriesAndCancelAsInFullMode() {
+        Rig rig;
+        Tform1& f = fastWindow(rig, kEeprom, {"34"});
+        rig.programmer.firmware().loseNextWrites(1);
+        rig.click(f.BitBtn5);
+        QCOMPARE(rig.dialogs.messages, QStringList{"Proceso Terminado"});
+        QCOMPARE(rig.sent(), concat({eepromRead(0), eepromWrite(0, 34), eepromRead(0),
+                                     eepromWrite(0, 34), eepromRead(0), eepromRead(0)}));
+
+        Rig cancelled;
+        Tform1& c = fastWindow(cancelled, kProm512, {"1", "255", "255", "2"});
+        cancelled.platform.holdEscapeFromQuery(3);
+        cancelled.click(c.BitBtn5);
+        QCOMPARE(cancelled.dialogs.messages, QStringList{kInterrumpido});
+        QCOMPARE(cancelled.sent(), concat({promWrite(0, 1), promRead(0), {8, 8, 8, 8}}));
+    }
+};
+
+QTEST_MAIN(FastTest)
+#include "test_fast.moc"
