@@ -20,8 +20,8 @@ class Borrado : public Command {
         std::vector<chip::Mismatch> mismatches;
         s.startProgress({{Progress::Activity::Leyendo, s.first(), s.last()}});
         s.conclude(chip::verifyRange(
-            chip, s.first(), s.last(), [](std::uint32_t) { return kErased; }, {s.atHook(), {}},
-            mismatches));
+            chip, s.first(), s.last(), [](std::uint32_t) { return kErased; },
+            {s.atHook(), s.comparing([](std::uint32_t) { return kErased; })}, mismatches));
         const int code = s.reportMismatches(mismatches, QStringLiteral("borrado"));
         if (code == kCorrecto) s.say(QStringLiteral("Memoria Borrada"));
         return code;

@@ -19,10 +19,12 @@ int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& 
     s.startProgress(std::move(passes));
 
     std::vector<chip::Mismatch> readBack;
+    const auto compare = s.comparing(wanted);
     const chip::ProgramHooks hooks{
         s.atHook(), [&](std::uint32_t address) { return std::int32_t{wanted(address)}; },
         [&](std::uint32_t address, std::uint8_t byte) {
             if (byte != wanted(address)) readBack.push_back({address, byte, wanted(address)});
+            if (kind == Programming::WholeFill) compare(address, byte);
         },
         [&] { return s.options().reintentos; }};
     const chip::Verification verification = !verify ? chip::Verification::None
@@ -37,8 +39,8 @@ int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& 
 
     std::vector<chip::Mismatch> mismatches;
     s.nextPass();
-    s.conclude(
-        chip::verifyRange(chip, s.first(), s.last(), wanted, {s.atHook(), {}, proven}, mismatches));
+    s.conclude(chip::verifyRange(chip, s.first(), s.last(), wanted, {s.atHook(), compare, proven},
+                                 mismatches));
     return s.reportMismatches(mismatches, wantedName);
 }
 

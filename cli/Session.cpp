@@ -264,6 +264,13 @@ void Session::conclude(const chip::Outcome& outcome) {
              .arg(addressText(outcome.at)));
 }
 
+std::function<void(std::uint32_t, std::uint8_t)> Session::comparing(
+    std::function<std::uint8_t(std::uint32_t)> wanted) {
+    return [this, wanted = std::move(wanted)](std::uint32_t address, std::uint8_t byte) {
+        compared_.push_back({address, byte, wanted(address)});
+    };
+}
+
 int Session::reportMismatches(const std::vector<chip::Mismatch>& mismatches,
                               const QString& wantedName) {
     differences_ = mismatches.size();
@@ -279,6 +286,7 @@ int Session::reportMismatches(const std::vector<chip::Mismatch>& mismatches,
     if (mismatches.empty()) return kCorrecto;
     for (const QString& line : lines.mid(0, kListedMismatches)) say(line);
     say(QStringLiteral("%1 diferencias en total").arg(mismatches.size()));
+    if (const auto why = chip::diagnose(compared_, type().tipo >= kTipoProm512)) say(*why);
     return kDifiere;
 }
 

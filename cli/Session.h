@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "chip/Diagnosis.h"
 #include "chip/Loops.h"
 #include "chip/Progress.h"
 #include "cli/ImageFile.h"
@@ -132,8 +133,14 @@ class Session : public QObject {
     // A loop that did not complete ends the run with its message and code.
     void conclude(const chip::Outcome& outcome);
 
-    // Lists the differences (the first 20 and a count), writes them all with
-    // --diferencias; returns the exit code they make.
+    // A read hook that keeps every byte compared with the wanted one, for
+    // the diagnosis.
+    std::function<void(std::uint32_t, std::uint8_t)> comparing(
+        std::function<std::uint8_t(std::uint32_t)> wanted);
+
+    // Lists the differences (the first 20 and a count) and why the chip
+    // differs, writes them all with --diferencias; returns the exit code
+    // they make.
     int reportMismatches(const std::vector<chip::Mismatch>& mismatches, const QString& wantedName);
 
     // What --registro keeps of the run.
@@ -171,6 +178,7 @@ class Session : public QObject {
     bool lineOpen_ = false;
     std::optional<std::uint32_t> crc_;
     std::size_t differences_ = 0;
+    std::vector<chip::Compared> compared_;
 };
 
 }  // namespace cli

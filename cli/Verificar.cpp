@@ -19,7 +19,8 @@ class Verificar : public Command {
         s.startProgress({{Progress::Activity::Leyendo, s.first(), s.last()}});
         s.conclude(chip::verifyRange(
             chip, s.first(), s.last(), [&](std::uint32_t address) { return wanted[address]; },
-            {s.atHook(), {}}, mismatches));
+            {s.atHook(), s.comparing([&](std::uint32_t address) { return wanted[address]; })},
+            mismatches));
         return s.reportMismatches(mismatches, QStringLiteral("archivo"));
     }
 };

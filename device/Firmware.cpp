@@ -6,6 +6,7 @@ namespace {
 constexpr std::uint8_t kErased = 0xFF;
 constexpr std::uint8_t kGreeting = 1;
 constexpr std::uint8_t kDataPollingBit = 0x80;
+constexpr std::uint8_t kFloatingBus = 0xFF;
 
 bool isVolatile(Chip chip) {
     return chip == Chip::Sram24 || chip == Chip::Sram28;
@@ -126,8 +127,17 @@ void Firmware::execute(std::int64_t nowNs) {
     }
 }
 
+std::uint32_t Firmware::wired(Chip chip, std::uint32_t address) const {
+    if (lowAddressLine_ >= 0) address &= ~(std::uint32_t{1} << lowAddressLine_);
+    return address % chipSize(chip);  // address lines above the chip's are not wired
+}
+
 void Firmware::write(Chip chip, std::uint32_t address, std::uint8_t value, std::int64_t nowNs) {
-    address %= chipSize(chip);  // address lines above the chip's are not wired
+    address = wired(chip, address);
+    if (chipMissing_) {
+        ++writesIgnored_;
+        return;
+    }
     if (loseNext_ > 0 || lostAt_.count({chip, address})) {
         if (loseNext_ > 0) --loseNext_;
         ++writesIgnored_;
@@ -157,7 +167,8 @@ void Firmware::write(Chip chip, std::uint32_t address, std::uint8_t value, std::
 }
 
 std::uint8_t Firmware::read(Chip chip, std::uint32_t address, std::int64_t nowNs) const {
-    address %= chipSize(chip);
+    address = wired(chip, address);
+    if (chipMissing_) return kFloatingBus;
     // During its write cycle the EEPROM answers with data polling: bit 7 inverted.
     if (chip == Chip::Eprom28c64 && nowNs < eepromBusyUntil_)
         return eepromLastWritten_ ^ kDataPollingBit;
@@ -165,6 +176,10 @@ std::uint8_t Firmware::read(Chip chip, std::uint32_t address, std::int64_t nowNs
     for (const auto& [where, stuck] : stuck_) {
         if (where.first == chip && where.second == address)
             value = (value & ~stuck.mask) | (stuck.value & stuck.mask);
+    }
+    if (stuckData_) {
+        const auto bit = static_cast<std::uint8_t>(1u << stuckData_->first);
+        value = stuckData_->second ? value | bit : value & ~bit;
     }
     return value;
 }

@@ -42,6 +42,13 @@ class Firmware {
     void setStuckBits(Chip chip, std::uint32_t address, std::uint8_t mask, std::uint8_t value);
     void loseWritesAt(Chip chip, std::uint32_t address);
     void loseNextWrites(int count) { loseNext_ = count; }
+    // No chip in the socket: nothing is written and every read gives FF,
+    // as the pulled-up data lines do.
+    void removeChip() { chipMissing_ = true; }
+    // A data line stuck at 0 or 1, on every read of every chip.
+    void setDataLineStuck(int bit, bool high) { stuckData_ = {bit, high}; }
+    // An address line held low: bit `line` of every address is 0.
+    void setAddressLineLow(int line) { lowAddressLine_ = line; }
 
     // Counters for tests.
     int writesApplied() const { return writesApplied_; }
@@ -69,6 +76,8 @@ class Firmware {
     void execute(std::int64_t nowNs);
     void write(Chip chip, std::uint32_t address, std::uint8_t value, std::int64_t nowNs);
     std::uint8_t read(Chip chip, std::uint32_t address, std::int64_t nowNs) const;
+    // The cell an address reaches, through the address lines as wired.
+    std::uint32_t wired(Chip chip, std::uint32_t address) const;
     std::uint32_t shortAddress() const;
     std::uint32_t longAddress() const;
     std::vector<std::uint8_t>& memory(Chip chip) { return chips_[static_cast<int>(chip)]; }
@@ -92,6 +101,9 @@ class Firmware {
     std::vector<std::pair<std::pair<Chip, std::uint32_t>, Stuck>> stuck_;
     std::set<std::pair<Chip, std::uint32_t>> lostAt_;
     int loseNext_ = 0;
+    bool chipMissing_ = false;
+    std::optional<std::pair<int, bool>> stuckData_;
+    int lowAddressLine_ = -1;
     int writesApplied_ = 0;
     int writesIgnored_ = 0;
 };

@@ -36,6 +36,7 @@ void FileCompare::BitBtn3Click() {
     form2_.organiza();
     archivo();
     form2_.malas();
+    form2_.explain(TForm2::kFirstColumn);
 }
 
 void FileCompare::archivo() {

@@ -300,8 +300,8 @@ QByteArray writeIntelHex(const Bytes& bytes, std::uint32_t base) {
         const std::size_t toBoundary = 0x10000 - (address & 0xFFFF);
         const std::size_t count =
             std::min({std::size_t{kHexBytesPerLine}, bytes.size() - at, toBoundary});
-        out += hexRecord(0x00, static_cast<std::uint16_t>(address & 0xFFFF), bytes.data() + at,
-                         count);
+        out +=
+            hexRecord(0x00, static_cast<std::uint16_t>(address & 0xFFFF), bytes.data() + at, count);
         at += count;
     }
     out += hexRecord(0x01, 0, nullptr, 0);

@@ -47,6 +47,7 @@ void BlankCheck::VerificarBorrado1Click() {
     fill(TForm2::kSecondColumn, [&](std::uint8_t) { return erased; });
     window.setHeaders(kHeaderLeido, kHeaderBorrado);
     window.malas();
+    window.explain(TForm2::kFirstColumn);
     window.show();
     window.raise();
 }

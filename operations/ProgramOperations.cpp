@@ -238,5 +238,6 @@ void ProgramOperations::report(bool differs) {
     b.dialogs.message(kErrorProgramacion);
     mismatches.setHeaders(kHeaderProgramado, kHeaderLeido);
     mismatches.malas();
+    mismatches.explain(TForm2::kSecondColumn);
     mismatches.show();
 }

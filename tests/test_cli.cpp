@@ -141,7 +141,9 @@ class CliTest : public QObject {
         QCOMPARE(r.code, 1);
         QCOMPARE(r.err, QString::asprintf("1234: chip %02X, archivo %02X\n"
                                           "2000: chip %02X, archivo %02X\n"
-                                          "2 diferencias en total\n",
+                                          "2 diferencias en total\n"
+                                          "2 direcciones difieren, desde la 1234, en 2 "
+                                          "tramo(s): 1234, 2000\n",
                                           image[0x1234] & 0xFE, changed[0x1234], image[0x2000],
                                           changed[0x2000])
                             .toUtf8());
@@ -336,6 +338,21 @@ class CliTest : public QObject {
                                    .rightJustified(8, '0');
         QVERIFY(lines[1].contains(",Sram 24 Pines,programar,0000-03FF," + crc + ",correcto,0,"));
         QVERIFY(lines[3].contains(",verificar,0000-03FF," + crc + ",difiere,1,"));
+    }
+
+    void diagnosisOnTheCommandLine() {
+        CliRig rig;
+        const image::Bytes image = randomBytes(1024, 5);
+        for (std::uint32_t a = 0; a < 1024; ++a)
+            rig.programmer.firmware().poke(Chip::Sram24, a, image[a]);
+        writeFile(temp("good.bin"), image::writeBinary(image));
+        QCOMPARE(rig.emulated({"-q", "-t", "sram24", "verificar", temp("good.bin")}).err,
+                 QByteArray());
+        // The chip is right, but A9 reads low: the upper half reads the lower.
+        rig.programmer.firmware().setAddressLineLow(9);
+        const Result r = rig.emulated({"-q", "-t", "sram24", "verificar", temp("good.bin")});
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.err.endsWith("la línea de dirección A9 parece pegada a 0 o suelta.\n"));
     }
 
     void needsNoDesktop() {

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -112,6 +113,51 @@ class FastTest : public QObject {
         cancelled.click(c.BitBtn5);
         QCOMPARE(cancelled.dialogs.messages, QStringList{kInterrumpido});
         QCOMPARE(cancelled.sent(), concat({promWrite(0, 1), promRead(0), {8, 8, 8, 8}}));
+    }
+
+    void eachFaultIsDiagnosed() {
+        struct Case {
+            const char* what;
+            int tipo;
+            std::function<void(Firmware&)> fault;
+            const char* diagnosis;  // empty: none
+        };
+        const Case cases[] = {
+            {"clean", 0, [](Firmware&) {}, ""},
+            {"missing chip", 0, [](Firmware& f) { f.removeChip(); },
+             "Todos los bytes leídos valen FF"},
+            {"data line", 0, [](Firmware& f) { f.setDataLineStuck(3, false); },
+             "la línea de datos D3 parece pegada a 0"},
+            {"data line high", 0, [](Firmware& f) { f.setDataLineStuck(6, true); },
+             "la línea de datos D6 parece pegada a 1"},
+            {"address line", 0, [](Firmware& f) { f.setAddressLineLow(4); },
+             "la línea de dirección A4 parece pegada a 0"},
+            {"not erased", kProm512,
+             [](Firmware& f) {
+                 for (std::uint32_t a = 0; a < 64; a += 3) f.poke(Chip::Prom27c512, a, 0x0F);
+             },
+             "no estaba borrada, o ya estaba programada"},
+            {"otherwise", 0,
+             [](Firmware& f) {
+                 f.setStuckBits(Chip::Sram24, 10, 0x81, 0x00);
+                 f.setStuckBits(Chip::Sram24, 11, 0x22, 0x00);
+                 f.setStuckBits(Chip::Sram24, 40, 0x0C, 0x04);
+             },
+             "3 direcciones difieren, desde la 000A, en 2 tramo(s): 000A–000B, 0028"},
+        };
+        for (const Case& c : cases) {
+            Rig rig;
+            rig.ready().memoryType(c.tipo);
+            Tform1& f = rig.form();
+            c.fault(rig.programmer.firmware());
+            // Every byte distinct from its neighbours across each address line.
+            for (int a = 0; a < 64; ++a)
+                f.imagen.setCell(1, a + 1, QString::number((a * 37 + 0x5B) & 0xFF));
+            rig.type(f.PLOT1, "0").type(f.PLOT2, "63").click(f.BitBtn5);
+            const QString said = rig.programa->Form2->diagnostico->text();
+            QVERIFY2(*c.diagnosis ? said.contains(QString::fromUtf8(c.diagnosis)) : said.isEmpty(),
+                     qPrintable(QString::fromUtf8(c.what) + ": " + said));
+        }
     }
 };
 

@@ -1,11 +1,14 @@
 #include "view/Unit2.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QStyle>
 
+#include "chip/Diagnosis.h"
 #include "device/CommandSet.h"
 #include "view/DataGrid.h"
 #include "view/Dialogs.h"
+#include "view/Errors.h"
 #include "view/NumberFormat.h"
 #include "view/WindowLook.h"
 
@@ -46,6 +49,11 @@ TForm2::TForm2(NumberFormat& formato, const CommandSet& comandos, Dialogs& dialo
                                QStyle::SP_ArrowDown, true);
     BitBtn5 = navigationButton(this, QStringLiteral("Ultima Dir"), {453, 2, 84, 26},
                                QStyle::SP_MediaSkipForward, true);
+    // In the free strip under the grid: the designed places stay as they are.
+    diagnostico = new QLabel(this);
+    diagnostico->setGeometry(10, 541, 527, 22);
+    diagnostico->setWordWrap(false);
+    keepAtBottom(diagnostico);
     setTabOrder(m, BitBtn1);
     setTabOrder(BitBtn1, BitBtn4);
     setTabOrder(BitBtn4, BitBtn3);
@@ -77,6 +85,7 @@ int TForm2::rowsCompared() const {
 }
 
 void TForm2::organiza() {
+    diagnostico->clear();
     grid.clearColumn(kMarkColumn, 1, rowsCompared());
     formato_.setLetraFromHexa();
     grid.organiza(comandos_.maxdir);
@@ -98,6 +107,30 @@ void TForm2::malas() {
     ultima = static_cast<std::int32_t>(lista.size()) - 1;
     dialogs_.message(QStringLiteral("Existen  %1  Dirreciones erradas").arg(lista.size()));
     pos = -1;
+}
+
+void TForm2::explain(int chipColumn) {
+    if (lista.empty()) return;
+    const int wantedColumn = chipColumn == kFirstColumn ? kSecondColumn : kFirstColumn;
+    const std::vector<QString>& chip = grid.column(chipColumn);
+    const std::vector<QString>& wanted = grid.column(wantedColumn);
+    std::vector<chip::Compared> compared;
+    const auto byte = [this](const QString& text) -> std::optional<std::uint8_t> {
+        if (text.isEmpty()) return std::nullopt;
+        try {
+            const std::int32_t value = formato_.read(text);
+            if (value >= 0 && value <= 0xFF) return static_cast<std::uint8_t>(value);
+        } catch (const ConversionError&) {
+        }
+        return std::nullopt;
+    };
+    for (int address = 0; address < rowsCompared(); ++address) {
+        const auto got = byte(chip[address]);
+        const auto want = byte(wanted[address]);
+        if (got && want) compared.push_back({std::uint32_t(address), *got, *want});
+    }
+    const bool prom = comandos_.tipo >= kTipoProm512;
+    diagnostico->setText(chip::diagnose(compared, prom).value_or(QString()));
 }
 
 void TForm2::showEntry(std::int32_t entry) {

@@ -10,6 +10,7 @@
 class CommandSet;
 class DataGrid;
 class Dialogs;
+class QLabel;
 class QPushButton;
 struct NumberFormat;
 
@@ -42,6 +43,9 @@ class TForm2 : public QWidget {
     // Compares columns 1 and 2 as texts, marks and lists the differing
     // addresses, and reports their number.
     void malas();
+    // After malas: a line under the grid that says why the chip differs,
+    // when it does; chipColumn holds what the chip gave.
+    void explain(int chipColumn);
 
     void BitBtn1Click();  // "REGRESAR"
     void BitBtn2Click();  // "SIGUIENTE DIR"
@@ -55,6 +59,7 @@ class TForm2 : public QWidget {
     AddressGridModel grid;
     DataGrid* m;
     QPushButton *BitBtn1, *BitBtn2, *BitBtn3, *BitBtn4, *BitBtn5;
+    QLabel* diagnostico;
 
     // The mismatching addresses in ascending order; no fixed capacity.
     std::vector<std::int32_t> lista;

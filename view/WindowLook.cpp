@@ -32,26 +32,41 @@ QFont shrunkToFit(const QFont& font, const QString& text, int width) {
 }
 
 namespace {
+// Keeps a widget's distance to its parent's bottom edge: by growing it, or
+// by moving it.
 class BottomMargin : public QObject {
   public:
-    BottomMargin(QWidget* widget, int margin) : QObject(widget), widget_(widget), margin_(margin) {}
+    BottomMargin(QWidget* widget, int margin, bool moves)
+        : QObject(widget), widget_(widget), margin_(margin), moves_(moves) {}
 
   protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Resize)
-            widget_->resize(widget_->width(),
-                            widget_->parentWidget()->height() - widget_->y() - margin_);
+        if (event->type() != QEvent::Resize) return false;
+        const int bottom = widget_->parentWidget()->height() - margin_;
+        if (moves_)
+            widget_->move(widget_->x(), bottom - widget_->height());
+        else
+            widget_->resize(widget_->width(), bottom - widget_->y());
         return false;
     }
 
   private:
     QWidget* widget_;
     int margin_;
+    bool moves_;
 };
+
+int bottomMargin(const QWidget* widget) {
+    return widget->parentWidget()->height() - widget->geometry().bottom() - 1;
+}
 }  // namespace
 
 void keepBottomMargin(QWidget* widget) {
-    QWidget* parent = widget->parentWidget();
-    const int margin = parent->height() - widget->geometry().bottom() - 1;
-    parent->installEventFilter(new BottomMargin(widget, margin));
+    widget->parentWidget()->installEventFilter(
+        new BottomMargin(widget, bottomMargin(widget), false));
+}
+
+void keepAtBottom(QWidget* widget) {
+    widget->parentWidget()->installEventFilter(
+        new BottomMargin(widget, bottomMargin(widget), true));
 }

@@ -20,3 +20,5 @@ QFont shrunkToFit(const QFont& font, const QString& text, int width);
 // Keeps a widget's bottom edge as far from its parent's bottom as it is now:
 // a taller window gives the widget the new height.
 void keepBottomMargin(QWidget* widget);
+// Moves a widget with its parent's bottom edge.
+void keepAtBottom(QWidget* widget);

@@ -1,0 +1,141 @@
+#include "chip/Diagnosis.h"
+
+#include <QStringList>
+#include <algorithm>
+
+namespace chip {
+
+namespace {
+constexpr int kDataBits = 8;
+constexpr int kAddressBits = 17;
+// A pattern explains the differences when it holds for this share of them.
+constexpr double kMost = 0.9;
+constexpr int kListedRuns = 5;
+
+QString hex(std::uint32_t value, int digits) {
+    return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
+}
+
+bool differs(const Compared& c) {
+    return c.chip != c.wanted;
+}
+
+std::vector<Compared> mismatchesOf(const std::vector<Compared>& compared) {
+    std::vector<Compared> out;
+    std::copy_if(compared.begin(), compared.end(), std::back_inserter(out), differs);
+    return out;
+}
+
+std::optional<QString> everyByteAlike(const std::vector<Compared>& compared) {
+    for (const std::uint8_t value : {0xFF, 0x00}) {
+        if (std::all_of(compared.begin(), compared.end(),
+                        [value](const Compared& c) { return c.chip == value; }))
+            return QStringLiteral(
+                       "Todos los bytes leídos valen %1: puede que falte la memoria, "
+                       "esté floja en el zócalo o sin alimentación.")
+                .arg(hex(value, 2));
+    }
+    return std::nullopt;
+}
+
+// With an address line held low, the addresses on one side of it (line
+// high when reading what was written right, line low when what was written
+// last landed on them) read the bytes meant for their partners across it.
+// The differences are exactly those addresses whose byte differs from the
+// partner's.
+std::optional<QString> addressLine(const std::vector<Compared>& compared,
+                                   const std::vector<Compared>& mismatches) {
+    std::vector<const Compared*> at(std::size_t{compared.back().address} + 1, nullptr);
+    for (const Compared& c : compared) at[c.address] = &c;
+    for (int k = 0; k < kAddressBits; ++k) {
+        const std::uint32_t bit = std::uint32_t{1} << k;
+        for (const bool high : {true, false}) {
+            const auto onThisSide = [&](std::uint32_t address) {
+                return bool(address & bit) == high;
+            };
+            bool explains = true;
+            std::size_t expected = 0;
+            for (const Compared& c : compared) {
+                if (!onThisSide(c.address)) continue;
+                const std::uint32_t across = c.address ^ bit;
+                const Compared* partner = across < at.size() ? at[across] : nullptr;
+                if (!partner || partner->wanted == c.wanted) continue;
+                ++expected;
+                if (c.chip != partner->wanted) explains = false;
+            }
+            const bool onlyThere =
+                std::all_of(mismatches.begin(), mismatches.end(),
+                            [&](const Compared& c) { return onThisSide(c.address); });
+            if (explains && onlyThere && expected == mismatches.size())
+                return QStringLiteral(
+                           "Las direcciones a un lado de A%1 leen los datos de las del "
+                           "otro: la línea de dirección A%1 parece pegada a 0 o suelta.")
+                    .arg(k);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> dataLine(const std::vector<Compared>& mismatches) {
+    for (int n = 0; n < kDataBits; ++n) {
+        const auto bit = static_cast<std::uint8_t>(1u << n);
+        for (const bool high : {false, true}) {
+            const auto same =
+                std::count_if(mismatches.begin(), mismatches.end(), [&](const Compared& c) {
+                    return (c.chip ^ c.wanted) == bit && bool(c.chip & bit) == high;
+                });
+            if (double(same) >= kMost * double(mismatches.size()))
+                return QStringLiteral(
+                           "El bit D%1 difiere siempre igual: la línea de datos D%1 "
+                           "parece pegada a %2.")
+                    .arg(n)
+                    .arg(high ? 1 : 0);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> notErased(const std::vector<Compared>& mismatches, bool prom) {
+    if (!prom) return std::nullopt;
+    const auto cleared = std::count_if(mismatches.begin(), mismatches.end(),
+                                       [](const Compared& c) { return (c.chip & ~c.wanted) == 0; });
+    if (double(cleared) < kMost * double(mismatches.size())) return std::nullopt;
+    return QStringLiteral(
+        "La PROM tiene en 0 bits que la imagen necesita en 1: no estaba "
+        "borrada, o ya estaba programada.");
+}
+
+QString summary(const std::vector<Compared>& mismatches) {
+    const int digits = mismatches.back().address > 0xFFFF ? 5 : 4;
+    QStringList runs;
+    std::size_t start = 0;
+    for (std::size_t i = 1; i <= mismatches.size(); ++i) {
+        if (i < mismatches.size() && mismatches[i].address == mismatches[i - 1].address + 1)
+            continue;
+        const std::uint32_t first = mismatches[start].address;
+        const std::uint32_t last = mismatches[i - 1].address;
+        runs << (first == last ? hex(first, digits)
+                               : hex(first, digits) + QStringLiteral("–") + hex(last, digits));
+        start = i;
+    }
+    const qsizetype count = runs.size();
+    if (count > kListedRuns) runs = runs.mid(0, kListedRuns) << QStringLiteral("…");
+    return QStringLiteral("%1 direcciones difieren, desde la %2, en %3 tramo(s): %4")
+        .arg(mismatches.size())
+        .arg(hex(mismatches.front().address, digits))
+        .arg(count)
+        .arg(runs.join(QStringLiteral(", ")));
+}
+}  // namespace
+
+std::optional<QString> diagnose(const std::vector<Compared>& compared, bool prom) {
+    const std::vector<Compared> mismatches = mismatchesOf(compared);
+    if (mismatches.empty()) return std::nullopt;
+    if (auto line = everyByteAlike(compared)) return line;
+    if (auto line = addressLine(compared, mismatches)) return line;
+    if (auto line = dataLine(mismatches)) return line;
+    if (auto line = notErased(mismatches, prom)) return line;
+    return summary(mismatches);
+}
+
+}  // namespace chip
