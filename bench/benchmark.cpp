@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -231,6 +232,112 @@ void linkRatio() {
     }
     report("link_ratio", median(runs), "ratio");
 }
+// A chip programmed from an image with "PROGRAMAR TODO", verified, fast or
+// in full, and the wire time it took: reports x 1 ms plus the pauses.
+struct Wire {
+    double reports = 0;
+    double pauseMs = 0;
+    double ms() const { return reports + pauseMs; }
+};
+
+Wire programmedWire(Programa& programa, VirtualProgrammer& programmer, Platform& platform,
+                    std::uint8_t tipo, const std::vector<int>& image, bool fast,
+                    const std::function<void()>& chipBefore) {
+    Tform1& f = *programa.form1;
+    f.tipoItems[tipo]->trigger();
+    if (f.ProgramacionRapida1->isChecked() != fast) f.ProgramacionRapida1->trigger();
+    f.imagen.updateColumn(1, [&](std::vector<QString>& texts) {
+        for (std::size_t a = 0; a < image.size(); ++a) texts[a] = QString::number(image[a]);
+    });
+    f.PLOT1->setText(QStringLiteral("0"));
+    f.PLOT2->setText(QString::number(image.size() - 1));
+    chipBefore();
+    programmer.clearRecord();
+    auto* fake = dynamic_cast<FakePlatform*>(&platform);
+    if (fake) fake->sleeps.clear();
+    f.BitBtn5->click();
+    Wire wire;
+    wire.reports = static_cast<double>(programmer.record().size());
+    if (fake)
+        for (const FakePlatform::Pause& pause : fake->sleeps) wire.pauseMs += pause.milliseconds;
+    return wire;
+}
+
+// A 27c512 image with a quarter of data and the rest FF, and a 28c64 that
+// differs from its image in 1 % of the bytes.
+std::vector<int> promImage(std::size_t size) {
+    std::vector<int> image(size, 0xFF);
+    for (std::size_t a = 0; a < size; ++a)
+        if ((a * 2654435761u >> 7) % 4 == 0) image[a] = static_cast<int>((a * 7) & 0x7F);
+    return image;
+}
+
+std::vector<int> eepromImage(std::size_t size) {
+    std::vector<int> image(size);
+    for (std::size_t a = 0; a < size; ++a) image[a] = static_cast<int>((a * 11) & 0xFF);
+    return image;
+}
+
+bool eepromDiffersAt(std::size_t address) {
+    return address % 100 == 37;
+}
+
+void pokeEeprom(Firmware& firmware, const std::vector<int>& image) {
+    firmware.insert(Chip::Eprom28c64);
+    for (std::size_t a = 0; a < image.size(); ++a) {
+        const bool differs = eepromDiffersAt(a);
+        firmware.poke(Chip::Eprom28c64, static_cast<std::uint32_t>(a),
+                      static_cast<std::uint8_t>(image[a] ^ (differs ? 0x10 : 0)));
+    }
+}
+
+// Fast against full on counted wire time, and the count against real time.
+void fastProgramming() {
+    const auto ratio = [](std::uint8_t tipo, const std::vector<int>& image,
+                          const std::function<void(Firmware&)>& chip) {
+        double wire[2] = {};
+        for (const bool fast : {false, true}) {
+            Rig rig;
+            rig.ready();
+            wire[fast] =
+                programmedWire(*rig.programa, rig.programmer, rig.platform, tipo, image, fast, [&] {
+                    chip(rig.programmer.firmware());
+                }).ms();
+        }
+        return wire[1] / wire[0];
+    };
+    const std::vector<int> prom = promImage(65536);
+    const std::vector<int> eeprom = eepromImage(8192);
+    report("fast_program_prom_ratio", ratio(3, prom, [](Firmware&) {}), "ratio");
+    report("fast_program_eeprom_ratio",
+           ratio(2, eeprom, [&](Firmware& f) { pokeEeprom(f, eeprom); }), "ratio");
+
+    // 1024 addresses of each on the paced link, in real time.
+    double worst = 0;
+    for (const std::uint8_t tipo : {std::uint8_t{3}, std::uint8_t{2}}) {
+        SystemPlatform clock;
+        RecordingDialogs dialogs;
+        VirtualProgrammer programmer(clock);
+        Programa programa(clock, dialogs, programmer);
+        QCoreApplication::processEvents();
+        programa.form1->Timer1Timer();
+        programa.form1->show();
+        programmer.setFullSpeedFrames(true);
+        const std::vector<int> image = tipo == 3 ? promImage(1024) : eepromImage(1024);
+        std::size_t eepromPauses = 0;
+        for (std::size_t a = 0; a < image.size(); ++a) eepromPauses += eepromDiffersAt(a);
+        double measured = 0;
+        const Wire wire = programmedWire(programa, programmer, clock, tipo, image, true, [&] {
+            if (tipo == 2) pokeEeprom(programmer.firmware(), image);
+            measured = -double(clock.nowNs()) / 1e6;
+        });
+        measured += double(clock.nowNs()) / 1e6;
+        const double modelled = wire.reports + (tipo == 2 ? eepromPauses * 14.0 : 0);
+        worst = std::max(worst, std::abs(measured / modelled - 1));
+    }
+    report("fast_model_error", worst, "ratio");
+}
+
 // Milliseconds of a whole programador-cli process, from its start to its end.
 double cliProcessMs(const QStringList& arguments) {
     QProcess cli;
@@ -294,5 +401,6 @@ int main(int argc, char** argv) {
     if (run("switch")) typeSwitch();
     if (run("link")) linkRatio();
     if (run("cli")) commandLine(folder.path());
+    if (run("fast")) fastProgramming();
     return 0;
 }
