@@ -90,6 +90,14 @@ Fast fastFor(std::uint8_t tipo) {
     return Fast::Off;
 }
 
+double programPassReports(Fast fast, Verification verification, int writes, int reads,
+                          double blankShare) {
+    const double full = writes + (verification == Verification::None ? 0 : reads);
+    if (fast != Fast::SkipBlank) return full;
+    const double blank = verification == Verification::EachByte ? reads : 0;
+    return full * (1 - blankShare) + blank * blankShare;
+}
+
 void Proven::mark(std::uint32_t address) {
     if (address >= addresses_.size()) addresses_.resize(std::size_t{address} + 1);
     addresses_[address] = true;

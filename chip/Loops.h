@@ -107,6 +107,11 @@ struct ProgramHooks {
 enum class Fast { Off, SkipBlank, ReadFirst };
 Fast fastFor(std::uint8_t tipo);
 
+// The reports a program pass sends per address on average, for the progress
+// estimate: a fast PROM pass spares the share of the image that is FF.
+double programPassReports(Fast fast, Verification verification, int writes, int reads,
+                          double blankShare);
+
 // The addresses a fast program pass proved by reading, which its verify pass
 // need not read again.
 class Proven {

@@ -6,16 +6,35 @@
 
 namespace cli {
 
+namespace {
+constexpr std::uint8_t kBlank = 0xFF;
+
+// The share of the range whose wanted byte is FF.
+double blankShare(const Session& s, const std::function<std::uint8_t(std::uint32_t)>& wanted) {
+    std::uint64_t blank = 0;
+    for (std::uint64_t a = s.first(); a <= s.last(); ++a)
+        blank += wanted(static_cast<std::uint32_t>(a)) == kBlank;
+    return double(blank) / double(std::uint64_t{s.last()} - s.first() + 1);
+}
+}  // namespace
+
 int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& wanted,
                   Programming kind, const QString& wantedName) {
     chip::Access& chip = s.open();
     const bool verify = s.options().verificar;
     const bool verifyPass = verify && kind == Programming::RangeWithVerifyPass;
-    const double writes = chip.comandos().writeReports();
-    const double reads = chip.comandos().readReports();
+    const int writes = chip.comandos().writeReports();
+    const int reads = chip.comandos().readReports();
+    const chip::Verification verification = !verify ? chip::Verification::None
+                                            : kind == Programming::WholeFill
+                                                ? chip::Verification::EachByte
+                                                : chip::Verification::EachByteWithRetry;
+    const chip::Fast fast = s.options().rapida ? chip::fastFor(s.type().tipo) : chip::Fast::Off;
     std::vector<Progress::Pass> passes{
-        {Progress::Activity::Programando, s.first(), s.last(), writes + (verify ? reads : 0)}};
-    if (verifyPass) passes.push_back({Progress::Activity::Verificando, s.first(), s.last(), reads});
+        {Progress::Activity::Programando, s.first(), s.last(),
+         chip::programPassReports(fast, verification, writes, reads, blankShare(s, wanted))}};
+    if (verifyPass)
+        passes.push_back({Progress::Activity::Verificando, s.first(), s.last(), double(reads)});
     s.startProgress(std::move(passes));
 
     std::vector<chip::Mismatch> readBack;
@@ -27,11 +46,6 @@ int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& 
             if (kind == Programming::WholeFill) compare(address, byte);
         },
         [&] { return s.options().reintentos; }};
-    const chip::Verification verification = !verify ? chip::Verification::None
-                                            : kind == Programming::WholeFill
-                                                ? chip::Verification::EachByte
-                                                : chip::Verification::EachByteWithRetry;
-    const chip::Fast fast = s.options().rapida ? chip::fastFor(s.type().tipo) : chip::Fast::Off;
     chip::Proven proven;
     s.conclude(chip::programRange(chip, s.first(), s.last(), verification, hooks, fast, &proven));
     if (!verify) return kCorrecto;

@@ -11,6 +11,7 @@
 #include "view/AddressGridModel.h"
 #include "view/DataGrid.h"
 #include "view/Dialogs.h"
+#include "view/Errors.h"
 #include "view/NumberFormat.h"
 #include "view/Unit2.h"
 #include "view/conversiones.h"
@@ -123,12 +124,31 @@ void ProgramOperations::startProgress(const Plan& plan) {
     const int reads = b.comandos.readReports();
     // The fill reads back in its one pass; the others verify in a second one.
     const bool secondPass = verifying() && plan.kind != Kind::Fill;
-    const double programming = writes + (verifying() ? reads : 0);
+    const chip::Fast fast = b.rapida ? chip::fastFor(b.comandos.tipo) : chip::Fast::Off;
+    const double programming =
+        chip::programPassReports(fast, verification(plan), writes, reads,
+                                 fast == chip::Fast::SkipBlank ? blankShare(plan) : 0);
     std::vector<Progress::Pass> passes{
         {Progress::Activity::Programando, plan.first, plan.last, programming}};
     if (secondPass)
         passes.push_back({Progress::Activity::Verificando, plan.first, plan.last, double(reads)});
     b.frame.progress.start(std::move(passes), b.platform.nowNs());
+}
+
+double ProgramOperations::blankShare(const Plan& plan) const {
+    constexpr std::int32_t kBlank = 0xFF;
+    if (plan.kind == Kind::Fill || plan.kind == Kind::RangeWithValue)
+        return plan.value == kBlank ? 1 : 0;
+    const Workbench& b = bench_;
+    const std::vector<QString>& texts = b.imagen.column(kDataColumn);
+    std::int64_t blank = 0;
+    for (std::int32_t address = plan.first; address <= plan.last; ++address) {
+        try {
+            blank += b.formato.read(texts[static_cast<std::size_t>(address)]) == kBlank;
+        } catch (const ConversionError&) {
+        }
+    }
+    return double(blank) / double(std::int64_t{plan.last} - plan.first + 1);
 }
 
 chip::Verification ProgramOperations::verification(const Plan& plan) const {

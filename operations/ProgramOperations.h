@@ -39,6 +39,8 @@ class ProgramOperations {
     void startProgress(const Plan& plan);
     bool programmingPass(const Plan& plan);
     chip::Verification verification(const Plan& plan) const;
+    // The share of the plan's addresses whose byte is FF.
+    double blankShare(const Plan& plan) const;
     // The value for an address, shown where the operation shows it.
     std::int32_t dataFor(const Plan& plan, std::uint32_t address);
     void verifyPass(const Plan& plan);
