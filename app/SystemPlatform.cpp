@@ -2,24 +2,9 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QThread>
 
 SystemPlatform::SystemPlatform() {
-    clock_.start();
     QCoreApplication::instance()->installEventFilter(this);
-}
-
-void SystemPlatform::Sleep(int milliseconds) {
-    QThread::msleep(static_cast<unsigned long>(milliseconds));
-}
-
-void SystemPlatform::waitUntil(std::int64_t nanoseconds) {
-    const std::int64_t remaining = nanoseconds - nowNs();
-    if (remaining > 0) QThread::usleep(static_cast<unsigned long>(remaining / 1000));
-}
-
-std::int64_t SystemPlatform::nowNs() const {
-    return clock_.nsecsElapsed();
 }
 
 short SystemPlatform::GetKeyState(int virtualKey) {

@@ -8,7 +8,7 @@
 #include <QTextStream>
 #include <cmath>
 
-#include "cli/CliPlatform.h"
+#include "device/RealTimePlatform.h"
 #include "cli/Messages.h"
 #include "device/CommandSet.h"
 #include "device/Firmware.h"
@@ -90,7 +90,7 @@ Session::Session(const Options& options, Streams& streams, const Backends& backe
     if (backends_.platform) {
         platform_ = backends_.platform;
     } else {
-        ownPlatform_ = std::make_unique<CliPlatform>();
+        ownPlatform_ = std::make_unique<RealTimePlatform>();
         platform_ = ownPlatform_.get();
     }
     connect(&progress_, &Progress::changed, this, &Session::showProgress);

@@ -1,20 +1,20 @@
-#include "cli/CliPlatform.h"
+#include "device/RealTimePlatform.h"
 
 #include <QThread>
 
-CliPlatform::CliPlatform() {
+RealTimePlatform::RealTimePlatform() {
     clock_.start();
 }
 
-void CliPlatform::Sleep(int milliseconds) {
+void RealTimePlatform::Sleep(int milliseconds) {
     QThread::msleep(static_cast<unsigned long>(milliseconds));
 }
 
-void CliPlatform::waitUntil(std::int64_t nanoseconds) {
+void RealTimePlatform::waitUntil(std::int64_t nanoseconds) {
     const std::int64_t remaining = nanoseconds - nowNs();
     if (remaining > 0) QThread::usleep(static_cast<unsigned long>(remaining / 1000));
 }
 
-std::int64_t CliPlatform::nowNs() const {
+std::int64_t RealTimePlatform::nowNs() const {
     return clock_.nsecsElapsed();
 }

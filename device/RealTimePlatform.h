@@ -4,11 +4,11 @@
 
 #include "device/Platform.h"
 
-// The system services for the command line: real time and sleeps. There is
-// no ESC key; Ctrl+C cancels instead.
-class CliPlatform : public Platform {
+// The real clock and sleeps, and no keyboard: what a program without a
+// window has. The desktop program adds its ESC key to it.
+class RealTimePlatform : public Platform {
   public:
-    CliPlatform();
+    RealTimePlatform();
 
     void Sleep(int milliseconds) override;
     void waitUntil(std::int64_t nanoseconds) override;
