@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+// What every group of figures shares: one "name: value unit" line each, the
+// median of several runs.
+double median(std::vector<double> values);
+void report(const char* name, double value, const char* unit);
+double elapsedMs(const std::function<void()>& step);
+
+// The command line's own cost per address, and its start.
+void commandLine(const QString& folder);
+// Fast programming against full, on counted wire time and on the paced link.
+void fastProgramming();
