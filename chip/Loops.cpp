@@ -57,7 +57,6 @@ Outcome readRange(Access& chip, std::uint32_t first, std::uint32_t last, const R
         const auto address = static_cast<std::uint32_t>(a);
         if (const Step step = hooks.at(address); step != Step::Continue)
             return ended(chip, step, address);
-        if (hooks.proven && hooks.proven(address)) continue;
         const std::uint8_t byte = chip.read(address);
         if (chip.lost()) return lostAt(address);
         hooks.read(address, byte);
@@ -98,22 +97,13 @@ double programPassReports(Fast fast, Verification verification, int writes, int 
     return full * (1 - blankShare) + blank * blankShare;
 }
 
-void Proven::mark(std::uint32_t address) {
-    if (address >= addresses_.size()) addresses_.resize(std::size_t{address} + 1);
-    addresses_[address] = true;
-}
-
-bool Proven::operator()(std::uint32_t address) const {
-    return address < addresses_.size() && addresses_[address];
-}
-
 namespace {
 enum class Shortcut { None, Done, Lost };
 
 // What fast programming spares at an address: nothing, the whole address
-// (proven or left to the verify pass), or the programmer went away.
+// (read equal, or left to the verify pass), or the programmer went away.
 Shortcut spare(Access& chip, std::uint32_t address, std::int32_t dato, Verification verification,
-               const ProgramHooks& hooks, Fast fast, Proven* proven) {
+               const ProgramHooks& hooks, Fast fast) {
     switch (fast) {
         case Fast::SkipBlank: {
             if (dato != kBlankByte) return Shortcut::None;
@@ -129,7 +119,6 @@ Shortcut spare(Access& chip, std::uint32_t address, std::int32_t dato, Verificat
             if (chip.lost()) return Shortcut::Lost;
             if (byte != dato) return Shortcut::None;
             if (verification != Verification::None) hooks.readBack(address, byte);
-            if (proven) proven->mark(address);
             return Shortcut::Done;
         }
         case Fast::Off:
@@ -140,14 +129,13 @@ Shortcut spare(Access& chip, std::uint32_t address, std::int32_t dato, Verificat
 }  // namespace
 
 Outcome programRange(Access& chip, std::uint32_t first, std::uint32_t last,
-                     Verification verification, const ProgramHooks& hooks, Fast fast,
-                     Proven* proven) {
+                     Verification verification, const ProgramHooks& hooks, Fast fast) {
     for (std::uint64_t a = first; a <= last; ++a) {
         const auto address = static_cast<std::uint32_t>(a);
         if (const Step step = hooks.at(address); step != Step::Continue)
             return ended(chip, step, address);
         const std::int32_t dato = hooks.data(address);
-        const Shortcut shortcut = spare(chip, address, dato, verification, hooks, fast, proven);
+        const Shortcut shortcut = spare(chip, address, dato, verification, hooks, fast);
         if (shortcut == Shortcut::Lost) return lostAt(address);
         if (shortcut == Shortcut::Done) continue;
         for (std::int32_t attempts = 1;; ++attempts) {

@@ -72,8 +72,6 @@ struct ReadHooks {
     std::function<Step(std::uint32_t address)> at;
     // Each byte read; a byte that never came is not reported.
     std::function<void(std::uint32_t address, std::uint8_t byte)> read;
-    // Addresses already proven need no read (fast programming's verify pass).
-    std::function<bool(std::uint32_t address)> proven = nullptr;
 };
 
 Outcome readRange(Access& chip, std::uint32_t first, std::uint32_t last, const ReadHooks& hooks);
@@ -102,8 +100,10 @@ struct ProgramHooks {
 // Fast programming sends only the reports a chip needs and still proves
 // every byte. A PROM only clears bits, so an FF of the image is not written:
 // it is read instead, by the verify pass that follows or, without one, at
-// once. An EEPROM byte is read first and written only when it differs; an
-// equal byte is proven by that read. Static RAMs write as fast as they read.
+// once. An EEPROM byte is read first and written only when it differs. A
+// verify pass still reads every address: a write that lands on another cell
+// (an address line held low) must not go unseen. Static RAMs write as fast
+// as they read.
 enum class Fast { Off, SkipBlank, ReadFirst };
 Fast fastFor(std::uint8_t tipo);
 
@@ -112,19 +112,7 @@ Fast fastFor(std::uint8_t tipo);
 double programPassReports(Fast fast, Verification verification, int writes, int reads,
                           double blankShare);
 
-// The addresses a fast program pass proved by reading, which its verify pass
-// need not read again.
-class Proven {
-  public:
-    void mark(std::uint32_t address);
-    bool operator()(std::uint32_t address) const;
-
-  private:
-    std::vector<bool> addresses_;
-};
-
 Outcome programRange(Access& chip, std::uint32_t first, std::uint32_t last,
-                     Verification verification, const ProgramHooks& hooks, Fast fast = Fast::Off,
-                     Proven* proven = nullptr);
+                     Verification verification, const ProgramHooks& hooks, Fast fast = Fast::Off);
 
 }  // namespace chip

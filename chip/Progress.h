@@ -49,6 +49,7 @@ class Progress : public QObject {
 
     bool shown() const { return !passes_.empty(); }
     bool running() const { return shown() && outcome_ == Outcome::Running; }
+    bool onLastPass() const { return currentPass_ + 1 >= passes_.size(); }
     Outcome outcome() const { return outcome_; }
     Activity activity() const { return pass().activity; }
     std::int64_t first() const { return pass().first; }

@@ -46,15 +46,14 @@ int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& 
             if (kind == Programming::WholeFill) compare(address, byte);
         },
         [&] { return s.options().reintentos; }};
-    chip::Proven proven;
-    s.conclude(chip::programRange(chip, s.first(), s.last(), verification, hooks, fast, &proven));
+    s.conclude(chip::programRange(chip, s.first(), s.last(), verification, hooks, fast));
     if (!verify) return kCorrecto;
     if (!verifyPass) return s.reportMismatches(readBack, wantedName);
 
     std::vector<chip::Mismatch> mismatches;
     s.nextPass();
-    s.conclude(chip::verifyRange(chip, s.first(), s.last(), wanted, {s.atHook(), compare, proven},
-                                 mismatches));
+    s.conclude(
+        chip::verifyRange(chip, s.first(), s.last(), wanted, {s.atHook(), compare}, mismatches));
     return s.reportMismatches(mismatches, wantedName);
 }
 

@@ -8,13 +8,13 @@
 #include <QTextStream>
 #include <cmath>
 
-#include "device/RealTimePlatform.h"
 #include "cli/Messages.h"
 #include "device/CommandSet.h"
 #include "device/Firmware.h"
 #include "device/HidLibrary.h"
 #include "device/HidProbe.h"
 #include "device/Link.h"
+#include "device/RealTimePlatform.h"
 #include "device/VirtualProgrammer.h"
 #include "files/MemoryFile.h"
 #include "view/Errors.h"
@@ -22,10 +22,14 @@
 namespace cli {
 
 namespace {
-volatile std::sig_atomic_t interruptRequested = 0;
+bool interruptRequested = false;
 
-void onInterrupt(int) {
-    interruptRequested = 1;
+sigset_t interruptSignals() {
+    sigset_t interrupts;
+    sigemptyset(&interrupts);
+    sigaddset(&interrupts, SIGINT);
+    sigaddset(&interrupts, SIGTERM);
+    return interrupts;
 }
 
 constexpr int kListedMismatches = 20;
@@ -68,21 +72,25 @@ QString resultName(int exitCode) {
 }  // namespace
 
 InterruptGuard::InterruptGuard() {
-    interruptRequested = 0;
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &oldInt_);
-    sigaction(SIGTERM, &action, &oldTerm_);
+    interruptRequested = false;
+    const sigset_t interrupts = interruptSignals();
+    pthread_sigmask(SIG_BLOCK, &interrupts, &old_);
 }
 
 InterruptGuard::~InterruptGuard() {
-    sigaction(SIGINT, &oldInt_, nullptr);
-    sigaction(SIGTERM, &oldTerm_, nullptr);
+    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
 }
 
 bool InterruptGuard::requested() {
-    return interruptRequested != 0;
+    // Blocked, the signal waits to be asked for: no transfer is cut short by
+    // it, and only the loops act on it.
+    sigset_t pending;
+    sigpending(&pending);
+    const sigset_t interrupts = interruptSignals();
+    const timespec now{0, 0};
+    if (sigismember(&pending, SIGINT) || sigismember(&pending, SIGTERM))
+        interruptRequested |= sigtimedwait(&interrupts, nullptr, &now) > 0;
+    return interruptRequested;
 }
 
 Session::Session(const Options& options, Streams& streams, const Backends& backends)
@@ -243,6 +251,8 @@ void Session::nextPass() {
 void Session::conclude(const chip::Outcome& outcome) {
     switch (outcome.end) {
         case chip::Outcome::End::Completed:
+            // A verify pass may follow: the operation ends with its last pass.
+            if (!progress_.onLastPass()) return;
             progress_.finish(Progress::Outcome::Completed, platform_->nowNs());
             if (streams_.errIsTerminal)
                 showProgress();
@@ -282,7 +292,8 @@ int Session::reportMismatches(const std::vector<chip::Mismatch>& mismatches,
                           wantedName,
                           QStringLiteral("%1").arg(m.wanted, 2, 16, QLatin1Char('0')).toUpper());
     if (!options_.diferencias.isEmpty())
-        writeOutput(options_.diferencias, (lines.join(u'\n') + u'\n').toUtf8());
+        writeOutput(options_.diferencias,
+                    lines.isEmpty() ? QByteArray() : (lines.join(u'\n') + u'\n').toUtf8());
     if (mismatches.empty()) return kCorrecto;
     for (const QString& line : lines.mid(0, kListedMismatches)) say(line);
     say(QStringLiteral("%1 diferencias en total").arg(mismatches.size()));
@@ -372,8 +383,16 @@ void Session::loadEmulatedChip() {
     firmware.insert(socket);
     if (options_.emulatedFile.isEmpty() || !QFileInfo::exists(options_.emulatedFile)) return;
     const QByteArray bytes = readInput(options_.emulatedFile);
-    const auto size =
-        std::min<std::size_t>(static_cast<std::size_t>(bytes.size()), Firmware::chipSize(socket));
+    const std::size_t size = Firmware::chipSize(socket);
+    // Another type's chip: it stays as it is.
+    if (static_cast<std::size_t>(bytes.size()) != size) {
+        emulation_ = nullptr;
+        fail(kUsoInvalido, QStringLiteral("El chip emulado %1 tiene %2 bytes y %3 tiene %4")
+                               .arg(options_.emulatedFile)
+                               .arg(bytes.size())
+                               .arg(QString::fromLatin1(type().caption))
+                               .arg(size));
+    }
     for (std::size_t a = 0; a < size; ++a)
         firmware.poke(socket, static_cast<std::uint32_t>(a), static_cast<std::uint8_t>(bytes[a]));
 }

@@ -75,7 +75,8 @@ struct Options {
     QString informe;
 };
 
-// Ctrl+C and SIGTERM, as the loops see them: a request to cancel.
+// Ctrl+C and SIGTERM, as the loops see them: a request to cancel. The
+// signals are held back while the guard lives and taken when asked for.
 class InterruptGuard {
   public:
     InterruptGuard();
@@ -83,8 +84,7 @@ class InterruptGuard {
     static bool requested();
 
   private:
-    struct sigaction oldInt_ {};
-    struct sigaction oldTerm_ {};
+    sigset_t old_{};
 };
 
 // One run of the command line: its options, what it tells on stderr, its

@@ -184,9 +184,8 @@ bool ProgramOperations::programmingPass(const Plan& plan) {
         [&] { return decimalToInt(b.controls.Edit2->text()); }};
     if (plan.last < plan.first) return true;
     const chip::Fast fast = b.rapida ? chip::fastFor(b.comandos.tipo) : chip::Fast::Off;
-    proven_ = chip::Proven();
     return b.frame.conclude(chip::programRange(b.chip, first, static_cast<std::uint32_t>(plan.last),
-                                               verification(plan), hooks, fast, &proven_));
+                                               verification(plan), hooks, fast));
 }
 
 std::int32_t ProgramOperations::dataFor(const Plan& plan, std::uint32_t address) {
@@ -215,8 +214,7 @@ void ProgramOperations::verifyPass(const Plan& plan) {
     b.frame.progress.nextPass(b.platform.nowNs());
     const chip::ReadHooks hooks{
         [&](std::uint32_t address) { return b.frame.poll(address); },
-        [&](std::uint32_t address, std::uint8_t byte) { recordRead(address, byte); },
-        [&](std::uint32_t address) { return proven_(address); }};
+        [&](std::uint32_t address, std::uint8_t byte) { recordRead(address, byte); }};
     if (plan.last < plan.first) return;
     b.frame.conclude(chip::readRange(b.chip, static_cast<std::uint32_t>(plan.first),
                                      static_cast<std::uint32_t>(plan.last), hooks));

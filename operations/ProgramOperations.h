@@ -52,6 +52,4 @@ class ProgramOperations {
     void recordRead(std::uint32_t address, std::uint8_t byte);
 
     Workbench& bench_;
-    // What the fast program pass proved, which its verify pass skips.
-    chip::Proven proven_;
 };

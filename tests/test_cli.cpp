@@ -313,6 +313,13 @@ class CliTest : public QObject {
         QVERIFY(r.err.contains("quedan"));
         QCOMPARE(r.err.count('\n'), 1);
         QCOMPARE(rig.emulated({"-q", "-t", "sram28", "leer", temp("a.bin")}).err, QByteArray());
+        // Programming goes on into its verify pass.
+        rig.terminal = false;
+        writeFile(temp("p28.bin"), QByteArray(8192, '\x11'));
+        r = rig.emulated({"-t", "sram28", "programar", temp("p28.bin")});
+        QVERIFY(r.err.startsWith("Programando dirección 0000: 0 %\n"));
+        QVERIFY(r.err.contains("Verificando dirección"));
+        QVERIFY(r.err.endsWith("Verificando dirección 1FFF: 100 %\n"));
     }
 
     void registroKeepsALinePerRun() {
@@ -381,6 +388,13 @@ class CliTest : public QObject {
         QCOMPARE(cli.exitCode(), 130);
         QVERIFY((err + cli.readAllStandardError()).contains("Interrumpido en la dirección"));
         QVERIFY(!QFile::exists(temp("long.hex")));
+        QCOMPARE(QFileInfo(chipFile).size(), 131072);
+        // Another type's chip file is refused, and kept as it is.
+        QProcess other;
+        other.start(QStringLiteral(PROGRAMADOR_CLI),
+                    {"--virtual=" + chipFile, "--sin-pausa", "-t", "sram24", "leer", "-"});
+        QVERIFY(other.waitForFinished(10000));
+        QCOMPARE(other.exitCode(), 2);
         QCOMPARE(QFileInfo(chipFile).size(), 131072);
     }
 };

@@ -1,6 +1,8 @@
 #include <QBuffer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <csignal>
 
 #include "cli/Cli.h"
 #include "device/HidapiLibrary.h"
@@ -72,6 +74,14 @@ class CliHidapiTest : public QObject {
         QCOMPARE(lost.code, 3);
         QVERIFY(lost.err.startsWith("Revise Conexion USB"));
         QCOMPARE(lost.out, QByteArray());
+    }
+
+    void ctrlCSendsTheCancelRun() {
+        StandInCli cli;
+        QTimer::singleShot(0, [] { std::raise(SIGINT); });
+        const Result r = cli.run({"-q", "-t", "sram28", "leer", "-"});
+        QCOMPARE(r.code, 130);
+        QCOMPARE(bus().received, (Bytes{1, 8, 8, 8, 8, 8, 8, 8, 8, 8}));
     }
 
     void aProgrammerThatMayNotBeOpenedIsExplained() {

@@ -62,8 +62,8 @@ class FastTest : public QObject {
         QCOMPARE(prom.sent(), concat({promWrite(0, 18), promRead(0), promWrite(3, 52), promRead(3),
                                       promRead(0), promRead(1), promRead(2), promRead(3)}));
 
-        // The EEPROM: read first; an equal byte is proven, a different one
-        // written, paused and verified.
+        // The EEPROM: read first; an equal byte is not written, a different
+        // one written, paused and verified; the verify pass reads them all.
         Rig eeprom;
         eeprom.programmer.firmware().insert(Chip::Eprom28c64);
         eeprom.programmer.firmware().poke(Chip::Eprom28c64, 0, 18);
@@ -71,7 +71,7 @@ class FastTest : public QObject {
         eeprom.click(e.BitBtn5);
         QCOMPARE(eeprom.dialogs.messages, QStringList{"Proceso Terminado"});
         QCOMPARE(eeprom.sent(), concat({eepromRead(0), eepromRead(1), eepromWrite(1, 34),
-                                        eepromRead(1), eepromRead(1)}));
+                                        eepromRead(1), eepromRead(0), eepromRead(1)}));
         QCOMPARE(eeprom.platform.sleeps.size(), std::size_t{1});
 
         // Static RAMs and the full mode: as ever.
@@ -96,6 +96,22 @@ class FastTest : public QObject {
         QCOMPARE(window.grid.cell(TForm2::kSecondColumn, 2), QStringLiteral("15"));
         // Nothing was written over it.
         QCOMPARE(rig.programmer.firmware().peek(Chip::Prom27c512, 1), 0x0F);
+    }
+
+    void aWriteThatLandsElsewhereIsSeen() {
+        // The EEPROM holds the image already, but A4 is held low: the upper
+        // addresses read the lower cells, differ, and are written over them.
+        Rig rig;
+        QStringList image;
+        for (int a = 0; a < 32; ++a) image << QString::number(a + 100);
+        rig.programmer.firmware().insert(Chip::Eprom28c64);
+        for (int a = 0; a < 32; ++a)
+            rig.programmer.firmware().poke(Chip::Eprom28c64, a, std::uint8_t(a + 100));
+        rig.programmer.firmware().setAddressLineLow(4);
+        Tform1& f = fastWindow(rig, kEeprom, image);
+        rig.click(f.BitBtn5);
+        QCOMPARE(rig.dialogs.messages.value(0), kErrorProgramacion);
+        QVERIFY(rig.programa->Form2->diagnostico->text().contains(QStringLiteral("A4")));
     }
 
     void retriesAndCancelAsInFullMode() {
