@@ -22,16 +22,6 @@
 namespace cli {
 
 namespace {
-bool interruptRequested = false;
-
-sigset_t interruptSignals() {
-    sigset_t interrupts;
-    sigemptyset(&interrupts);
-    sigaddset(&interrupts, SIGINT);
-    sigaddset(&interrupts, SIGTERM);
-    return interrupts;
-}
-
 constexpr int kListedMismatches = 20;
 constexpr int kDeciles = 10;
 const QString kRegistroCabecera =
@@ -70,28 +60,6 @@ QString resultName(int exitCode) {
     return QStringLiteral("no válido");
 }
 }  // namespace
-
-InterruptGuard::InterruptGuard() {
-    interruptRequested = false;
-    const sigset_t interrupts = interruptSignals();
-    pthread_sigmask(SIG_BLOCK, &interrupts, &old_);
-}
-
-InterruptGuard::~InterruptGuard() {
-    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
-}
-
-bool InterruptGuard::requested() {
-    // Blocked, the signal waits to be asked for: no transfer is cut short by
-    // it, and only the loops act on it.
-    sigset_t pending;
-    sigpending(&pending);
-    const sigset_t interrupts = interruptSignals();
-    const timespec now{0, 0};
-    if (sigismember(&pending, SIGINT) || sigismember(&pending, SIGTERM))
-        interruptRequested |= sigtimedwait(&interrupts, nullptr, &now) > 0;
-    return interruptRequested;
-}
 
 Session::Session(const Options& options, Streams& streams, const Backends& backends)
     : options_(options), streams_(streams), backends_(backends) {

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <csignal>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,6 +13,7 @@
 #include "chip/Loops.h"
 #include "chip/Progress.h"
 #include "cli/ImageFile.h"
+#include "cli/Interrupts.h"
 #include "device/ApplicationWindow.h"
 #include "device/MemoryTypes.h"
 
@@ -73,18 +73,6 @@ struct Options {
     QString registro;
     QString diferencias;
     QString informe;
-};
-
-// Ctrl+C and SIGTERM, as the loops see them: a request to cancel. The
-// signals are held back while the guard lives and taken when asked for.
-class InterruptGuard {
-  public:
-    InterruptGuard();
-    ~InterruptGuard();
-    static bool requested();
-
-  private:
-    sigset_t old_{};
 };
 
 // One run of the command line: its options, what it tells on stderr, its

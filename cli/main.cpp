@@ -1,21 +1,15 @@
-#include <pthread.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QFile>
-#include <csignal>
 
 #include "cli/Cli.h"
+#include "cli/Interrupts.h"
 #include "device/HidapiLibrary.h"
 #include "device/HidapiProbe.h"
 
 int main(int argc, char** argv) {
-    // Before any thread exists, so that none takes Ctrl+C: the loops ask for it.
-    sigset_t interrupts;
-    sigemptyset(&interrupts);
-    sigaddset(&interrupts, SIGINT);
-    sigaddset(&interrupts, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &interrupts, nullptr);
+    cli::holdInterruptsInEveryThread();
     QCoreApplication application(argc, argv);
     QFile in;
     QFile out;

@@ -1,0 +1,48 @@
+#include "cli/Interrupts.h"
+
+#include <pthread.h>
+
+#include <ctime>
+
+namespace cli {
+
+namespace {
+bool interruptRequested = false;
+
+sigset_t interruptSignals() {
+    sigset_t interrupts;
+    sigemptyset(&interrupts);
+    sigaddset(&interrupts, SIGINT);
+    sigaddset(&interrupts, SIGTERM);
+    return interrupts;
+}
+}  // namespace
+
+void holdInterruptsInEveryThread() {
+    const sigset_t interrupts = interruptSignals();
+    pthread_sigmask(SIG_BLOCK, &interrupts, nullptr);
+}
+
+InterruptGuard::InterruptGuard() {
+    interruptRequested = false;
+    const sigset_t interrupts = interruptSignals();
+    pthread_sigmask(SIG_BLOCK, &interrupts, &old_);
+}
+
+InterruptGuard::~InterruptGuard() {
+    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+}
+
+bool InterruptGuard::requested() {
+    // Blocked, the signal waits to be asked for: no transfer is cut short by
+    // it, and only the loops act on it.
+    sigset_t pending;
+    sigpending(&pending);
+    const sigset_t interrupts = interruptSignals();
+    const timespec now{0, 0};
+    if (sigismember(&pending, SIGINT) || sigismember(&pending, SIGTERM))
+        interruptRequested |= sigtimedwait(&interrupts, nullptr, &now) > 0;
+    return interruptRequested;
+}
+
+}  // namespace cli

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <csignal>
+
+namespace cli {
+
+// Ctrl+C and SIGTERM, as the loops see them: a request to cancel. The
+// signals are held back while the guard lives and taken when asked for.
+class InterruptGuard {
+  public:
+    InterruptGuard();
+    ~InterruptGuard();
+    static bool requested();
+
+  private:
+    sigset_t old_{};
+};
+
+// Called before any thread exists, so that none takes Ctrl+C: the threads
+// made later inherit the held signals, and only the loops ask for them.
+void holdInterruptsInEveryThread();
+
+}  // namespace cli
