@@ -1,7 +1,29 @@
+#include "app/InfoOptions.h"
 #include "app/Programa.h"
 #include "device/VirtualProgrammer.h"
 
+namespace {
+const QString kUso = QStringLiteral(
+    "Uso: programador-virtual [--help] [--version]\n"
+    "\n"
+    "El Programador de Memorias con un programador emulado, conectado desde el\n"
+    "inicio y al ritmo del real (un informe por trama USB de 1 ms): la misma\n"
+    "ventana, los mismos tipos de memoria y las mismas operaciones, sin\n"
+    "hardware. Sirve para aprender el programa y para probarlo. La EEPROM y\n"
+    "las PROM emuladas empiezan borradas (FF) y las RAM en 0; nada se guarda\n"
+    "al salir. ESC cancela una operación.\n"
+    "\n"
+    "Opciones:\n"
+    "  --help     esta ayuda\n"
+    "  --version  versión y licencia\n"
+    "\n"
+    "Con el programador real: programador.\n");
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (const auto status =
+            answerInfoOptions(argc, argv, QStringLiteral("programador-virtual"), kUso))
+        return *status;
     return runPrograma(argc, argv, [](Platform& platform, Dialogs&) {
         auto programmer = std::make_unique<VirtualProgrammer>(platform);
         programmer->setRecording(false);

@@ -8,6 +8,7 @@
 #include "cli/Arguments.h"
 #include "cli/Command.h"
 #include "cli/Messages.h"
+#include "info/Version.h"
 #include "view/Errors.h"
 
 namespace cli {
@@ -186,7 +187,7 @@ int run(const QStringList& arguments, Streams& streams, const Backends& backends
             return kCorrecto;
         }
         if (parsed.version) {
-            write(streams.out, QStringLiteral("programador-cli " PROGRAMADOR_VERSION "\n"));
+            write(streams.out, versionText(QStringLiteral("programador-cli")));
             return kCorrecto;
         }
         command = &commandFor(commands, parsed);

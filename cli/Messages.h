@@ -28,7 +28,7 @@ inline const QString kAyuda = QStringLiteral(
     "  --diferencias ARCHIVO  escribe también la lista completa de diferencias\n"
     "  --informe ARCHIVO      con sondeo: escribe también el informe\n"
     "  -h, --help             esta ayuda\n"
-    "  --version              versión\n"
+    "  --version              versión y licencia\n"
     "\n"
     "Órdenes:\n"
     "  leer ARCHIVO           lee el rango en ARCHIVO (\"-\" = salida estándar)\n"

@@ -16,11 +16,14 @@ constexpr int kProgrammerProductId = 1;
 // be opened.
 inline const QString kSinPermiso = QStringLiteral(
     "El programador está conectado, pero este usuario no tiene permiso para usarlo.\n\n"
-    "Recargue las reglas de acceso de udev:\n"
+    "Con el paquete Debian del programa, la regla de acceso ya está instalada y\n"
+    "cargada: desconecte y vuelva a conectar el programador. Sin sesión local\n"
+    "(por ssh), únase al grupo plugdev y vuelva a entrar:\n"
+    "    sudo usermod -aG plugdev $USER\n\n"
+    "Si compiló el programa, instale la regla y recargue las reglas de udev:\n"
+    "    sudo cmake --install build\n"
     "    sudo udevadm control --reload-rules\n"
-    "y luego desconecte y vuelva a conectar el programador.\n\n"
-    "El paquete Debian del programa ya instala la regla. Si compiló el programa,\n"
-    "instálela antes con \"sudo cmake --install build\" (ver el README).");
+    "y luego desconecte y vuelva a conectar el programador (ver el README).");
 
 // The plug/unplug notification the HID library sends to the window given to
 // Connect: message number 0x80C8, wParam 1 (plugged) or 2 (unplugged),

@@ -8,6 +8,8 @@ packages=(g++ cmake make pkg-config qt6-base-dev libhidapi-dev libudev-dev fonts
           dbus-daemon dbus-bin at-spi2-core)
 # "fuzz": also clang and its fuzzing runtime.
 if [ "${1:-}" = "fuzz" ]; then packages+=(clang-14 libclang-rt-14-dev); fi
+# "package": also the checkers of the Debian package.
+if [ "${1:-}" = "package" ]; then packages+=(lintian desktop-file-utils appstream); fi
 # "screenshot": also what takes the README's picture.
 if [ "${1:-}" = "screenshot" ]; then packages+=(xdotool imagemagick); fi
 missing=()
