@@ -24,8 +24,8 @@
 #include "view/WindowLook.h"
 
 namespace {
-const QString kDescartarCambios =
-    QStringLiteral("La imagen de memoria tiene cambios que no se guardaron.\n¿Desea descartarlos?");
+const QString kCambiosSinGuardar = QStringLiteral(
+    "La imagen de memoria tiene cambios que no se guardaron.\n¿Desea guardarlos antes?");
 }  // namespace
 
 Tform1::Tform1(ApplicationWindow& applicationWindow, HidLibrary& hid, Platform& platform,
@@ -104,7 +104,17 @@ void Tform1::guarded(void (Tform1::*handler)()) {
 bool Tform1::mayDiscardChanges() {
     // What is being typed into a cell is part of the image.
     m->commitEditor();
-    return !cambios_.changed() || dialogs_.ask(kDescartarCambios);
+    if (!cambios_.changed()) return true;
+    switch (dialogs_.askUnsaved(kCambiosSinGuardar)) {
+        case Unsaved::Guardar:
+            // Goes on only once the file is written.
+            return saveImage();
+        case Unsaved::Descartar:
+            return true;
+        case Unsaved::Cancelar:
+            break;
+    }
+    return false;
 }
 
 void Tform1::FormCreate() {
@@ -213,7 +223,13 @@ void Tform1::Abrir1Click() {
 void Tform1::Guardar1Click() {
     if (marco.running()) return;
     m->commitEditor();
-    if (archivos_->Guardar1Click()) cambios_.markKept();
+    saveImage();
+}
+
+bool Tform1::saveImage() {
+    if (!archivos_->Guardar1Click()) return false;
+    cambios_.markKept();
+    return true;
 }
 
 void Tform1::Importar1Click() {

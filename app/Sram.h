@@ -114,8 +114,11 @@ class Tform1 : public QMainWindow, public Form1Controls, public Form1Menu {
 
   private:
     void buildOperations();
-    // True when the image has no changes, or the user lets them go.
+    // True when the image has no changes, or the user saved them or lets
+    // them go.
     bool mayDiscardChanges();
+    // "Guardar": true once the file is written.
+    bool saveImage();
 
     ApplicationWindow& applicationWindow_;
     HidLibrary& hid_;

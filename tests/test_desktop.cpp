@@ -164,7 +164,8 @@ class DesktopTest : public QObject {
         QVERIFY(f.cambios());
 
         // Declined: everything stays, nothing is sent.
-        rig.dialogs.answers = {false, false, false, false};
+        rig.dialogs.answers = {Unsaved::Cancelar, Unsaved::Cancelar, Unsaved::Cancelar,
+                               Unsaved::Cancelar};
         rig.click(f.BitBtn11);
         f.Abrir1->trigger();
         rig.click(f.BitBtn8);
@@ -184,7 +185,7 @@ class DesktopTest : public QObject {
         QVERIFY(!f.cambios());
         rig.type(f.LLOT1, "0").type(f.LLOT2, "0").click(f.BitBtn7);
         QVERIFY(f.cambios());
-        rig.dialogs.answers = {true};
+        rig.dialogs.answers = {Unsaved::Descartar};
         rig.click(f.BitBtn11);
         QVERIFY(!f.cambios());
         rig.dialogs.fileAnswers.push_back(path);

@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QWindow>
 
@@ -75,7 +77,7 @@ class UnsavedTest : public QObject {
             Rig rig;
             Tform1& f = onScreen(rig);
             typeIntoCell(f, 1, "12");
-            rig.dialogs.answers = {false};
+            rig.dialogs.answers = {Unsaved::Cancelar};
             way.act(f);
             QVERIFY2(rig.dialogs.questions.size() == 1, way.name);
             QCOMPARE(rig.platform.terminations, 0);
@@ -84,11 +86,66 @@ class UnsavedTest : public QObject {
             QVERIFY(f.isVisible());
 
             // Let go: the program goes on as asked.
-            rig.dialogs.answers = {true};
+            rig.dialogs.answers = {Unsaved::Descartar};
             way.act(f);
             QCOMPARE(rig.platform.terminations, way.exits ? 1 : 0);
             QVERIFY2(way.exits || !rig.dialogs.lastOptions.filter.isEmpty(), way.name);
         }
+    }
+
+    void theQuestionSavesOrCancels() {
+        const QString saved = folder_.filePath(QStringLiteral("guardada.mem"));
+        Rig rig;
+        Tform1& f = onScreen(rig);
+        typeIntoCell(f, 1, "12");
+        // Guardar with the save dialog cancelled, then with a folder that is
+        // not there: nothing written, so nothing lost and no exit.
+        rig.dialogs.answers = {Unsaved::Guardar, Unsaved::Guardar};
+        rig.dialogs.fileAnswers = {QString(), folder_.filePath(QStringLiteral("no/hay.mem"))};
+        pressKey(Qt::Key_Q);
+        pressKey(Qt::Key_Q);
+        QCOMPARE(rig.dialogs.errors.size(), 1);
+        QCOMPARE(rig.platform.terminations, 0);
+        QVERIFY(f.cambios());
+        // Written: the program goes on and exits.
+        rig.dialogs.answers = {Unsaved::Guardar};
+        rig.dialogs.fileAnswers = {saved};
+        pressKey(Qt::Key_Q);
+        QCOMPARE(contents(saved).left(9), QByteArray("d\r\n\r\n12\r\n"));
+        QCOMPARE(rig.platform.terminations, 1);
+    }
+
+    void enterAndEscapeCancelTheQuestion() {
+        QtDialogs dialogs;
+        const auto answerWith = [&dialogs](const std::function<void(QMessageBox&)>& act) {
+            QTimer::singleShot(0, [act] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                QStringList captions;
+                for (QAbstractButton* button : box->buttons()) captions << button->text();
+                captions.sort();
+                QCOMPARE(captions, (QStringList{"Cancelar", "Descartar", "Guardar"}));
+                act(*box);
+            });
+            return dialogs.askUnsaved(QStringLiteral("cambios"));
+        };
+        const auto key = [](Qt::Key k) {
+            return [k](QMessageBox& box) {
+                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &box,
+                                k);
+            };
+        };
+        const auto click = [](const char* caption) {
+            return [caption](QMessageBox& box) {
+                for (QAbstractButton* button : box.buttons())
+                    if (button->text() == QLatin1String(caption)) button->click();
+            };
+        };
+        QCOMPARE(answerWith(key(Qt::Key_Return)), Unsaved::Cancelar);
+        QCOMPARE(answerWith(key(Qt::Key_Enter)), Unsaved::Cancelar);
+        QCOMPARE(answerWith(key(Qt::Key_Escape)), Unsaved::Cancelar);
+        QCOMPARE(answerWith(click("Guardar")), Unsaved::Guardar);
+        QCOMPARE(answerWith(click("Descartar")), Unsaved::Descartar);
     }
 
     void aNewMemoryTypeKeepsTheValueBeingTyped() {
@@ -114,7 +171,7 @@ class UnsavedTest : public QObject {
         chooseFromMenu(f, f.Exportar1);
         QCOMPARE(contents(exported).left(2), QByteArray("\x07\x09"));
         // An export is not a save: the 9 is still a change.
-        rig.dialogs.answers = {false};
+        rig.dialogs.answers = {Unsaved::Cancelar};
         pressKey(Qt::Key_Q);
         QCOMPARE(rig.dialogs.questions.size(), 1);
         QCOMPARE(rig.platform.terminations, 0);

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStringList>
@@ -88,11 +89,20 @@ void QtDialogs::errorBox(const QString& text) {
     showBox(QMessageBox::Critical, text);
 }
 
-bool QtDialogs::ask(const QString& text) {
-    QMessageBox box(QMessageBox::Question, kApplicationTitle, text,
-                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+Unsaved QtDialogs::askUnsaved(const QString& text) {
+    QMessageBox box(QMessageBox::Question, kApplicationTitle, text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    QPushButton* guardar = box.addButton(QStringLiteral("Guardar"), QMessageBox::AcceptRole);
+    QPushButton* descartar =
+        box.addButton(QStringLiteral("Descartar"), QMessageBox::DestructiveRole);
+    QPushButton* cancelar = box.addButton(QStringLiteral("Cancelar"), QMessageBox::RejectRole);
+    // Nothing is lost by a key pressed on the way: Enter and ESC cancel.
+    box.setDefaultButton(cancelar);
+    box.setEscapeButton(cancelar);
+    box.exec();
+    if (box.clickedButton() == guardar) return Unsaved::Guardar;
+    if (box.clickedButton() == descartar) return Unsaved::Descartar;
+    return Unsaved::Cancelar;
 }
 
 std::optional<ChosenFile> QtDialogs::chooseFile(const FileDialogOptions& options, bool save) {

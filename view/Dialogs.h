@@ -18,6 +18,9 @@ struct ChosenFile {
     int filter = 0;
 };
 
+// What the user does with changes that were not saved.
+enum class Unsaved { Guardar, Descartar, Cancelar };
+
 // Every modal message, the standard error box and every file dialog. The
 // program shows Qt's; tests install a recorder.
 class Dialogs {
@@ -28,8 +31,8 @@ class Dialogs {
     virtual void message(const QString& text) = 0;
     // The application's standard error box (the caller adds the full stop).
     virtual void errorBox(const QString& text) = 0;
-    // A yes/no question; true for yes.
-    virtual bool ask(const QString& text) = 0;
+    // Save, discard or cancel; Enter and ESC cancel.
+    virtual Unsaved askUnsaved(const QString& text) = 0;
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> openFileName(const FileDialogOptions& options) = 0;
     virtual std::optional<QString> saveFileName(const FileDialogOptions& options) = 0;
@@ -41,7 +44,7 @@ class QtDialogs : public Dialogs {
   public:
     void message(const QString& text) override;
     void errorBox(const QString& text) override;
-    bool ask(const QString& text) override;
+    Unsaved askUnsaved(const QString& text) override;
     std::optional<QString> openFileName(const FileDialogOptions& options) override;
     std::optional<QString> saveFileName(const FileDialogOptions& options) override;
     std::optional<ChosenFile> saveFile(const FileDialogOptions& options) override;

@@ -17,11 +17,11 @@ class RecordingDialogs : public Dialogs {
         if (onMessage) onMessage(text);
     }
     void errorBox(const QString& text) override { errors << text; }
-    // Answered from the queue; yes when it is empty.
-    bool ask(const QString& text) override {
+    // Answered from the queue; Descartar when it is empty.
+    Unsaved askUnsaved(const QString& text) override {
         questions << text;
-        if (answers.empty()) return true;
-        const bool answer = answers.front();
+        if (answers.empty()) return Unsaved::Descartar;
+        const Unsaved answer = answers.front();
         answers.pop_front();
         return answer;
     }
@@ -48,7 +48,7 @@ class RecordingDialogs : public Dialogs {
     QStringList messages;
     QStringList errors;
     QStringList questions;
-    std::deque<bool> answers;
+    std::deque<Unsaved> answers;
     std::deque<QString> fileAnswers;
     FileDialogOptions lastOptions;
     // The filter a save dialog answers with.
