@@ -23,6 +23,8 @@ QString activityName(Progress::Activity activity) {
             return QStringLiteral("Programando");
         case Progress::Activity::Verificando:
             return QStringLiteral("Verificando");
+        case Progress::Activity::VerificandoBorrado:
+            return QStringLiteral("Verificando borrado");
         case Progress::Activity::Leyendo:
             break;
     }

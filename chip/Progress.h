@@ -18,7 +18,7 @@ class Progress : public QObject {
   public:
     static constexpr std::int64_t kRepaintNs = 100'000'000;
 
-    enum class Activity { Programando, Verificando, Leyendo };
+    enum class Activity { Programando, Verificando, Leyendo, VerificandoBorrado };
     // CompletedWithErrors: every address done, and the chip differs.
     enum class Outcome {
         Running,

@@ -18,7 +18,7 @@ class Borrado : public Command {
                                      .arg(QString::fromLatin1(s.type().caption)));
         chip::Access& chip = s.open();
         std::vector<chip::Mismatch> mismatches;
-        s.startProgress({{Progress::Activity::Leyendo, s.first(), s.last()}});
+        s.startProgress({{Progress::Activity::VerificandoBorrado, s.first(), s.last()}});
         s.conclude(chip::verifyRange(
             chip, s.first(), s.last(), [](std::uint32_t) { return kErased; },
             {s.atHook(), s.comparing([](std::uint32_t) { return kErased; })}, mismatches));

@@ -5,7 +5,8 @@
 
 namespace {
 constexpr std::int32_t kLargestByte = 255;
-}
+constexpr std::uint8_t kEmptyCell = 0xFF;
+}  // namespace
 
 GridBytes gridBytes(const std::vector<QString>& texts, std::size_t count,
                     const NumberFormat& format) {
@@ -13,7 +14,7 @@ GridBytes gridBytes(const std::vector<QString>& texts, std::size_t count,
     result.bytes.resize(count);
     for (std::size_t a = 0; a < count; ++a) {
         if (a >= texts.size() || texts[a].isEmpty()) {
-            result.bytes[a] = 0;
+            result.bytes[a] = kEmptyCell;
             continue;
         }
         std::int32_t value = -1;
@@ -33,6 +34,7 @@ GridBytes gridBytes(const std::vector<QString>& texts, std::size_t count,
 ImageSums imageSums(const std::vector<QString>& texts, std::size_t count,
                     const NumberFormat& format) {
     const GridBytes image = gridBytes(texts, count, format);
-    if (image.notAByte) return {0, 0, static_cast<std::uint32_t>(*image.notAByte)};
-    return {image::sum16(image.bytes), image::crc32(image.bytes), std::nullopt};
+    const auto last = static_cast<std::uint32_t>(count - 1);
+    if (image.notAByte) return {0, 0, last, static_cast<std::uint32_t>(*image.notAByte)};
+    return {image::sum16(image.bytes), image::crc32(image.bytes), last, std::nullopt};
 }

@@ -15,7 +15,7 @@ QString helpText() {
         "que el archivo no trae quedan en FF (el valor de una EPROM borrada). Si el archivo "
         "tiene un error, se indica la linea y la falta, y la tabla queda como estaba.\n"
         "   Exportar...: guarda la memoria completa de la tabla en uno de esos formatos "
-        "(elegido por la extension del nombre). Una celda vacia cuenta como 0; una celda que "
+        "(elegido por la extension del nombre). Una celda vacia cuenta como FF; una celda que "
         "no es un byte impide exportar y se indica su direccion.\n"
         "   Salir: termina el programa.\n"
         "\n"

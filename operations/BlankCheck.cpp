@@ -15,6 +15,11 @@ namespace {
 constexpr std::uint8_t kErased = 0xFF;
 }  // namespace
 
+QString notErasedMessage(std::int64_t addresses) {
+    if (addresses == 1) return QStringLiteral("La memoria no está borrada: 1 dirección no vale FF");
+    return QStringLiteral("La memoria no está borrada: %1 direcciones no valen FF").arg(addresses);
+}
+
 bool BlankCheck::applies(std::uint8_t tipo) {
     return hasErasedState(tipo);
 }
@@ -25,7 +30,7 @@ void BlankCheck::VerificarBorrado1Click() {
     OperationScope scope(b.frame);
     const auto last = static_cast<std::int32_t>(b.comandos.type().maxdir);
     std::vector<std::uint8_t> onChip(static_cast<std::size_t>(last) + 1);
-    b.frame.progress.start({{Progress::Activity::Leyendo, 0, last}}, b.platform.nowNs());
+    b.frame.progress.start({{Progress::Activity::VerificandoBorrado, 0, last}}, b.platform.nowNs());
     const chip::ReadHooks hooks{
         [&](std::uint32_t address) { return b.frame.poll(address); },
         [&](std::uint32_t address, std::uint8_t byte) { onChip[address] = byte; }};
@@ -46,7 +51,8 @@ void BlankCheck::VerificarBorrado1Click() {
     fill(TForm2::kFirstColumn, [&](std::uint8_t byte) { return b.formato.show(byte); });
     fill(TForm2::kSecondColumn, [&](std::uint8_t) { return erased; });
     window.setHeaders(kHeaderLeido, kHeaderBorrado);
-    window.malas();
+    window.listMismatches();
+    b.dialogs.message(notErasedMessage(static_cast<std::int64_t>(window.lista.size())));
     window.explain(TForm2::kFirstColumn);
     window.show();
     window.raise();

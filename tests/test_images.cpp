@@ -7,6 +7,7 @@
 #include "files/ImageFormats.h"
 #include "files/MemoryFile.h"
 #include "operations/BlankCheck.h"
+#include "operations/ProgressLine.h"
 #include "tests/support/ByteText.h"
 #include "tests/support/Files.h"
 #include "tests/support/Rig.h"
@@ -140,11 +141,10 @@ class ImagesTest : public QObject {
         QCOMPARE(rig.cell(1024), QStringLiteral("FF"));
         QCOMPARE(rig.cell(1030), QStringLiteral("past the memory"));
 
-        f.imagen.setCell(1, 1, QString());  // empty counts as 0
+        f.imagen.setCell(1, 1, QString());  // empty counts as FF, as import fills it
         rig.dialogs.fileAnswers.push_back(temp("out.bin"));
         f.Exportar1->trigger();
         QByteArray expected(1024, char(0xFF));
-        expected[0] = 0;
         expected[2] = 0x0A;
         expected[3] = 0x0B;
         QCOMPARE(contents(temp("out.bin")), expected);
@@ -188,7 +188,7 @@ class ImagesTest : public QObject {
         Rig rig;
         Tform1& f = rig.form();
         rig.memoryType(0);
-        const std::pair<int, const char*> choices[] = {{1, ":"}, {2, "S0"}, {0, "\0\0"}};
+        const std::pair<int, const char*> choices[] = {{1, ":"}, {2, "S0"}, {0, "\xFF\xFF"}};
         for (const auto& [filter, start] : choices) {
             rig.dialogs.chosenFilter = filter;
             rig.dialogs.fileAnswers = {temp("out.dat")};
@@ -229,9 +229,17 @@ class ImagesTest : public QObject {
         Tform1& f = rig.form();
         f.imagen.setCell(1, 1, QStringLiteral("1"));
         QTest::qWait(ChecksumLine::kSettleMs + 100);
-        image::Bytes bytes(1024, 0);
+        // Empty cells count as FF, like a blank chip and an imported file.
+        image::Bytes bytes(1024, 0xFF);
         bytes[0] = 1;
-        QCOMPARE(f.sumas->text(), QString::asprintf("Suma 0001\nCRC-32 %08X", image::crc32(bytes)));
+        QCOMPARE(f.sumas->text(), QString::asprintf("Suma %04X · CRC-32 %08X\n0–1023, vacías = FF",
+                                                    image::sum16(bytes), image::crc32(bytes)));
+        // The range follows the memory type and the number format.
+        f.Hexadecimal1->trigger();
+        rig.memoryType(3);
+        QTRY_VERIFY(f.sumas->text().endsWith(QStringLiteral("\n0–FFFF, vacías = FF")));
+        f.Decimal1->trigger();
+        rig.memoryType(0);
         // A whole read changes every cell: the sums are worked out once, after
         // it, even when the read takes long.
         const int before = f.sumas->computations();
@@ -267,9 +275,18 @@ class ImagesTest : public QObject {
         rig.programmer.firmware().insert(Chip::Prom27c512);
         rig.programmer.firmware().poke(Chip::Prom27c512, 7, 0x00);
         rig.programmer.firmware().poke(Chip::Prom27c512, 40000, 0x7F);
-        f.VerificarBorrado1->trigger();
-        QCOMPARE(rig.dialogs.messages, QStringList{"Existen  2  Dirreciones erradas"});
+        QStringList progress;
+        QObject::connect(&f.marco.progress, &Progress::changed, &f,
+                         [&] { progress << f.progreso->stateText(); });
         TForm2& w = *rig.programa->Form2;
+        bool windowShownFirst = true;
+        rig.dialogs.onMessage = [&](const QString&) { windowShownFirst = w.isVisible(); };
+        f.VerificarBorrado1->trigger();
+        QVERIFY(!windowShownFirst);
+        QVERIFY(progress.contains(QStringLiteral("Verificando borrado dirección 0 de 0 a 65535")));
+        // Said in plain words, before the window lists them.
+        QCOMPARE(rig.dialogs.messages,
+                 QStringList{"La memoria no está borrada: 2 direcciones no valen FF"});
         QCOMPARE(w.lista, (std::vector<std::int32_t>{7, 40000}));
         QCOMPARE(w.grid.cell(1, 40001), QStringLiteral("127"));
         QCOMPARE(w.grid.cell(2, 40001), QStringLiteral("255"));

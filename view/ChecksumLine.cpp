@@ -43,5 +43,8 @@ void ChecksumLine::recompute() {
     const auto hex = [](std::uint32_t value, int digits) {
         return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
     };
-    setText(QStringLiteral("Suma %1\nCRC-32 %2").arg(hex(sums.sum, 4), hex(sums.crc, 8)));
+    // What the sums cover, and how they count a cell left empty.
+    setText(
+        QStringLiteral("Suma %1 · CRC-32 %2\n%3–%4, vacías = FF")
+            .arg(hex(sums.sum, 4), hex(sums.crc, 8), formato_.show(0), formato_.show(sums.last)));
 }

@@ -9,7 +9,8 @@
 class QAbstractItemModel;
 struct NumberFormat;
 
-// The checksums of the memory image, in hexadecimal. Worked out a moment
+// The checksums of the memory image, in hexadecimal, with the range they
+// cover and a word on empty cells (they count as FF). Worked out a moment
 // after the image last changed, and never while an operation fills it cell
 // by cell. Its text is its accessible name, so a screen reader reads the sums.
 class ChecksumLine : public QLabel {

@@ -92,6 +92,11 @@ void TForm2::organiza() {
 }
 
 void TForm2::malas() {
+    listMismatches();
+    dialogs_.message(QStringLiteral("Existen  %1  Dirreciones erradas").arg(lista.size()));
+}
+
+void TForm2::listMismatches() {
     organiza();
     lista.clear();
     const std::vector<QString>& first = grid.column(kFirstColumn);
@@ -105,7 +110,6 @@ void TForm2::malas() {
         }
     });
     ultima = static_cast<std::int32_t>(lista.size()) - 1;
-    dialogs_.message(QStringLiteral("Existen  %1  Dirreciones erradas").arg(lista.size()));
     pos = -1;
 }
 

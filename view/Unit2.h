@@ -43,6 +43,8 @@ class TForm2 : public QWidget {
     // Compares columns 1 and 2 as texts, marks and lists the differing
     // addresses, and reports their number.
     void malas();
+    // The same without the report, for a caller that says it its own way.
+    void listMismatches();
     // After malas: a line under the grid that says why the chip differs,
     // when it does; chipColumn holds what the chip gave.
     void explain(int chipColumn);
