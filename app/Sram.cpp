@@ -18,6 +18,7 @@
 #include "operations/BlankCheck.h"
 #include "operations/ManualOperations.h"
 #include "operations/ProgramOperations.h"
+#include "operations/ProgressLine.h"
 #include "operations/ReadOperations.h"
 #include "view/DataGrid.h"
 #include "view/Dialogs.h"
@@ -83,7 +84,8 @@ void Tform1::buildOperations() {
         dialogs_,
         [this](bool hexadecimal) { hexadecimal ? Hexadecimal1Click() : Decimal1Click(); },
         [this](const QString& caption) { setWindowTitle(caption); },
-        [this] { organiza(); }};
+        [this] { organiza(); },
+        [this](const QString& note) { progreso->setNote(note); }};
     archivos_ = std::make_unique<FileCommands>(host);
     imagenes_ = std::make_unique<ImageCommands>(host);
     borrado_ = std::make_unique<BlankCheck>(*banco);
@@ -181,6 +183,8 @@ bool Tform1::conexion() {
 void Tform1::organiza() {
     formato.setLetraFromHexa();
     imagen.organiza(comandos.maxdir);
+    progreso->setMemory(QLatin1String(comandos.type().caption), comandos.maxdir + 1,
+                        formato.hexadecimal());
 }
 
 void Tform1::Decimal1Click() {
@@ -213,6 +217,8 @@ void Tform1::selectMemoryType(std::uint8_t tipo) {
     checkTipo(tipo);
     comandos.select(tipo);
     organiza();
+    // A note on the rows of the last type no longer holds.
+    progreso->setNote({});
 }
 
 void Tform1::Abrir1Click() {

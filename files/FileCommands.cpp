@@ -27,7 +27,16 @@ bool FileCommands::Abrir1Click() {
     });
     host_.setCaption(kCaptionAbierto + memory_file::nameOf(*path));
     host_.organiza();
+    // The grid shows no more rows than the type has; say what is kept out of sight.
+    host_.note(linesBeyondNote(dataLines, addresses));
     return true;
+}
+
+QString linesBeyondNote(std::size_t dataLines, std::size_t addresses) {
+    if (dataLines <= addresses) return {};
+    const std::size_t beyond = dataLines - addresses;
+    if (beyond == 1) return QStringLiteral("1 dato más allá de la última dirección");
+    return QStringLiteral("%1 datos más allá de la última dirección").arg(beyond);
 }
 
 bool FileCommands::Guardar1Click() {

@@ -28,7 +28,13 @@ struct FileHost {
     std::function<void(bool hexadecimal)> selectFormat;
     std::function<void(const QString&)> setCaption;
     std::function<void()> organiza;
+    // A word on the status line about what was just done ("" for none).
+    std::function<void(const QString&)> note;
 };
+
+// The status line's note after opening a file with more data lines than
+// the memory type has addresses ("" when it has none more).
+QString linesBeyondNote(std::size_t dataLines, std::size_t addresses);
 
 // "Archivo" > "Abrir" and "Guardar": the memory image to and from a file.
 // A refused or unreadable file leaves the image as it was, and a failed save

@@ -19,6 +19,7 @@ ProgressLine::ProgressLine(OperationFrame& frame, const NumberFormat& format, QW
     bar->setRange(0, kBarSteps);
     bar->setTextVisible(false);
     times_ = new QLabel(this);
+    memory_ = new QLabel(this);
     cancelar = new QPushButton(QStringLiteral("Cancelar"), this);
     cancelar->setEnabled(false);
 
@@ -27,6 +28,7 @@ ProgressLine::ProgressLine(OperationFrame& frame, const NumberFormat& format, QW
     row->addWidget(state_, 3);
     row->addWidget(bar, 2);
     row->addWidget(times_, 2);
+    row->addWidget(memory_);
     row->addWidget(cancelar);
 
     connect(&frame_.progress, &Progress::changed, this, &ProgressLine::refresh);
@@ -40,6 +42,7 @@ QString ProgressLine::address(std::int64_t value) const {
 
 QString ProgressLine::stateText() const {
     const Progress& p = frame_.progress;
+    if (!p.running() && !note_.isEmpty()) return note_;
     if (!p.shown()) return {};
     switch (p.outcome()) {
         case Progress::Outcome::Running:
@@ -75,11 +78,32 @@ QString ProgressLine::timeText() const {
            (remaining ? formatDuration(*remaining) : QStringLiteral("--:--"));
 }
 
+QString ProgressLine::memoryText() const {
+    return memory_->text();
+}
+
+void ProgressLine::setMemory(const QString& caption, std::uint32_t bytes, bool hexadecimal) {
+    memory_->setText(
+        QStringLiteral("%1 · %2 bytes · %3")
+            .arg(caption)
+            .arg(bytes)
+            .arg(hexadecimal ? QStringLiteral("Hexadecimal") : QStringLiteral("Decimal")));
+}
+
+void ProgressLine::setNote(const QString& note) {
+    note_ = note;
+    refresh();
+}
+
 void ProgressLine::refresh() {
     const Progress& p = frame_.progress;
+    // A new operation makes the last note old.
+    if (p.running()) note_.clear();
     state_->setText(stateText());
     times_->setText(timeText());
     bar->setValue(static_cast<int>(p.fraction() * kBarSteps));
-    bar->setVisible(p.shown());
+    bar->setVisible(p.running());
+    times_->setVisible(p.running());
+    memory_->setVisible(!p.running());
     cancelar->setEnabled(p.running());
 }

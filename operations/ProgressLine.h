@@ -12,7 +12,9 @@ struct NumberFormat;
 
 // The line under the main window's controls: what the running operation is
 // doing and where, how far it is, the time spent and left, and a button that
-// cancels it as ESC does. Afterwards, how it ended.
+// cancels it as ESC does. Afterwards, how it ended, or a note on the last
+// thing done; and, whenever nothing runs, the memory type, its size and the
+// number format.
 class ProgressLine : public QWidget {
     Q_OBJECT
   public:
@@ -21,6 +23,12 @@ class ProgressLine : public QWidget {
     // The texts as shown.
     QString stateText() const;
     QString timeText() const;
+    QString memoryText() const;
+
+    // "Prom 27c512 · 65536 bytes · Decimal".
+    void setMemory(const QString& caption, std::uint32_t bytes, bool hexadecimal);
+    // Shown instead of the last outcome until the next operation starts.
+    void setNote(const QString& note);
 
     QProgressBar* bar;
     QPushButton* cancelar;
@@ -33,4 +41,6 @@ class ProgressLine : public QWidget {
     const NumberFormat& format_;
     QLabel* state_;
     QLabel* times_;
+    QLabel* memory_;
+    QString note_;
 };

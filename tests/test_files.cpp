@@ -14,6 +14,7 @@
 #include "files/FileCommands.h"
 #include "files/MemoryFile.h"
 #include "info/Unit5.h"
+#include "operations/ProgressLine.h"
 #include "tests/support/Files.h"
 #include "tests/support/Rig.h"
 #include "view/Unit2.h"
@@ -212,9 +213,26 @@ class FilesTest : public QObject {
         open(rig, fixture("prom010_dec.mem"));
         QCOMPARE(f.imagen.gridRows(), 1025);
         QCOMPARE(f.imagen.cell(1, 1024), QString::number(1023 * 3 % 256));
+        // No box, but the status line says what is out of sight, and on what.
+        QVERIFY(rig.dialogs.messages.isEmpty());
+        QCOMPARE(f.progreso->stateText(),
+                 QStringLiteral("130048 datos más allá de la última dirección"));
+        QCOMPARE(f.progreso->memoryText(), QStringLiteral("Sram 24 Pines · 1024 bytes · Decimal"));
         rig.memoryType(4);
         QCOMPARE(f.imagen.gridRows(), 131073);
         QCOMPARE(f.imagen.cell(1, 131072), QString::number(131071 * 3 % 256));
+        QCOMPARE(f.progreso->stateText(), QString());
+        f.Hexadecimal1->trigger();
+        QCOMPARE(f.progreso->memoryText(),
+                 QStringLiteral("Prom 27c010 · 131072 bytes · Hexadecimal"));
+        // A file that fits leaves no note; an operation takes the line over.
+        rig.memoryType(0);
+        open(rig, fixture("prom010_dec.mem"));
+        open(rig, fixture("seven_dec.mem"));
+        QCOMPARE(f.progreso->stateText(), QString());
+        open(rig, fixture("prom010_dec.mem"));
+        rig.click(f.BitBtn2);
+        QVERIFY(f.progreso->stateText().startsWith(QStringLiteral("Terminado: 1024 direcciones")));
     }
 
     void aFailedSaveKeepsTheOldFile() {
