@@ -45,6 +45,11 @@ void buildFormato(QMenuBar* bar, Form1Menu& menu, QObject* owner) {
         group->addAction(item);
     }
     menu.Decimal1->setChecked(true);
+    formatos->addSeparator();
+    menu.ConvertirHexadecimal1 =
+        formatos->addAction(QStringLiteral("Convertir datos a hexadecimal"));
+    menu.ConvertirDecimal1 = formatos->addAction(QStringLiteral("Convertir datos a decimal"));
+    menu.ConvertirDecimal1->setEnabled(false);
 }
 
 void buildAyuda(QMenuBar* bar, Form1Menu& menu) {
@@ -79,6 +84,8 @@ void Form1Menu::checkTipo(std::uint8_t tipo) {
 void Form1Menu::checkHexadecimal(bool hexadecimal) {
     Decimal1->setChecked(!hexadecimal);
     Hexadecimal1->setChecked(hexadecimal);
+    ConvertirHexadecimal1->setEnabled(!hexadecimal);
+    ConvertirDecimal1->setEnabled(hexadecimal);
 }
 
 void Form1Menu::setRunning(bool running, std::uint8_t tipo) {
@@ -87,4 +94,6 @@ void Form1Menu::setRunning(bool running, std::uint8_t tipo) {
         item->setEnabled(!running);
     for (QAction* item : tipoItems) item->setEnabled(!running);
     VerificarBorrado1->setEnabled(!running && BlankCheck::applies(tipo));
+    ConvertirHexadecimal1->setEnabled(!running && Decimal1->isChecked());
+    ConvertirDecimal1->setEnabled(!running && Hexadecimal1->isChecked());
 }

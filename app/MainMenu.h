@@ -15,9 +15,12 @@ struct Form1Menu {
     // Checked: programming sends only the reports the chip needs.
     QAction* ProgramacionRapida1 = nullptr;
     QAction *Decimal1 = nullptr, *Hexadecimal1 = nullptr;
+    // The same values in the other format: the texts are rewritten.
+    QAction *ConvertirHexadecimal1 = nullptr, *ConvertirDecimal1 = nullptr;
     QAction *Topicos1 = nullptr, *Acercade1 = nullptr;
 
-    // The check marks: one memory type, one number format.
+    // The check marks: one memory type, one number format (and a conversion
+    // only into the other).
     void checkTipo(std::uint8_t tipo);
     void checkHexadecimal(bool hexadecimal);
     // While an operation runs, nothing that starts one or changes what it

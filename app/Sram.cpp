@@ -20,6 +20,7 @@
 #include "operations/ProgramOperations.h"
 #include "operations/ProgressLine.h"
 #include "operations/ReadOperations.h"
+#include "view/DataConversion.h"
 #include "view/DataGrid.h"
 #include "view/Dialogs.h"
 #include "view/WindowLook.h"
@@ -199,6 +200,27 @@ void Tform1::Hexadecimal1Click() {
     checkHexadecimal(true);
     formato.hexa = 1;
     organiza();
+}
+
+void Tform1::ConvertirHexadecimal1Click() {
+    convertData(true);
+}
+
+void Tform1::ConvertirDecimal1Click() {
+    convertData(false);
+}
+
+void Tform1::convertData(bool hexadecimal) {
+    if (marco.running() || formato.hexadecimal() == hexadecimal) return;
+    m->commitEditor();
+    NumberFormat target = formato;
+    target.hexa = hexadecimal ? 1 : 0;
+    std::size_t notBytes = 0;
+    imagen.updateColumn(kDataColumn, [&](std::vector<QString>& texts) {
+        notBytes = convertBytes(texts, formato, target);
+    });
+    hexadecimal ? Hexadecimal1Click() : Decimal1Click();
+    progreso->setNote(conversionNote(hexadecimal, notBytes));
 }
 
 void Tform1::BitBtn11Click() {

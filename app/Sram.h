@@ -70,6 +70,8 @@ class Tform1 : public QMainWindow, public Form1Controls, public Form1Menu {
     void organiza();
     void Decimal1Click();
     void Hexadecimal1Click();
+    void ConvertirHexadecimal1Click();
+    void ConvertirDecimal1Click();
     void BitBtn11Click();
     void selectMemoryType(std::uint8_t tipo);
 
@@ -119,6 +121,8 @@ class Tform1 : public QMainWindow, public Form1Controls, public Form1Menu {
     bool mayDiscardChanges();
     // "Guardar": true once the file is written.
     bool saveImage();
+    // Every byte of the image rewritten in the other format, which is then chosen.
+    void convertData(bool hexadecimal);
 
     ApplicationWindow& applicationWindow_;
     HidLibrary& hid_;

@@ -12,6 +12,7 @@
 #include <csignal>
 
 #include "files/FileCommands.h"
+#include "files/GridBytes.h"
 #include "files/MemoryFile.h"
 #include "info/Unit5.h"
 #include "operations/ProgressLine.h"
@@ -233,6 +234,38 @@ class FilesTest : public QObject {
         open(rig, fixture("prom010_dec.mem"));
         rig.click(f.BitBtn2);
         QVERIFY(f.progreso->stateText().startsWith(QStringLiteral("Terminado: 1024 direcciones")));
+    }
+
+    void convertingTheDataKeepsEveryByte() {
+        Rig rig;
+        Tform1& f = rig.form();
+        rig.memoryType(0);
+        const QStringList typed{"255", "10", "x", "300", "", "0"};
+        for (int a = 0; a < typed.size(); ++a) f.imagen.setCell(1, a + 1, typed[a]);
+        f.imagen.setCell(1, 1024, QStringLiteral("7"));
+        save(rig, temp("antes.mem"));
+        const auto sums = [&f] {
+            return imageSums(f.imagen.column(kDataColumn), 1024, f.formato).crc;
+        };
+        const std::uint32_t before = sums();
+
+        QVERIFY(!f.ConvertirDecimal1->isEnabled());
+        f.ConvertirHexadecimal1->trigger();
+        QVERIFY(f.formato.hexadecimal() && f.Hexadecimal1->isChecked());
+        const QStringList hex{"FF", "A", "x", "300", "", "0"};
+        for (int a = 0; a < hex.size(); ++a) QCOMPARE(rig.cell(a + 1), hex[a]);
+        QCOMPARE(rig.cell(1024), QStringLiteral("7"));
+        QCOMPARE(sums(), before);
+        QCOMPARE(f.progreso->stateText(),
+                 QStringLiteral("Datos convertidos a hexadecimal; 2 celdas no son un byte y "
+                                "quedaron igual"));
+        QVERIFY(f.cambios());
+        QVERIFY(!f.ConvertirHexadecimal1->isEnabled());
+
+        f.ConvertirDecimal1->trigger();
+        for (int a = 0; a < typed.size(); ++a) QCOMPARE(rig.cell(a + 1), typed[a]);
+        QVERIFY(!f.formato.hexadecimal());
+        QVERIFY(!f.cambios());
     }
 
     void aFailedSaveKeepsTheOldFile() {
