@@ -4,7 +4,7 @@
 
 class QPlainTextEdit;
 
-// The Help window: the help document, read-only and scrollable.
+// The Help window: the help document, read-only and scrollable; ESC closes it.
 class TForm5 : public QWidget {
     Q_OBJECT
   public:

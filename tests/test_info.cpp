@@ -1,8 +1,11 @@
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTest>
 
+#include "info/HelpText.h"
 #include "info/Unit4.h"
 #include "info/Unit5.h"
 #include "tests/support/Rig.h"
@@ -42,16 +45,41 @@ class InfoTest : public QObject {
         const QString text = help.OleContainer1->toPlainText();
         QVERIFY(text.startsWith(QStringLiteral("AYUDA DEL PROGRAMADOR DE MEMORIAS.")));
         qsizetype last = 0;
-        for (const char* topic :
-             {"1. MENU ARCHIVO", "2. MENU TIPO DE MEMORIA", "3. MENU FORMATO", "4. CONEXION",
-              "5. MENU AYUDA", "6. VERIFICAR AL PROGRAMAR", "7. BOTONES",
-              "8. PANELES DE PROGRAMACION Y LECTURA", "9. SALIR"}) {
+        for (const char* topic : {"1. MENU ARCHIVO", "2. MENU TIPO DE MEMORIA", "3. MENU FORMATO",
+                                  "4. CONEXION", "5. MENU AYUDA", "6. VERIFICAR AL PROGRAMAR",
+                                  "7. BOTONES", "8. PANELES DE PROGRAMACION Y LECTURA", "9. SALIR",
+                                  "10. LO QUE ESTA VERSION AGREGA"}) {
             const qsizetype at = text.indexOf(QLatin1String(topic));
             QVERIFY2(at > last, topic);
             last = at;
         }
-        help.close();
+        // ESC closes it, wherever the focus is.
+        help.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&help));
+        QTest::keyClick(help.OleContainer1, Qt::Key_Escape);
         QVERIFY(!help.isVisible());
+    }
+
+    void readmeAndHelpTellTheSameAdditions() {
+        // Every caption and text the Help's last topic quotes, the README's
+        // "On the desktop" quotes too.
+        const QString help =
+            helpText().section(QStringLiteral("10. LO QUE ESTA VERSION AGREGA"), 1);
+        QFile file(QStringLiteral(PROGRAMADOR_README));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString readme = QString::fromUtf8(file.readAll())
+                                   .section(QStringLiteral("## On the desktop"), 1)
+                                   .section(QStringLiteral("\n## "), 0, 0);
+        QVERIFY(!help.isEmpty() && !readme.isEmpty());
+        QRegularExpressionMatchIterator quoted =
+            QRegularExpression(QStringLiteral("\"([^\"]+)\"")).globalMatch(help);
+        int count = 0;
+        while (quoted.hasNext()) {
+            const QString text = quoted.next().captured(1);
+            QVERIFY2(readme.contains(text), qPrintable(text));
+            ++count;
+        }
+        QVERIFY(count >= 10);
     }
 };
 
