@@ -257,8 +257,7 @@ class FilesTest : public QObject {
         QCOMPARE(rig.cell(1024), QStringLiteral("7"));
         QCOMPARE(sums(), before);
         QCOMPARE(f.progreso->stateText(),
-                 QStringLiteral("Datos convertidos a hexadecimal; 2 celdas no son un byte y "
-                                "quedaron igual"));
+                 QStringLiteral("Datos convertidos a hexadecimal; 2 celdas no son un byte"));
         QVERIFY(f.cambios());
         QVERIFY(!f.ConvertirHexadecimal1->isEnabled());
 

@@ -29,8 +29,7 @@ std::size_t convertBytes(std::vector<QString>& texts, const NumberFormat& from,
 QString conversionNote(bool hexadecimal, std::size_t notBytes) {
     QString note = hexadecimal ? QStringLiteral("Datos convertidos a hexadecimal")
                                : QStringLiteral("Datos convertidos a decimal");
-    if (notBytes == 1) return note + QStringLiteral("; 1 celda no es un byte y quedó igual");
-    if (notBytes > 1)
-        note += QStringLiteral("; %1 celdas no son un byte y quedaron igual").arg(notBytes);
+    if (notBytes == 1) return note + QStringLiteral("; 1 celda no es un byte");
+    if (notBytes > 1) note += QStringLiteral("; %1 celdas no son un byte").arg(notBytes);
     return note;
 }

@@ -11,5 +11,5 @@ struct NumberFormat;
 std::size_t convertBytes(std::vector<QString>& texts, const NumberFormat& from,
                          const NumberFormat& to);
 
-// The status line's note after a conversion.
+// The status line's note after a conversion, with the texts left as they were.
 QString conversionNote(bool hexadecimal, std::size_t notBytes);

@@ -1,0 +1,123 @@
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QPushButton>
+#include <QStyleOptionButton>
+#include <QTest>
+
+#include "app/Programa.h"
+#include "app/Sram.h"
+#include "app/Unit3.h"
+#include "info/Unit4.h"
+#include "operations/ProgressLine.h"
+#include "operations/Unit6.h"
+#include "tests/support/Rig.h"
+#include "view/DataConversion.h"
+#include "view/Unit2.h"
+
+namespace {
+QString withoutMnemonic(QString text) {
+    return text.replace(QStringLiteral("&&"), QStringLiteral("\x01"))
+        .remove(u'&')
+        .replace(u'\x01', u'&');
+}
+
+// The room a push button's style leaves for its caption.
+bool buttonFits(QPushButton* button) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    option.icon = button->icon();
+    option.iconSize = button->iconSize();
+    const QRect room =
+        button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    int needed = button->fontMetrics().horizontalAdvance(withoutMnemonic(button->text()));
+    if (!button->icon().isNull()) needed += button->iconSize().width() + 4;
+    return needed <= room.width();
+}
+
+bool labelFits(QLabel* label) {
+    if (label->text().isEmpty() || label->textFormat() == Qt::RichText) return true;
+    const QRect room = label->contentsRect().adjusted(label->margin(), label->margin(),
+                                                      -label->margin(), -label->margin());
+    const QFontMetrics metrics = label->fontMetrics();
+    const int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+    const QRect needed = metrics.boundingRect(room, flags, label->text());
+    return needed.width() <= room.width() && needed.height() <= room.height();
+}
+
+// Every visible caption of a window that its widget cuts.
+QStringList cutCaptions(QWidget* window) {
+    window->show();
+    if (window->layout()) window->layout()->activate();
+    QCoreApplication::processEvents();
+    QStringList cut;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(window)) continue;
+        if (auto* button = qobject_cast<QPushButton*>(widget); button && !buttonFits(button))
+            cut << button->text();
+        if (auto* box = qobject_cast<QCheckBox*>(widget);
+            box && box->sizeHint().width() > box->width())
+            cut << box->text();
+        if (auto* label = qobject_cast<QLabel*>(widget); label && !labelFits(label))
+            cut << label->text();
+        if (auto* group = qobject_cast<QGroupBox*>(widget);
+            group && group->minimumSizeHint().width() > group->width())
+            cut << group->title();
+    }
+    return cut;
+}
+}  // namespace
+
+// Captions measured with the fonts an X server gives the program (font
+// metrics against the widgets' geometry at the designed sizes).
+class CaptionsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void noWindowCutsACaption() {
+        configureApplication();
+        Rig rig;
+        Programa& p = *rig.programa;
+        for (QWidget* window :
+             {static_cast<QWidget*>(p.form1.get()), static_cast<QWidget*>(p.Form2.get()),
+              static_cast<QWidget*>(p.Form3.get()), static_cast<QWidget*>(p.Form4.get()),
+              static_cast<QWidget*>(p.Form6.get())}) {
+            const QStringList cut = cutCaptions(window);
+            QVERIFY2(cut.isEmpty(), qPrintable(window->windowTitle() + ": " + cut.join(" | ")));
+            window->hide();
+        }
+    }
+
+    void theStatusLineHoldsItsLongestTexts() {
+        configureApplication();
+        Rig rig;
+        Tform1& f = rig.form();
+        Progress& progress = f.marco.progress;
+        const std::int64_t hours = 3'725'000'000'000;  // 1:02:05
+        for (bool hexadecimal : {false, true}) {
+            hexadecimal ? f.Hexadecimal1->trigger() : f.Decimal1->trigger();
+            rig.memoryType(4);
+            progress.start({{Progress::Activity::VerificandoBorrado, 0, 131071}}, 0);
+            progress.at(131070, hours);
+            QStringList cut = cutCaptions(&f);
+            QVERIFY2(cut.isEmpty(), qPrintable("en curso: " + cut.join(" | ")));
+
+            progress.finish(Progress::Outcome::DeviceLost, hours);
+            cut = cutCaptions(&f);
+            QVERIFY2(cut.isEmpty(), qPrintable("detenido: " + cut.join(" | ")));
+            progress.finish(Progress::Outcome::CompletedWithErrors, hours);
+            cut = cutCaptions(&f);
+            QVERIFY2(cut.isEmpty(), qPrintable("terminado: " + cut.join(" | ")));
+        }
+        f.progreso->setNote(conversionNote(true, 131072));
+        const QStringList cut = cutCaptions(&f);
+        QVERIFY2(cut.isEmpty(), qPrintable("nota: " + cut.join(" | ")));
+        QCOMPARE(f.width(), 775);
+    }
+};
+
+QTEST_MAIN(CaptionsTest)
+#include "test_captions.moc"
