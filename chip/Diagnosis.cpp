@@ -11,6 +11,8 @@ constexpr int kAddressBits = 17;
 // A pattern explains the differences when it holds for this share of them.
 constexpr double kMost = 0.9;
 constexpr int kListedRuns = 5;
+// A stuck line shows at many addresses; one or two wrong bytes prove none.
+constexpr std::size_t kLeastForALine = 3;
 
 QString hex(std::uint32_t value, int digits) {
     return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
@@ -107,6 +109,9 @@ std::optional<QString> notErased(const std::vector<Compared>& mismatches, bool p
 
 QString summary(const std::vector<Compared>& mismatches) {
     const int digits = mismatches.back().address > 0xFFFF ? 5 : 4;
+    if (mismatches.size() == 1)
+        return QStringLiteral("1 dirección difiere: la %1")
+            .arg(hex(mismatches.front().address, digits));
     QStringList runs;
     std::size_t start = 0;
     for (std::size_t i = 1; i <= mismatches.size(); ++i) {
@@ -132,8 +137,10 @@ std::optional<QString> diagnose(const std::vector<Compared>& compared, bool prom
     const std::vector<Compared> mismatches = mismatchesOf(compared);
     if (mismatches.empty()) return std::nullopt;
     if (auto line = everyByteAlike(compared)) return line;
-    if (auto line = addressLine(compared, mismatches)) return line;
-    if (auto line = dataLine(mismatches)) return line;
+    if (mismatches.size() >= kLeastForALine) {
+        if (auto line = addressLine(compared, mismatches)) return line;
+        if (auto line = dataLine(mismatches)) return line;
+    }
     if (auto line = notErased(mismatches, prom)) return line;
     return summary(mismatches);
 }

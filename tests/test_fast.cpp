@@ -160,6 +160,8 @@ class FastTest : public QObject {
                  f.setStuckBits(Chip::Sram24, 40, 0x0C, 0x04);
              },
              "3 direcciones difieren, desde la 000A, en 2 tramo(s): 000A–000B, 0028"},
+            {"one", 0, [](Firmware& f) { f.setStuckBits(Chip::Sram24, 40, 0x0C, 0x04); },
+             "1 dirección difiere: la 0028"},
         };
         for (const Case& c : cases) {
             Rig rig;
