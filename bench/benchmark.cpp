@@ -167,6 +167,17 @@ void typeSwitch() {
         runs.push_back(elapsedMs([&] { form.tipoItems[kProm27c010]->trigger(); }));
     }
     report("type_switch_27c010", median(runs), "ms");
+
+    // "Convertir datos a ...": every cell of the largest memory, there and back.
+    form.imagen.updateColumn(1, [](std::vector<QString>& texts) {
+        for (std::size_t a = 0; a < texts.size(); ++a) texts[a] = QString::number(a % 256);
+    });
+    runs.clear();
+    for (int i = 0; i < kRuns; ++i) {
+        runs.push_back(elapsedMs([&] { form.ConvertirHexadecimal1->trigger(); }));
+        form.ConvertirDecimal1->trigger();
+    }
+    report("convert_131072", median(runs), "ms");
 }
 
 double peakResidentMb() {
