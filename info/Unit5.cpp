@@ -1,7 +1,7 @@
 #include "info/Unit5.h"
 
+#include <QKeyEvent>
 #include <QPlainTextEdit>
-#include <QShortcut>
 
 #include "info/HelpText.h"
 #include "view/WindowLook.h"
@@ -13,8 +13,15 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window) {
     OleContainer1->setGeometry(0, 8, 777, 537);
     OleContainer1->setReadOnly(true);
     OleContainer1->setPlainText(helpText());
-    // Closes like any help window, whichever part has the focus.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
     centerOnScreen(this);
+}
+
+void TForm5::keyPressEvent(QKeyEvent* event) {
+    // Closes like any help window. A key press, not a shortcut: the same ESC
+    // still reaches the application and cancels a running operation.
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -11,4 +11,7 @@ class TForm5 : public QWidget {
     explicit TForm5(QWidget* parent = nullptr);
 
     QPlainTextEdit* OleContainer1;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };

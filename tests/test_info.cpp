@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include "app/SystemPlatform.h"
 #include "info/HelpText.h"
 #include "info/Unit4.h"
 #include "info/Unit5.h"
@@ -53,11 +54,14 @@ class InfoTest : public QObject {
             QVERIFY2(at > last, topic);
             last = at;
         }
-        // ESC closes it, wherever the focus is.
+        // ESC closes it, wherever the focus is, and is still the ESC that
+        // cancels a running operation.
+        SystemPlatform keyboard;
         help.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&help));
         QTest::keyClick(help.OleContainer1, Qt::Key_Escape);
         QVERIFY(!help.isVisible());
+        QVERIFY(keyboard.GetKeyState(Platform::kVkEscape) & Platform::kKeyDownBit);
     }
 
     void readmeAndHelpTellTheSameAdditions() {
