@@ -217,7 +217,7 @@ void Tform1::convertData(bool hexadecimal) {
     target.hexa = hexadecimal ? 1 : 0;
     std::size_t notBytes = 0;
     imagen.updateColumn(kDataColumn, [&](std::vector<QString>& texts) {
-        notBytes = convertBytes(texts, formato, target);
+        notBytes = convertBytes(texts, std::size_t{comandos.maxdir} + 1, formato, target);
     });
     hexadecimal ? Hexadecimal1Click() : Decimal1Click();
     progreso->setNote(conversionNote(hexadecimal, notBytes));

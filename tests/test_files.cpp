@@ -242,7 +242,11 @@ class FilesTest : public QObject {
         rig.memoryType(0);
         const QStringList typed{"255", "10", "x", "300", "", "0"};
         for (int a = 0; a < typed.size(); ++a) f.imagen.setCell(1, a + 1, typed[a]);
-        f.imagen.setCell(1, 1024, QStringLiteral("7"));
+        // Past the last address: converted too, for a larger type, but not counted.
+        f.imagen.updateColumn(kDataColumn, [](std::vector<QString>& texts) {
+            texts[2000] = QStringLiteral("200");
+            texts[2001] = QStringLiteral("x");
+        });
         save(rig, temp("antes.mem"));
         const auto sums = [&f] {
             return imageSums(f.imagen.column(kDataColumn), 1024, f.formato).crc;
@@ -254,7 +258,7 @@ class FilesTest : public QObject {
         QVERIFY(f.formato.hexadecimal() && f.Hexadecimal1->isChecked());
         const QStringList hex{"FF", "A", "x", "300", "", "0"};
         for (int a = 0; a < hex.size(); ++a) QCOMPARE(rig.cell(a + 1), hex[a]);
-        QCOMPARE(rig.cell(1024), QStringLiteral("7"));
+        QCOMPARE(f.imagen.column(kDataColumn)[2000], QStringLiteral("C8"));
         QCOMPARE(sums(), before);
         QCOMPARE(f.progreso->stateText(),
                  QStringLiteral("Datos convertidos a hexadecimal; 2 celdas no son un byte"));

@@ -7,10 +7,11 @@ namespace {
 constexpr std::int32_t kLargestByte = 255;
 }  // namespace
 
-std::size_t convertBytes(std::vector<QString>& texts, const NumberFormat& from,
+std::size_t convertBytes(std::vector<QString>& texts, std::size_t shown, const NumberFormat& from,
                          const NumberFormat& to) {
     std::size_t notBytes = 0;
-    for (QString& text : texts) {
+    for (std::size_t a = 0; a < texts.size(); ++a) {
+        QString& text = texts[a];
         if (text.isEmpty()) continue;
         std::int32_t value = -1;
         try {
@@ -18,7 +19,7 @@ std::size_t convertBytes(std::vector<QString>& texts, const NumberFormat& from,
         } catch (const ConversionError&) {
         }
         if (value < 0 || value > kLargestByte) {
-            ++notBytes;
+            if (a < shown) ++notBytes;
             continue;
         }
         text = to.show(static_cast<std::uint32_t>(value));

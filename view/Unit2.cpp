@@ -19,6 +19,9 @@ QPushButton* navigationButton(QWidget* parent, const QString& caption, QRect whe
     button->setGeometry(where);
     button->setFont(designFont(QStringLiteral("MS Sans Serif"), 11, true));
     button->setStyleSheet(QStringLiteral("color: navy;"));
+    // At the style's 16 pixels, glyph and caption need one pixel more than
+    // "Ultima Dir" has with the fonts the package brings.
+    button->setIconSize(QSize(14, 14));
     if (glyphRight) button->setLayoutDirection(Qt::RightToLeft);
     return button;
 }
@@ -47,9 +50,7 @@ TForm2::TForm2(NumberFormat& formato, const CommandSet& comandos, Dialogs& dialo
                                QStyle::SP_ArrowUp, false);
     BitBtn2 = navigationButton(this, QStringLiteral("SIGUIENTE DIR"), {326, 2, 122, 27},
                                QStyle::SP_ArrowDown, true);
-    // Two pixels wider to the left than designed, the right edge as designed:
-    // glyph and caption need 83 of them with the fonts the package brings.
-    BitBtn5 = navigationButton(this, QStringLiteral("Ultima Dir"), {451, 2, 86, 26},
+    BitBtn5 = navigationButton(this, QStringLiteral("Ultima Dir"), {453, 2, 84, 26},
                                QStyle::SP_MediaSkipForward, true);
     // In the free strip under the grid: the designed places stay as they are.
     diagnostico = new QLabel(this);
