@@ -1,10 +1,8 @@
 #include "files/GridBytes.h"
 
-#include "view/Errors.h"
 #include "view/NumberFormat.h"
 
 namespace {
-constexpr std::int32_t kLargestByte = 255;
 constexpr std::uint8_t kEmptyCell = 0xFF;
 }  // namespace
 
@@ -17,16 +15,12 @@ GridBytes gridBytes(const std::vector<QString>& texts, std::size_t count,
             result.bytes[a] = kEmptyCell;
             continue;
         }
-        std::int32_t value = -1;
-        try {
-            value = format.read(texts[a]);
-        } catch (const ConversionError&) {
-        }
-        if (value < 0 || value > kLargestByte) {
+        const auto byte = format.readByte(texts[a]);
+        if (!byte) {
             result.notAByte = a;
             return result;
         }
-        result.bytes[a] = static_cast<std::uint8_t>(value);
+        result.bytes[a] = *byte;
     }
     return result;
 }

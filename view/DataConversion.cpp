@@ -1,11 +1,6 @@
 #include "view/DataConversion.h"
 
-#include "view/Errors.h"
 #include "view/NumberFormat.h"
-
-namespace {
-constexpr std::int32_t kLargestByte = 255;
-}  // namespace
 
 std::size_t convertBytes(std::vector<QString>& texts, std::size_t shown, const NumberFormat& from,
                          const NumberFormat& to) {
@@ -13,16 +8,10 @@ std::size_t convertBytes(std::vector<QString>& texts, std::size_t shown, const N
     for (std::size_t a = 0; a < texts.size(); ++a) {
         QString& text = texts[a];
         if (text.isEmpty()) continue;
-        std::int32_t value = -1;
-        try {
-            value = from.read(text);
-        } catch (const ConversionError&) {
-        }
-        if (value < 0 || value > kLargestByte) {
-            if (a < shown) ++notBytes;
-            continue;
-        }
-        text = to.show(static_cast<std::uint32_t>(value));
+        if (const auto byte = from.readByte(text))
+            text = to.show(*byte);
+        else if (a < shown)
+            ++notBytes;
     }
     return notBytes;
 }

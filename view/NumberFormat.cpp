@@ -1,5 +1,6 @@
 #include "view/NumberFormat.h"
 
+#include "view/Errors.h"
 #include "view/conversiones.h"
 
 namespace {
@@ -31,4 +32,15 @@ QString NumberFormat::show(std::uint32_t value) const {
 
 std::int32_t NumberFormat::read(const QString& text) const {
     return hexadecimal() ? hexnum(text) : decimalToInt(text);
+}
+
+std::optional<std::uint8_t> NumberFormat::readByte(const QString& text) const {
+    if (text.isEmpty()) return std::nullopt;
+    try {
+        const std::int32_t value = read(text);
+        if (value >= 0 && value < std::int32_t{kByteValues})
+            return static_cast<std::uint8_t>(value);
+    } catch (const ConversionError&) {
+    }
+    return std::nullopt;
 }

@@ -3,6 +3,7 @@
 #include <QChar>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 // The number format of every address and data text: decimal or hexadecimal,
 // with the letter that also marks memory files.
@@ -16,4 +17,7 @@ struct NumberFormat {
     QString show(std::uint32_t value) const;
     // An entry or cell text in the current format; throws ConversionError.
     std::int32_t read(const QString& text) const;
+    // A cell text that is a byte in the current format, or nothing (empty,
+    // no number, or out of 0 to 255).
+    std::optional<std::uint8_t> readByte(const QString& text) const;
 };

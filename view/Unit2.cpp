@@ -8,7 +8,6 @@
 #include "device/CommandSet.h"
 #include "view/DataGrid.h"
 #include "view/Dialogs.h"
-#include "view/Errors.h"
 #include "view/NumberFormat.h"
 #include "view/WindowLook.h"
 
@@ -122,15 +121,7 @@ void TForm2::explain(int chipColumn) {
     const std::vector<QString>& chip = grid.column(chipColumn);
     const std::vector<QString>& wanted = grid.column(wantedColumn);
     std::vector<chip::Compared> compared;
-    const auto byte = [this](const QString& text) -> std::optional<std::uint8_t> {
-        if (text.isEmpty()) return std::nullopt;
-        try {
-            const std::int32_t value = formato_.read(text);
-            if (value >= 0 && value <= 0xFF) return static_cast<std::uint8_t>(value);
-        } catch (const ConversionError&) {
-        }
-        return std::nullopt;
-    };
+    const auto byte = [this](const QString& text) { return formato_.readByte(text); };
     for (int address = 0; address < rowsCompared(); ++address) {
         const auto got = byte(chip[address]);
         const auto want = byte(wanted[address]);
