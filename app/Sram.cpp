@@ -51,6 +51,7 @@ Tform1::Tform1(ApplicationWindow& applicationWindow, HidLibrary& hid, Platform& 
            client.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     centerOnScreen(this);
     buildOperations();
+    followDeviceNotes();
     Timer1.setInterval(kTimer1Ms);
     Timer1.setTimerType(Qt::PreciseTimer);
     FormCreate();
@@ -90,6 +91,22 @@ void Tform1::buildOperations() {
     archivos_ = std::make_unique<FileCommands>(host);
     imagenes_ = std::make_unique<ImageCommands>(host);
     borrado_ = std::make_unique<BlankCheck>(*banco);
+}
+
+void Tform1::followDeviceNotes() {
+    // What keeps the programmer from being used stays on the status line
+    // until it is over: another program holding it, or a command left half
+    // sent until the programmer is plugged in again.
+    const auto show = [this] {
+        progreso->setDeviceNote(!busyNote_.isEmpty() ? busyNote_
+                                : link.halted()      ? kQuedoAMitad
+                                                     : QString());
+    };
+    hid_.setNoteHandler([this, show](const QString& note) {
+        busyNote_ = note;
+        show();
+    });
+    connect(&link, &Link::haltedChanged, this, show);
 }
 
 void Tform1::setOperationRunning(bool running) {

@@ -116,6 +116,7 @@ class Tform1 : public QMainWindow, public Form1Controls, public Form1Menu {
 
   private:
     void buildOperations();
+    void followDeviceNotes();
     // True when the image has no changes, or the user saved them or lets
     // them go.
     bool mayDiscardChanges();
@@ -138,5 +139,6 @@ class Tform1 : public QMainWindow, public Form1Controls, public Form1Menu {
     std::unique_ptr<BlankCheck> borrado_;
     std::unique_ptr<FileCompare> comparacion_;
     ImageChanges cambios_;
+    QString busyNote_;
     bool exited_ = false;
 };

@@ -14,8 +14,8 @@ constexpr int kListedRuns = 5;
 // A stuck line shows at many addresses; one or two wrong bytes prove none.
 constexpr std::size_t kLeastForALine = 3;
 
-QString hex(std::uint32_t value, int digits) {
-    return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
+QString hex(std::uint32_t value, int digits, const QString& prefix) {
+    return prefix + QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
 }
 
 bool differs(const Compared& c) {
@@ -28,14 +28,15 @@ std::vector<Compared> mismatchesOf(const std::vector<Compared>& compared) {
     return out;
 }
 
-std::optional<QString> everyByteAlike(const std::vector<Compared>& compared) {
+std::optional<QString> everyByteAlike(const std::vector<Compared>& compared,
+                                      const QString& prefix) {
     for (const std::uint8_t value : {0xFF, 0x00}) {
         if (std::all_of(compared.begin(), compared.end(),
                         [value](const Compared& c) { return c.chip == value; }))
             return QStringLiteral(
                        "Todos los bytes leídos valen %1: puede que falte la memoria, "
                        "esté floja en el zócalo o sin alimentación.")
-                .arg(hex(value, 2));
+                .arg(hex(value, 2, prefix));
     }
     return std::nullopt;
 }
@@ -107,11 +108,11 @@ std::optional<QString> notErased(const std::vector<Compared>& mismatches, bool p
         "borrada, o ya estaba programada.");
 }
 
-QString summary(const std::vector<Compared>& mismatches) {
+QString summary(const std::vector<Compared>& mismatches, const QString& prefix) {
     const int digits = mismatches.back().address > 0xFFFF ? 5 : 4;
     if (mismatches.size() == 1)
         return QStringLiteral("1 dirección difiere: la %1")
-            .arg(hex(mismatches.front().address, digits));
+            .arg(hex(mismatches.front().address, digits, prefix));
     QStringList runs;
     std::size_t start = 0;
     for (std::size_t i = 1; i <= mismatches.size(); ++i) {
@@ -119,30 +120,32 @@ QString summary(const std::vector<Compared>& mismatches) {
             continue;
         const std::uint32_t first = mismatches[start].address;
         const std::uint32_t last = mismatches[i - 1].address;
-        runs << (first == last ? hex(first, digits)
-                               : hex(first, digits) + QStringLiteral("–") + hex(last, digits));
+        runs << (first == last ? hex(first, digits, prefix)
+                               : hex(first, digits, prefix) + QStringLiteral("–") +
+                                     hex(last, digits, prefix));
         start = i;
     }
     const qsizetype count = runs.size();
     if (count > kListedRuns) runs = runs.mid(0, kListedRuns) << QStringLiteral("…");
     return QStringLiteral("%1 direcciones difieren, desde la %2, en %3 tramo(s): %4")
         .arg(mismatches.size())
-        .arg(hex(mismatches.front().address, digits))
+        .arg(hex(mismatches.front().address, digits, prefix))
         .arg(count)
         .arg(runs.join(QStringLiteral(", ")));
 }
 }  // namespace
 
-std::optional<QString> diagnose(const std::vector<Compared>& compared, bool prom) {
+std::optional<QString> diagnose(const std::vector<Compared>& compared, bool prom,
+                               const QString& hexPrefix) {
     const std::vector<Compared> mismatches = mismatchesOf(compared);
     if (mismatches.empty()) return std::nullopt;
-    if (auto line = everyByteAlike(compared)) return line;
+    if (auto line = everyByteAlike(compared, hexPrefix)) return line;
     if (mismatches.size() >= kLeastForALine) {
         if (auto line = addressLine(compared, mismatches)) return line;
         if (auto line = dataLine(mismatches)) return line;
     }
     if (auto line = notErased(mismatches, prom)) return line;
-    return summary(mismatches);
+    return summary(mismatches, hexPrefix);
 }
 
 }  // namespace chip

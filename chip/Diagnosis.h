@@ -18,7 +18,8 @@ struct Compared {
 };
 
 // A line in Spanish for a comparison with differences; nothing without.
-// The addresses come in ascending order.
-std::optional<QString> diagnose(const std::vector<Compared>& compared, bool prom);
+// The addresses come in ascending order; hexadecimal numbers carry hexPrefix.
+std::optional<QString> diagnose(const std::vector<Compared>& compared, bool prom,
+                                const QString& hexPrefix = {});
 
 }  // namespace chip

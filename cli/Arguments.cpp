@@ -12,14 +12,22 @@ const std::array<const char*, 5> kTypeNames = {"sram24", "sram28", "28c64", "27c
 
 std::optional<std::uint32_t> parseNumber(const QString& text) {
     const bool hexadecimal = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
-    const QString digits = hexadecimal ? text.mid(2) : text;
-    // No sign, no blanks: an address or a byte is written as it is.
-    if (digits.isEmpty() ||
-        !(digits.front().isDigit() || (hexadecimal && digits.front().isLetter())))
-        return std::nullopt;
-    bool ok = false;
-    const qulonglong value = digits.toULongLong(&ok, hexadecimal ? 16 : 10);
-    if (!ok || value > 0xFFFFFFFFull) return std::nullopt;
+    const QStringView digits = hexadecimal ? QStringView(text).mid(2) : QStringView(text);
+    // No sign, no blanks, no second prefix: an address or a byte is written
+    // as it is, digit by digit.
+    if (digits.isEmpty()) return std::nullopt;
+    const int base = hexadecimal ? 16 : 10;
+    std::uint64_t value = 0;
+    for (const QChar c : digits) {
+        const char16_t u = c.unicode();
+        const int digit = (u >= '0' && u <= '9')                  ? u - '0'
+                          : (hexadecimal && u >= 'a' && u <= 'f') ? u - 'a' + 10
+                          : (hexadecimal && u >= 'A' && u <= 'F') ? u - 'A' + 10
+                                                                  : -1;
+        if (digit < 0) return std::nullopt;
+        value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+        if (value > 0xFFFFFFFFull) return std::nullopt;
+    }
     return static_cast<std::uint32_t>(value);
 }
 

@@ -1,5 +1,6 @@
 #include "chip/Loops.h"
 #include "cli/Command.h"
+#include "cli/Messages.h"
 #include "cli/Session.h"
 
 namespace cli {
@@ -14,7 +15,7 @@ class Borrado : public Command {
 
     int execute(Session& s, const QStringList&) override {
         if (!hasErasedState(s.type().tipo))
-            s.fail(kUsoInvalido, QStringLiteral("La memoria %1 no tiene estado borrado")
+            s.fail(kUsoInvalido, QStringLiteral("borrado: la memoria %1 no tiene estado borrado")
                                      .arg(QString::fromLatin1(s.type().caption)));
         chip::Access& chip = s.open();
         std::vector<chip::Mismatch> mismatches;
@@ -22,9 +23,10 @@ class Borrado : public Command {
         s.conclude(chip::verifyRange(
             chip, s.first(), s.last(), [](std::uint32_t) { return kErased; },
             {s.atHook(), s.comparing([](std::uint32_t) { return kErased; })}, mismatches));
-        const int code = s.reportMismatches(mismatches, QStringLiteral("borrado"));
-        if (code == kCorrecto) s.say(QStringLiteral("Memoria Borrada"));
-        return code;
+        s.setVerdict(QStringLiteral("Memoria Borrada: %1 direcciones valen FF (%2)")
+                         .arg(s.rangeSize())
+                         .arg(spokenDuration(s.elapsedNs())));
+        return s.reportMismatches(mismatches, QStringLiteral("borrado"));
     }
 };
 }  // namespace

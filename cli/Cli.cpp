@@ -70,26 +70,60 @@ void addOptions(QCommandLineParser& parser) {
 std::uint32_t number(const QCommandLineParser& parser, const QString& name) {
     const auto value = parseNumber(parser.value(name));
     if (!value)
-        throw Refused{QStringLiteral("--%1 %2 no es un número (decimal, o hexadecimal con 0x)")
-                          .arg(name, parser.value(name))};
+        throw Refused{QStringLiteral("--%1: %2 no es un número (decimal, o hexadecimal con 0x)")
+                          .arg(name, shown(parser.value(name)))};
     return *value;
 }
 
+// What a value of an option means, so that the same one written two ways is
+// the same.
+QString meaning(const QString& option, const QString& value) {
+    if (option == QLatin1String("tipo")) {
+        if (const auto tipo = parseType(value)) return QString::number(*tipo);
+    } else if (option == QLatin1String("desde") || option == QLatin1String("hasta") ||
+               option == QLatin1String("reintentos")) {
+        if (const auto n = parseNumber(value)) return QString::number(*n);
+    }
+    return value;
+}
+
+// An option given twice must say the same both times: which one was meant
+// is not for the program to guess.
+void refuseTwoValues(const QCommandLineParser& parser) {
+    for (const char* name : {"tipo", "desde", "hasta", "formato", "reintentos", "registro",
+                             "diferencias", "informe"}) {
+        const QString option = QString::fromLatin1(name);
+        const QStringList values = parser.values(option);
+        for (const QString& value : values)
+            if (meaning(option, value) != meaning(option, values.constFirst()))
+                throw Refused{QStringLiteral("La opción --%1 se dio dos veces con valores "
+                                             "distintos: %2 y %3")
+                                  .arg(option, shown(values.constFirst()), shown(value))};
+    }
+    const QStringList files = parser.values(kEmulatedFileOption);
+    for (const QString& file : files)
+        if (file != files.constFirst())
+            throw Refused{QStringLiteral("La opción --virtual se dio dos veces con archivos "
+                                         "distintos: %1 y %2")
+                              .arg(shown(files.constFirst()), shown(file))};
+}
+
 Options readOptions(const QCommandLineParser& parser) {
+    refuseTwoValues(parser);
     Options o;
     if (parser.isSet(QStringLiteral("tipo"))) {
         o.tipo = parseType(parser.value(QStringLiteral("tipo")));
         if (!o.tipo)
-            throw Refused{QStringLiteral("Tipo de memoria desconocido: %1 (vea \"tipos\")")
-                              .arg(parser.value(QStringLiteral("tipo")))};
+            throw Refused{QStringLiteral("--tipo: tipo de memoria desconocido: %1 (vea \"tipos\")")
+                              .arg(shown(parser.value(QStringLiteral("tipo"))))};
     }
     if (parser.isSet(QStringLiteral("desde"))) o.desde = number(parser, QStringLiteral("desde"));
     if (parser.isSet(QStringLiteral("hasta"))) o.hasta = number(parser, QStringLiteral("hasta"));
     if (parser.isSet(QStringLiteral("formato"))) {
         o.formato = formatNamed(parser.value(QStringLiteral("formato")));
         if (!o.formato)
-            throw Refused{QStringLiteral("Formato desconocido: %1 (bin, hex, srec o mem)")
-                              .arg(parser.value(QStringLiteral("formato")))};
+            throw Refused{QStringLiteral("--formato: formato desconocido: %1 (bin, hex, srec o mem)")
+                              .arg(shown(parser.value(QStringLiteral("formato"))))};
     }
     o.verificar = !parser.isSet(QStringLiteral("sin-verificar"));
     o.rapida = !parser.isSet(QStringLiteral("completa"));
@@ -100,6 +134,9 @@ Options readOptions(const QCommandLineParser& parser) {
     o.emulated = parser.isSet(QStringLiteral("virtual"));
     o.emulatedFile = parser.value(kEmulatedFileOption);
     o.sinPausa = parser.isSet(QStringLiteral("sin-pausa"));
+    if (o.sinPausa && !o.emulated)
+        throw Refused{QStringLiteral("--sin-pausa solo vale con --virtual: un programador real "
+                                     "lleva su propio ritmo")};
     o.silencioso = parser.isSet(QStringLiteral("silencioso"));
     o.registro = parser.value(QStringLiteral("registro"));
     o.diferencias = parser.value(QStringLiteral("diferencias"));
@@ -113,7 +150,7 @@ Parsed parse(const QStringList& arguments) {
     if (!parser.parse(withEmulatedFileApart(arguments))) {
         const QStringList unknown = parser.unknownOptionNames();
         if (!unknown.isEmpty())
-            throw Refused{QStringLiteral("Opción desconocida: %1").arg(unknown.join(u' '))};
+            throw Refused{QStringLiteral("Opción desconocida: %1").arg(shown(unknown.join(u' ')))};
         // Qt says the rest in English: "Missing value after '--tipo'.", and
         // "Unexpected value after '--virtual'." for a value given to a flag.
         const QRegularExpressionMatch match =
@@ -124,7 +161,7 @@ Parsed parse(const QStringList& arguments) {
                                ? QStringLiteral("Falta el valor de la opción %1")
                                : QStringLiteral("La opción %1 no lleva valor"))
                               .arg(match.captured(2))};
-        throw Refused{QStringLiteral("Opciones no válidas: %1").arg(parser.errorText())};
+        throw Refused{QStringLiteral("Opciones no válidas: %1").arg(shown(arguments.join(u' ')))};
     }
     Parsed parsed;
     parsed.help = parser.isSet(QStringLiteral("help"));
@@ -134,13 +171,23 @@ Parsed parse(const QStringList& arguments) {
     return parsed;
 }
 
-// The range against the chosen memory, as the window checks it.
+// The range against the chosen memory, as the window checks it, naming the
+// option and the memory.
 void checkRange(const Options& options) {
-    const std::uint32_t maxdir = memoryType(options.tipo.value_or(kTipoInicial)).maxdir;
+    const MemoryType& type = memoryType(options.tipo.value_or(kTipoInicial));
+    const std::uint32_t maxdir = type.maxdir;
     const std::uint32_t first = options.desde.value_or(0);
     const std::uint32_t last = options.hasta.value_or(maxdir);
-    if (first > maxdir || last > maxdir) throw Refused{kSupera};
-    if (first > last) throw Refused{kOrden};
+    const auto past = [&](const char* option, std::uint32_t address) {
+        return Refused{QStringLiteral("%1: %2 supera la última dirección %3 de %4")
+                           .arg(QString::fromLatin1(option), hexAddress(address, maxdir),
+                                hexAddress(maxdir, maxdir), QString::fromLatin1(type.caption))};
+    };
+    if (first > maxdir) throw past("--desde", first);
+    if (last > maxdir) throw past("--hasta", last);
+    if (first > last)
+        throw Refused{QStringLiteral("--hasta: %1 es menor que --desde %2")
+                          .arg(hexAddress(last, maxdir), hexAddress(first, maxdir))};
 }
 
 Command& commandFor(const std::vector<std::unique_ptr<Command>>& commands, const Parsed& parsed) {
@@ -154,9 +201,11 @@ Command& commandFor(const std::vector<std::unique_ptr<Command>>& commands, const
                               .arg(command->arguments())
                               .arg(kUso)};
         if (command->needsType() && !parsed.options.tipo) throw Refused{kFaltaTipo};
+        if (!parsed.options.informe.isEmpty() && name != QLatin1String("sondeo"))
+            throw Refused{QStringLiteral("--informe solo vale con sondeo")};
         return *command;
     }
-    throw Refused{QStringLiteral("Orden desconocida: %1 (vea --help)").arg(name)};
+    throw Refused{QStringLiteral("Orden desconocida: %1 (vea --help)").arg(shown(name))};
 }
 
 void write(QIODevice& device, const QString& text) {
@@ -201,17 +250,18 @@ int run(const QStringList& arguments, Streams& streams, const Backends& backends
     QElapsedTimer clock;
     clock.start();
     Session session(parsed.options, streams, backends);
+    const QStringList orderArguments = parsed.positional.mid(1);
     int code = kCorrecto;
     try {
-        code = command->execute(session, parsed.positional.mid(1));
+        session.prepare(*command, orderArguments);
+        code = command->execute(session, orderArguments);
     } catch (const Exit& exit) {
         code = exit.code;
     } catch (const UserError& error) {
-        session.say(error.text());
+        session.say(shown(error.text()));
         code = kUsoInvalido;
     }
-    session.record(command->name(), code, double(clock.nsecsElapsed()) / 1e9);
-    return code;
+    return session.finish(*command, code, double(clock.nsecsElapsed()) / 1e9);
 }
 
 }  // namespace cli

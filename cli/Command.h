@@ -19,6 +19,19 @@ class Command {
     virtual int arguments() const { return 0; }
     // Whether the order works on a chip, so that -t must name its type.
     virtual bool needsType() const { return true; }
+    // Whether the order touches a programmer at all; one that does not
+    // leaves no line in the record.
+    virtual bool touchesProgrammer() const { return true; }
+    // The files the order reads and writes, checked before the programmer
+    // is touched ("-" is standard input or output).
+    virtual QStringList inputs(const QStringList& arguments) const {
+        (void)arguments;
+        return {};
+    }
+    virtual QStringList outputs(const QStringList& arguments) const {
+        (void)arguments;
+        return {};
+    }
     // The exit code; a run that cannot go on throws Exit.
     virtual int execute(Session& session, const QStringList& arguments) = 0;
 };

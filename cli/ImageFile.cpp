@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "cli/Messages.h"
 #include "files/MemoryFile.h"
 #include "view/Errors.h"
 #include "view/NumberFormat.h"
@@ -12,7 +13,7 @@ namespace {
 constexpr std::int32_t kLargestByte = 255;
 
 LoadedImage refused(const QString& fault) {
-    return {{}, fault};
+    return {{}, fault, 0};
 }
 
 LoadedImage loadBinary(const QByteArray& file, std::size_t memorySize, std::uint32_t first) {
@@ -20,35 +21,44 @@ LoadedImage loadBinary(const QByteArray& file, std::size_t memorySize, std::uint
     if (first + size > memorySize)
         return refused(QStringLiteral("el archivo tiene %1 bytes y desde la dirección %2 caben %3")
                            .arg(size)
-                           .arg(first, 0, 16)
+                           .arg(hexAddress(first, static_cast<std::uint32_t>(memorySize - 1)))
                            .arg(memorySize - first));
     image::Bytes bytes(memorySize, image::kBlank);
     std::copy(file.begin(), file.end(), bytes.begin() + first);
-    return {std::move(bytes), std::nullopt};
+    return {std::move(bytes), std::nullopt, size};
 }
 
 LoadedImage loadMemoryFile(const QByteArray& file, std::size_t memorySize) {
     const memory_file::Contents contents = memory_file::parse(file);
-    if (contents.marker == memory_file::Marker::Other || contents.lineTooLong)
-        return refused(QStringLiteral("Error en el archivo"));
+    if (contents.marker == memory_file::Marker::Other)
+        return refused(QStringLiteral("la primera línea es \"%1\" y debe ser \"d\" o \"h\"")
+                           .arg(shown(contents.lines.constFirst().left(40))));
+    if (contents.lineTooLong)
+        return refused(QStringLiteral("tiene una línea de más de %1 caracteres")
+                           .arg(memory_file::kMaxLineLength));
     NumberFormat format;
     format.hexa = contents.marker == memory_file::Marker::Hexadecimal ? 1 : 0;
+    const QString base = format.hexa ? QStringLiteral("hexadecimal") : QStringLiteral("decimal");
     image::Bytes bytes(memorySize, image::kBlank);
-    const std::size_t lines = std::min(contents.dataLines(), memorySize);
+    std::size_t given = 0;
+    const std::size_t lines = std::min(contents.keptDataLines(), memorySize);
     for (std::size_t a = 0; a < lines; ++a) {
         const QString& text = contents.data(a);
         const int line = static_cast<int>(a) + 2;
         std::int32_t value = 0;
         try {
             value = text.isEmpty() ? 0 : format.read(text);
-        } catch (const ConversionError& error) {
-            return refused(QStringLiteral("línea %1: %2").arg(line).arg(error.text()));
+        } catch (const ConversionError&) {
+            return refused(QStringLiteral("línea %1: \"%2\" no es un número %3")
+                               .arg(line)
+                               .arg(shown(text.left(40)), base));
         }
         if (value < 0 || value > kLargestByte)
-            return refused(QStringLiteral("línea %1: %2 no es un byte").arg(line).arg(text));
+            return refused(QStringLiteral("línea %1: %2 no es un byte").arg(line).arg(shown(text)));
         bytes[a] = static_cast<std::uint8_t>(value);
+        given += !text.isEmpty();
     }
-    return {std::move(bytes), std::nullopt};
+    return {std::move(bytes), std::nullopt, given};
 }
 
 QByteArray saveMemoryFile(const image::Bytes& memory, std::uint32_t first, std::uint32_t last) {
@@ -97,7 +107,7 @@ LoadedImage loadImage(const QByteArray& file, FileFormat format, std::size_t mem
         format == FileFormat::IntelHex ? image::Format::IntelHex : image::Format::SRecord;
     image::ReadResult read = image::read(kind, file, memorySize);
     if (read.fault) return refused(read.fault->text());
-    return {std::move(read.bytes), std::nullopt};
+    return {std::move(read.bytes), std::nullopt, read.given};
 }
 
 QByteArray saveImage(FileFormat format, const image::Bytes& memory, std::uint32_t first,

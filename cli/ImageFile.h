@@ -21,6 +21,7 @@ std::optional<FileFormat> formatOfPath(const QString& path);
 struct LoadedImage {
     image::Bytes bytes;  // the whole memory, FF where the file says nothing
     std::optional<QString> fault;
+    std::size_t given = 0;  // the bytes the file gave
 };
 
 // A binary file holds the bytes from address first on; the other formats

@@ -14,6 +14,8 @@ sigset_t interruptSignals() {
     sigemptyset(&interrupts);
     sigaddset(&interrupts, SIGINT);
     sigaddset(&interrupts, SIGTERM);
+    // A dropped ssh session: the programmer still gets its cancel and exit runs.
+    sigaddset(&interrupts, SIGHUP);
     return interrupts;
 }
 }  // namespace
@@ -40,7 +42,8 @@ bool InterruptGuard::requested() {
     sigpending(&pending);
     const sigset_t interrupts = interruptSignals();
     const timespec now{0, 0};
-    if (sigismember(&pending, SIGINT) || sigismember(&pending, SIGTERM))
+    if (sigismember(&pending, SIGINT) || sigismember(&pending, SIGTERM) ||
+        sigismember(&pending, SIGHUP))
         interruptRequested |= sigtimedwait(&interrupts, nullptr, &now) > 0;
     return interruptRequested;
 }

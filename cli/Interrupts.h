@@ -4,8 +4,9 @@
 
 namespace cli {
 
-// Ctrl+C and SIGTERM, as the loops see them: a request to cancel. The
-// signals are held back while the guard lives and taken when asked for.
+// Ctrl+C, SIGTERM and SIGHUP, as the loops and the readers see them: a
+// request to cancel. The signals are held back while the guard lives and
+// taken when asked for.
 class InterruptGuard {
   public:
     InterruptGuard();

@@ -1,5 +1,6 @@
 #include "chip/Loops.h"
 #include "cli/Command.h"
+#include "cli/Messages.h"
 #include "cli/Session.h"
 
 namespace cli {
@@ -10,10 +11,15 @@ class Leer : public Command {
   public:
     QString name() const override { return QStringLiteral("leer"); }
     int arguments() const override { return 1; }
+    QStringList outputs(const QStringList& arguments) const override { return arguments; }
 
     int execute(Session& s, const QStringList& arguments) override {
         const QString& path = arguments.constFirst();
-        const FileFormat format = s.formatOf(path);
+        const FileFormat format = s.outputFormatOf(path);
+        // Raw bytes on a terminal are no use to anyone, and can upset it.
+        if (path == QLatin1String("-") && format == FileFormat::Binary && s.outputIsTerminal())
+            s.fail(kUsoInvalido, QStringLiteral("leer -: la salida estándar es una terminal; use "
+                                                "un archivo o --formato hex"));
         chip::Access& chip = s.open();
         image::Bytes memory(s.memorySize(), image::kBlank);
         s.startProgress({{Progress::Activity::Leyendo, s.first(), s.last()}});
@@ -23,6 +29,9 @@ class Leer : public Command {
                                     }}));
         s.setImageCrc(memory, s.first(), s.last());
         s.writeOutput(path, saveImage(format, memory, s.first(), s.last()));
+        s.setVerdict(QStringLiteral("Correcto: %1 direcciones leídas en %2")
+                         .arg(s.rangeSize())
+                         .arg(spokenDuration(s.elapsedNs())));
         return kCorrecto;
     }
 };

@@ -1,5 +1,6 @@
 #include "cli/Arguments.h"
 #include "cli/Command.h"
+#include "cli/Messages.h"
 #include "cli/Programming.h"
 #include "cli/Session.h"
 
@@ -18,8 +19,8 @@ class Llenar : public Command {
     int execute(Session& s, const QStringList& arguments) override {
         const auto value = parseNumber(arguments.constFirst());
         if (!value || *value > kLargestByte)
-            s.fail(kUsoInvalido, QStringLiteral("El dato %1 no es un byte (0 a 255, o 0x0 a 0xFF)")
-                                     .arg(arguments.constFirst()));
+            s.fail(kUsoInvalido, QStringLiteral("llenar: %1 no es un byte (0–255 o 0x00–0xFF)")
+                                     .arg(shown(arguments.constFirst())));
         const auto dato = static_cast<std::uint8_t>(*value);
         s.setImageCrc(image::Bytes(s.memorySize(), dato), s.first(), s.last());
         return programWanted(

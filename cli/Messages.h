@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 
 // The command line's own texts; the window's come from their own units.
 namespace cli {
@@ -47,5 +48,17 @@ inline const QString kNoHayProgramador =
     QStringLiteral("No se encontró el programador (USB 1234:0001). Revise Conexion USB.");
 inline const QString kFaltaTipo =
     QStringLiteral("Falta el tipo de memoria: -t sram24 | sram28 | 28c64 | 27c512 | 27c010");
+
+// A text from a file or an argument as a message may show it: control
+// characters written as \xNN, so that none moves the terminal's cursor.
+QString shown(const QString& text);
+// A path in a message: "-" is the standard stream, any other its text shown.
+QString pathShown(const QString& path, const QString& standard);
+// "0x03FF": an address of a memory whose last address is maxdir.
+QString hexAddress(std::uint64_t address, std::uint32_t maxdir);
+// "0x5A".
+QString hexByte(std::uint32_t value);
+// "8 min 12 s", "3,2 s": how long a run took.
+QString spokenDuration(std::int64_t nanoseconds);
 
 }  // namespace cli

@@ -1,6 +1,7 @@
 #include "cli/Programming.h"
 
 #include "chip/Loops.h"
+#include "cli/Messages.h"
 #include "cli/Session.h"
 #include "device/CommandSet.h"
 
@@ -47,13 +48,23 @@ int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& 
         },
         [&] { return s.options().reintentos; }};
     s.conclude(chip::programRange(chip, s.first(), s.last(), verification, hooks, fast));
-    if (!verify) return kCorrecto;
-    if (!verifyPass) return s.reportMismatches(readBack, wantedName);
-
-    std::vector<chip::Mismatch> mismatches;
-    s.nextPass();
-    s.conclude(
-        chip::verifyRange(chip, s.first(), s.last(), wanted, {s.atHook(), compare}, mismatches));
+    if (!verify) {
+        s.setUnverified();
+        s.setVerdict(QStringLiteral("Hecho sin verificar: %1 direcciones programadas en %2")
+                         .arg(s.rangeSize())
+                         .arg(spokenDuration(s.elapsedNs())));
+        return kCorrecto;
+    }
+    std::vector<chip::Mismatch> mismatches = std::move(readBack);
+    if (verifyPass) {
+        mismatches.clear();
+        s.nextPass();
+        s.conclude(chip::verifyRange(chip, s.first(), s.last(), wanted, {s.atHook(), compare},
+                                     mismatches));
+    }
+    s.setVerdict(QStringLiteral("Correcto: %1 direcciones programadas y verificadas en %2")
+                     .arg(s.rangeSize())
+                     .arg(spokenDuration(s.elapsedNs())));
     return s.reportMismatches(mismatches, wantedName);
 }
 

@@ -2,13 +2,14 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFile>
-#include <QFileInfo>
+#include <QFileDevice>
 #include <QIODevice>
-#include <QTextStream>
+#include <cerrno>
 #include <cmath>
 
+#include "cli/Command.h"
 #include "cli/Messages.h"
+#include "cli/Targets.h"
 #include "device/CommandSet.h"
 #include "device/Firmware.h"
 #include "device/HidLibrary.h"
@@ -17,15 +18,13 @@
 #include "device/RealTimePlatform.h"
 #include "device/VirtualProgrammer.h"
 #include "files/MemoryFile.h"
+#include "files/SafeIo.h"
 #include "view/Errors.h"
 
 namespace cli {
 
 namespace {
 constexpr int kListedMismatches = 20;
-constexpr int kDeciles = 10;
-const QString kRegistroCabecera =
-    QStringLiteral("fecha,tipo,orden,rango,crc32,resultado,diferencias,segundos\n");
 
 // Hands the library's plug and unplug notifications to the link.
 class PresenceHook : public QObject {
@@ -44,55 +43,94 @@ class PresenceHook : public QObject {
     Link& link_;
 };
 
-QString resultName(int exitCode) {
-    switch (exitCode) {
-        case kCorrecto:
-            return QStringLiteral("correcto");
-        case kDifiere:
-            return QStringLiteral("difiere");
-        case kSinProgramador:
-            return QStringLiteral("sin programador");
-        case kInterrumpido:
-            return QStringLiteral("interrumpido");
-        default:
+bool interrupted() {
+    return InterruptGuard::requested();
+}
+
+// A standard stream: its descriptor when it has one, so that a wait on it
+// can be interrupted and its errors have their reason.
+int descriptorOf(QIODevice& device) {
+    auto* file = qobject_cast<QFileDevice*>(&device);
+    return file ? file->handle() : -1;
+}
+
+safe_io::Read readStream(QIODevice& in) {
+    if (const int fd = descriptorOf(in); fd >= 0)
+        return safe_io::readFd(fd, safe_io::kMaxInputBytes, interrupted);
+    safe_io::Read read;
+    read.bytes = in.read(safe_io::kMaxInputBytes + 1);
+    if (read.bytes.size() > safe_io::kMaxInputBytes) read.end = safe_io::Read::End::TooLarge;
+    return read;
+}
+
+int writeStream(QIODevice& out, bool closed, const QByteArray& bytes) {
+    if (closed) return EBADF;
+    if (const int fd = descriptorOf(out); fd >= 0) return safe_io::writeFd(fd, bytes, interrupted);
+    return out.write(bytes) == bytes.size() ? 0 : EIO;
+}
+
+QString formatName(FileFormat format) {
+    switch (format) {
+        case FileFormat::IntelHex:
+            return QStringLiteral("Intel HEX");
+        case FileFormat::SRecord:
+            return QStringLiteral("S-records");
+        case FileFormat::Memory:
+            return QStringLiteral("archivo de memoria");
+        case FileFormat::Binary:
             break;
     }
-    return QStringLiteral("no válido");
+    return QStringLiteral("binario");
 }
 }  // namespace
 
 Session::Session(const Options& options, Streams& streams, const Backends& backends)
-    : options_(options), streams_(streams), backends_(backends) {
+    : options_(options),
+      streams_(streams),
+      backends_(backends),
+      display_(streams.err, streams.errIsTerminal, options.silencioso,
+               [this](std::uint64_t address) { return addressText(address); }) {
     if (backends_.platform) {
         platform_ = backends_.platform;
     } else {
         ownPlatform_ = std::make_unique<RealTimePlatform>();
         platform_ = ownPlatform_.get();
     }
-    connect(&progress_, &Progress::changed, this, &Session::showProgress);
+    startNs_ = platform_->nowNs();
 }
 
 Session::~Session() {
-    if (opened_) {
-        // Whatever happened to the operation, the exit run goes out.
-        link_->endOperation();
-        comandos_->exitRun();
-        applicationWindow_.UnhookMainWindow(hook_.get());
-    }
-    if (emulation_ && !options_.emulatedFile.isEmpty()) saveEmulatedChip();
+    closeProgrammer();
+}
+
+void Session::closeProgrammer() {
+    if (!opened_) return;
+    opened_ = false;
+    // Whatever happened to the operation, the exit run goes out; after a
+    // report that failed nothing does.
+    link_->endOperation();
+    comandos_->exitRun();
+    applicationWindow_.UnhookMainWindow(hook_.get());
 }
 
 const MemoryType& Session::type() const {
     return memoryType(options_.tipo.value_or(kTipoInicial));
 }
 
+std::int64_t Session::elapsedNs() const {
+    return platform_->nowNs() - startNs_;
+}
+
 void Session::say(const QString& line) {
-    endProgressLine();
+    display_.endLine();
     streams_.err.write((line + u'\n').toUtf8());
 }
 
 void Session::print(const QString& line) {
-    streams_.out.write((line + u'\n').toUtf8());
+    if (const int error = writeStream(streams_.out, streams_.outClosed, (line + u'\n').toUtf8()))
+        fail(error == ECANCELED ? kInterrumpido : kUsoInvalido,
+             QStringLiteral("No se puede escribir en la salida estándar: %1")
+                 .arg(safe_io::reason(error)));
 }
 
 void Session::fail(int code, const QString& message) {
@@ -100,45 +138,121 @@ void Session::fail(int code, const QString& message) {
     throw Exit{code};
 }
 
+void Session::prepare(const Command& command, const QStringList& arguments) {
+    if (!command.touchesProgrammer()) return;
+    checkTargets(command, arguments);
+    if (!options_.registro.isEmpty())
+        if (const auto refusal = record_.open(options_.registro)) fail(kUsoInvalido, *refusal);
+    if (options_.emulated) prepareEmulation();
+}
+
+void Session::checkTargets(const Command& command, const QStringList& arguments) {
+    Targets targets;
+    for (const QString& input : command.inputs(arguments))
+        targets.inputs.push_back({input, QStringLiteral("el archivo de entrada")});
+    for (const QString& output : command.outputs(arguments))
+        targets.outputs.push_back({output, QStringLiteral("el archivo de salida")});
+    const std::pair<QString, const char*> named[] = {{options_.diferencias, "--diferencias"},
+                                                     {options_.informe, "--informe"},
+                                                     {options_.registro, "--registro"}};
+    for (const auto& [path, option] : named)
+        if (!path.isEmpty()) targets.outputs.push_back({path, QString::fromLatin1(option)});
+    if (!options_.emulatedFile.isEmpty())
+        targets.chip = Target{options_.emulatedFile, QStringLiteral("el chip emulado")};
+    if (const auto why = refusal(targets, streams_)) fail(kUsoInvalido, *why);
+}
+
+void Session::refuseRead(const QString& path, int error) {
+    const QString name = pathShown(path, QStringLiteral("la entrada estándar"));
+    if (error == ENOENT) fail(kUsoInvalido, QStringLiteral("No existe el archivo %1").arg(name));
+    fail(kUsoInvalido, QStringLiteral("No se puede leer %1: %2").arg(name, safe_io::reason(error)));
+}
+
 QByteArray Session::readInput(const QString& path) {
-    if (path == QLatin1String("-")) return streams_.in.readAll();
-    try {
-        return memory_file::readBytes(path);
-    } catch (const IoError& error) {
-        fail(kUsoInvalido, error.text());
+    const bool standard = path == QLatin1String("-");
+    if (standard && streams_.inClosed) refuseRead(path, EBADF);
+    if (standard && streams_.inIsTerminal && !options_.silencioso)
+        say(QStringLiteral("Leyendo la entrada estándar; termine con Ctrl+D"));
+    safe_io::Read read = standard ? readStream(streams_.in)
+                                  : safe_io::readPath(path, safe_io::kMaxInputBytes, interrupted);
+    const QString name = pathShown(path, QStringLiteral("la entrada estándar"));
+    switch (read.end) {
+        case safe_io::Read::End::Complete:
+            return std::move(read.bytes);
+        case safe_io::Read::End::Cancelled:
+            fail(kInterrumpido, QStringLiteral("Interrumpido mientras se leía %1").arg(name));
+        case safe_io::Read::End::TooLarge:
+            fail(kUsoInvalido, QStringLiteral("%1 pasa de 64 MiB: ninguna imagen de memoria es "
+                                              "tan grande")
+                                   .arg(name));
+        case safe_io::Read::End::Failed:
+            break;
     }
+    refuseRead(path, read.error);
 }
 
 void Session::writeOutput(const QString& path, const QByteArray& bytes) {
-    if (path == QLatin1String("-")) {
-        streams_.out.write(bytes);
-        return;
-    }
-    try {
-        memory_file::write(path, bytes);
-    } catch (const IoError& error) {
-        fail(kUsoInvalido, error.text());
-    }
+    const bool standard = path == QLatin1String("-");
+    const int error = standard ? writeStream(streams_.out, streams_.outClosed, bytes)
+                               : safe_io::writePath(path, bytes, interrupted);
+    if (error == 0) return;
+    const QString name = pathShown(path, QStringLiteral("la salida estándar"));
+    if (error == ECANCELED)
+        fail(kInterrumpido, QStringLiteral("Interrumpido mientras se escribía %1").arg(name));
+    fail(kUsoInvalido,
+         QStringLiteral("No se puede escribir %1: %2").arg(name, safe_io::reason(error)));
 }
 
-FileFormat Session::formatOf(const QString& path) {
+FileFormat Session::outputFormatOf(const QString& path) {
     if (options_.formato) return *options_.formato;
     if (path == QLatin1String("-")) return FileFormat::Binary;
     if (const auto format = formatOfPath(path)) return *format;
     fail(kUsoInvalido,
          QStringLiteral(
-             "No se sabe el formato de %1: indíquelo con --formato bin | hex | srec | mem")
-             .arg(path));
+             "No se sabe en qué formato escribir %1: indíquelo con --formato bin | hex | srec | mem")
+             .arg(shown(path)));
+}
+
+std::optional<FileFormat> Session::formatOfContents(const QByteArray& bytes) const {
+    if (const auto format = image::formatOfContents(bytes)) {
+        switch (*format) {
+            case image::Format::IntelHex:
+                return FileFormat::IntelHex;
+            case image::Format::SRecord:
+                return FileFormat::SRecord;
+            case image::Format::Binary:
+                return FileFormat::Binary;
+        }
+    }
+    const memory_file::Marker marker = memory_file::parse(bytes.left(4)).marker;
+    if (marker == memory_file::Marker::Decimal || marker == memory_file::Marker::Hexadecimal)
+        return FileFormat::Memory;
+    return std::nullopt;
 }
 
 image::Bytes Session::loadImageFile(const QString& path) {
-    const FileFormat format = formatOf(path);
-    LoadedImage loaded = loadImage(readInput(path), format, memorySize(), first());
+    const QString name = pathShown(path, QStringLiteral("la entrada estándar"));
+    std::optional<FileFormat> format = options_.formato;
+    if (!format && path != QLatin1String("-")) format = formatOfPath(path);
+    const QByteArray bytes = readInput(path);
+    if (!format) {
+        format = formatOfContents(bytes);
+        if (!format)
+            fail(kUsoInvalido, QStringLiteral("No se sabe el formato de %1: no es Intel HEX, "
+                                              "S-records ni un archivo de memoria; indíquelo con "
+                                              "--formato bin | hex | srec | mem")
+                                   .arg(name));
+        if (!options_.silencioso)
+            say(QStringLiteral("Formato: %1 (por su contenido)").arg(formatName(*format)));
+    }
+    LoadedImage loaded = loadImage(bytes, *format, memorySize(), first());
     if (loaded.fault)
         fail(kUsoInvalido, QStringLiteral("No se puede usar %1:\n%2")
-                               .arg(path == QLatin1String("-") ? QStringLiteral("la entrada")
-                                                               : memory_file::nameOf(path),
+                               .arg(path == QLatin1String("-") ? name
+                                                               : shown(memory_file::nameOf(path)),
                                     *loaded.fault));
+    if (loaded.given == 0)
+        fail(kUsoInvalido, QStringLiteral("%1 no da ningún byte").arg(name));
     return std::move(loaded.bytes);
 }
 
@@ -154,7 +268,13 @@ void Session::prepareEmulation() {
         emulation_ = emulation.get();
         ownHid_ = std::move(emulation);
     }
-    loadEmulatedChip();
+    const auto socket = static_cast<Chip>(type().tipo);
+    // The chip of the chosen type is the one in the socket.
+    emulation_->firmware().insert(socket);
+    if (options_.emulatedFile.isEmpty()) return;
+    if (const auto refusal = chipFile_.open(options_.emulatedFile, emulation_->firmware(), socket,
+                                            QString::fromLatin1(type().caption)))
+        fail(refusal->exitCode, refusal->message);
 }
 
 std::unique_ptr<HidProbe> Session::probe() {
@@ -175,29 +295,36 @@ chip::Access& Session::open() {
         ownHid_ = backends_.real([this](const QString& text) { permissionText_ = text; });
         hid_ = ownHid_.get();
     }
+    hid_->setNoteHandler([this](const QString& text) {
+        if (!text.isEmpty()) busyText_ = text;
+    });
     link_ = std::make_unique<Link>(*hid_);
+    // No plug-in was notified: a programmer that is simply there gets no
+    // byte 1, which its parser could take for a write command.
+    link_->setGreeting(false);
     comandos_ = std::make_unique<CommandSet>(*link_, *platform_);
     comandos_->select(type().tipo);
     access_ = std::make_unique<chip::Access>(*comandos_, *link_);
     hook_ = std::make_unique<PresenceHook>(applicationWindow_, *link_);
     applicationWindow_.HookMainWindow(hook_.get());
     hid_->Connect(&applicationWindow_);
-    // The notifications of what is attached, then what they queued (a
-    // refused open).
     QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    if (!permissionText_.isEmpty()) fail(kSinProgramador, permissionText_);
     if (link_->desconectado()) fail(kSinProgramador, kNoHayProgramador);
-    comandos_->startRun();
+    // Taken before the first byte: a programmer that another program holds,
+    // or that may not be opened, gets nothing.
+    hid_->GetHandle(kProgrammerVendorId, kProgrammerProductId);
+    QCoreApplication::processEvents();
+    if (!busyText_.isEmpty()) fail(kSinProgramador, busyText_);
+    if (!permissionText_.isEmpty()) fail(kSinProgramador, permissionText_);
     opened_ = true;
+    comandos_->startRun();
     link_->beginOperation();
     return *access_;
 }
 
 chip::Step Session::at(std::uint32_t address) {
     QCoreApplication::processEvents();
-    progress_.at(address, platform_->nowNs());
-    if (!streams_.errIsTerminal) logProgress();
+    display_.at(address, platform_->nowNs());
     if (link_->desconectado() || link_->interrupted()) return chip::Step::Lost;
     if (InterruptGuard::requested()) return chip::Step::Cancel;
     return chip::Step::Continue;
@@ -208,38 +335,31 @@ std::function<chip::Step(std::uint32_t)> Session::atHook() {
 }
 
 void Session::startProgress(std::vector<Progress::Pass> passes) {
-    shownDecile_ = -1;
-    progress_.start(std::move(passes), platform_->nowNs());
+    display_.start(std::move(passes), platform_->nowNs());
 }
 
 void Session::nextPass() {
-    progress_.nextPass(platform_->nowNs());
+    display_.nextPass(platform_->nowNs());
 }
 
 void Session::conclude(const chip::Outcome& outcome) {
     switch (outcome.end) {
         case chip::Outcome::End::Completed:
-            // A verify pass may follow: the operation ends with its last pass.
-            if (!progress_.onLastPass()) return;
-            progress_.finish(Progress::Outcome::Completed, platform_->nowNs());
-            if (streams_.errIsTerminal)
-                showProgress();
-            else
-                logProgress();
-            endProgressLine();
+            display_.complete(platform_->nowNs());
             return;
         case chip::Outcome::End::Interrupted:
-            progress_.finish(Progress::Outcome::Interrupted, platform_->nowNs());
+            display_.finish(Progress::Outcome::Interrupted, platform_->nowNs());
             fail(kInterrumpido,
                  QStringLiteral("Interrumpido en la dirección %1").arg(addressText(outcome.at)));
         case chip::Outcome::End::Lost:
         case chip::Outcome::End::Stopped:
             break;
     }
-    progress_.finish(Progress::Outcome::DeviceLost, platform_->nowNs());
-    fail(kSinProgramador,
-         QStringLiteral("Revise Conexion USB: el programador no respondió en la dirección %1")
-             .arg(addressText(outcome.at)));
+    display_.finish(Progress::Outcome::DeviceLost, platform_->nowNs());
+    const QString lost =
+        QStringLiteral("Revise Conexion USB: el programador no respondió en la dirección %1")
+            .arg(addressText(outcome.at));
+    fail(kSinProgramador, link_->halted() ? lost + u'\n' + kQuedoAMitad : lost);
 }
 
 std::function<void(std::uint32_t, std::uint8_t)> Session::comparing(
@@ -255,17 +375,16 @@ int Session::reportMismatches(const std::vector<chip::Mismatch>& mismatches,
     QStringList lines;
     for (const chip::Mismatch& m : mismatches)
         lines << QStringLiteral("%1: chip %2, %3 %4")
-                     .arg(addressText(m.address),
-                          QStringLiteral("%1").arg(m.chip, 2, 16, QLatin1Char('0')).toUpper(),
-                          wantedName,
-                          QStringLiteral("%1").arg(m.wanted, 2, 16, QLatin1Char('0')).toUpper());
+                     .arg(addressText(m.address), hexByte(m.chip), wantedName, hexByte(m.wanted));
     if (!options_.diferencias.isEmpty())
         writeOutput(options_.diferencias,
                     lines.isEmpty() ? QByteArray() : (lines.join(u'\n') + u'\n').toUtf8());
     if (mismatches.empty()) return kCorrecto;
     for (const QString& line : lines.mid(0, kListedMismatches)) say(line);
     say(QStringLiteral("%1 diferencias en total").arg(mismatches.size()));
-    if (const auto why = chip::diagnose(compared_, type().tipo >= kTipoProm512)) say(*why);
+    if (const auto why =
+            chip::diagnose(compared_, type().tipo >= kTipoProm512, QStringLiteral("0x")))
+        say(*why);
     return kDifiere;
 }
 
@@ -273,109 +392,57 @@ void Session::setImageCrc(const image::Bytes& bytes, std::uint32_t first, std::u
     crc_ = image::crc32(image::Bytes(bytes.begin() + first, bytes.begin() + last + 1));
 }
 
-void Session::record(const QString& order, int exitCode, double seconds) {
-    if (options_.registro.isEmpty()) return;
-    QFile file(options_.registro);
-    const bool fresh = !file.exists() || QFileInfo(file).size() == 0;
-    if (!file.open(QIODevice::Append)) {
-        say(QStringLiteral("No se puede escribir el registro %1: %2")
-                .arg(options_.registro, file.errorString()));
-        return;
+QString Session::resultName(int exitCode) const {
+    switch (exitCode) {
+        case kCorrecto:
+            // Correct only when every byte was proven by a read.
+            return unverified_ ? QStringLiteral("sin verificar") : QStringLiteral("correcto");
+        case kDifiere:
+            return QStringLiteral("difiere");
+        case kSinProgramador:
+            return QStringLiteral("sin programador");
+        case kInterrumpido:
+            return QStringLiteral("interrumpido");
+        default:
+            break;
     }
-    if (fresh) file.write(kRegistroCabecera.toUtf8());
+    return QStringLiteral("no válido");
+}
+
+QString Session::recordLine(const QString& order, int exitCode, double seconds) const {
     const QString crc =
         crc_ ? QStringLiteral("%1").arg(*crc_, 8, 16, QLatin1Char('0')).toUpper() : QString();
-    const QString line = QStringList{QDateTime::currentDateTime().toString(Qt::ISODate),
-                                     QString::fromLatin1(type().caption),
-                                     order,
-                                     addressText(first()) + u'-' + addressText(last()),
-                                     crc,
-                                     resultName(exitCode),
-                                     QString::number(differences_),
-                                     QString::number(seconds, 'f', 3)}
-                             .join(u',');
-    file.write((line + u'\n').toUtf8());
+    const auto plain = [this](std::uint32_t address) {
+        return addressText(address).mid(2);
+    };
+    return QStringList{QDateTime::currentDateTime().toString(Qt::ISODate),
+                       QString::fromLatin1(type().caption),
+                       order,
+                       plain(first()) + u'-' + plain(last()),
+                       crc,
+                       resultName(exitCode),
+                       QString::number(differences_),
+                       QString::number(seconds, 'f', 3)}
+        .join(u',');
 }
 
-QString Session::addressText(std::uint32_t address) const {
-    const int digits = type().maxdir > 0xFFFF ? 5 : 4;
-    return QStringLiteral("%1").arg(address, digits, 16, QLatin1Char('0')).toUpper();
-}
-
-QString Session::progressPlace() const {
-    return QStringLiteral("%1 dirección %2")
-        .arg(activityName(progress_.activity()),
-             addressText(static_cast<std::uint32_t>(progress_.current())));
-}
-
-int Session::progressPercent() const {
-    return static_cast<int>(std::floor(progress_.fraction() * 100));
-}
-
-void Session::logProgress() {
-    // A log gets a plain line every tenth of the way, and no carriage return.
-    if (options_.silencioso) return;
-    const int percent = progressPercent();
-    if (percent / kDeciles <= shownDecile_) return;
-    shownDecile_ = percent / kDeciles;
-    streams_.err.write(QStringLiteral("%1: %2 %\n").arg(progressPlace()).arg(percent).toUtf8());
-}
-
-void Session::showProgress() {
-    // On a terminal, one line rewritten in place about ten times a second.
-    if (options_.silencioso || !progress_.shown() || !streams_.errIsTerminal) return;
-    const int percent = progressPercent();
-    const QString where = progressPlace();
-    const auto remaining = progress_.remainingNs();
-    const QString line = QStringLiteral("%1  %2 %  %3  quedan %4")
-                             .arg(where)
-                             .arg(percent, 3)
-                             .arg(formatDuration(progress_.elapsedNs()),
-                                  remaining             ? formatDuration(*remaining)
-                                  : progress_.running() ? QStringLiteral("--:--")
-                                                        : formatDuration(0));
-    streams_.err.write((u'\r' + line.leftJustified(72) + u' ').toUtf8());
-    lineOpen_ = true;
-}
-
-void Session::endProgressLine() {
-    if (!lineOpen_) return;
-    streams_.err.write("\n");
-    lineOpen_ = false;
-}
-
-void Session::loadEmulatedChip() {
-    Firmware& firmware = emulation_->firmware();
-    const auto socket = static_cast<Chip>(type().tipo);
-    // The chip of the chosen type is the one in the socket.
-    firmware.insert(socket);
-    if (options_.emulatedFile.isEmpty() || !QFileInfo::exists(options_.emulatedFile)) return;
-    const QByteArray bytes = readInput(options_.emulatedFile);
-    const std::size_t size = Firmware::chipSize(socket);
-    // Another type's chip: it stays as it is.
-    if (static_cast<std::size_t>(bytes.size()) != size) {
-        emulation_ = nullptr;
-        fail(kUsoInvalido, QStringLiteral("El chip emulado %1 tiene %2 bytes y %3 tiene %4")
-                               .arg(options_.emulatedFile)
-                               .arg(bytes.size())
-                               .arg(QString::fromLatin1(type().caption))
-                               .arg(size));
+int Session::finish(const Command& command, int exitCode, double seconds) {
+    closeProgrammer();
+    if (const auto failure = chipFile_.close()) {
+        say(*failure);
+        if (exitCode == kCorrecto) exitCode = kUsoInvalido;
     }
-    for (std::size_t a = 0; a < size; ++a)
-        firmware.poke(socket, static_cast<std::uint32_t>(a), static_cast<std::uint8_t>(bytes[a]));
+    if (record_.isOpen())
+        if (const auto failure = record_.append(recordLine(command.name(), exitCode, seconds))) {
+            say(*failure);
+            if (exitCode == kCorrecto) exitCode = kUsoInvalido;
+        }
+    if (exitCode == kCorrecto && !options_.silencioso && !verdict_.isEmpty()) say(verdict_);
+    return exitCode;
 }
 
-void Session::saveEmulatedChip() {
-    const auto socket = static_cast<Chip>(type().tipo);
-    QByteArray bytes(static_cast<qsizetype>(Firmware::chipSize(socket)), '\0');
-    for (qsizetype a = 0; a < bytes.size(); ++a)
-        bytes[a] =
-            static_cast<char>(emulation_->firmware().peek(socket, static_cast<std::uint32_t>(a)));
-    try {
-        memory_file::write(options_.emulatedFile, bytes);
-    } catch (const IoError& error) {
-        say(error.text());
-    }
+QString Session::addressText(std::uint64_t address) const {
+    return hexAddress(address, type().maxdir);
 }
 
 }  // namespace cli

@@ -12,8 +12,11 @@
 #include "chip/Diagnosis.h"
 #include "chip/Loops.h"
 #include "chip/Progress.h"
+#include "cli/EmulatedChip.h"
 #include "cli/ImageFile.h"
 #include "cli/Interrupts.h"
+#include "cli/ProgressDisplay.h"
+#include "cli/Record.h"
 #include "device/ApplicationWindow.h"
 #include "device/MemoryTypes.h"
 
@@ -46,6 +49,11 @@ struct Streams {
     QIODevice& out;
     QIODevice& err;
     bool errIsTerminal = false;
+    bool inIsTerminal = false;
+    bool outIsTerminal = false;
+    // Closed by the shell that started the run.
+    bool inClosed = false;
+    bool outClosed = false;
 };
 
 // The programmer libraries a run may use. The real one is made on demand;
@@ -75,6 +83,8 @@ struct Options {
     QString informe;
 };
 
+class Command;
+
 // One run of the command line: its options, what it tells on stderr, its
 // files, the programmer it opens and closes, and the progress of its loops.
 class Session : public QObject {
@@ -82,6 +92,14 @@ class Session : public QObject {
   public:
     Session(const Options& options, Streams& streams, const Backends& backends);
     ~Session() override;
+
+    // Before the order runs: every file it will write is checked, the record
+    // opened and the emulated chip taken, so that nothing reaches a
+    // programmer when any of them is refused.
+    void prepare(const Command& command, const QStringList& arguments);
+    // After it: the exit run, the emulated chip's last word, the record's
+    // line and the verdict. The exit code as it stands then.
+    int finish(const Command& command, int exitCode, double seconds);
 
     const Options& options() const { return options_; }
     const MemoryType& type() const;
@@ -96,14 +114,23 @@ class Session : public QObject {
     [[noreturn]] void fail(int code, const QString& message);
 
     // "-" is standard input or output. A file that cannot be read or written
-    // ends the run (exit 2).
+    // ends the run (exit 2); a signal while it waits, exit 130.
     QByteArray readInput(const QString& path);
     void writeOutput(const QString& path, const QByteArray& bytes);
-    // The format of a file: --formato, else its extension; binary for "-".
-    FileFormat formatOf(const QString& path);
-    // The whole memory as the file gives it; a refused file ends the run
-    // before anything goes to the programmer.
+    // The format a file is written in: --formato, else its extension;
+    // binary for "-".
+    FileFormat outputFormatOf(const QString& path);
+    bool outputIsTerminal() const { return streams_.outIsTerminal; }
+    // The whole memory as the file gives it, its format declared or told by
+    // its contents; a refused file ends the run before anything goes to the
+    // programmer.
     image::Bytes loadImageFile(const QString& path);
+
+    // The line that ends a run that succeeded, unless -q.
+    void setVerdict(const QString& verdict) { verdict_ = verdict; }
+    // Programmed without reading back: the record does not say correct.
+    void setUnverified() { unverified_ = true; }
+    std::int64_t elapsedNs() const;
 
     // Opens the programmer: the start run goes out once. Exit 3 when there
     // is none, or it may not be opened.
@@ -133,22 +160,24 @@ class Session : public QObject {
 
     // What --registro keeps of the run.
     void setImageCrc(const image::Bytes& bytes, std::uint32_t first, std::uint32_t last);
-    void record(const QString& order, int exitCode, double seconds);
+
+    QString addressText(std::uint64_t address) const;
+    // The addresses of the range, for the verdicts.
+    std::uint64_t rangeSize() const { return std::uint64_t{last()} - first() + 1; }
 
   private:
-    void showProgress();
-    void logProgress();
-    QString progressPlace() const;
-    int progressPercent() const;
-    void endProgressLine();
+    void checkTargets(const Command& command, const QStringList& arguments);
     void prepareEmulation();
-    void loadEmulatedChip();
-    void saveEmulatedChip();
-    QString addressText(std::uint32_t address) const;
+    void closeProgrammer();
+    QString recordLine(const QString& order, int exitCode, double seconds) const;
+    QString resultName(int exitCode) const;
+    [[noreturn]] void refuseRead(const QString& path, int error);
+    std::optional<FileFormat> formatOfContents(const QByteArray& bytes) const;
 
     const Options& options_;
     Streams& streams_;
     const Backends& backends_;
+    ProgressDisplay display_;
     std::unique_ptr<Platform> ownPlatform_;
     Platform* platform_ = nullptr;
     std::unique_ptr<HidLibrary> ownHid_;
@@ -160,10 +189,13 @@ class Session : public QObject {
     std::unique_ptr<CommandSet> comandos_;
     std::unique_ptr<chip::Access> access_;
     QString permissionText_;
+    QString busyText_;
     bool opened_ = false;
-    Progress progress_;
-    int shownDecile_ = -1;
-    bool lineOpen_ = false;
+    std::int64_t startNs_ = 0;
+    Record record_;
+    EmulatedChip chipFile_;
+    QString verdict_;
+    bool unverified_ = false;
     std::optional<std::uint32_t> crc_;
     std::size_t differences_ = 0;
     std::vector<chip::Compared> compared_;

@@ -29,14 +29,21 @@ class Sondeo : public Command {
     bool needsType() const override { return false; }
 
     int execute(Session& s, const QStringList&) override {
-        std::unique_ptr<HidProbe> probe = s.probe();
-        if (!listDevices(*probe)) return finish(s, kSinProgramador);
-        chip::Access& chip = s.open();
-        const std::vector<std::int64_t> trips = roundTrips(s, chip);
-        const double median = double(trips[trips.size() / 2]);
-        const double perReport = median / chip.comandos().readReports();
-        timesPerAddress(perReport);
-        backToBack(s, chip, *probe);
+        session_ = &s;
+        try {
+            std::unique_ptr<HidProbe> probe = s.probe();
+            if (!listDevices(*probe)) return finish(s, kSinProgramador);
+            chip::Access& chip = s.open();
+            const std::vector<std::int64_t> trips = roundTrips(s, chip);
+            const double median = double(trips[trips.size() / 2]);
+            const double perReport = median / chip.comandos().readReports();
+            timesPerAddress(perReport);
+            backToBack(s, chip, *probe);
+        } catch (const Exit& exit) {
+            // What was measured before the fault is evidence too.
+            finish(s, exit.code);
+            throw;
+        }
         return finish(s, kCorrecto);
     }
 
@@ -107,15 +114,19 @@ class Sondeo : public Command {
                        .arg(answers.size()));
     }
 
-    void add(const QString& line) { report_ << line; }
+    // Each line as it is measured, so that a fault later leaves it shown.
+    void add(const QString& line) {
+        report_ << line;
+        session_->print(line);
+    }
 
     int finish(Session& s, int code) {
-        for (const QString& line : report_) s.print(line);
-        if (!s.options().informe.isEmpty())
+        if (!s.options().informe.isEmpty() && !report_.isEmpty())
             s.writeOutput(s.options().informe, (report_.join(u'\n') + u'\n').toUtf8());
         return code;
     }
 
+    Session* session_ = nullptr;
     QStringList report_;
 };
 }  // namespace

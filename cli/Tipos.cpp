@@ -12,6 +12,7 @@ class Tipos : public Command {
   public:
     QString name() const override { return QStringLiteral("tipos"); }
     bool needsType() const override { return false; }
+    bool touchesProgrammer() const override { return false; }
 
     int execute(Session& s, const QStringList&) override {
         for (const MemoryType& type : kMemoryTypes)

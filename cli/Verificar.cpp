@@ -1,5 +1,6 @@
 #include "chip/Loops.h"
 #include "cli/Command.h"
+#include "cli/Messages.h"
 #include "cli/Session.h"
 
 namespace cli {
@@ -10,6 +11,7 @@ class Verificar : public Command {
   public:
     QString name() const override { return QStringLiteral("verificar"); }
     int arguments() const override { return 1; }
+    QStringList inputs(const QStringList& arguments) const override { return arguments; }
 
     int execute(Session& s, const QStringList& arguments) override {
         const image::Bytes wanted = s.loadImageFile(arguments.constFirst());
@@ -21,6 +23,9 @@ class Verificar : public Command {
             chip, s.first(), s.last(), [&](std::uint32_t address) { return wanted[address]; },
             {s.atHook(), s.comparing([&](std::uint32_t address) { return wanted[address]; })},
             mismatches));
+        s.setVerdict(QStringLiteral("Correcto: %1 direcciones comparadas en %2")
+                         .arg(s.rangeSize())
+                         .arg(spokenDuration(s.elapsedNs())));
         return s.reportMismatches(mismatches, QStringLiteral("archivo"));
     }
 };

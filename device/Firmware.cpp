@@ -164,6 +164,7 @@ void Firmware::write(Chip chip, std::uint32_t address, std::uint8_t value, std::
             break;
     }
     ++writesApplied_;
+    if (stored_) stored_(chip, address, cell);
 }
 
 std::uint8_t Firmware::read(Chip chip, std::uint32_t address, std::int64_t nowNs) const {

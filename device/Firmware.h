@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <set>
 #include <utility>
@@ -33,6 +34,11 @@ class Firmware {
     std::uint8_t peek(Chip chip, std::uint32_t address) const;
     void poke(Chip chip, std::uint32_t address, std::uint8_t value);
     static std::uint32_t chipSize(Chip chip);
+
+    // Told of every cell a write changes, with the value the cell then holds.
+    void setStoreObserver(std::function<void(Chip, std::uint32_t, std::uint8_t)> stored) {
+        stored_ = std::move(stored);
+    }
 
     // Which 28-pin part answers command 2 and which PROM answers command 11.
     // A write command to a part also puts it in the socket.
@@ -106,4 +112,5 @@ class Firmware {
     int lowAddressLine_ = -1;
     int writesApplied_ = 0;
     int writesIgnored_ = 0;
+    std::function<void(Chip, std::uint32_t, std::uint8_t)> stored_;
 };

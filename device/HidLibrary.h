@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 class QObject;
 
@@ -37,14 +38,18 @@ struct DeviceMessage {
     std::intptr_t WParam = 0;
     std::intptr_t LParam = 0;
     std::intptr_t Result = 0;
+    // A plug-in that Connect announces for a device already attached: no
+    // plug-in happened, so nothing greets it.
+    bool alreadyAttached = false;
 };
 
 class DeviceNotificationEvent : public QEvent {
   public:
     static constexpr QEvent::Type kType = static_cast<QEvent::Type>(kDeviceMessageNumber);
 
-    DeviceNotificationEvent(std::intptr_t wParam, std::intptr_t lParam)
-        : QEvent(kType), message_{kDeviceMessageNumber, wParam, lParam, 0} {}
+    DeviceNotificationEvent(std::intptr_t wParam, std::intptr_t lParam,
+                            bool alreadyAttached = false)
+        : QEvent(kType), message_{kDeviceMessageNumber, wParam, lParam, 0, alreadyAttached} {}
 
     DeviceMessage& message() { return message_; }
 
@@ -53,7 +58,8 @@ class DeviceNotificationEvent : public QEvent {
 };
 
 // Queues a notification for the window, as the library does from its own thread.
-void postDeviceNotification(QObject* window, std::intptr_t wParam, HidHandle device);
+void postDeviceNotification(QObject* window, std::intptr_t wParam, HidHandle device,
+                            bool alreadyAttached = false);
 
 // The HID access library. Every report is 2 bytes: report id 0, one payload byte.
 class HidLibrary {
@@ -63,7 +69,7 @@ class HidLibrary {
     virtual ~HidLibrary() = default;
 
     // Starts sending device notifications to the window. A programmer already
-    // attached is reported as plugged in.
+    // attached is reported as plugged in, marked as already attached.
     virtual int Connect(QObject* window) = 0;
     // Handle of the attached device with these ids; 0 when there is none.
     virtual HidHandle GetHandle(int vendorId, int productId) = 0;
@@ -75,4 +81,8 @@ class HidLibrary {
     // Ids of a device named by a notification; they stay answerable after it is gone.
     virtual int GetVendorID(HidHandle handle) = 0;
     virtual int GetProductID(HidHandle handle) = 0;
+
+    // Where the library says what keeps the programmer from being used (another
+    // program holds it), and an empty text once that is over.
+    virtual void setNoteHandler(std::function<void(const QString&)> note) { (void)note; }
 };

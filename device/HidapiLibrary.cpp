@@ -22,9 +22,12 @@ std::optional<HidIds> parseHidId(const char* text) {
     return HidIds{static_cast<int>(vendor), static_cast<int>(product)};
 }
 
-HidapiLibrary::HidapiLibrary(std::function<void(const QString&)> tell) : tell_(std::move(tell)) {
+HidapiLibrary::HidapiLibrary(std::function<void(const QString&)> tell, QString lockFolder)
+    : tell_(std::move(tell)), lockFolder_(std::move(lockFolder)) {
     hid_init();
     connect(&pollTimer_, &QTimer::timeout, this, &HidapiLibrary::rescan);
+    lockTimer_.setInterval(kLockRetryMs);
+    connect(&lockTimer_, &QTimer::timeout, this, &HidapiLibrary::retryBusyLock);
 }
 
 HidapiLibrary::~HidapiLibrary() {
@@ -66,7 +69,7 @@ void HidapiLibrary::announcePresentProgrammers() {
         const HidIds ids{info->vendor_id, info->product_id};
         const bool programmer =
             ids.vendorId == kProgrammerVendorId && ids.productId == kProgrammerProductId;
-        arrived(info->path, ids, programmer);
+        arrived(info->path, ids, programmer, true);
     }
     hid_free_enumeration(list);
 }
@@ -84,7 +87,51 @@ HidHandle HidapiLibrary::GetHandle(int vendorId, int productId) {
     return openHandle_;
 }
 
+void HidapiLibrary::setNoteHandler(std::function<void(const QString&)> note) {
+    note_ = std::move(note);
+}
+
+void HidapiLibrary::setNote(const QString& note) {
+    if (note == noteShown_) return;
+    noteShown_ = note;
+    if (note_) note_(note);
+}
+
+bool HidapiLibrary::lockProgrammer(const std::string& path) {
+    ExclusiveLock& lock = locks_[path];
+    const QString lockPath = programmerLockPath(lockFolder_, path);
+    switch (lock.take(lockPath)) {
+        case ExclusiveLock::State::Taken:
+            if (busyPath_ == path) busyPath_.clear();
+            if (busyPath_.empty()) {
+                lockTimer_.stop();
+                setNote({});
+            }
+            return true;
+        case ExclusiveLock::State::Busy:
+            busyPath_ = path;
+            setNote(enUsoText(lockHolderOf(lockPath)));
+            lockTimer_.start();
+            return false;
+        case ExclusiveLock::State::Failed:
+            break;
+    }
+    // No place for locks (a read-only system): the programmer is used as before.
+    return true;
+}
+
+void HidapiLibrary::retryBusyLock() {
+    if (busyPath_.empty() || !present_.count(busyPath_)) {
+        busyPath_.clear();
+        lockTimer_.stop();
+        setNote({});
+        return;
+    }
+    lockProgrammer(busyPath_);
+}
+
 void HidapiLibrary::openCached(const std::string& path, HidIds ids) {
+    if (!lockProgrammer(path)) return;
     errno = 0;
     open_ = hid_open_path(path.c_str());
     if (open_) {
@@ -146,15 +193,18 @@ int HidapiLibrary::GetProductID(HidHandle handle) {
     return it == known_.end() ? 0 : it->second.ids.productId;
 }
 
-void HidapiLibrary::arrived(const std::string& path, HidIds ids, bool announce) {
+void HidapiLibrary::arrived(const std::string& path, HidIds ids, bool announce,
+                            bool alreadyAttached) {
     present_.insert(path);
     const HidHandle handle = handleFor(path, ids);
-    if (announce) postDeviceNotification(window_, kDevicePlugged, handle);
+    if (announce) postDeviceNotification(window_, kDevicePlugged, handle, alreadyAttached);
 }
 
 void HidapiLibrary::departed(const std::string& path) {
     present_.erase(path);
     deniedTold_.erase(path);
+    locks_.erase(path);
+    if (busyPath_ == path) retryBusyLock();
     for (const auto& [handle, known] : known_) {
         if (known.path != path) continue;
         if (handle == openHandle_) closeCached();

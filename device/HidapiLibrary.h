@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 
+#include "device/ExclusiveLock.h"
 #include "device/HidLibrary.h"
 
 struct hid_device_;
@@ -26,17 +27,22 @@ std::optional<HidIds> parseHidId(const char* text);
 // monitor on Linux, or from a timer that compares enumerations elsewhere.
 // A read returns only the answer to its own request: input left waiting is
 // dropped before each report goes out, and a handle whose read timed out or
-// failed is closed.
+// failed is closed. A programmer is opened only under its lock, which is kept
+// until the library ends or the programmer goes: while another program holds
+// it, nothing is opened and the library says so, and looks again each second.
 class HidapiLibrary : public QObject, public HidLibrary {
     Q_OBJECT
   public:
     // How long Read waits for the programmer's answer.
     static constexpr int kReadTimeoutMs = 1000;
     static constexpr int kPollIntervalMs = 500;
+    static constexpr int kLockRetryMs = 1000;
 
     // tell shows a text to the user; it is called from the event loop, once
-    // per plug-in of a programmer that may not be opened.
-    explicit HidapiLibrary(std::function<void(const QString&)> tell = {});
+    // per plug-in of a programmer that may not be opened. The locks live in
+    // lockFolder.
+    explicit HidapiLibrary(std::function<void(const QString&)> tell = {},
+                           QString lockFolder = defaultLockFolder());
     ~HidapiLibrary() override;
 
     int Connect(QObject* window) override;
@@ -45,6 +51,7 @@ class HidapiLibrary : public QObject, public HidLibrary {
     bool Read(HidHandle handle, std::uint8_t* report) override;
     int GetVendorID(HidHandle handle) override;
     int GetProductID(HidHandle handle) override;
+    void setNoteHandler(std::function<void(const QString&)> note) override;
 
     // Compares the attached devices with the last look and announces what
     // came and went (the fallback when udev cannot be watched).
@@ -58,10 +65,13 @@ class HidapiLibrary : public QObject, public HidLibrary {
 
     HidHandle handleFor(const std::string& path, HidIds ids);
     void openCached(const std::string& path, HidIds ids);
+    bool lockProgrammer(const std::string& path);
+    void retryBusyLock();
+    void setNote(const QString& note);
     void closeCached();
     bool discardWaitingInput();
     void accessDenied(const std::string& path);
-    void arrived(const std::string& path, HidIds ids, bool announce);
+    void arrived(const std::string& path, HidIds ids, bool announce, bool alreadyAttached = false);
     void departed(const std::string& path);
     bool startUdevMonitor();
     void readUdevMonitor();
@@ -75,6 +85,12 @@ class HidapiLibrary : public QObject, public HidLibrary {
     std::set<std::string> present_;
     std::set<std::string> deniedTold_;
     std::function<void(const QString&)> tell_;
+    std::function<void(const QString&)> note_;
+    QString lockFolder_;
+    std::map<std::string, ExclusiveLock> locks_;
+    std::string busyPath_;
+    QString noteShown_;
+    QTimer lockTimer_;
     struct udev* udev_ = nullptr;
     struct udev_monitor* monitor_ = nullptr;
     std::unique_ptr<QSocketNotifier> notifier_;

@@ -2,28 +2,45 @@
 
 Link::Link(HidLibrary& hid, QObject* parent) : QObject(parent), hid_(hid) {}
 
+bool Link::usable() {
+    if (interrupted_) return false;
+    if (!halted_) return true;
+    lastTransferFailed_ = true;
+    if (inOperation_) interrupted_ = true;
+    return false;
+}
+
 void Link::tra(std::uint8_t byte) {
-    if (interrupted_) return;
-    send(byte);
+    if (usable()) send(byte);
 }
 
 void Link::send(std::uint8_t byte) {
     bufout_[0] = 0;
     bufout_[1] = byte;
     const HidHandle device = hid_.GetHandle(kProgrammerVendorId, kProgrammerProductId);
-    transferDone(hid_.Write(device, bufout_));
+    transferDone(device, hid_.Write(device, bufout_));
 }
 
 std::uint8_t Link::rec() {
-    if (interrupted_) return bufin_[1];
+    if (!usable()) return bufin_[1];
     const HidHandle device = hid_.GetHandle(kProgrammerVendorId, kProgrammerProductId);
-    transferDone(hid_.Read(device, bufin_));
+    transferDone(device, hid_.Read(device, bufin_));
     return bufin_[1];
 }
 
-void Link::transferDone(bool delivered) {
+void Link::transferDone(HidHandle device, bool delivered) {
     lastTransferFailed_ = !delivered;
-    if (!delivered && inOperation_) interrupted_ = true;
+    if (delivered) return;
+    if (inOperation_) interrupted_ = true;
+    // Without a handle nothing reached a programmer (none there, or another
+    // program holds it), so no command of ours is left half sent.
+    if (device != 0) setHalted(true);
+}
+
+void Link::setHalted(bool halted) {
+    if (halted_ == halted) return;
+    halted_ = halted;
+    emit haltedChanged(halted);
 }
 
 void Link::beginOperation() {
@@ -47,9 +64,12 @@ bool Link::notificacion(DeviceMessage& message) {
     if (message.WParam == kDevicePlugged) {
         if (isProgrammer(message.LParam)) {
             setEstado(kDispositivoConectado);
+            if (message.alreadyAttached) return true;
+            // Plugged in again, the programmer starts with a fresh parser.
+            setHalted(false);
             // The greeting of a freshly plugged programmer goes out even in
             // the middle of an interrupted operation.
-            send(1);
+            if (greets_) send(1);
         }
         return true;
     }

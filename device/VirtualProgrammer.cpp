@@ -10,7 +10,7 @@ VirtualProgrammer::VirtualProgrammer(Platform& platform, bool attached)
 int VirtualProgrammer::Connect(QObject* window) {
     window_ = window;
     if (attached_ && announceAtConnect_)
-        postDeviceNotification(window_, kDevicePlugged, kProgrammerHandle);
+        postDeviceNotification(window_, kDevicePlugged, kProgrammerHandle, true);
     return 1;
 }
 

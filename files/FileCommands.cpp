@@ -22,8 +22,8 @@ bool FileCommands::Abrir1Click() {
     host_.imagen.updateColumn(kDataColumn, [&](std::vector<QString>& texts) {
         for (std::size_t a = 0; a < addresses; ++a) texts[a].clear();
         // Lines past the last address keep rows a larger memory type shows.
-        if (texts.size() < dataLines) texts.resize(dataLines);
-        for (std::size_t a = 0; a < dataLines; ++a) texts[a] = file.data(a);
+        if (texts.size() < file.keptDataLines()) texts.resize(file.keptDataLines());
+        for (std::size_t a = 0; a < file.keptDataLines(); ++a) texts[a] = file.data(a);
     });
     host_.setCaption(kCaptionAbierto + memory_file::nameOf(*path));
     host_.organiza();

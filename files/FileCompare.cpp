@@ -57,10 +57,9 @@ void FileCompare::archivo() {
         form2_.organiza();
         return;
     }
-    const std::size_t dataLines = file.dataLines();
     grid.updateColumn(TForm2::kSecondColumn, [&](std::vector<QString>& texts) {
-        if (texts.size() < dataLines) texts.resize(dataLines);
-        for (std::size_t a = 0; a < dataLines; ++a) texts[a] = file.data(a);
+        if (texts.size() < file.keptDataLines()) texts.resize(file.keptDataLines());
+        for (std::size_t a = 0; a < file.keptDataLines(); ++a) texts[a] = file.data(a);
     });
     if (helpWindow_) helpWindow_->setWindowTitle(kCaptionComparado + memory_file::nameOf(*path));
 }

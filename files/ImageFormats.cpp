@@ -20,19 +20,35 @@ ReadResult refused(int line, const QString& what) {
     return {{}, Fault{line, what}};
 }
 
-QByteArray withoutByteOrderMark(const QByteArray& file) {
-    return file.startsWith(kByteOrderMark) ? file.mid(kByteOrderMark.size()) : file;
+QByteArrayView withoutByteOrderMark(const QByteArray& file) {
+    const QByteArrayView view(file);
+    return view.startsWith(kByteOrderMark) ? view.sliced(kByteOrderMark.size()) : view;
 }
 
-// The file's lines without their ends; blank lines are kept as empty.
-std::vector<QByteArray> linesOf(const QByteArray& file) {
-    std::vector<QByteArray> lines;
-    for (QByteArray line : withoutByteOrderMark(file).split('\n')) {
+// The file's lines one at a time, without their ends and trailing blanks;
+// blank lines come as empty. Nothing is copied: a file of nothing but
+// line breaks costs no memory.
+class Lines {
+  public:
+    explicit Lines(const QByteArray& file) : rest_(withoutByteOrderMark(file)) {}
+
+    bool next(QByteArrayView& line) {
+        if (done_) return false;
+        const qsizetype end = rest_.indexOf('\n');
+        done_ = end < 0;
+        line = done_ ? rest_ : rest_.first(end);
+        if (!done_) rest_ = rest_.sliced(end + 1);
         while (line.endsWith('\r') || line.endsWith(' ') || line.endsWith('\t')) line.chop(1);
-        lines.push_back(line);
+        ++number_;
+        return true;
     }
-    return lines;
-}
+    int number() const { return number_; }
+
+  private:
+    QByteArrayView rest_;
+    bool done_ = false;
+    int number_ = 0;
+};
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -42,7 +58,7 @@ int hexDigit(char c) {
 }
 
 // The bytes written as hexadecimal pairs from position from on.
-std::optional<QString> decodePairs(const QByteArray& line, int from, Bytes& out) {
+std::optional<QString> decodePairs(QByteArrayView line, int from, Bytes& out) {
     const int digits = static_cast<int>(line.size()) - from;
     if (digits % 2 != 0) return QStringLiteral("cantidad impar de dígitos");
     out.clear();
@@ -62,7 +78,7 @@ std::uint32_t bigEndian(const Bytes& bytes, std::size_t from, std::size_t count)
 }
 
 QString pastMemory(std::uint64_t address, std::size_t memorySize) {
-    return QStringLiteral("la dirección %1 está fuera de la memoria (la última es %2)")
+    return QStringLiteral("la dirección 0x%1 está fuera de la memoria (la última es 0x%2)")
         .arg(hexText(address), hexText(memorySize - 1));
 }
 
@@ -97,14 +113,14 @@ std::optional<QString> storeInSegment(Bytes& memory, std::uint32_t segmentBase,
 
 // Text that a person could have written: printable ASCII, tabs and line
 // ends, or UTF-8.
-bool isText(const QByteArray& file) {
+bool isText(QByteArrayView file) {
     for (char c : file) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte == 0x7F ||
             (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r' && byte != '\f'))
             return false;
     }
-    return QUtf8StringView(file).isValidUtf8();
+    return QUtf8StringView(file.data(), file.size()).isValidUtf8();
 }
 
 void appendHexByte(QByteArray& out, std::uint8_t byte) {
@@ -161,18 +177,19 @@ ReadResult readBinary(const QByteArray& file, std::size_t memorySize) {
             QStringLiteral("el archivo tiene %1 bytes y la memoria %2").arg(size).arg(memorySize));
     Bytes bytes(memorySize, kBlank);
     std::copy(file.begin(), file.end(), bytes.begin());
-    return {std::move(bytes), std::nullopt};
+    return {std::move(bytes), std::nullopt, size};
 }
 
 ReadResult readIntelHex(const QByteArray& file, std::size_t memorySize) {
     Bytes memory(memorySize, kBlank);
+    std::size_t given = 0;
     std::uint32_t base = 0;
     bool segmented = false;
     Bytes fields;
-    const std::vector<QByteArray> lines = linesOf(file);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const QByteArray& line = lines[i];
-        const int number = static_cast<int>(i) + 1;
+    Lines lines(file);
+    QByteArrayView line;
+    while (lines.next(line)) {
+        const int number = lines.number();
         if (line.isEmpty()) continue;
         if (line[0] != ':') return refused(number, QStringLiteral("no empieza con \":\""));
         if (const auto fault = decodePairs(line, 1, fields)) return refused(number, *fault);
@@ -191,9 +208,10 @@ ReadResult readIntelHex(const QByteArray& file, std::size_t memorySize) {
                         segmented ? storeInSegment(memory, base, offset, fields, 4, count)
                                   : store(memory, std::uint64_t{base} + offset, fields, 4, count))
                     return refused(number, *fault);
+                given += count;
                 break;
             case 0x01:
-                return {std::move(memory), std::nullopt};
+                return {std::move(memory), std::nullopt, given};
             case 0x02:
                 if (!needs(2))
                     return refused(number, QStringLiteral("registro 02 de longitud errónea"));
@@ -219,12 +237,13 @@ ReadResult readIntelHex(const QByteArray& file, std::size_t memorySize) {
 
 ReadResult readSRecord(const QByteArray& file, std::size_t memorySize) {
     Bytes memory(memorySize, kBlank);
+    std::size_t given = 0;
     std::uint32_t dataRecords = 0;
     Bytes fields;
-    const std::vector<QByteArray> lines = linesOf(file);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const QByteArray& line = lines[i];
-        const int number = static_cast<int>(i) + 1;
+    Lines lines(file);
+    QByteArrayView line;
+    while (lines.next(line)) {
+        const int number = lines.number();
         if (line.isEmpty()) continue;
         if (line.size() < 2 || line[0] != 'S' || line[1] < '0' || line[1] > '9')
             return refused(number, QStringLiteral("no empieza con \"S\" y un dígito"));
@@ -251,6 +270,7 @@ ReadResult readSRecord(const QByteArray& file, std::size_t memorySize) {
                 ++dataRecords;
                 if (const auto fault = store(memory, address, fields, data, count))
                     return refused(number, *fault);
+                given += count;
                 break;
             case '5':
             case '6':
@@ -260,7 +280,7 @@ ReadResult readSRecord(const QByteArray& file, std::size_t memorySize) {
                                                .arg(dataRecords));
                 break;
             default:  // S7, S8, S9: the end
-                return {std::move(memory), std::nullopt};
+                return {std::move(memory), std::nullopt, given};
         }
     }
     return refused(0, QStringLiteral("falta el registro de fin (S7, S8 o S9)"));
@@ -355,10 +375,10 @@ std::optional<Format> formatOfName(const QString& path) {
 }
 
 std::optional<Format> formatOfContents(const QByteArray& file) {
-    const QByteArray text = withoutByteOrderMark(file);
+    const QByteArrayView text = withoutByteOrderMark(file);
     qsizetype at = 0;
     while (at < text.size() && QByteArrayView("\r\n \t").contains(text[at])) ++at;
-    const QByteArray start = text.mid(at, 2);
+    const QByteArrayView start = text.sliced(at).first(std::min<qsizetype>(2, text.size() - at));
     if (start.startsWith(':')) return Format::IntelHex;
     if (start.size() == 2 && start[0] == 'S' && start[1] >= '0' && start[1] <= '9')
         return Format::SRecord;

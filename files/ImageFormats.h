@@ -26,6 +26,8 @@ struct Fault {
 struct ReadResult {
     Bytes bytes;
     std::optional<Fault> fault;
+    // How many bytes the file gave (a byte given twice counts twice).
+    std::size_t given = 0;
 };
 
 constexpr std::uint8_t kBlank = 0xFF;

@@ -1,9 +1,8 @@
 #include "files/MemoryFile.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <cerrno>
 
+#include "files/SafeIo.h"
 #include "view/Errors.h"
 
 namespace memory_file {
@@ -22,8 +21,11 @@ QString writeError(const QString& path, const QString& reason) {
 }
 }  // namespace
 
-QStringList splitLines(const QByteArray& bytes) {
+QStringList splitLines(const QByteArray& bytes, qsizetype keep, std::size_t* count,
+                       qsizetype* longest) {
     QStringList lines;
+    std::size_t all = 0;
+    qsizetype longestLine = 0;
     qsizetype start = 0;
     while (start < bytes.size()) {
         qsizetype end = bytes.indexOf(kLineFeed, start);
@@ -31,22 +33,27 @@ QStringList splitLines(const QByteArray& bytes) {
         if (lastLine) end = bytes.size();
         qsizetype textEnd = end;
         if (!lastLine && textEnd > start && bytes[textEnd - 1] == kCarriageReturn) --textEnd;
-        lines << QString::fromLatin1(bytes.constData() + start, textEnd - start);
+        if (lines.size() < keep)
+            lines << QString::fromLatin1(bytes.constData() + start, textEnd - start);
+        longestLine = std::max(longestLine, textEnd - start);
+        ++all;
         start = end + 1;
     }
+    if (count) *count = all;
+    if (longest) *longest = longestLine;
     return lines;
 }
 
 Contents parse(const QByteArray& bytes) {
     Contents contents;
-    contents.lines = splitLines(bytes);
+    qsizetype longest = 0;
+    contents.lines = splitLines(bytes, kMaxKeptLines, &contents.allLines, &longest);
+    contents.lineTooLong = longest > kMaxLineLength;
     if (contents.lines.isEmpty()) return contents;
     const QString& first = contents.lines.constFirst();
     contents.marker = first == kMarcaDecimal       ? Marker::Decimal
                       : first == kMarcaHexadecimal ? Marker::Hexadecimal
                                                    : Marker::Other;
-    for (const QString& line : contents.lines)
-        contents.lineTooLong = contents.lineTooLong || line.size() > kMaxLineLength;
     return contents;
 }
 
@@ -55,17 +62,19 @@ Contents read(const QString& path) {
 }
 
 QByteArray readBytes(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists()) throw IoError(kFileNotFound);
-    if (info.isDir()) throw IoError(readError(path, QStringLiteral("es una carpeta")));
-    if (info.size() > kMaxFileBytes)
-        throw IoError(
-            readError(path, QStringLiteral("es demasiado grande para un archivo de memoria")));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw IoError(readError(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) throw IoError(readError(path, file.errorString()));
-    return bytes;
+    safe_io::Read read = safe_io::readPath(path, kMaxFileBytes);
+    switch (read.end) {
+        case safe_io::Read::End::Complete:
+            return std::move(read.bytes);
+        case safe_io::Read::End::TooLarge:
+            throw IoError(
+                readError(path, QStringLiteral("es demasiado grande para un archivo de memoria")));
+        case safe_io::Read::End::Cancelled:
+        case safe_io::Read::End::Failed:
+            break;
+    }
+    if (read.error == ENOENT) throw IoError(kFileNotFound);
+    throw IoError(readError(path, safe_io::reason(read.error)));
 }
 
 QByteArray format(const QString& marker, const std::vector<QString>& texts, std::size_t count) {
@@ -84,10 +93,8 @@ QByteArray format(const QString& marker, const std::vector<QString>& texts, std:
 }
 
 void write(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) throw IoError(writeError(path, file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw IoError(writeError(path, file.errorString()));
+    if (const int error = safe_io::writePath(path, bytes))
+        throw IoError(writeError(path, safe_io::reason(error)));
 }
 
 QString nameOf(const QString& path) {

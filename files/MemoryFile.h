@@ -13,24 +13,35 @@ inline const QString kFileNotFound = QStringLiteral("File not found");
 // address with its data text, every line ended by CR LF, 8-bit characters.
 namespace memory_file {
 
-// The lines of a file's text, without their ends. A line ends at LF, with the
-// CR before it dropped; text after the last line end is a last line.
-QStringList splitLines(const QByteArray& bytes);
-
 // No memory file comes near these: a larger file is refused as unreadable,
 // a longer line as not a memory file.
-constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
+constexpr qint64 kMaxFileBytes = 64LL * 1024 * 1024;
 constexpr qsizetype kMaxLineLength = 4096;
+// The lines kept of a file: its marker and a line for every address of the
+// largest memory. No memory type shows a row past these, so the rest are
+// only counted.
+constexpr qsizetype kMaxKeptLines = 131072 + 1;
+
+// The lines of a file's text, without their ends, at most keep of them. A
+// line ends at LF, with the CR before it dropped; text after the last line
+// end is a last line. count, when given, gets the number of all lines and
+// longest the length of the longest.
+QStringList splitLines(const QByteArray& bytes, qsizetype keep = kMaxKeptLines,
+                       std::size_t* count = nullptr, qsizetype* longest = nullptr);
 
 enum class Marker { None, Decimal, Hexadecimal, Other };
 
 // A file's lines, read but not yet taken into any grid.
 struct Contents {
     Marker marker = Marker::None;  // None: the file has no line at all
-    QStringList lines;             // the marker line first
+    QStringList lines;             // the marker line first; at most kMaxKeptLines
+    std::size_t allLines = 0;      // those kept and those only counted
     bool lineTooLong = false;
 
-    std::size_t dataLines() const {
+    // Every data line of the file.
+    std::size_t dataLines() const { return allLines == 0 ? 0 : allLines - 1; }
+    // The data lines that data() gives.
+    std::size_t keptDataLines() const {
         return lines.isEmpty() ? 0 : static_cast<std::size_t>(lines.size()) - 1;
     }
     const QString& data(std::size_t address) const {
@@ -40,15 +51,17 @@ struct Contents {
 
 Contents parse(const QByteArray& bytes);
 
-// Reads a whole file. Throws IoError when it cannot be read.
+// Reads a whole file, of at most kMaxFileBytes. Throws IoError when it
+// cannot be read.
 Contents read(const QString& path);
 QByteArray readBytes(const QString& path);
 
 // The bytes of a file holding these texts (indexes 0 .. count - 1).
 QByteArray format(const QString& marker, const std::vector<QString>& texts, std::size_t count);
 
-// Writes the bytes so that the file is replaced only once all of them are
-// written. Throws IoError naming the path and the reason.
+// Writes the bytes so that a file is replaced only once all of them are
+// written; a device or a FIFO is written in place. Throws IoError naming
+// the path and the reason.
 void write(const QString& path, const QByteArray& bytes);
 
 // The name after the last folder separator, backslash or colon.

@@ -42,6 +42,7 @@ QString ProgressLine::address(std::int64_t value) const {
 
 QString ProgressLine::stateText() const {
     const Progress& p = frame_.progress;
+    if (!p.running() && !deviceNote_.isEmpty()) return deviceNote_;
     if (!p.running() && !note_.isEmpty()) return note_;
     if (!p.shown()) return {};
     switch (p.outcome()) {
@@ -92,6 +93,11 @@ void ProgressLine::setMemory(const QString& caption, std::uint32_t bytes, bool h
 
 void ProgressLine::setNote(const QString& note) {
     note_ = note;
+    refresh();
+}
+
+void ProgressLine::setDeviceNote(const QString& note) {
+    deviceNote_ = note;
     refresh();
 }
 

@@ -29,6 +29,9 @@ class ProgressLine : public QWidget {
     void setMemory(const QString& caption, std::uint32_t bytes, bool hexadecimal);
     // Shown instead of the last outcome until the next operation starts.
     void setNote(const QString& note);
+    // What keeps the programmer from being used, shown whenever nothing runs
+    // until it is cleared.
+    void setDeviceNote(const QString& note);
 
     QProgressBar* bar;
     QPushButton* cancelar;
@@ -43,4 +46,5 @@ class ProgressLine : public QWidget {
     QLabel* times_;
     QLabel* memory_;
     QString note_;
+    QString deviceNote_;
 };

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace cli {
+
+// The record a bench keeps with --registro: one CSV line per run, appended
+// whole under the file's lock, with the header once at the top, however
+// many runs end at the same moment.
+class Record {
+  public:
+    Record() = default;
+    ~Record();
+    Record(const Record&) = delete;
+    Record& operator=(const Record&) = delete;
+
+    static const QString kCabecera;
+
+    // Opened at the start, so that a record that cannot be kept refuses the
+    // run before the programmer is touched. The refusal, or nothing.
+    std::optional<QString> open(const QString& path);
+    bool isOpen() const { return fd_ >= 0; }
+    // The line, ended here; the refusal, or nothing.
+    std::optional<QString> append(const QString& line);
+
+  private:
+    QString failure(int error) const;
+
+    int fd_ = -1;
+    QString path_;
+};
+
+}  // namespace cli
