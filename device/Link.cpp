@@ -64,7 +64,12 @@ bool Link::notificacion(DeviceMessage& message) {
     if (message.WParam == kDevicePlugged) {
         if (isProgrammer(message.LParam)) {
             setEstado(kDispositivoConectado);
-            if (message.alreadyAttached) return true;
+            // Already there: taken at once, so that another program finds it
+            // in use and a refused open is told now, but nothing is sent.
+            if (message.alreadyAttached) {
+                hid_.GetHandle(kProgrammerVendorId, kProgrammerProductId);
+                return true;
+            }
             // Plugged in again, the programmer starts with a fresh parser.
             setHalted(false);
             // The greeting of a freshly plugged programmer goes out even in

@@ -54,8 +54,8 @@ struct CliRig {
     // What went out between the start run and the exit run.
     Bytes operation() const {
         const Bytes all = sent();
-        if (all.size() < 6) return {};
-        return Bytes(all.begin() + 4, all.end() - 2);
+        if (all.size() < 5) return {};
+        return Bytes(all.begin() + 3, all.end() - 2);
     }
 };
 
@@ -114,7 +114,7 @@ class CliTest : public QObject {
             QVERIFY(rig.sent().empty());
         }
         QCOMPARE(rig.run({"-t", "sram24", "--hasta", "1024", "leer", "x"}).err,
-                 QByteArray("La dirección supera la maxima dirección de la memoria\n"));
+                 QByteArray("--hasta: 0x0400 supera la última dirección 0x03FF de Sram 24 Pines\n"));
         QCOMPARE(rig.run({"leer", "x", "--tipo"}).err,
                  QByteArray("Falta el valor de la opción --tipo\n"));
 
@@ -139,11 +139,11 @@ class CliTest : public QObject {
         r = rig.emulated(
             {"-q", "-t", "27c512", "--diferencias", temp("d.txt"), "verificar", temp("q.bin")});
         QCOMPARE(r.code, 1);
-        QCOMPARE(r.err, QString::asprintf("1234: chip %02X, archivo %02X\n"
-                                          "2000: chip %02X, archivo %02X\n"
+        QCOMPARE(r.err, QString::asprintf("0x1234: chip 0x%02X, archivo 0x%02X\n"
+                                          "0x2000: chip 0x%02X, archivo 0x%02X\n"
                                           "2 diferencias en total\n"
-                                          "2 direcciones difieren, desde la 1234, en 2 "
-                                          "tramo(s): 1234, 2000\n",
+                                          "2 direcciones difieren, desde la 0x1234, en 2 "
+                                          "tramo(s): 0x1234, 0x2000\n",
                                           image[0x1234] & 0xFE, changed[0x1234], image[0x2000],
                                           changed[0x2000])
                             .toUtf8());
@@ -219,9 +219,9 @@ class CliTest : public QObject {
             const QString type = c.tipo ? QStringLiteral("27c512") : QStringLiteral("sram24");
             QVERIFY2(cli.emulated(QStringList{"-q", "-t", type} + c.cli).code == 0, c.what);
             QVERIFY2(cli.operation() == window.sent(), c.what);
-            // Greeting, start run; exit run.
+            // The start run, with no greeting (no plug-in was seen); the exit run.
             const Bytes all = cli.sent();
-            QCOMPARE(Bytes(all.begin(), all.begin() + 4), (Bytes{1, 8, 8, 8}));
+            QCOMPARE(Bytes(all.begin(), all.begin() + 3), (Bytes{8, 8, 8}));
             QCOMPARE(Bytes(all.end() - 2, all.end()), (Bytes{8, 8}));
         }
     }
@@ -231,8 +231,8 @@ class CliTest : public QObject {
         QTimer::singleShot(0, [] { std::raise(SIGINT); });
         const Result r = rig.emulated({"-q", "-t", "sram24", "leer", temp("cut.bin")});
         QCOMPARE(r.code, 130);
-        QCOMPARE(r.err, QByteArray("Interrumpido en la dirección 0000\n"));
-        QCOMPARE(rig.sent(), (Bytes{1, 8, 8, 8, 8, 8, 8, 8, 8, 8}));
+        QCOMPARE(r.err, QByteArray("Interrumpido en la dirección 0x0000\n"));
+        QCOMPARE(rig.sent(), (Bytes{8, 8, 8, 8, 8, 8, 8, 8, 8}));
         QVERIFY(!QFile::exists(temp("cut.bin")));
     }
 
@@ -292,8 +292,7 @@ class CliTest : public QObject {
             QVERIFY(rig.sent().empty());
         }
         QCOMPARE(rig.emulated({"-t", "sram24", "programar", temp("bad.mem")}).err,
-                 QByteArray(
-                     "No se puede usar bad.mem:\nlínea 3: ''ZZ'' is not a valid integer value\n"));
+                 QByteArray("No se puede usar bad.mem:\nlínea 3: \"ZZ\" no es un número decimal\n"));
         QCOMPARE(rig.programmer.firmware().peek(Chip::Sram24, 0), 0x42);
     }
 
@@ -305,21 +304,23 @@ class CliTest : public QObject {
         };
         Result r = rig.emulated({"-t", "sram28", "leer", temp("a.bin")});
         QVERIFY(!r.err.contains('\r'));
-        QCOMPARE(r.err.count('\n'), 11);
-        QVERIFY(r.err.contains("Leyendo dirección 0CCD: 40 %\n"));
+        QCOMPARE(r.err.count('\n'), 12);
+        QVERIFY(r.err.contains("Leyendo dirección 0x0CCD: 40 %\n"));
+        QVERIFY(r.err.contains("\nCorrecto: 8192 direcciones leídas en "));
         rig.terminal = true;
         r = rig.emulated({"-t", "sram28", "leer", temp("a.bin")});
         QVERIFY(r.err.startsWith('\r'));
         QVERIFY(r.err.contains("quedan"));
-        QCOMPARE(r.err.count('\n'), 1);
+        QCOMPARE(r.err.count('\n'), 2);
         QCOMPARE(rig.emulated({"-q", "-t", "sram28", "leer", temp("a.bin")}).err, QByteArray());
         // Programming goes on into its verify pass.
         rig.terminal = false;
         writeFile(temp("p28.bin"), QByteArray(8192, '\x11'));
         r = rig.emulated({"-t", "sram28", "programar", temp("p28.bin")});
-        QVERIFY(r.err.startsWith("Programando dirección 0000: 0 %\n"));
+        QVERIFY(r.err.startsWith("Programando dirección 0x0000: 0 %\n"));
         QVERIFY(r.err.contains("Verificando dirección"));
-        QVERIFY(r.err.endsWith("Verificando dirección 1FFF: 100 %\n"));
+        QVERIFY(r.err.contains("Verificando dirección 0x1FFF: 100 %\n"));
+        QVERIFY(r.err.contains("\nCorrecto: 8192 direcciones programadas y verificadas en "));
     }
 
     void registroKeepsALinePerRun() {

@@ -64,7 +64,7 @@ class CliHidapiTest : public QObject {
         const Result r = cli.run({"-q", "-t", "sram28", "--hasta", "3", "leer", "-"});
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out, QByteArray("\xB0\xB1\xB2\xB3"));
-        QCOMPARE(bus().received, (Bytes{1, 8, 8, 8, 2, 0, 0, 2, 1, 0, 2, 2, 0, 2, 3, 0, 8, 8}));
+        QCOMPARE(bus().received, (Bytes{8, 8, 8, 2, 0, 0, 2, 1, 0, 2, 2, 0, 2, 3, 0, 8, 8}));
 
         // Gone in the middle: no more of the operation goes out; exit 3.
         stand_in::resetBus();
@@ -81,7 +81,7 @@ class CliHidapiTest : public QObject {
         QTimer::singleShot(0, [] { std::raise(SIGINT); });
         const Result r = cli.run({"-q", "-t", "sram28", "leer", "-"});
         QCOMPARE(r.code, 130);
-        QCOMPARE(bus().received, (Bytes{1, 8, 8, 8, 8, 8, 8, 8, 8, 8}));
+        QCOMPARE(bus().received, (Bytes{8, 8, 8, 8, 8, 8, 8, 8, 8}));
     }
 
     void aProgrammerThatMayNotBeOpenedIsExplained() {

@@ -2,12 +2,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
 #include "app/Programa.h"
 #include "app/Sram.h"
 #include "device/HidapiLibrary.h"
+#include "operations/ProgressLine.h"
 #include "tests/support/ByteText.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/RecordingDialogs.h"
@@ -59,7 +61,8 @@ struct BackendRig {
 
     FakePlatform platform;
     RecordingDialogs dialogs;
-    HidapiLibrary hid{[this](const QString& text) { dialogs.message(text); }};
+    QTemporaryDir locks;
+    HidapiLibrary hid{[this](const QString& text) { dialogs.message(text); }, locks.path()};
     std::unique_ptr<Programa> programa;
 };
 }  // namespace
@@ -79,7 +82,9 @@ class HidapiTest : public QObject {
         QCOMPARE(rig.dialogs.messages, QStringList{"Lectura Terminada"});
         QCOMPARE(rig.cell(1), QStringLiteral("160"));
         QCOMPARE(rig.cell(3), QStringLiteral("162"));
-        QCOMPARE(bus().received, (Bytes{1, 2, 0, 0, 2, 1, 0, 2, 2, 0}));
+        // Already attached at start: no greeting, which a parser could take
+        // for the write command 1.
+        QCOMPARE(bus().received, (Bytes{2, 0, 0, 2, 1, 0, 2, 2, 0}));
         for (const auto& report : bus().writes) {
             QCOMPARE(report.size(), std::size_t{2});
             QCOMPARE(report[0], 0);
@@ -101,6 +106,9 @@ class HidapiTest : public QObject {
         QCOMPARE(rig.dialogs.messages, QStringList{"Revise Conexion USB"});
         QCOMPARE(rig.cell(1), QString());
         rig.dialogs.clear();
+        rig.replug();
+        for (std::uint32_t a = 0; a < 4; ++a)
+            rig.programmer().firmware.poke(Chip::Sram28, a, static_cast<std::uint8_t>(0xA0 + a));
         rig.readRange("0", "3");
         QCOMPARE(rig.dialogs.messages, QStringList{"Lectura Terminada"});
         for (int a = 0; a < 4; ++a) QCOMPARE(rig.cell(a + 1), QString::number(0xA0 + a));
@@ -121,25 +129,39 @@ class HidapiTest : public QObject {
         rig.start();
         const auto manualRead = [&] { QTest::mouseClick(rig.form().BitBtn6, Qt::LeftButton); };
 
-        bus().silent = true;
-        manualRead();
-        bus().silent = false;
-        bus().readErrors = 1;
-        manualRead();
-        QCOMPARE(rig.dialogs.messages, (QStringList{"Revise Conexion USB", "Revise Conexion USB"}));
-        rig.dialogs.clear();
-        manualRead();
-        QCOMPARE(rig.dialogs.messages, QStringList{});
-        QCOMPARE(rig.form().ldatm->text(), QStringLiteral("160"));
+        // A read that gets no answer, and one that fails: each ends its
+        // operation, and the programmer gets nothing more until it is
+        // plugged in again, the exit run included.
+        for (const auto fault : {+[] { bus().silent = true; }, +[] { bus().readErrors = 1; }}) {
+            fault();
+            manualRead();
+            bus().silent = false;
+            bus().clearRecord();
+            manualRead();
+            rig.form().comandos.exitRun();
+            QCOMPARE(rig.dialogs.messages,
+                     (QStringList{"Revise Conexion USB", "Revise Conexion USB"}));
+            QVERIFY(bus().writes.empty());
+            QCOMPARE(rig.form().progreso->stateText(), kQuedoAMitad);
+            rig.dialogs.clear();
+            rig.replug();
+            rig.programmer().firmware.poke(Chip::Sram28, 0, 0xA0);
+            QCOMPARE(rig.form().progreso->stateText(), QString());
+            manualRead();
+            QCOMPARE(rig.dialogs.messages, QStringList{});
+            QCOMPARE(rig.form().ldatm->text(), QStringLiteral("160"));
+        }
 
-        // A byte of a write sequence does not go out: nothing more
-        // of that operation does, and nothing is reopened meanwhile.
+        // A byte of a write sequence does not go out: nothing more goes out,
+        // and nothing is reopened meanwhile.
+        rig.programmer().firmware.poke(Chip::Sram28, 1, 0xA1);
         bus().clearRecord();
         bus().failWriteAt = 2;
         rig.form().Pdirm->setText("1");
         rig.form().PDatm->setText("9");
         QTest::mouseClick(rig.form().BitBtn4, Qt::LeftButton);
-        QCOMPARE(rig.dialogs.messages, QStringList{"Revise Conexion USB"});
+        QTest::mouseClick(rig.form().BitBtn6, Qt::LeftButton);
+        QCOMPARE(rig.dialogs.messages, (QStringList{"Revise Conexion USB", "Revise Conexion USB"}));
         QCOMPARE(bus().writes.size(), std::size_t{3});
         QCOMPARE(bus().opens, 0);
         QCOMPARE(rig.programmer().firmware.peek(Chip::Sram28, 1), 0xA1);

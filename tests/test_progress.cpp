@@ -153,12 +153,15 @@ class ProgressTest : public QObject {
         rig.dialogs.clear();
         rig.programmer.unplugAtReport(rig.programmer.reportsAttempted() + 4 * 7 + 1);
         rig.click(f.BitBtn2);
-        QCOMPARE(f.progreso->stateText(),
-                 QStringLiteral("Detenido en la dirección 7: el programador no respondió"));
+        // The report that did not go out may leave the programmer's parser
+        // waiting: the line says so until it is plugged in again.
+        QCOMPARE(f.progreso->stateText(), kQuedoAMitad);
 
         // A cell that does not convert ends it where it stands.
         rig.programmer.plug();
         rig.settle();
+        QCOMPARE(f.progreso->stateText(),
+                 QStringLiteral("Detenido en la dirección 7: el programador no respondió"));
         f.imagen.setCell(1, 6, QStringLiteral("zz"));
         rig.click(f.BitBtn1);
         QCOMPARE(f.progreso->stateText(),

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "files/MemoryFile.h"
+#include "operations/ProgressLine.h"
 #include "operations/Unit6.h"
 #include "tests/support/ByteText.h"
 #include "tests/support/Files.h"
@@ -137,11 +138,11 @@ class ReliabilityTest : public QObject {
         QCOMPARE(f.imagen.cell(1, 1), QStringLiteral("precious"));
     }
 
-    void aHundredMegabyteLine() {
+    void aHugeLineAndAHugeFile() {
         Rig rig;
         Tform1& f = rig.form();
         f.imagen.setCell(1, 1, "precious");
-        const QByteArray huge(100 * 1024 * 1024, '7');
+        const QByteArray huge(8 * 1024 * 1024, '7');
         writeFile(temp("huge_data.mem"), "d\r\n1\r\n" + huge + "\r\n");
         open(rig, temp("huge_data.mem"));
         writeFile(temp("huge_first.mem"), huge + "\r\n1\r\n");
@@ -155,6 +156,18 @@ class ReliabilityTest : public QObject {
         QCOMPARE(rig.programa->Form2->grid.cell(2, 1), QString());
         QFile::remove(temp("huge_data.mem"));
         QFile::remove(temp("huge_first.mem"));
+
+        // 100 MB: refused before a byte is read.
+        rig.dialogs.clear();
+        QFile breaks(temp("breaks.mem"));
+        QVERIFY(breaks.open(QIODevice::WriteOnly));
+        QVERIFY(breaks.resize(100 * 1024 * 1024));
+        breaks.close();
+        open(rig, temp("breaks.mem"));
+        QCOMPARE(rig.dialogs.errors.size(), 1);
+        QVERIFY(rig.dialogs.errors.first().contains(QStringLiteral("es demasiado grande")));
+        QCOMPARE(f.imagen.cell(1, 1), QStringLiteral("precious"));
+        QFile::remove(temp("breaks.mem"));
     }
 
     void aMillionLines() {
@@ -165,10 +178,13 @@ class ReliabilityTest : public QObject {
         writeFile(temp("million.mem"), bytes);
         open(rig, temp("million.mem"));
         QVERIFY(rig.dialogs.messages.isEmpty());
+        QCOMPARE(f.progreso->stateText(),
+                 QStringLiteral("991808 datos más allá de la última dirección"));
         QCOMPARE(f.imagen.cell(1, 8192), QString::number(8191 % 256));
         rig.memoryType(4);
         QCOMPARE(f.imagen.cell(1, 131072), QString::number(131071 % 256));
-        QCOMPARE(f.imagen.cell(1, 1'000'000), QString::number(999'999 % 256));
+        // No type shows a row past the largest memory: those lines are only counted.
+        QCOMPARE(f.imagen.gridRows(), 131073);
     }
 
     void unusualBytesSurviveOpenAndSave() {
