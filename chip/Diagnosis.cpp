@@ -136,7 +136,7 @@ QString summary(const std::vector<Compared>& mismatches, const QString& prefix) 
 }  // namespace
 
 std::optional<QString> diagnose(const std::vector<Compared>& compared, bool prom,
-                               const QString& hexPrefix) {
+                                const QString& hexPrefix) {
     const std::vector<Compared> mismatches = mismatchesOf(compared);
     if (mismatches.empty()) return std::nullopt;
     if (auto line = everyByteAlike(compared, hexPrefix)) return line;

@@ -40,6 +40,15 @@ std::optional<std::uint8_t> parseType(const QString& text) {
     return std::nullopt;
 }
 
+std::optional<FileFormat> formatNamed(const QString& name) {
+    const QString lower = name.toLower();
+    if (lower == QLatin1String("bin")) return FileFormat::Binary;
+    if (lower == QLatin1String("hex")) return FileFormat::IntelHex;
+    if (lower == QLatin1String("srec")) return FileFormat::SRecord;
+    if (lower == QLatin1String("mem")) return FileFormat::Memory;
+    return std::nullopt;
+}
+
 QString typeName(std::uint8_t tipo) {
     return QString::fromLatin1(kTypeNames.at(tipo));
 }

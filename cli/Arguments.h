@@ -7,6 +7,11 @@
 // The values the command line's options and orders take.
 namespace cli {
 
+enum class FileFormat { Binary, IntelHex, SRecord, Memory };
+
+// "bin", "hex", "srec", "mem"; nothing for another name.
+std::optional<FileFormat> formatNamed(const QString& name);
+
 // Decimal, or hexadecimal after 0x; nothing for anything else or past 32 bits.
 std::optional<std::uint32_t> parseNumber(const QString& text);
 // sram24, sram28, 28c64, 27c512, 27c010, or a menu caption, in any case.

@@ -1,9 +1,7 @@
 #include "cli/Cli.h"
 
-#include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QIODevice>
-#include <QRegularExpression>
 
 #include "cli/Arguments.h"
 #include "cli/Command.h"
@@ -14,181 +12,9 @@
 namespace cli {
 
 namespace {
-constexpr std::int32_t kMostRetries = 255;
-const QString kEmulatedFileOption = QStringLiteral("virtual-archivo");
-
-// Thrown while the options are read: the run ends with exit 2.
 struct Refused {
     QString message;
 };
-
-struct Parsed {
-    Options options;
-    QStringList positional;
-    bool help = false;
-    bool version = false;
-};
-
-// "--virtual=ARCHIVO" as the parser takes it: a flag, and a hidden option.
-QStringList withEmulatedFileApart(const QStringList& arguments) {
-    QStringList out;
-    for (const QString& argument : arguments) {
-        if (argument.startsWith(QLatin1String("--virtual="))) {
-            out << QStringLiteral("--virtual") << QStringLiteral("--") + kEmulatedFileOption
-                << argument.mid(static_cast<qsizetype>(qstrlen("--virtual=")));
-        } else {
-            out << argument;
-        }
-    }
-    return out;
-}
-
-void addOptions(QCommandLineParser& parser) {
-    const auto valued = [](const QStringList& names, const char* value) {
-        return QCommandLineOption(names, QString(), QString::fromLatin1(value));
-    };
-    parser.addOption(valued({"t", "tipo"}, "TIPO"));
-    parser.addOption(valued({"desde"}, "A"));
-    parser.addOption(valued({"hasta"}, "B"));
-    parser.addOption(valued({"formato"}, "F"));
-    parser.addOption(QCommandLineOption(QStringLiteral("sin-verificar")));
-    parser.addOption(QCommandLineOption(QStringLiteral("completa")));
-    parser.addOption(valued({"reintentos"}, "N"));
-    parser.addOption(QCommandLineOption(QStringLiteral("virtual")));
-    QCommandLineOption emulatedFile(kEmulatedFileOption, QString(), QStringLiteral("ARCHIVO"));
-    emulatedFile.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(emulatedFile);
-    parser.addOption(QCommandLineOption(QStringLiteral("sin-pausa")));
-    parser.addOption(QCommandLineOption(QStringList{"q", "silencioso"}));
-    parser.addOption(valued({"registro"}, "ARCHIVO"));
-    parser.addOption(valued({"diferencias"}, "ARCHIVO"));
-    parser.addOption(valued({"informe"}, "ARCHIVO"));
-    parser.addOption(QCommandLineOption(QStringList{"h", "help"}));
-    parser.addOption(QCommandLineOption(QStringLiteral("version")));
-}
-
-std::uint32_t number(const QCommandLineParser& parser, const QString& name) {
-    const auto value = parseNumber(parser.value(name));
-    if (!value)
-        throw Refused{QStringLiteral("--%1: %2 no es un número (decimal, o hexadecimal con 0x)")
-                          .arg(name, shown(parser.value(name)))};
-    return *value;
-}
-
-// What a value of an option means, so that the same one written two ways is
-// the same.
-QString meaning(const QString& option, const QString& value) {
-    if (option == QLatin1String("tipo")) {
-        if (const auto tipo = parseType(value)) return QString::number(*tipo);
-    } else if (option == QLatin1String("desde") || option == QLatin1String("hasta") ||
-               option == QLatin1String("reintentos")) {
-        if (const auto n = parseNumber(value)) return QString::number(*n);
-    }
-    return value;
-}
-
-// An option given twice must say the same both times: which one was meant
-// is not for the program to guess.
-void refuseTwoValues(const QCommandLineParser& parser) {
-    for (const char* name : {"tipo", "desde", "hasta", "formato", "reintentos", "registro",
-                             "diferencias", "informe"}) {
-        const QString option = QString::fromLatin1(name);
-        const QStringList values = parser.values(option);
-        for (const QString& value : values)
-            if (meaning(option, value) != meaning(option, values.constFirst()))
-                throw Refused{QStringLiteral("La opción --%1 se dio dos veces con valores "
-                                             "distintos: %2 y %3")
-                                  .arg(option, shown(values.constFirst()), shown(value))};
-    }
-    const QStringList files = parser.values(kEmulatedFileOption);
-    for (const QString& file : files)
-        if (file != files.constFirst())
-            throw Refused{QStringLiteral("La opción --virtual se dio dos veces con archivos "
-                                         "distintos: %1 y %2")
-                              .arg(shown(files.constFirst()), shown(file))};
-}
-
-Options readOptions(const QCommandLineParser& parser) {
-    refuseTwoValues(parser);
-    Options o;
-    if (parser.isSet(QStringLiteral("tipo"))) {
-        o.tipo = parseType(parser.value(QStringLiteral("tipo")));
-        if (!o.tipo)
-            throw Refused{QStringLiteral("--tipo: tipo de memoria desconocido: %1 (vea \"tipos\")")
-                              .arg(shown(parser.value(QStringLiteral("tipo"))))};
-    }
-    if (parser.isSet(QStringLiteral("desde"))) o.desde = number(parser, QStringLiteral("desde"));
-    if (parser.isSet(QStringLiteral("hasta"))) o.hasta = number(parser, QStringLiteral("hasta"));
-    if (parser.isSet(QStringLiteral("formato"))) {
-        o.formato = formatNamed(parser.value(QStringLiteral("formato")));
-        if (!o.formato)
-            throw Refused{QStringLiteral("--formato: formato desconocido: %1 (bin, hex, srec o mem)")
-                              .arg(shown(parser.value(QStringLiteral("formato"))))};
-    }
-    o.verificar = !parser.isSet(QStringLiteral("sin-verificar"));
-    o.rapida = !parser.isSet(QStringLiteral("completa"));
-    if (parser.isSet(QStringLiteral("reintentos"))) {
-        const std::uint32_t retries = number(parser, QStringLiteral("reintentos"));
-        o.reintentos = static_cast<std::int32_t>(std::min<std::uint32_t>(retries, kMostRetries));
-    }
-    o.emulated = parser.isSet(QStringLiteral("virtual"));
-    o.emulatedFile = parser.value(kEmulatedFileOption);
-    o.sinPausa = parser.isSet(QStringLiteral("sin-pausa"));
-    if (o.sinPausa && !o.emulated)
-        throw Refused{QStringLiteral("--sin-pausa solo vale con --virtual: un programador real "
-                                     "lleva su propio ritmo")};
-    o.silencioso = parser.isSet(QStringLiteral("silencioso"));
-    o.registro = parser.value(QStringLiteral("registro"));
-    o.diferencias = parser.value(QStringLiteral("diferencias"));
-    o.informe = parser.value(QStringLiteral("informe"));
-    return o;
-}
-
-Parsed parse(const QStringList& arguments) {
-    QCommandLineParser parser;
-    addOptions(parser);
-    if (!parser.parse(withEmulatedFileApart(arguments))) {
-        const QStringList unknown = parser.unknownOptionNames();
-        if (!unknown.isEmpty())
-            throw Refused{QStringLiteral("Opción desconocida: %1").arg(shown(unknown.join(u' ')))};
-        // Qt says the rest in English: "Missing value after '--tipo'.", and
-        // "Unexpected value after '--virtual'." for a value given to a flag.
-        const QRegularExpressionMatch match =
-            QRegularExpression(QStringLiteral("^(Missing|Unexpected) value after '([^']*)'"))
-                .match(parser.errorText());
-        if (match.hasMatch())
-            throw Refused{(match.captured(1) == QLatin1String("Missing")
-                               ? QStringLiteral("Falta el valor de la opción %1")
-                               : QStringLiteral("La opción %1 no lleva valor"))
-                              .arg(match.captured(2))};
-        throw Refused{QStringLiteral("Opciones no válidas: %1").arg(shown(arguments.join(u' ')))};
-    }
-    Parsed parsed;
-    parsed.help = parser.isSet(QStringLiteral("help"));
-    parsed.version = parser.isSet(QStringLiteral("version"));
-    parsed.positional = parser.positionalArguments();
-    if (!parsed.help && !parsed.version) parsed.options = readOptions(parser);
-    return parsed;
-}
-
-// The range against the chosen memory, as the window checks it, naming the
-// option and the memory.
-void checkRange(const Options& options) {
-    const MemoryType& type = memoryType(options.tipo.value_or(kTipoInicial));
-    const std::uint32_t maxdir = type.maxdir;
-    const std::uint32_t first = options.desde.value_or(0);
-    const std::uint32_t last = options.hasta.value_or(maxdir);
-    const auto past = [&](const char* option, std::uint32_t address) {
-        return Refused{QStringLiteral("%1: %2 supera la última dirección %3 de %4")
-                           .arg(QString::fromLatin1(option), hexAddress(address, maxdir),
-                                hexAddress(maxdir, maxdir), QString::fromLatin1(type.caption))};
-    };
-    if (first > maxdir) throw past("--desde", first);
-    if (last > maxdir) throw past("--hasta", last);
-    if (first > last)
-        throw Refused{QStringLiteral("--hasta: %1 es menor que --desde %2")
-                          .arg(hexAddress(last, maxdir), hexAddress(first, maxdir))};
-}
 
 Command& commandFor(const std::vector<std::unique_ptr<Command>>& commands, const Parsed& parsed) {
     if (parsed.positional.isEmpty()) throw Refused{QStringLiteral("Falta la orden. Uso: ") + kUso};
@@ -230,7 +56,9 @@ int run(const QStringList& arguments, Streams& streams, const Backends& backends
     Parsed parsed;
     Command* command = nullptr;
     try {
-        parsed = parse(arguments.mid(0, 1) + arguments.mid(1));
+        auto outcome = parseArguments(arguments);
+        if (auto* refusal = std::get_if<QString>(&outcome)) throw Refused{*refusal};
+        parsed = std::get<Parsed>(std::move(outcome));
         if (parsed.help) {
             write(streams.out, kAyuda);
             return kCorrecto;
@@ -240,7 +68,7 @@ int run(const QStringList& arguments, Streams& streams, const Backends& backends
             return kCorrecto;
         }
         command = &commandFor(commands, parsed);
-        checkRange(parsed.options);
+        if (const auto refusal = rangeRefusal(parsed.options)) throw Refused{*refusal};
     } catch (const Refused& refused) {
         write(streams.err, refused.message + u'\n');
         return kUsoInvalido;

@@ -39,8 +39,9 @@ std::optional<EmulatedChip::Refusal> EmulatedChip::open(const QString& path, Fir
     if (::fstat(fd_, &status) != 0)
         return Refusal{kUsoInvalido, failure(QStringLiteral("abrir"), errno)};
     if (!S_ISREG(status.st_mode))
-        return Refusal{kUsoInvalido,
-                       QStringLiteral("El chip emulado %1 no es un archivo normal").arg(shown(path))};
+        return Refusal{
+            kUsoInvalido,
+            QStringLiteral("El chip emulado %1 no es un archivo normal").arg(shown(path))};
     switch (ExclusiveLock::takeOn(fd_)) {
         case ExclusiveLock::State::Taken:
             break;

@@ -68,15 +68,6 @@ QByteArray saveMemoryFile(const image::Bytes& memory, std::uint32_t first, std::
 }
 }  // namespace
 
-std::optional<FileFormat> formatNamed(const QString& name) {
-    const QString lower = name.toLower();
-    if (lower == QLatin1String("bin")) return FileFormat::Binary;
-    if (lower == QLatin1String("hex")) return FileFormat::IntelHex;
-    if (lower == QLatin1String("srec")) return FileFormat::SRecord;
-    if (lower == QLatin1String("mem")) return FileFormat::Memory;
-    return std::nullopt;
-}
-
 std::optional<FileFormat> formatOfPath(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("mem") || suffix == QLatin1String("txt")) return FileFormat::Memory;

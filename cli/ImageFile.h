@@ -5,16 +5,13 @@
 #include <cstdint>
 #include <optional>
 
+#include "cli/Arguments.h"
 #include "files/ImageFormats.h"
 
 // The files the command line reads and writes: the trade's three image
 // formats and the window's memory files.
 namespace cli {
 
-enum class FileFormat { Binary, IntelHex, SRecord, Memory };
-
-// "bin", "hex", "srec", "mem"; nothing for another name.
-std::optional<FileFormat> formatNamed(const QString& name);
 // By the file's extension; nothing for one no format knows.
 std::optional<FileFormat> formatOfPath(const QString& path);
 

@@ -18,8 +18,8 @@ QString shown(const QString& text) {
     out.reserve(text.size());
     for (const QChar c : text) {
         const char16_t u = c.unicode();
-        const bool control = u < kFirstPrintable || (u >= kDelete && u <= kLastC1) ||
-                             u == 0x2028 || u == 0x2029;
+        const bool control =
+            u < kFirstPrintable || (u >= kDelete && u <= kLastC1) || u == 0x2028 || u == 0x2029;
         if (control)
             out += QStringLiteral("\\x%1").arg(unsigned(u), 2, 16, QLatin1Char('0')).toUpper();
         else
@@ -39,7 +39,8 @@ QString hexAddress(std::uint64_t address, std::uint32_t maxdir) {
 }
 
 QString hexByte(std::uint32_t value) {
-    return QStringLiteral("0x") + QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+    return QStringLiteral("0x") +
+           QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
 }
 
 QString spokenDuration(std::int64_t nanoseconds) {

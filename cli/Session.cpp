@@ -207,10 +207,14 @@ FileFormat Session::outputFormatOf(const QString& path) {
     if (options_.formato) return *options_.formato;
     if (path == QLatin1String("-")) return FileFormat::Binary;
     if (const auto format = formatOfPath(path)) return *format;
-    fail(kUsoInvalido,
-         QStringLiteral(
-             "No se sabe en qué formato escribir %1: indíquelo con --formato bin | hex | srec | mem")
-             .arg(shown(path)));
+    // A device or a FIFO takes the bytes as they are, as standard output does.
+    if (const auto identity = safe_io::identityOf(path); identity && !identity->regular)
+        return FileFormat::Binary;
+    fail(
+        kUsoInvalido,
+        QStringLiteral(
+            "No se sabe en qué formato escribir %1: indíquelo con --formato bin | hex | srec | mem")
+            .arg(shown(path)));
 }
 
 std::optional<FileFormat> Session::formatOfContents(const QByteArray& bytes) const {
@@ -235,6 +239,10 @@ image::Bytes Session::loadImageFile(const QString& path) {
     std::optional<FileFormat> format = options_.formato;
     if (!format && path != QLatin1String("-")) format = formatOfPath(path);
     const QByteArray bytes = readInput(path);
+    const QString noByte =
+        QStringLiteral("%1 no da ningún byte: no hay nada que usar")
+            .arg(path == QLatin1String("-") ? QStringLiteral("La entrada estándar") : name);
+    if (bytes.isEmpty()) fail(kUsoInvalido, noByte);
     if (!format) {
         format = formatOfContents(bytes);
         if (!format)
@@ -247,12 +255,11 @@ image::Bytes Session::loadImageFile(const QString& path) {
     }
     LoadedImage loaded = loadImage(bytes, *format, memorySize(), first());
     if (loaded.fault)
-        fail(kUsoInvalido, QStringLiteral("No se puede usar %1:\n%2")
-                               .arg(path == QLatin1String("-") ? name
-                                                               : shown(memory_file::nameOf(path)),
-                                    *loaded.fault));
-    if (loaded.given == 0)
-        fail(kUsoInvalido, QStringLiteral("%1 no da ningún byte").arg(name));
+        fail(kUsoInvalido,
+             QStringLiteral("No se puede usar %1:\n%2")
+                 .arg(path == QLatin1String("-") ? name : shown(memory_file::nameOf(path)),
+                      *loaded.fault));
+    if (loaded.given == 0) fail(kUsoInvalido, noByte);
     return std::move(loaded.bytes);
 }
 
@@ -412,9 +419,7 @@ QString Session::resultName(int exitCode) const {
 QString Session::recordLine(const QString& order, int exitCode, double seconds) const {
     const QString crc =
         crc_ ? QStringLiteral("%1").arg(*crc_, 8, 16, QLatin1Char('0')).toUpper() : QString();
-    const auto plain = [this](std::uint32_t address) {
-        return addressText(address).mid(2);
-    };
+    const auto plain = [this](std::uint32_t address) { return addressText(address).mid(2); };
     return QStringList{QDateTime::currentDateTime().toString(Qt::ISODate),
                        QString::fromLatin1(type().caption),
                        order,

@@ -15,6 +15,7 @@
 #include "cli/EmulatedChip.h"
 #include "cli/ImageFile.h"
 #include "cli/Interrupts.h"
+#include "cli/Options.h"
 #include "cli/ProgressDisplay.h"
 #include "cli/Record.h"
 #include "device/ApplicationWindow.h"
@@ -63,24 +64,6 @@ struct Backends {
     std::function<std::unique_ptr<HidProbe>()> probe;
     Platform* platform = nullptr;
     VirtualProgrammer* emulated = nullptr;
-};
-
-struct Options {
-    std::optional<std::uint8_t> tipo;
-    std::optional<std::uint32_t> desde;
-    std::optional<std::uint32_t> hasta;
-    std::optional<FileFormat> formato;
-    bool verificar = true;
-    // Off with --completa: every address written, as the window's default.
-    bool rapida = true;
-    std::int32_t reintentos = 1;
-    bool emulated = false;
-    QString emulatedFile;
-    bool sinPausa = false;
-    bool silencioso = false;
-    QString registro;
-    QString diferencias;
-    QString informe;
 };
 
 class Command;

@@ -37,8 +37,9 @@ std::optional<LockHolder> holderOf(const struct stat& status) {
         const long long pid = fields[4].toLongLong(&ok);
         if (!ok || pid <= 0) return std::nullopt;
         QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-        const QString name =
-            comm.open(QIODevice::ReadOnly) ? QString::fromUtf8(comm.readAll()).trimmed() : QString();
+        const QString name = comm.open(QIODevice::ReadOnly)
+                                 ? QString::fromUtf8(comm.readAll()).trimmed()
+                                 : QString();
         return LockHolder{pid, name};
     }
     return std::nullopt;
@@ -64,7 +65,8 @@ ExclusiveLock& ExclusiveLock::operator=(ExclusiveLock&& other) noexcept {
 ExclusiveLock::State ExclusiveLock::take(const QString& path) {
     if (held()) return State::Taken;
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_CREAT | O_CLOEXEC, kEveryoneReadsAndWrites);
+    const int fd =
+        ::open(name.constData(), O_RDONLY | O_CREAT | O_CLOEXEC, kEveryoneReadsAndWrites);
     if (fd < 0) {
         error_ = errno;
         return State::Failed;

@@ -8,8 +8,8 @@
 
 inline const QString kDispositivoConectado = QStringLiteral("Dispositivo Conectado");
 inline const QString kDispositivoDesconectado = QStringLiteral("Dispositivo Desconectado");
-inline const QString kQuedoAMitad = QStringLiteral(
-    "Desconecte y vuelva a conectar el programador: quedó a mitad de una orden");
+inline const QString kQuedoAMitad =
+    QStringLiteral("Desconecte y vuelva a conectar el programador: quedó a mitad de una orden");
 
 // The one-byte transport to the programmer and its presence, known only from
 // the library's notifications and held as the status panel's text.

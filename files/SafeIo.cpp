@@ -88,19 +88,16 @@ int openTemporaryBeside(const QString& target, QByteArray& temporary) {
     const QFileInfo info(target);
     const QString stem = info.dir().filePath(QStringLiteral(".") + info.fileName());
     for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
-        temporary = native(stem + QStringLiteral(".%1")
-                                      .arg(QRandomGenerator::global()->generate(), 8, 16,
-                                           QLatin1Char('0')));
-        const int fd =
-            ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        temporary = native(stem + QStringLiteral(".%1").arg(QRandomGenerator::global()->generate(),
+                                                            8, 16, QLatin1Char('0')));
+        const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
 }
 
 // The new file is complete on disk before it takes the old one's name.
-int replaceAtomically(const QString& target, const QByteArray& bytes,
-                      const Cancelled& cancelled) {
+int replaceAtomically(const QString& target, const QByteArray& bytes, const Cancelled& cancelled) {
     QByteArray temporary;
     Descriptor file(openTemporaryBeside(target, temporary));
     if (file.get() < 0) return errno;
@@ -112,8 +109,7 @@ int replaceAtomically(const QString& target, const QByteArray& bytes,
     if (!error) error = writeAll(file.get(), bytes, cancelled);
     if (!error && ::fsync(file.get()) != 0) error = errno;
     if (!error) error = file.close();
-    if (!error && ::rename(temporary.constData(), native(target).constData()) != 0)
-        error = errno;
+    if (!error && ::rename(temporary.constData(), native(target).constData()) != 0) error = errno;
     if (error) ::unlink(temporary.constData());
     return error;
 }

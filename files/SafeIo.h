@@ -1,10 +1,11 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <QByteArray>
 #include <QString>
 #include <functional>
 #include <optional>
-#include <sys/types.h>
 
 // Reading and writing files so that nothing is lost and nothing hangs: a
 // reader stops at a bound and can be cancelled while it waits, a regular

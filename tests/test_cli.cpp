@@ -113,8 +113,9 @@ class CliTest : public QObject {
             QVERIFY(!r.err.isEmpty());
             QVERIFY(rig.sent().empty());
         }
-        QCOMPARE(rig.run({"-t", "sram24", "--hasta", "1024", "leer", "x"}).err,
-                 QByteArray("--hasta: 0x0400 supera la última dirección 0x03FF de Sram 24 Pines\n"));
+        QCOMPARE(
+            rig.run({"-t", "sram24", "--hasta", "1024", "leer", "x"}).err,
+            QByteArray("--hasta: 0x0400 supera la última dirección 0x03FF de Sram 24 Pines\n"));
         QCOMPARE(rig.run({"leer", "x", "--tipo"}).err,
                  QByteArray("Falta el valor de la opción --tipo\n"));
 
@@ -291,8 +292,9 @@ class CliTest : public QObject {
             QCOMPARE(r.code, 2);
             QVERIFY(rig.sent().empty());
         }
-        QCOMPARE(rig.emulated({"-t", "sram24", "programar", temp("bad.mem")}).err,
-                 QByteArray("No se puede usar bad.mem:\nlínea 3: \"ZZ\" no es un número decimal\n"));
+        QCOMPARE(
+            rig.emulated({"-t", "sram24", "programar", temp("bad.mem")}).err,
+            QByteArray("No se puede usar bad.mem:\nlínea 3: \"ZZ\" no es un número decimal\n"));
         QCOMPARE(rig.programmer.firmware().peek(Chip::Sram24, 0), 0x42);
     }
 

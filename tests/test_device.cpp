@@ -1,7 +1,7 @@
 #include <QSignalSpy>
+#include <QTest>
 #include <set>
 #include <string>
-#include <QTest>
 
 #include "device/ApplicationWindow.h"
 #include "device/CommandSet.h"
@@ -38,7 +38,8 @@ class DeviceTest : public QObject {
 
   private slots:
     void memoryTypeTableAgreesWithItself() {
-        const Chip chips[] = {Chip::Sram24, Chip::Sram28, Chip::Eprom28c64, Chip::Prom27c512, Chip::Prom27c010};
+        const Chip chips[] = {Chip::Sram24, Chip::Sram28, Chip::Eprom28c64, Chip::Prom27c512,
+                              Chip::Prom27c010};
         const std::set<int> commands = {1, 2, 3, 4, 6, 10, 11, 12};
         for (std::size_t i = 0; i < kMemoryTypes.size(); ++i) {
             const MemoryType& type = kMemoryTypes[i];
