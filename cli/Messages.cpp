@@ -21,7 +21,8 @@ QString shown(const QString& text) {
         const bool control =
             u < kFirstPrintable || (u >= kDelete && u <= kLastC1) || u == 0x2028 || u == 0x2029;
         if (control)
-            out += QStringLiteral("\\x%1").arg(unsigned(u), 2, 16, QLatin1Char('0')).toUpper();
+            out += QStringLiteral("\\x") +
+                   QStringLiteral("%1").arg(unsigned(u), 2, 16, QLatin1Char('0')).toUpper();
         else
             out += c;
     }

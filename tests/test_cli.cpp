@@ -10,66 +10,16 @@
 #include "cli/Messages.h"
 #include "files/ImageFormats.h"
 #include "tests/support/ByteText.h"
+#include "tests/support/CliRig.h"
 #include "tests/support/Files.h"
 #include "tests/support/Rig.h"
 
 namespace {
-struct Result {
-    int code;
-    QByteArray out;
-    QByteArray err;
-};
-
-// The command line in this process, on an emulated programmer and virtual
-// time; the real backend finds no programmer.
-struct CliRig {
-    FakePlatform platform;
-    VirtualProgrammer programmer{platform};
-    bool terminal = false;
-    QByteArray input;
-
-    Result run(const QStringList& arguments) {
-        QBuffer in(&input);
-        QBuffer out;
-        QBuffer err;
-        in.open(QIODevice::ReadOnly);
-        out.open(QIODevice::WriteOnly);
-        err.open(QIODevice::WriteOnly);
-        cli::Streams streams{in, out, err, terminal};
-        cli::Backends backends;
-        backends.platform = &platform;
-        backends.emulated = &programmer;
-        backends.real = [this](std::function<void(const QString&)>) {
-            return std::make_unique<VirtualProgrammer>(platform, false);
-        };
-        programmer.clearRecord();
-        const int code =
-            cli::run(QStringList{QStringLiteral("programador-cli")} + arguments, streams, backends);
-        return {code, out.data(), err.data()};
-    }
-    Result emulated(const QStringList& arguments) {
-        return run(QStringList{QStringLiteral("--virtual")} + arguments);
-    }
-    Bytes sent() const { return programmer.sentBytes(); }
-    // What went out between the start run and the exit run.
-    Bytes operation() const {
-        const Bytes all = sent();
-        if (all.size() < 5) return {};
-        return Bytes(all.begin() + 3, all.end() - 2);
-    }
-};
-
 image::Bytes randomBytes(std::size_t size, quint32 seed) {
     image::Bytes bytes(size);
     QRandomGenerator generator(seed);
     for (auto& byte : bytes) byte = static_cast<std::uint8_t>(generator.bounded(256));
     return bytes;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 bool objcopy(const QStringList& arguments) {
