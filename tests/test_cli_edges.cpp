@@ -36,8 +36,7 @@ void startUntilReading(QProcess& process, const QStringList& arguments) {
     process.start(kCli, arguments);
     QVERIFY(process.waitForStarted());
     QByteArray err;
-    QTRY_VERIFY_WITH_TIMEOUT((err += process.readAllStandardError()).contains("dirección"),
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT((err += process.readAllStandardError()).contains("dirección"), 10000);
 }
 
 bool isFifo(const QString& path) {
@@ -94,12 +93,11 @@ class CliEdgesTest : public QObject {
         QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
         const QString chip = temp("espera.bin");
         writeFile(chip, QByteArray(1024, '\x42'));
-        for (const auto& [arguments, signal] :
-             {std::pair{QStringList{"programar", fifo}, SIGINT},
-              std::pair{QStringList{"programar", "-"}, SIGHUP}}) {
+        for (const auto& [arguments, signal] : {std::pair{QStringList{"programar", fifo}, SIGINT},
+                                                std::pair{QStringList{"programar", "-"}, SIGHUP}}) {
             QProcess waiting;
-            waiting.start(kCli, QStringList{"--virtual=" + chip, "--sin-pausa", "-t", "sram24"} +
-                                    arguments);
+            waiting.start(
+                kCli, QStringList{"--virtual=" + chip, "--sin-pausa", "-t", "sram24"} + arguments);
             QVERIFY(waiting.waitForStarted());
             QVERIFY(!waiting.waitForFinished(300));
             ::kill(static_cast<pid_t>(waiting.processId()), signal);
@@ -110,11 +108,12 @@ class CliEdgesTest : public QObject {
         QCOMPARE(contents(chip), QByteArray(1024, '\x42'));
 
         // Endless input is refused at its bound; missing input gives no byte.
-        const QString run = QStringLiteral("$CLI --virtual=%1 --sin-pausa -t sram24 programar ")
-                                .arg(chip);
-        for (const QString& feed :
-             {run + "/dev/zero", "yes | " + run + "-", "head -c 100000000 /dev/zero | tr '\\0' "
-                                                       "'\\n' | " + run + "- --formato mem"}) {
+        const QString run =
+            QStringLiteral("$CLI --virtual=%1 --sin-pausa -t sram24 programar ").arg(chip);
+        for (const QString& feed : {run + "/dev/zero", "yes | " + run + "-",
+                                    "head -c 100000000 /dev/zero | tr '\\0' "
+                                    "'\\n' | " +
+                                        run + "- --formato mem"}) {
             const Result endless = shell(feed);
             QCOMPARE(endless.code, 2);
             QVERIFY2(endless.err.contains("pasa de 64 MiB"), endless.err.constData());
@@ -152,11 +151,12 @@ class CliEdgesTest : public QObject {
             QVERIFY2(r.code == 2, qPrintable(arguments.join(' ')));
             QVERIFY2(rig.sent().empty(), qPrintable(arguments.join(' ')));
         }
-        QCOMPARE(rig.emulated({"-t", "sram24", "--virtual=" + temp("in.bin"), "leer", temp("in.bin")})
-                     .err,
-                 QStringLiteral("%1 (el archivo de salida) es también %1 (el chip emulado)\n")
-                     .arg(temp("in.bin"))
-                     .toUtf8());
+        QCOMPARE(
+            rig.emulated({"-t", "sram24", "--virtual=" + temp("in.bin"), "leer", temp("in.bin")})
+                .err,
+            QStringLiteral("%1 (el archivo de salida) es también %1 (el chip emulado)\n")
+                .arg(temp("in.bin"))
+                .toUtf8());
 
         // A device stays a device, a FIFO a FIFO: written in place.
         QCOMPARE(rig.emulated({"-q", "-t", "sram24", "leer", "/dev/null"}).code, 0);
@@ -202,7 +202,8 @@ class CliEdgesTest : public QObject {
         writeFile(temp("grande.bin"), QByteArray(9000, '\x11'));
         const QString fifo = temp("chip.fifo");
         QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-        for (const QString& chip : {temp("grande.bin"), fifo, folder_.path(), temp("no/chip.bin")}) {
+        for (const QString& chip :
+             {temp("grande.bin"), fifo, folder_.path(), temp("no/chip.bin")}) {
             const Result r = shell("$CLI -q --virtual=" + chip + " --sin-pausa -t sram28 llenar 0");
             QVERIFY2(r.code == 2, r.err.constData());
         }
@@ -243,9 +244,9 @@ class CliEdgesTest : public QObject {
                  0);
         QCOMPARE(rig.run({"--registro", record, "tipos"}).code, 0);
         rig.programmer.setNoAnswer(true);
-        QCOMPARE(rig.emulated({"-q", "-t", "sram24", "--registro", record, "leer", "/dev/null"})
-                     .code,
-                 3);
+        QCOMPARE(
+            rig.emulated({"-q", "-t", "sram24", "--registro", record, "leer", "/dev/null"}).code,
+            3);
         const QList<QByteArray> lines = contents(record).trimmed().split('\n');
         QCOMPARE(lines.size(), 3);
         QVERIFY(lines[1].contains(",programar,0000-03FF,") && lines[1].contains(",sin verificar,"));
@@ -295,9 +296,10 @@ class CliEdgesTest : public QObject {
         // A run that succeeds says so in one line, unless -q.
         rig.outputTerminal = false;
         QCOMPARE(rig.emulated({"-q", "-t", "28c64", "borrado"}).err, QByteArray());
-        QVERIFY(rig.emulated({"-t", "28c64", "--hasta", "15", "borrado"})
-                    .err.endsWith(QStringLiteral("Memoria Borrada: 16 direcciones valen FF (0,0 s)\n")
-                                      .toUtf8()));
+        QVERIFY(
+            rig.emulated({"-t", "28c64", "--hasta", "15", "borrado"})
+                .err.endsWith(
+                    QStringLiteral("Memoria Borrada: 16 direcciones valen FF (0,0 s)\n").toUtf8()));
     }
 };
 

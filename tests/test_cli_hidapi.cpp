@@ -1,12 +1,15 @@
 #include <QBuffer>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
 
 #include "cli/Cli.h"
+#include "device/ExclusiveLock.h"
 #include "device/HidapiLibrary.h"
 #include "device/HidapiProbe.h"
+#include "device/Link.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/StandInHidapi.h"
 
@@ -42,8 +45,8 @@ struct StandInCli {
         cli::Streams streams{in, out, err, false};
         cli::Backends backends;
         backends.platform = &platform;
-        backends.real = [](std::function<void(const QString&)> tell) {
-            return std::make_unique<HidapiLibrary>(std::move(tell));
+        backends.real = [this](std::function<void(const QString&)> tell) {
+            return std::make_unique<HidapiLibrary>(std::move(tell), locks.path());
         };
         backends.probe = makeHidapiProbe;
         const int code =
@@ -52,6 +55,7 @@ struct StandInCli {
     }
 
     FakePlatform platform;
+    QTemporaryDir locks;
 };
 }  // namespace
 
@@ -74,6 +78,42 @@ class CliHidapiTest : public QObject {
         QCOMPARE(lost.code, 3);
         QVERIFY(lost.err.startsWith("Revise Conexion USB"));
         QCOMPARE(lost.out, QByteArray());
+    }
+
+    void aFailedReportIsTheLastByteSent() {
+        // The third byte of the second read request does not go out: the
+        // programmer's parser waits for it, so nothing else may follow, not
+        // even the exit run, which it would take as that byte.
+        for (const int failing : {3 + 4 + 2, 3}) {
+            StandInCli cli;
+            bus().failWriteAt = failing;
+            const Result r = cli.run({"-q", "-t", "sram28", "--hasta", "3", "leer", "-"});
+            QCOMPARE(r.code, 3);
+            QVERIFY(r.err.endsWith((kQuedoAMitad + u'\n').toUtf8()));
+            QCOMPARE(bus().writes.size(), std::size_t(failing + 1));
+            QCOMPARE(r.out, QByteArray());
+        }
+    }
+
+    void anotherProgramHoldsTheProgrammer() {
+        StandInCli cli;
+        QProcess holder;
+        const QString lock = programmerLockPath(cli.locks.path(), "/dev/hidraw1");
+        // -o: the lock stays with flock itself, not with the sleep it starts.
+        holder.start(QStringLiteral("flock"),
+                     {QStringLiteral("-o"), lock, QStringLiteral("sleep"), QStringLiteral("30")});
+        QVERIFY(holder.waitForStarted());
+        QTRY_VERIFY(lockHolderOf(lock).has_value());
+        const Result r = cli.run({"-t", "sram28", "leer", "-"});
+        QCOMPARE(r.code, 3);
+        QCOMPARE(r.err,
+                 QStringLiteral("El programador está en uso por otro programa (pid %1, flock)\n")
+                     .arg(holder.processId())
+                     .toUtf8());
+        QVERIFY(bus().writes.empty());
+        holder.kill();
+        QVERIFY(holder.waitForFinished());
+        QCOMPARE(cli.run({"-q", "-t", "sram28", "--hasta", "0", "leer", "-"}).code, 0);
     }
 
     void ctrlCSendsTheCancelRun() {
@@ -113,6 +153,19 @@ class CliHidapiTest : public QObject {
             QVERIFY(written.open(QIODevice::ReadOnly));
             QCOMPARE(written.readAll(), r.out);
         }
+
+        // Gone in the middle of the round trips: what was found stays said,
+        // in the report too, and the fault follows.
+        StandInCli cli;
+        bus().unplugAtWrite = 3 + 3 * 10;
+        const QString report = folder.filePath(QStringLiteral("corto.txt"));
+        const Result r = cli.run({"-t", "sram28", "--informe", report, "sondeo"});
+        QCOMPARE(r.code, 3);
+        QVERIFY(r.out.startsWith("Programadores USB 1234:0001 encontrados: 1\n"));
+        QVERIFY(r.err.startsWith("Revise Conexion USB"));
+        QFile written(report);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), r.out);
     }
 };
 

@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -8,6 +9,7 @@
 
 #include "app/Programa.h"
 #include "app/Sram.h"
+#include "device/ExclusiveLock.h"
 #include "device/HidapiLibrary.h"
 #include "operations/ProgressLine.h"
 #include "tests/support/ByteText.h"
@@ -190,6 +192,39 @@ class HidapiTest : public QObject {
         QCOMPARE(rig.dialogs.messages, QStringList{"Lectura Terminada"});
         QCOMPARE(rig.cell(1), QStringLiteral("66"));
         QCOMPARE(bus().received, (Bytes{1, 2, 0, 0}));
+    }
+
+    void anotherProgramHoldsTheProgrammer() {
+        BackendRig rig;
+        const QString lock = programmerLockPath(rig.locks.path(), kProgrammerPath);
+        QProcess holder;
+        holder.start(QStringLiteral("flock"),
+                     {QStringLiteral("-o"), lock, QStringLiteral("sleep"), QStringLiteral("30")});
+        QVERIFY(holder.waitForStarted());
+        QTRY_VERIFY(lockHolderOf(lock).has_value());
+        rig.start();
+        // Shown as there, said to be in use, and sent nothing.
+        QCOMPARE(rig.form().Panel7->text(), kDispositivoConectado);
+        const QString inUse =
+            QStringLiteral("El programador está en uso por otro programa (pid %1, flock)")
+                .arg(holder.processId());
+        QCOMPARE(rig.form().progreso->stateText(), inUse);
+        rig.form().Timer1Timer();
+        QTest::mouseClick(rig.form().BitBtn6, Qt::LeftButton);
+        QCOMPARE(rig.dialogs.messages, QStringList{"Revise Conexion USB"});
+        QCOMPARE(rig.form().progreso->stateText(), inUse);
+        QVERIFY(bus().writes.empty());
+        QCOMPARE(bus().opens, 0);
+
+        // Free again: the window takes it, and keeps it.
+        holder.kill();
+        QVERIFY(holder.waitForFinished());
+        QTRY_COMPARE(rig.form().progreso->stateText(), QString());
+        rig.dialogs.clear();
+        QTest::mouseClick(rig.form().BitBtn6, Qt::LeftButton);
+        QCOMPARE(rig.dialogs.messages, QStringList{});
+        QCOMPARE(rig.form().ldatm->text(), QStringLiteral("160"));
+        QCOMPARE(lockHolderOf(lock)->pid, QCoreApplication::applicationPid());
     }
 
     void aProgrammerThatMayNotBeOpenedIsExplainedOncePerPlugIn() {
