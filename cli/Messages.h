@@ -21,8 +21,8 @@ inline const QString kAyuda = QStringLiteral(
     "  --completa             programar cada dirección; sin ella, las PROM no graban FF y la\n"
     "                         EEPROM graba solo lo que difiere (todo se verifica igual)\n"
     "  --reintentos N         reintentos tras una verificación fallida (por omisión 1)\n"
-    "  --virtual[=ARCHIVO]    el programador emulado; con ARCHIVO, su memoria se carga de\n"
-    "                         ese archivo y se guarda en él (bytes sin formato)\n"
+    "  --virtual[=ARCHIVO]    el programador emulado; con ARCHIVO, su memoria es ese archivo\n"
+    "                         (bytes sin formato): cada escritura llega a él\n"
     "  --sin-pausa            con --virtual: sin la pausa de 1 ms por informe\n"
     "  -q, --silencioso       sin progreso\n"
     "  --registro ARCHIVO     añade una línea CSV por ejecución\n"
@@ -42,7 +42,8 @@ inline const QString kAyuda = QStringLiteral(
     "  sondeo                 comprueba el enlace con un programador real\n"
     "\n"
     "Salida: 0 correcto, 1 la memoria difiere, 2 uso o archivo no válido,\n"
-    "3 sin programador, sin permiso o sin respuesta, 130 interrumpido (Ctrl+C).\n");
+    "3 sin programador, sin permiso, sin respuesta o en uso por otro programa,\n"
+    "130 interrumpido (Ctrl+C, SIGTERM o SIGHUP).\n");
 
 inline const QString kNoHayProgramador =
     QStringLiteral("No se encontró el programador (USB 1234:0001). Revise Conexion USB.");
