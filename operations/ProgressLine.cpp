@@ -110,6 +110,7 @@ void ProgressLine::refresh() {
     bar->setValue(static_cast<int>(p.fraction() * kBarSteps));
     bar->setVisible(p.running());
     times_->setVisible(p.running());
-    memory_->setVisible(!p.running());
+    // What keeps the programmer from being used takes the whole line.
+    memory_->setVisible(!p.running() && deviceNote_.isEmpty());
     cancelar->setEnabled(p.running());
 }

@@ -10,6 +10,7 @@
 #include "app/Programa.h"
 #include "app/Sram.h"
 #include "app/Unit3.h"
+#include "device/ExclusiveLock.h"
 #include "info/Unit4.h"
 #include "operations/ProgressLine.h"
 #include "operations/Unit6.h"
@@ -113,8 +114,15 @@ class CaptionsTest : public QObject {
             QVERIFY2(cut.isEmpty(), qPrintable("terminado: " + cut.join(" | ")));
         }
         f.progreso->setNote(conversionNote(true, 131072));
-        const QStringList cut = cutCaptions(&f);
+        QStringList cut = cutCaptions(&f);
         QVERIFY2(cut.isEmpty(), qPrintable("nota: " + cut.join(" | ")));
+        // What keeps the programmer from being used, with a long program name.
+        for (const QString& note :
+             {kQuedoAMitad, enUsoText(LockHolder{4194304, QStringLiteral("programador-virt")})}) {
+            f.progreso->setDeviceNote(note);
+            cut = cutCaptions(&f);
+            QVERIFY2(cut.isEmpty(), qPrintable("programador: " + cut.join(" | ")));
+        }
         QCOMPARE(f.width(), 775);
     }
 };
