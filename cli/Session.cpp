@@ -10,7 +10,6 @@
 #include "cli/Command.h"
 #include "cli/Messages.h"
 #include "cli/Targets.h"
-#include "device/CommandSet.h"
 #include "device/Firmware.h"
 #include "device/HidLibrary.h"
 #include "device/HidProbe.h"
@@ -25,63 +24,6 @@ namespace cli {
 
 namespace {
 constexpr int kListedMismatches = 20;
-
-// Hands the library's plug and unplug notifications to the link.
-class PresenceHook : public QObject {
-  public:
-    PresenceHook(ApplicationWindow& window, Link& link) : window_(window), link_(link) {}
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == &window_ && event->type() == DeviceNotificationEvent::kType)
-            return link_.notificacion(static_cast<DeviceNotificationEvent*>(event)->message());
-        return false;
-    }
-
-  private:
-    ApplicationWindow& window_;
-    Link& link_;
-};
-
-bool interrupted() {
-    return InterruptGuard::requested();
-}
-
-// A standard stream: its descriptor when it has one, so that a wait on it
-// can be interrupted and its errors have their reason.
-int descriptorOf(QIODevice& device) {
-    auto* file = qobject_cast<QFileDevice*>(&device);
-    return file ? file->handle() : -1;
-}
-
-safe_io::Read readStream(QIODevice& in) {
-    if (const int fd = descriptorOf(in); fd >= 0)
-        return safe_io::readFd(fd, safe_io::kMaxInputBytes, interrupted);
-    safe_io::Read read;
-    read.bytes = in.read(safe_io::kMaxInputBytes + 1);
-    if (read.bytes.size() > safe_io::kMaxInputBytes) read.end = safe_io::Read::End::TooLarge;
-    return read;
-}
-
-int writeStream(QIODevice& out, bool closed, const QByteArray& bytes) {
-    if (closed) return EBADF;
-    if (const int fd = descriptorOf(out); fd >= 0) return safe_io::writeFd(fd, bytes, interrupted);
-    return out.write(bytes) == bytes.size() ? 0 : EIO;
-}
-
-QString formatName(FileFormat format) {
-    switch (format) {
-        case FileFormat::IntelHex:
-            return QStringLiteral("Intel HEX");
-        case FileFormat::SRecord:
-            return QStringLiteral("S-records");
-        case FileFormat::Memory:
-            return QStringLiteral("archivo de memoria");
-        case FileFormat::Binary:
-            break;
-    }
-    return QStringLiteral("binario");
-}
 }  // namespace
 
 Session::Session(const Options& options, Streams& streams, const Backends& backends)
@@ -104,13 +46,7 @@ Session::~Session() {
 }
 
 void Session::closeProgrammer() {
-    if (!opened_) return;
-    opened_ = false;
-    // Whatever happened to the operation, the exit run goes out; after a
-    // report that failed nothing does.
-    link_->endOperation();
-    comandos_->exitRun();
-    applicationWindow_.UnhookMainWindow(hook_.get());
+    if (programmer_) programmer_->close();
 }
 
 const MemoryType& Session::type() const {
@@ -217,23 +153,6 @@ FileFormat Session::outputFormatOf(const QString& path) {
             .arg(shown(path)));
 }
 
-std::optional<FileFormat> Session::formatOfContents(const QByteArray& bytes) const {
-    if (const auto format = image::formatOfContents(bytes)) {
-        switch (*format) {
-            case image::Format::IntelHex:
-                return FileFormat::IntelHex;
-            case image::Format::SRecord:
-                return FileFormat::SRecord;
-            case image::Format::Binary:
-                return FileFormat::Binary;
-        }
-    }
-    const memory_file::Marker marker = memory_file::parse(bytes.left(4)).marker;
-    if (marker == memory_file::Marker::Decimal || marker == memory_file::Marker::Hexadecimal)
-        return FileFormat::Memory;
-    return std::nullopt;
-}
-
 image::Bytes Session::loadImageFile(const QString& path) {
     const QString name = pathShown(path, QStringLiteral("la entrada estándar"));
     std::optional<FileFormat> format = options_.formato;
@@ -295,44 +214,23 @@ std::int64_t Session::nowNs() const {
 }
 
 chip::Access& Session::open() {
+    programmer_ = std::make_unique<Programmer>(*platform_, type().tipo);
     if (options_.emulated) {
         prepareEmulation();
         hid_ = emulation_;
     } else {
-        ownHid_ = backends_.real([this](const QString& text) { permissionText_ = text; });
+        ownHid_ = backends_.real(programmer_->teller());
         hid_ = ownHid_.get();
     }
-    hid_->setNoteHandler([this](const QString& text) {
-        if (!text.isEmpty()) busyText_ = text;
-    });
-    link_ = std::make_unique<Link>(*hid_);
-    // No plug-in was notified: a programmer that is simply there gets no
-    // byte 1, which its parser could take for a write command.
-    link_->setGreeting(false);
-    comandos_ = std::make_unique<CommandSet>(*link_, *platform_);
-    comandos_->select(type().tipo);
-    access_ = std::make_unique<chip::Access>(*comandos_, *link_);
-    hook_ = std::make_unique<PresenceHook>(applicationWindow_, *link_);
-    applicationWindow_.HookMainWindow(hook_.get());
-    hid_->Connect(&applicationWindow_);
-    QCoreApplication::processEvents();
-    if (link_->desconectado()) fail(kSinProgramador, kNoHayProgramador);
-    // Taken before the first byte: a programmer that another program holds,
-    // or that may not be opened, gets nothing.
-    hid_->GetHandle(kProgrammerVendorId, kProgrammerProductId);
-    QCoreApplication::processEvents();
-    if (!busyText_.isEmpty()) fail(kSinProgramador, busyText_);
-    if (!permissionText_.isEmpty()) fail(kSinProgramador, permissionText_);
-    opened_ = true;
-    comandos_->startRun();
-    link_->beginOperation();
-    return *access_;
+    if (const auto refusal = programmer_->open(*hid_)) fail(kSinProgramador, *refusal);
+    return programmer_->access();
 }
 
 chip::Step Session::at(std::uint32_t address) {
     QCoreApplication::processEvents();
     display_.at(address, platform_->nowNs());
-    if (link_->desconectado() || link_->interrupted()) return chip::Step::Lost;
+    const Link& link = programmer_->link();
+    if (link.desconectado() || link.interrupted()) return chip::Step::Lost;
     if (InterruptGuard::requested()) return chip::Step::Cancel;
     return chip::Step::Continue;
 }
@@ -366,7 +264,7 @@ void Session::conclude(const chip::Outcome& outcome) {
     const QString lost =
         QStringLiteral("Revise Conexion USB: el programador no respondió en la dirección %1")
             .arg(addressText(outcome.at));
-    fail(kSinProgramador, link_->halted() ? lost + u'\n' + kQuedoAMitad : lost);
+    fail(kSinProgramador, programmer_->link().halted() ? lost + u'\n' + kQuedoAMitad : lost);
 }
 
 std::function<void(std::uint32_t, std::uint8_t)> Session::comparing(

@@ -16,9 +16,10 @@
 #include "cli/ImageFile.h"
 #include "cli/Interrupts.h"
 #include "cli/Options.h"
+#include "cli/Programmer.h"
 #include "cli/ProgressDisplay.h"
 #include "cli/Record.h"
-#include "device/ApplicationWindow.h"
+#include "cli/Streams.h"
 #include "device/MemoryTypes.h"
 
 class CommandSet;
@@ -42,19 +43,6 @@ enum ExitCode {
 // Ends a run with its exit code; the message has been told.
 struct Exit {
     int code;
-};
-
-// Where the command line reads and writes besides its own files.
-struct Streams {
-    QIODevice& in;
-    QIODevice& out;
-    QIODevice& err;
-    bool errIsTerminal = false;
-    bool inIsTerminal = false;
-    bool outIsTerminal = false;
-    // Closed by the shell that started the run.
-    bool inClosed = false;
-    bool outClosed = false;
 };
 
 // The programmer libraries a run may use. The real one is made on demand;
@@ -155,7 +143,6 @@ class Session : public QObject {
     QString recordLine(const QString& order, int exitCode, double seconds) const;
     QString resultName(int exitCode) const;
     [[noreturn]] void refuseRead(const QString& path, int error);
-    std::optional<FileFormat> formatOfContents(const QByteArray& bytes) const;
 
     const Options& options_;
     Streams& streams_;
@@ -166,14 +153,7 @@ class Session : public QObject {
     std::unique_ptr<HidLibrary> ownHid_;
     HidLibrary* hid_ = nullptr;
     VirtualProgrammer* emulation_ = nullptr;
-    ApplicationWindow applicationWindow_;
-    std::unique_ptr<QObject> hook_;
-    std::unique_ptr<Link> link_;
-    std::unique_ptr<CommandSet> comandos_;
-    std::unique_ptr<chip::Access> access_;
-    QString permissionText_;
-    QString busyText_;
-    bool opened_ = false;
+    std::unique_ptr<Programmer> programmer_;
     std::int64_t startNs_ = 0;
     Record record_;
     EmulatedChip chipFile_;
