@@ -178,13 +178,19 @@ class CliTest : public QObject {
     }
 
     void ctrlCCancelsWithTheWindowsBytes() {
-        CliRig rig;
-        QTimer::singleShot(0, [] { std::raise(SIGINT); });
-        const Result r = rig.emulated({"-q", "-t", "sram24", "leer", temp("cut.bin")});
-        QCOMPARE(r.code, 130);
-        QCOMPARE(r.err, QByteArray("Interrumpido en la dirección 0x0000\n"));
-        QCOMPARE(rig.sent(), (Bytes{8, 8, 8, 8, 8, 8, 8, 8, 8}));
-        QVERIFY(!QFile::exists(temp("cut.bin")));
+        // Ctrl+C, and a dropped ssh session: the cancel run, the exit run, and
+        // the record's line.
+        for (const int signal : {SIGINT, SIGHUP}) {
+            CliRig rig;
+            QTimer::singleShot(0, [signal] { std::raise(signal); });
+            const Result r = rig.emulated(
+                {"-q", "-t", "sram24", "--registro", temp("cut.csv"), "leer", temp("cut.bin")});
+            QCOMPARE(r.code, 130);
+            QCOMPARE(r.err, QByteArray("Interrumpido en la dirección 0x0000\n"));
+            QCOMPARE(rig.sent(), (Bytes{8, 8, 8, 8, 8, 8, 8, 8, 8}));
+            QVERIFY(!QFile::exists(temp("cut.bin")));
+        }
+        QCOMPARE(contents(temp("cut.csv")).count(",interrumpido,"), 2);
     }
 
     void filesInEveryFormat() {
