@@ -6,6 +6,7 @@
 #include "cli/Arguments.h"
 #include "cli/Command.h"
 #include "cli/Messages.h"
+#include "files/SafeIo.h"
 #include "info/Version.h"
 #include "view/Errors.h"
 
@@ -27,6 +28,11 @@ Command& commandFor(const std::vector<std::unique_ptr<Command>>& commands, const
                               .arg(command->arguments())
                               .arg(kUso)};
         if (command->needsType() && !parsed.options.tipo) throw Refused{kFaltaTipo};
+        for (const QString& argument : parsed.positional.mid(1))
+            if (argument.isEmpty())
+                throw Refused{QStringLiteral("La orden %1 necesita un nombre de archivo o un dato, "
+                                             "no un texto vacío")
+                                  .arg(name)};
         if (!parsed.options.informe.isEmpty() && name != QLatin1String("sondeo"))
             throw Refused{QStringLiteral("--informe solo vale con sondeo")};
         return *command;
@@ -36,6 +42,15 @@ Command& commandFor(const std::vector<std::unique_ptr<Command>>& commands, const
 
 void write(QIODevice& device, const QString& text) {
     device.write(text.toUtf8());
+}
+
+// --help and --version: a text that did not reach standard output is no success.
+int answer(Streams& streams, const QString& text) {
+    const int error = writeStream(streams.out, streams.outClosed, text.toUtf8());
+    if (error == 0) return kCorrecto;
+    write(streams.err, QStringLiteral("No se puede escribir en la salida estándar: %1\n")
+                           .arg(safe_io::reason(error)));
+    return kUsoInvalido;
 }
 }  // namespace
 
@@ -59,14 +74,8 @@ int run(const QStringList& arguments, Streams& streams, const Backends& backends
         auto outcome = parseArguments(arguments);
         if (auto* refusal = std::get_if<QString>(&outcome)) throw Refused{*refusal};
         parsed = std::get<Parsed>(std::move(outcome));
-        if (parsed.help) {
-            write(streams.out, kAyuda);
-            return kCorrecto;
-        }
-        if (parsed.version) {
-            write(streams.out, versionText(QStringLiteral("programador-cli")));
-            return kCorrecto;
-        }
+        if (parsed.help) return answer(streams, kAyuda);
+        if (parsed.version) return answer(streams, versionText(QStringLiteral("programador-cli")));
         command = &commandFor(commands, parsed);
         if (const auto refusal = rangeRefusal(parsed.options)) throw Refused{*refusal};
     } catch (const Refused& refused) {

@@ -28,11 +28,14 @@ std::optional<EmulatedChip::Refusal> EmulatedChip::open(const QString& path, Fir
                                                         Chip socket, const QString& typeCaption) {
     path_ = path;
     const QByteArray name = QFile::encodeName(path);
-    fd_ = ::open(name.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    bool made = false;
+    const auto openExisting = [&] {
+        return ::open(name.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    };
+    fd_ = openExisting();
     if (fd_ < 0 && errno == ENOENT) {
         fd_ = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        made = fd_ >= 0;
+        // Another run made it first: it is that run's chip now.
+        if (fd_ < 0 && errno == EEXIST) fd_ = openExisting();
     }
     if (fd_ < 0) return Refusal{kUsoInvalido, failure(QStringLiteral("abrir"), errno)};
     struct stat status {};
@@ -50,7 +53,11 @@ std::optional<EmulatedChip::Refusal> EmulatedChip::open(const QString& path, Fir
         case ExclusiveLock::State::Failed:
             return Refusal{kUsoInvalido, failure(QStringLiteral("bloquear"), errno)};
     }
-    auto refusal = made ? create(firmware, socket) : load(firmware, socket, typeCaption);
+    // Empty: just made, here or by a run that ended before it was filled.
+    if (::fstat(fd_, &status) != 0)
+        return Refusal{kUsoInvalido, failure(QStringLiteral("abrir"), errno)};
+    auto refusal =
+        status.st_size == 0 ? create(firmware, socket) : load(firmware, socket, typeCaption);
     if (refusal) return refusal;
     // From here on the file is the chip: every cell written reaches it.
     firmware_ = &firmware;

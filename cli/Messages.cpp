@@ -29,6 +29,11 @@ QString shown(const QString& text) {
     return out;
 }
 
+QString capitalized(const QString& text) {
+    if (text.isEmpty()) return text;
+    return text.front().toUpper() + text.mid(1);
+}
+
 QString pathShown(const QString& path, const QString& standard) {
     return path == QLatin1String("-") ? standard : shown(path);
 }

@@ -53,6 +53,8 @@ inline const QString kFaltaTipo =
 // A text from a file or an argument as a message may show it: control
 // characters written as \xNN, so that none moves the terminal's cursor.
 QString shown(const QString& text);
+// A message that starts with a name: its first letter in upper case.
+QString capitalized(const QString& text);
 // A path in a message: "-" is the standard stream, any other its text shown.
 QString pathShown(const QString& path, const QString& standard);
 // "0x03FF": an address of a memory whose last address is maxdir.

@@ -69,6 +69,8 @@ std::uint32_t number(const QCommandLineParser& parser, const QString& name) {
 QString meaning(const QString& option, const QString& value) {
     if (option == QLatin1String("tipo")) {
         if (const auto tipo = parseType(value)) return QString::number(*tipo);
+    } else if (option == QLatin1String("formato")) {
+        return value.toLower();
     } else if (option == QLatin1String("desde") || option == QLatin1String("hasta") ||
                option == QLatin1String("reintentos")) {
         if (const auto n = parseNumber(value)) return QString::number(*n);
@@ -130,6 +132,10 @@ Options readOptions(const QCommandLineParser& parser) {
                            "lleva su propio ritmo")};
     o.silencioso = parser.isSet(QStringLiteral("silencioso"));
     o.registro = parser.value(QStringLiteral("registro"));
+    if (o.registro == QLatin1String("-"))
+        throw Refused{
+            QStringLiteral("--registro necesita un archivo: la salida estándar no "
+                           "guarda el registro")};
     o.diferencias = parser.value(QStringLiteral("diferencias"));
     o.informe = parser.value(QStringLiteral("informe"));
     return o;

@@ -66,6 +66,10 @@ std::optional<QString> Programmer::open(HidLibrary& hid) {
     return std::nullopt;
 }
 
+void Programmer::halt() {
+    link_->halt();
+}
+
 void Programmer::close() {
     if (hook_) applicationWindow_.UnhookMainWindow(hook_.get());
     if (!opened_) return;

@@ -37,6 +37,8 @@ class Programmer {
 
     chip::Access& access() { return *access_; }
     const Link& link() const { return *link_; }
+    // A report sent to it past the link failed.
+    void halt();
 
   private:
     Platform& platform_;

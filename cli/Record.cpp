@@ -13,6 +13,10 @@
 
 namespace cli {
 
+namespace {
+constexpr int kLockPollUs = 20'000;
+}  // namespace
+
 const QString Record::kCabecera =
     QStringLiteral("fecha,tipo,orden,rango,crc32,resultado,diferencias,segundos\n");
 
@@ -37,19 +41,26 @@ std::optional<QString> Record::open(const QString& path) {
     return std::nullopt;
 }
 
-std::optional<QString> Record::append(const QString& line) {
-    // Every run that appends waits its turn: the lines never mix, and only
-    // the first finds the file empty.
-    while (::flock(fd_, LOCK_EX) != 0)
-        if (errno != EINTR) return failure(errno);
+int Record::lock(const std::function<bool()>& cancelled) {
+    // Every run that appends waits its turn, and a signal ends the wait.
+    while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) return errno;
+        if (cancelled && cancelled()) return ECANCELED;
+        ::usleep(kLockPollUs);
+    }
+    return 0;
+}
+
+std::optional<QString> Record::append(const QString& line, const std::function<bool()>& cancelled) {
+    if (const int error = lock(cancelled)) return failure(error);
+    // Under the lock the lines never mix, and only the first finds the file empty.
     struct stat status {};
     QByteArray bytes;
     if (::fstat(fd_, &status) == 0 && S_ISREG(status.st_mode) && status.st_size == 0)
         bytes = kCabecera.toUtf8();
     bytes += (line + u'\n').toUtf8();
     // One write: with O_APPEND it lands whole at the end.
-    const ssize_t written = ::write(fd_, bytes.constData(), static_cast<size_t>(bytes.size()));
-    const int error = written < 0 ? errno : written < bytes.size() ? ENOSPC : 0;
+    const int error = safe_io::writeFd(fd_, bytes, cancelled);
     // Half a line would spoil the file for every later reader.
     if (error && S_ISREG(status.st_mode)) (void)::ftruncate(fd_, status.st_size);
     ::flock(fd_, LOCK_UN);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace cli {
@@ -21,10 +22,12 @@ class Record {
     // run before the programmer is touched. The refusal, or nothing.
     std::optional<QString> open(const QString& path);
     bool isOpen() const { return fd_ >= 0; }
-    // The line, ended here; the refusal, or nothing.
-    std::optional<QString> append(const QString& line);
+    // The line, ended here; the refusal, or nothing. cancelled ends a wait
+    // for the lock or for a reader.
+    std::optional<QString> append(const QString& line, const std::function<bool()>& cancelled);
 
   private:
+    int lock(const std::function<bool()>& cancelled);
     QString failure(int error) const;
 
     int fd_ = -1;

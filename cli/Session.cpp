@@ -118,9 +118,9 @@ QByteArray Session::readInput(const QString& path) {
         case safe_io::Read::End::Cancelled:
             fail(kInterrumpido, QStringLiteral("Interrumpido mientras se leía %1").arg(name));
         case safe_io::Read::End::TooLarge:
-            fail(kUsoInvalido, QStringLiteral("%1 pasa de 64 MiB: ninguna imagen de memoria es "
-                                              "tan grande")
-                                   .arg(name));
+            fail(kUsoInvalido, capitalized(QStringLiteral("%1 pasa de 64 MiB: ninguna imagen de "
+                                                          "memoria es tan grande")
+                                               .arg(name)));
         case safe_io::Read::End::Failed:
             break;
     }
@@ -264,7 +264,8 @@ void Session::conclude(const chip::Outcome& outcome) {
     const QString lost =
         QStringLiteral("Revise Conexion USB: el programador no respondió en la dirección %1")
             .arg(addressText(outcome.at));
-    fail(kSinProgramador, programmer_->link().halted() ? lost + u'\n' + kQuedoAMitad : lost);
+    haltTold_ = programmer_->link().halted();
+    fail(kSinProgramador, haltTold_ ? lost + u'\n' + kQuedoAMitad : lost);
 }
 
 std::function<void(std::uint32_t, std::uint8_t)> Session::comparing(
@@ -331,14 +332,20 @@ QString Session::recordLine(const QString& order, int exitCode, double seconds) 
 
 int Session::finish(const Command& command, int exitCode, double seconds) {
     closeProgrammer();
+    // The cancel run or the exit run may fail too, and leave it waiting.
+    if (programmer_ && programmer_->link().halted() && !haltTold_) {
+        say(kQuedoAMitad);
+        if (exitCode == kCorrecto) exitCode = kSinProgramador;
+    }
     if (const auto failure = chipFile_.close()) {
         say(*failure);
         if (exitCode == kCorrecto) exitCode = kUsoInvalido;
     }
     if (record_.isOpen())
-        if (const auto failure = record_.append(recordLine(command.name(), exitCode, seconds))) {
+        if (const auto failure =
+                record_.append(recordLine(command.name(), exitCode, seconds), interrupted)) {
             say(*failure);
-            if (exitCode == kCorrecto) exitCode = kUsoInvalido;
+            if (exitCode == kCorrecto) exitCode = interrupted() ? kInterrumpido : kUsoInvalido;
         }
     if (exitCode == kCorrecto && !options_.silencioso && !verdict_.isEmpty()) say(verdict_);
     return exitCode;

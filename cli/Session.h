@@ -108,6 +108,8 @@ class Session : public QObject {
     chip::Access& open();
     // The programmer below the link, for the hardware check.
     std::unique_ptr<HidProbe> probe();
+    // A report the hardware check sent below the link failed.
+    void haltProgrammer() { programmer_->halt(); }
     // The time of the platform, in nanoseconds.
     std::int64_t nowNs() const;
     // The loops' question at every address: progress, events, Ctrl+C, a lost
@@ -154,6 +156,7 @@ class Session : public QObject {
     HidLibrary* hid_ = nullptr;
     VirtualProgrammer* emulation_ = nullptr;
     std::unique_ptr<Programmer> programmer_;
+    bool haltTold_ = false;
     std::int64_t startNs_ = 0;
     Record record_;
     EmulatedChip chipFile_;

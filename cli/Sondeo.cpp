@@ -104,7 +104,13 @@ class Sondeo : public Command {
         std::vector<std::uint8_t> requests = chip.comandos().readSequence(0);
         const std::vector<std::uint8_t> next = chip.comandos().readSequence(1);
         requests.insert(requests.end(), next.begin(), next.end());
-        const std::vector<std::uint8_t> answers = probe.exchange(requests, 2);
+        const HidProbe::Exchange exchanged = probe.exchange(requests, 2);
+        if (!exchanged.allSent) {
+            // Sent past the link: the link must learn that a report failed.
+            s.haltProgrammer();
+            s.conclude({chip::Outcome::End::Lost, 1});
+        }
+        const std::vector<std::uint8_t>& answers = exchanged.answers;
         const bool both = answers == std::vector<std::uint8_t>{first, second};
         add(both ? QStringLiteral("Dos lecturas pedidas seguidas, sin esperar la primera "
                                   "respuesta: responde a las dos, en orden (guarda los pedidos).")

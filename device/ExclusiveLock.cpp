@@ -62,19 +62,30 @@ ExclusiveLock& ExclusiveLock::operator=(ExclusiveLock&& other) noexcept {
     return *this;
 }
 
+namespace {
+// Another user's lock file is opened as it is: in a sticky folder a create
+// of it would be refused. A link is never followed.
+int openLockFile(const QByteArray& name) {
+    for (;;) {
+        const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0 || errno != ENOENT) return fd;
+        const int made =
+            ::open(name.constData(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                   kEveryoneReadsAndWrites);
+        // Made here: open to the users that come after, whatever our umask.
+        if (made >= 0) ::fchmod(made, kEveryoneReadsAndWrites);
+        if (made >= 0 || errno != EEXIST) return made;
+    }
+}
+}  // namespace
+
 ExclusiveLock::State ExclusiveLock::take(const QString& path) {
     if (held()) return State::Taken;
-    const QByteArray name = QFile::encodeName(path);
-    const int fd =
-        ::open(name.constData(), O_RDONLY | O_CREAT | O_CLOEXEC, kEveryoneReadsAndWrites);
+    const int fd = openLockFile(QFile::encodeName(path));
     if (fd < 0) {
         error_ = errno;
         return State::Failed;
     }
-    // Made by us: open to the users that come after, whatever our umask.
-    struct stat status {};
-    if (::fstat(fd, &status) == 0 && status.st_uid == ::geteuid())
-        ::fchmod(fd, kEveryoneReadsAndWrites);
     const State state = lockState(fd);
     if (state == State::Taken) {
         fd_ = fd;
@@ -113,10 +124,25 @@ QString enUsoText(const std::optional<LockHolder>& holder) {
     return text + QStringLiteral(" (pid %1, %2)").arg(holder->pid).arg(holder->name);
 }
 
+QString lockFailureText(const QString& path, int error) {
+    const QString why = error == EACCES || error == EPERM ? QStringLiteral("permiso denegado")
+                        : error == ELOOP ? QStringLiteral("es un enlace simbólico")
+                        : error == EROFS
+                            ? QStringLiteral("el sistema de archivos es de solo lectura")
+                        : error == ENOENT ? QStringLiteral("no existe la carpeta")
+                                          : QStringLiteral("error del sistema %1").arg(error);
+    return QStringLiteral("No se puede tomar el bloqueo del programador %1: %2").arg(path, why);
+}
+
 QString defaultLockFolder() {
+    // Chosen by the folder's own mode, not by who asks: root and every user
+    // must meet in the same place.
     const QString runLock = QStringLiteral("/run/lock");
-    if (::access(QFile::encodeName(runLock).constData(), W_OK | X_OK) == 0) return runLock;
-    return QDir::tempPath();
+    struct stat status {};
+    if (::stat(QFile::encodeName(runLock).constData(), &status) == 0 && S_ISDIR(status.st_mode) &&
+        (status.st_mode & S_IWOTH))
+        return runLock;
+    return QStringLiteral("/tmp");
 }
 
 QString programmerLockPath(const QString& folder, const std::string& devicePath) {

@@ -44,8 +44,11 @@ std::optional<LockHolder> lockHolderOfFd(int fd);
 // "El programador está en uso por otro programa (pid N, nombre)".
 QString enUsoText(const std::optional<LockHolder>& holder);
 
+// Why a lock file could not be opened, in Spanish.
+QString lockFailureText(const QString& path, int error);
+
 // Where the locks of programmers live: /run/lock, where every user may
-// write, or the temporary folder where there is no such place.
+// write, or /tmp where /run/lock is not open to every user.
 QString defaultLockFolder();
 // The lock file of the programmer at a device path, in a folder.
 QString programmerLockPath(const QString& folder, const std::string& devicePath);

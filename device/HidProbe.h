@@ -21,10 +21,15 @@ class HidProbe {
     virtual ~HidProbe() = default;
 
     virtual std::vector<Found> find() = 0;
+    struct Exchange {
+        std::vector<std::uint8_t> answers;
+        // A report that failed may leave the programmer in the middle of a
+        // command.
+        bool allSent = true;
+    };
     // Sends each byte in its own report, then collects up to `answers`
     // answers, each waited for a bounded time; returns those that came.
-    virtual std::vector<std::uint8_t> exchange(const std::vector<std::uint8_t>& bytes,
-                                               int answers) = 0;
+    virtual Exchange exchange(const std::vector<std::uint8_t>& bytes, int answers) = 0;
 };
 
 // The probe of the emulated programmer.

@@ -116,8 +116,11 @@ bool HidapiLibrary::lockProgrammer(const std::string& path) {
         case ExclusiveLock::State::Failed:
             break;
     }
-    // No place for locks (a read-only system): the programmer is used as before.
-    return true;
+    // Without its lock nobody may tell whether another program uses it.
+    busyPath_ = path;
+    setNote(lockFailureText(lockPath, lock.error()));
+    lockTimer_.start();
+    return false;
 }
 
 void HidapiLibrary::retryBusyLock() {

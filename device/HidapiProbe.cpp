@@ -3,7 +3,6 @@
 #include <hidapi/hidapi.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "device/HidapiLibrary.h"
 
@@ -22,9 +21,11 @@ class HidapiProbe : public HidProbe {
                 device.opens = true;
                 hid_close(opened);
             } else {
-                device.why = errno == EACCES || errno == EPERM
-                                 ? QStringLiteral("sin permiso")
-                                 : QString::fromLocal8Bit(std::strerror(errno));
+                device.why = errno == EACCES || errno == EPERM ? QStringLiteral("sin permiso")
+                             : errno == EBUSY                  ? QStringLiteral("está en uso")
+                             : errno == ENOENT || errno == ENODEV
+                                 ? QStringLiteral("ya no está")
+                                 : QStringLiteral("error del sistema %1").arg(errno);
             }
             found.push_back(device);
         }
@@ -32,15 +33,15 @@ class HidapiProbe : public HidProbe {
         return found;
     }
 
-    std::vector<std::uint8_t> exchange(const std::vector<std::uint8_t>& bytes,
-                                       int answers) override {
-        std::vector<std::uint8_t> got;
+    Exchange exchange(const std::vector<std::uint8_t>& bytes, int answers) override {
+        Exchange got;
         hid_device* device = openFirst();
         if (!device) return got;
         for (std::uint8_t byte : bytes) {
             const unsigned char report[HidLibrary::kReportSize] = {0, byte};
             if (hid_write(device, report, sizeof report) < 0) {
                 hid_close(device);
+                got.allSent = false;
                 return got;
             }
         }
@@ -49,7 +50,7 @@ class HidapiProbe : public HidProbe {
             const int count =
                 hid_read_timeout(device, incoming, sizeof incoming, HidapiLibrary::kReadTimeoutMs);
             if (count <= 0) break;
-            got.push_back(incoming[0]);
+            got.answers.push_back(incoming[0]);
         }
         hid_close(device);
         return got;

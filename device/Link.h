@@ -38,6 +38,8 @@ class Link : public QObject {
     // the middle of a command, and any byte would be taken as its rest.
     // Nothing more is sent or read until it is plugged in again.
     bool halted() const { return halted_; }
+    // A report sent past the link failed: the same as one of its own.
+    void halt() { setHalted(true); }
 
     // An operation's traffic. From its first failed transfer, or from the
     // programmer going away, nothing more of it is sent or read: the rest of

@@ -11,18 +11,20 @@ class VirtualProbe : public HidProbe {
         return {{QStringLiteral("programador emulado"), true, QString()}};
     }
 
-    std::vector<std::uint8_t> exchange(const std::vector<std::uint8_t>& bytes,
-                                       int answers) override {
+    Exchange exchange(const std::vector<std::uint8_t>& bytes, int answers) override {
         const HidHandle handle = VirtualProgrammer::kProgrammerHandle;
+        Exchange got;
         for (std::uint8_t byte : bytes) {
             const std::uint8_t report[HidLibrary::kReportSize] = {0, byte};
-            if (!programmer_.Write(handle, report)) return {};
+            if (!programmer_.Write(handle, report)) {
+                got.allSent = false;
+                return got;
+            }
         }
-        std::vector<std::uint8_t> got;
         for (int i = 0; i < answers; ++i) {
             std::uint8_t report[HidLibrary::kReportSize] = {0, 0};
             if (!programmer_.Read(handle, report)) break;
-            got.push_back(report[1]);
+            got.answers.push_back(report[1]);
         }
         return got;
     }

@@ -1,5 +1,6 @@
 #include "files/MemoryFile.h"
 
+#include <QElapsedTimer>
 #include <cerrno>
 
 #include "files/SafeIo.h"
@@ -11,6 +12,7 @@ namespace {
 constexpr char kLineFeed = '\n';
 constexpr char kCarriageReturn = '\r';
 const QByteArray kLineEnd("\r\n");
+constexpr qint64 kLongestWaitMs = 10'000;
 
 QString readError(const QString& path, const QString& reason) {
     return QStringLiteral("No se puede leer el archivo %1: %2").arg(path, reason);
@@ -62,7 +64,11 @@ Contents read(const QString& path) {
 }
 
 QByteArray readBytes(const QString& path) {
-    safe_io::Read read = safe_io::readPath(path, kMaxFileBytes);
+    // A FIFO nobody writes must not hold the window for ever.
+    QElapsedTimer waiting;
+    waiting.start();
+    safe_io::Read read = safe_io::readPath(
+        path, kMaxFileBytes, [&waiting] { return waiting.hasExpired(kLongestWaitMs); });
     switch (read.end) {
         case safe_io::Read::End::Complete:
             return std::move(read.bytes);
@@ -70,6 +76,7 @@ QByteArray readBytes(const QString& path) {
             throw IoError(
                 readError(path, QStringLiteral("es demasiado grande para un archivo de memoria")));
         case safe_io::Read::End::Cancelled:
+            throw IoError(readError(path, QStringLiteral("nadie lo escribe")));
         case safe_io::Read::End::Failed:
             break;
     }

@@ -69,11 +69,21 @@ QString existingTarget(const QString& path) {
     return path;
 }
 
+bool isRegular(int fd, qint64* size = nullptr) {
+    struct stat status {};
+    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    if (size) *size = regular ? status.st_size : 0;
+    return regular;
+}
+
 int writeAll(int fd, const QByteArray& bytes, const Cancelled& cancelled) {
+    // A regular file never keeps a writer waiting: it takes all at once.
+    const bool regular = isRegular(fd);
     qsizetype done = 0;
     while (done < bytes.size()) {
-        if (!waitFor(fd, POLLOUT, cancelled)) return ECANCELED;
-        const qsizetype chunk = std::min(kWriteChunk, bytes.size() - done);
+        if (!regular && !waitFor(fd, POLLOUT, cancelled)) return ECANCELED;
+        const qsizetype chunk =
+            regular ? bytes.size() - done : std::min(kWriteChunk, bytes.size() - done);
         const ssize_t written = ::write(fd, bytes.constData() + done, static_cast<size_t>(chunk));
         if (written < 0) {
             if (errno == EINTR || errno == EAGAIN) continue;
@@ -103,9 +113,11 @@ int replaceAtomically(const QString& target, const QByteArray& bytes, const Canc
     if (file.get() < 0) return errno;
     struct stat old {};
     int error = 0;
-    if (::stat(native(target).constData(), &old) == 0 &&
-        ::fchmod(file.get(), old.st_mode & 07777) != 0)
-        error = errno;
+    if (::stat(native(target).constData(), &old) == 0) {
+        // The new file keeps the old one's owner (where that is allowed) and mode.
+        (void)::fchown(file.get(), old.st_uid, old.st_gid);
+        if (::fchmod(file.get(), old.st_mode & 07777) != 0) error = errno;
+    }
     if (!error) error = writeAll(file.get(), bytes, cancelled);
     if (!error && ::fsync(file.get()) != 0) error = errno;
     if (!error) error = file.close();
@@ -151,7 +163,7 @@ QString reason(int error) {
         case EPIPE:
             return QStringLiteral("quien leía la salida la cerró");
         case EBADF:
-            return QStringLiteral("está cerrado");
+            return QStringLiteral("su descriptor está cerrado");
         case EROFS:
             return QStringLiteral("el sistema de archivos es de solo lectura");
         case ENXIO:
@@ -184,14 +196,18 @@ QString reason(int error) {
 
 Read readFd(int fd, qint64 limit, const Cancelled& cancelled) {
     Read read;
+    qint64 size = 0;
+    const bool regular = isRegular(fd, &size);
+    // A regular file is read in one go, and its end found by the next read.
+    const qsizetype wanted = regular ? std::max<qint64>(size + 1, kReadChunk) : kReadChunk;
     for (;;) {
-        if (!waitFor(fd, POLLIN, cancelled)) {
+        if (!regular && !waitFor(fd, POLLIN, cancelled)) {
             read.end = Read::End::Cancelled;
             read.bytes.clear();
             return read;
         }
         const qsizetype chunk =
-            std::min<qint64>(kReadChunk, limit + 1 - static_cast<qint64>(read.bytes.size()));
+            std::min<qint64>(wanted, limit + 1 - static_cast<qint64>(read.bytes.size()));
         const qsizetype before = read.bytes.size();
         read.bytes.resize(before + chunk);
         const ssize_t count = ::read(fd, read.bytes.data() + before, static_cast<size_t>(chunk));

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -69,6 +70,36 @@ class CliEdgesTest : public QObject {
         ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
         QVERIFY(first.waitForFinished(10000));
         QCOMPARE(first.exitCode(), 130);
+
+        // First runs racing for a chip file not made yet: each makes it,
+        // uses it or finds it in use; none fails on the other's making.
+        for (int round = 0; round < 5; ++round) {
+            const Result three = shell(
+                QStringLiteral("for k in 1 2 3; do ($CLI -q --virtual=%1 --sin-pausa -t 27c010 "
+                               "llenar $k 2>/dev/null; echo $?) & done; wait")
+                    .arg(temp("carrera%1.bin").arg(round)));
+            for (const QByteArray& code : three.out.trimmed().split('\n'))
+                QVERIFY2(code == "0" || code == "3", three.out.constData());
+            QCOMPARE(QFileInfo(temp("carrera%1.bin").arg(round)).size(), 131072);
+        }
+
+        // A run waiting for the record's lock ends on a signal.
+        const QString held = temp("ocupado.csv");
+        QProcess holder;
+        holder.start(QStringLiteral("flock"),
+                     {QStringLiteral("-o"), held, QStringLiteral("sleep"), QStringLiteral("20")});
+        QVERIFY(holder.waitForStarted());
+        QTRY_VERIFY(QFile::exists(held));
+        QProcess waiting;
+        waiting.start(kCli, {"-q", "--virtual", "--sin-pausa", "-t", "sram24", "--hasta", "0",
+                             "--registro", held, "leer", "/dev/null"});
+        QVERIFY(waiting.waitForStarted());
+        QVERIFY(!waiting.waitForFinished(500));
+        ::kill(static_cast<pid_t>(waiting.processId()), SIGTERM);
+        QVERIFY(waiting.waitForFinished(5000));
+        QCOMPARE(waiting.exitCode(), 130);
+        holder.kill();
+        QVERIFY(holder.waitForFinished());
 
         // Eight runs ending together: one header, eight whole lines.
         const QString record = temp("ocho.csv");
@@ -280,6 +311,8 @@ class CliEdgesTest : public QObject {
             {{"--virtual", "-t", "sram24", "programar", folder_.path()},
              "No se puede leer " + folder_.path() + ": es una carpeta"},
             {{"-t", "sram24", "leer", "x.bin", "--tipo"}, "Falta el valor de la opción --tipo"},
+            {{"-t", "sram24", "--registro", "-", "leer", "x.bin"},
+             "--registro necesita un archivo: la salida estándar no guarda el registro"},
         };
         // What Qt and the system would say in English, had it reached the user.
         const QRegularExpression english(

@@ -84,15 +84,25 @@ class CliHidapiTest : public QObject {
         // The third byte of the second read request does not go out: the
         // programmer's parser waits for it, so nothing else may follow, not
         // even the exit run, which it would take as that byte.
-        for (const int failing : {3 + 4 + 2, 3}) {
+        // The same in the start run, and in the exit run of a read that
+        // went well: exit 3 all the same, the next program must not take it
+        // for a programmer in order.
+        for (const int failing : {3 + 4 + 2, 3, 1, 3 + 4 * 3}) {
             StandInCli cli;
             bus().failWriteAt = failing;
             const Result r = cli.run({"-q", "-t", "sram28", "--hasta", "3", "leer", "-"});
             QCOMPARE(r.code, 3);
             QVERIFY(r.err.endsWith((kQuedoAMitad + u'\n').toUtf8()));
             QCOMPARE(bus().writes.size(), std::size_t(failing + 1));
-            QCOMPARE(r.out, QByteArray());
         }
+        // sondeo's own exchange, below the link: the link learns of it.
+        StandInCli cli;
+        const int exchange = 3 + 200 * 3 + 2 * 3;
+        bus().failWriteAt = exchange + 1;
+        const Result r = cli.run({"-t", "sram28", "sondeo"});
+        QCOMPARE(r.code, 3);
+        QVERIFY(r.err.endsWith((kQuedoAMitad + u'\n').toUtf8()));
+        QCOMPARE(bus().writes.size(), std::size_t(exchange + 2));
     }
 
     void anotherProgramHoldsTheProgrammer() {
@@ -114,6 +124,21 @@ class CliHidapiTest : public QObject {
         holder.kill();
         QVERIFY(holder.waitForFinished());
         QCOMPARE(cli.run({"-q", "-t", "sram28", "--hasta", "0", "leer", "-"}).code, 0);
+
+        // A lock that cannot be taken is no lock: refused, nothing sent. A
+        // link in its place is not followed, nor its target opened to all.
+        QFile secret(cli.locks.filePath(QStringLiteral("secreto")));
+        QVERIFY(secret.open(QIODevice::WriteOnly));
+        secret.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        QVERIFY(QFile::remove(lock));
+        QVERIFY(QFile::link(secret.fileName(), lock));
+        bus().clearRecord();
+        const Result linked = cli.run({"-t", "sram28", "leer", "-"});
+        QCOMPARE(linked.code, 3);
+        QVERIFY(linked.err.startsWith("No se puede tomar el bloqueo del programador"));
+        QVERIFY(bus().writes.empty());
+        QCOMPARE(secret.permissions() & (QFile::WriteOther | QFile::ReadOther),
+                 QFile::Permissions());
     }
 
     void ctrlCSendsTheCancelRun() {
