@@ -89,28 +89,6 @@ std::uint8_t byteSum(const Bytes& fields) {
     return sum;
 }
 
-// A record's data into the memory from an address on; the fault when it runs past.
-std::optional<QString> store(Bytes& memory, std::uint64_t address, const Bytes& fields,
-                             std::size_t from, std::size_t count) {
-    for (std::size_t k = 0; k < count; ++k) {
-        if (address + k >= memory.size()) return pastMemory(address + k, memory.size());
-        memory[address + k] = fields[from + k];
-    }
-    return std::nullopt;
-}
-
-// A data record under an 02 segment address: its offset wraps inside the
-// 64 KiB segment, as Intel's format defines.
-std::optional<QString> storeInSegment(Bytes& memory, std::uint32_t segmentBase,
-                                      std::uint32_t offset, const Bytes& fields, std::size_t from,
-                                      std::size_t count) {
-    for (std::size_t k = 0; k < count; ++k) {
-        const std::uint64_t address = std::uint64_t{segmentBase} + ((offset + k) & kSegmentMask);
-        if (const auto fault = store(memory, address, fields, from + k, 1)) return fault;
-    }
-    return std::nullopt;
-}
-
 // Text that a person could have written: printable ASCII, tabs and line
 // ends, or UTF-8.
 bool isText(QByteArrayView file) {
@@ -180,9 +158,44 @@ ReadResult readBinary(const QByteArray& file, std::size_t memorySize) {
     return {std::move(bytes), std::nullopt, size};
 }
 
-ReadResult readIntelHex(const QByteArray& file, std::size_t memorySize) {
-    Bytes memory(memorySize, kBlank);
-    std::size_t given = 0;
+namespace {
+MapRead refusedMap(int line, const QString& what) {
+    MapRead read;
+    read.fault = Fault{line, what};
+    return read;
+}
+
+// Gives a file's bytes to its map, minding which line gave which, so that
+// two lines that disagree on an address are both named.
+class Giver {
+  public:
+    explicit Giver(MapRead& read) : read_(read) {}
+
+    bool give(std::uint64_t address, std::uint8_t byte, int line) {
+        if (!read_.map.put(address, byte)) {
+            read_.fault = Fault{line, QStringLiteral("da a la dirección %1 un byte distinto del "
+                                                     "de la línea %2")
+                                          .arg(hexAddressText(address))
+                                          .arg(read_.lineOf(address))};
+            return false;
+        }
+        auto& records = read_.records;
+        if (!records.empty() && records.back().line == line &&
+            records.back().first + records.back().count == address)
+            ++records.back().count;
+        else
+            records.push_back({address, 1, line});
+        return true;
+    }
+
+  private:
+    MapRead& read_;
+};
+}  // namespace
+
+MapRead readIntelHexMap(const QByteArray& file) {
+    MapRead read;
+    Giver giver(read);
     std::uint32_t base = 0;
     bool segmented = false;
     Bytes fields;
@@ -191,36 +204,38 @@ ReadResult readIntelHex(const QByteArray& file, std::size_t memorySize) {
     while (lines.next(line)) {
         const int number = lines.number();
         if (line.isEmpty()) continue;
-        if (line[0] != ':') return refused(number, QStringLiteral("no empieza con \":\""));
-        if (const auto fault = decodePairs(line, 1, fields)) return refused(number, *fault);
+        if (line[0] != ':') return refusedMap(number, QStringLiteral("no empieza con \":\""));
+        if (const auto fault = decodePairs(line, 1, fields)) return refusedMap(number, *fault);
         if (fields.size() < 5 || fields.size() != std::size_t{fields[0]} + 5)
-            return refused(number,
-                           QStringLiteral("la longitud del registro no coincide con su cuenta"));
+            return refusedMap(number,
+                              QStringLiteral("la longitud del registro no coincide con su cuenta"));
         const std::uint8_t sum = byteSum(fields);
-        if (sum != 0) return refused(number, QStringLiteral("suma de comprobación errónea"));
+        if (sum != 0) return refusedMap(number, QStringLiteral("suma de comprobación errónea"));
         const std::size_t count = fields[0];
         const std::uint32_t offset = bigEndian(fields, 1, 2);
         const std::uint8_t type = fields[3];
         const auto needs = [&](std::size_t wanted) { return count == wanted; };
         switch (type) {
             case 0x00:
-                if (const auto fault =
-                        segmented ? storeInSegment(memory, base, offset, fields, 4, count)
-                                  : store(memory, std::uint64_t{base} + offset, fields, 4, count))
-                    return refused(number, *fault);
-                given += count;
+                for (std::size_t k = 0; k < count; ++k) {
+                    // Under an 02 segment the offset wraps inside its 64 KiB.
+                    const std::uint64_t address =
+                        segmented ? std::uint64_t{base} + ((offset + k) & kSegmentMask)
+                                  : std::uint64_t{base} + offset + k;
+                    if (!giver.give(address, fields[4 + k], number)) return read;
+                }
                 break;
             case 0x01:
-                return {std::move(memory), std::nullopt, given};
+                return read;
             case 0x02:
                 if (!needs(2))
-                    return refused(number, QStringLiteral("registro 02 de longitud errónea"));
+                    return refusedMap(number, QStringLiteral("registro 02 de longitud errónea"));
                 base = bigEndian(fields, 4, 2) << 4;
                 segmented = true;
                 break;
             case 0x04:
                 if (!needs(2))
-                    return refused(number, QStringLiteral("registro 04 de longitud errónea"));
+                    return refusedMap(number, QStringLiteral("registro 04 de longitud errónea"));
                 base = bigEndian(fields, 4, 2) << 16;
                 segmented = false;
                 break;
@@ -228,16 +243,17 @@ ReadResult readIntelHex(const QByteArray& file, std::size_t memorySize) {
             case 0x05:  // start addresses: nothing to program
                 break;
             default:
-                return refused(number, QStringLiteral("tipo de registro desconocido (%1)")
-                                           .arg(type, 2, 16, QLatin1Char('0')));
+                return refusedMap(number, QStringLiteral("tipo de registro desconocido (%1)")
+                                              .arg(type, 2, 16, QLatin1Char('0')));
         }
     }
-    return refused(0, QStringLiteral("falta el registro de fin (01)"));
+    read.warnings << QStringLiteral("falta el registro de fin (01)");
+    return read;
 }
 
-ReadResult readSRecord(const QByteArray& file, std::size_t memorySize) {
-    Bytes memory(memorySize, kBlank);
-    std::size_t given = 0;
+MapRead readSRecordMap(const QByteArray& file) {
+    MapRead read;
+    Giver giver(read);
     std::uint32_t dataRecords = 0;
     Bytes fields;
     Lines lines(file);
@@ -246,18 +262,19 @@ ReadResult readSRecord(const QByteArray& file, std::size_t memorySize) {
         const int number = lines.number();
         if (line.isEmpty()) continue;
         if (line.size() < 2 || line[0] != 'S' || line[1] < '0' || line[1] > '9')
-            return refused(number, QStringLiteral("no empieza con \"S\" y un dígito"));
+            return refusedMap(number, QStringLiteral("no empieza con \"S\" y un dígito"));
         const char type = line[1];
-        if (const auto fault = decodePairs(line, 2, fields)) return refused(number, *fault);
+        if (const auto fault = decodePairs(line, 2, fields)) return refusedMap(number, *fault);
         if (fields.size() < 3 || fields.size() != std::size_t{fields[0]} + 1)
-            return refused(number,
-                           QStringLiteral("la longitud del registro no coincide con su cuenta"));
+            return refusedMap(number,
+                              QStringLiteral("la longitud del registro no coincide con su cuenta"));
         const std::uint8_t sum = byteSum(fields);
-        if (sum != 0xFF) return refused(number, QStringLiteral("suma de comprobación errónea"));
+        if (sum != 0xFF) return refusedMap(number, QStringLiteral("suma de comprobación errónea"));
         static constexpr std::array<int, 10> kAddressBytes{2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
         const auto addressBytes = static_cast<std::size_t>(kAddressBytes[type - '0']);
         if (type == '4' || fields.size() < addressBytes + 2)
-            return refused(number, QStringLiteral("tipo de registro desconocido (S%1)").arg(type));
+            return refusedMap(number,
+                              QStringLiteral("tipo de registro desconocido (S%1)").arg(type));
         const std::uint32_t address = bigEndian(fields, 1, addressBytes);
         const std::size_t data = 1 + addressBytes;
         const std::size_t count = fields.size() - data - 1;
@@ -268,22 +285,69 @@ ReadResult readSRecord(const QByteArray& file, std::size_t memorySize) {
             case '2':
             case '3':
                 ++dataRecords;
-                if (const auto fault = store(memory, address, fields, data, count))
-                    return refused(number, *fault);
-                given += count;
+                for (std::size_t k = 0; k < count; ++k)
+                    if (!giver.give(std::uint64_t{address} + k, fields[data + k], number))
+                        return read;
                 break;
             case '5':
             case '6':
                 if (address != dataRecords)
-                    return refused(number, QStringLiteral("cuenta %1 registros de datos y hay %2")
-                                               .arg(address)
-                                               .arg(dataRecords));
+                    return refusedMap(number,
+                                      QStringLiteral("cuenta %1 registros de datos y hay %2")
+                                          .arg(address)
+                                          .arg(dataRecords));
                 break;
             default:  // S7, S8, S9: the end
-                return {std::move(memory), std::nullopt, given};
+                return read;
         }
     }
-    return refused(0, QStringLiteral("falta el registro de fin (S7, S8 o S9)"));
+    read.warnings << QStringLiteral("falta el registro de fin (S7, S8 o S9)");
+    return read;
+}
+
+// The memory a map fills, FF where it says nothing; the line of the first
+// record that reaches past it, and a warning, refuse it.
+ReadResult placed(MapRead read, std::size_t memorySize) {
+    if (read.fault) return {{}, read.fault, 0};
+    if (!read.warnings.isEmpty()) return refused(0, read.warnings.constFirst());
+    for (const MapRead::Record& record : read.records)
+        if (record.first + record.count > memorySize)
+            return refused(
+                record.line,
+                pastMemory(std::max<std::uint64_t>(record.first, memorySize), memorySize));
+    Bytes memory(memorySize, kBlank);
+    read.map.forEach([&](std::uint64_t address, std::uint8_t byte) { memory[address] = byte; });
+    return {std::move(memory), std::nullopt, static_cast<std::size_t>(read.map.size())};
+}
+
+ReadResult readIntelHex(const QByteArray& file, std::size_t memorySize) {
+    return placed(readIntelHexMap(file), memorySize);
+}
+
+ReadResult readSRecord(const QByteArray& file, std::size_t memorySize) {
+    return placed(readSRecordMap(file), memorySize);
+}
+
+int MapRead::lineOf(std::uint64_t address) const {
+    for (const Record& record : records)
+        if (address >= record.first && address < record.first + record.count) return record.line;
+    return 0;
+}
+
+MapRead readMap(Format format, const QByteArray& file) {
+    switch (format) {
+        case Format::IntelHex:
+            return readIntelHexMap(file);
+        case Format::SRecord:
+            return readSRecordMap(file);
+        case Format::Binary:
+            break;
+    }
+    MapRead read;
+    for (qsizetype a = 0; a < file.size(); ++a)
+        read.map.put(static_cast<std::uint64_t>(a), static_cast<std::uint8_t>(file[a]));
+    if (!file.isEmpty()) read.records.push_back({0, static_cast<std::uint64_t>(file.size()), 0});
+    return read;
 }
 
 ReadResult read(Format format, const QByteArray& file, std::size_t memorySize) {

@@ -2,9 +2,12 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <vector>
+
+#include "files/ImageMap.h"
 
 // Memory images as the trade exchanges them: raw binary, Intel HEX and
 // Motorola S-records. Readers take a file's bytes and the memory's size and
@@ -31,6 +34,24 @@ struct ReadResult {
 };
 
 constexpr std::uint8_t kBlank = 0xFF;
+
+// A file read as a map: the bytes it gives at the addresses it gives, where
+// each came from, and what was taken with a warning (a missing end record).
+struct MapRead {
+    Map map;
+    std::optional<Fault> fault;
+    QStringList warnings;
+    // Consecutive bytes of one line, in the file's order; a binary file's
+    // bytes are one record of line 0.
+    struct Record {
+        std::uint64_t first;
+        std::uint64_t count;
+        int line;
+    };
+    std::vector<Record> records;
+    int lineOf(std::uint64_t address) const;
+};
+MapRead readMap(Format format, const QByteArray& file);
 
 ReadResult readBinary(const QByteArray& file, std::size_t memorySize);
 ReadResult readIntelHex(const QByteArray& file, std::size_t memorySize);
