@@ -55,6 +55,7 @@ void Access::cancel() {
 Outcome readRange(Access& chip, std::uint32_t first, std::uint32_t last, const ReadHooks& hooks) {
     for (std::uint64_t a = first; a <= last; ++a) {
         const auto address = static_cast<std::uint32_t>(a);
+        if (hooks.given && !hooks.given(address)) continue;
         if (const Step step = hooks.at(address); step != Step::Continue)
             return ended(chip, step, address);
         const std::uint8_t byte = chip.read(address);
@@ -132,6 +133,7 @@ Outcome programRange(Access& chip, std::uint32_t first, std::uint32_t last,
                      Verification verification, const ProgramHooks& hooks, Fast fast) {
     for (std::uint64_t a = first; a <= last; ++a) {
         const auto address = static_cast<std::uint32_t>(a);
+        if (hooks.given && !hooks.given(address)) continue;
         if (const Step step = hooks.at(address); step != Step::Continue)
             return ended(chip, step, address);
         const std::int32_t dato = hooks.data(address);

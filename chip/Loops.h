@@ -72,6 +72,8 @@ struct ReadHooks {
     std::function<Step(std::uint32_t address)> at;
     // Each byte read; a byte that never came is not reported.
     std::function<void(std::uint32_t address, std::uint8_t byte)> read;
+    // Set, only the addresses it gives are read: the others are passed by.
+    std::function<bool(std::uint32_t address)> given = {};
 };
 
 Outcome readRange(Access& chip, std::uint32_t first, std::uint32_t last, const ReadHooks& hooks);
@@ -95,6 +97,9 @@ struct ProgramHooks {
     std::function<void(std::uint32_t address, std::uint8_t byte)> readBack;
     // Asked afresh after each failed attempt.
     std::function<std::int32_t()> retries;
+    // Set, only the addresses it gives are programmed: a gap of the image
+    // is left as the chip holds it.
+    std::function<bool(std::uint32_t address)> given = {};
 };
 
 // Fast programming sends only the reports a chip needs and still proves

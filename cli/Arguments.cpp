@@ -1,5 +1,6 @@
 #include "cli/Arguments.h"
 
+#include <QStringList>
 #include <array>
 
 #include "device/MemoryTypes.h"
@@ -38,6 +39,18 @@ std::optional<std::uint8_t> parseType(const QString& text) {
             return type.tipo;
     }
     return std::nullopt;
+}
+
+std::optional<Lane> parseLane(const QString& text) {
+    const QString lower = text.toLower();
+    if (lower == QLatin1String("par")) return Lane{0, 2};
+    if (lower == QLatin1String("impar")) return Lane{1, 2};
+    const QStringList parts = text.split(u'/');
+    if (parts.size() != 2) return std::nullopt;
+    const auto k = parseNumber(parts[0]);
+    const auto n = parseNumber(parts[1]);
+    if (!k || !n || (*n != 2 && *n != 4) || *k >= *n) return std::nullopt;
+    return Lane{*k, *n};
 }
 
 std::optional<FileFormat> formatNamed(const QString& name) {

@@ -9,6 +9,15 @@ namespace cli {
 
 enum class FileFormat { Binary, IntelHex, SRecord, Memory };
 
+// Byte lane k of n: the chip's address a holds the image's byte a * n + k.
+struct Lane {
+    unsigned k;
+    unsigned n;
+    bool operator==(const Lane&) const = default;
+};
+// "K/2" or "K/4" with K below N, "par" (0/2) or "impar" (1/2).
+std::optional<Lane> parseLane(const QString& text);
+
 // "bin", "hex", "srec", "mem"; nothing for another name.
 std::optional<FileFormat> formatNamed(const QString& name);
 

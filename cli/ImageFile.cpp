@@ -12,23 +12,14 @@ namespace cli {
 namespace {
 constexpr std::int32_t kLargestByte = 255;
 
-LoadedImage refused(const QString& fault) {
-    return {{}, fault, 0};
+LoadedMap refused(const QString& fault) {
+    LoadedMap loaded;
+    loaded.fault = fault;
+    return loaded;
 }
 
-LoadedImage loadBinary(const QByteArray& file, std::size_t memorySize, std::uint32_t first) {
-    const auto size = static_cast<std::size_t>(file.size());
-    if (first + size > memorySize)
-        return refused(QStringLiteral("el archivo tiene %1 bytes y desde la dirección %2 caben %3")
-                           .arg(size)
-                           .arg(hexAddress(first, static_cast<std::uint32_t>(memorySize - 1)))
-                           .arg(memorySize - first));
-    image::Bytes bytes(memorySize, image::kBlank);
-    std::copy(file.begin(), file.end(), bytes.begin() + first);
-    return {std::move(bytes), std::nullopt, size};
-}
-
-LoadedImage loadMemoryFile(const QByteArray& file, std::size_t memorySize) {
+// A memory file gives the addresses of its lines that are not empty.
+LoadedMap loadMemoryFile(const QByteArray& file, std::size_t memorySize) {
     const memory_file::Contents contents = memory_file::parse(file);
     if (contents.marker == memory_file::Marker::Other)
         return refused(QStringLiteral("la primera línea es \"%1\" y debe ser \"d\" o \"h\"")
@@ -39,15 +30,21 @@ LoadedImage loadMemoryFile(const QByteArray& file, std::size_t memorySize) {
     NumberFormat format;
     format.hexa = contents.marker == memory_file::Marker::Hexadecimal ? 1 : 0;
     const QString base = format.hexa ? QStringLiteral("hexadecimal") : QStringLiteral("decimal");
-    image::Bytes bytes(memorySize, image::kBlank);
-    std::size_t given = 0;
-    const std::size_t lines = std::min(contents.keptDataLines(), memorySize);
-    for (std::size_t a = 0; a < lines; ++a) {
+    const auto past = [&](std::size_t line) {
+        return refused(
+            QStringLiteral("línea %1: un dato más allá de la última dirección %2")
+                .arg(line)
+                .arg(hexAddress(memorySize - 1, static_cast<std::uint32_t>(memorySize - 1))));
+    };
+    LoadedMap loaded;
+    for (std::size_t a = 0; a < contents.keptDataLines(); ++a) {
         const QString& text = contents.data(a);
-        const int line = static_cast<int>(a) + 2;
+        if (text.isEmpty()) continue;
+        const std::size_t line = a + 2;
+        if (a >= memorySize) return past(line);
         std::int32_t value = 0;
         try {
-            value = text.isEmpty() ? 0 : format.read(text);
+            value = format.read(text);
         } catch (const ConversionError&) {
             return refused(QStringLiteral("línea %1: \"%2\" no es un número %3")
                                .arg(line)
@@ -55,10 +52,10 @@ LoadedImage loadMemoryFile(const QByteArray& file, std::size_t memorySize) {
         }
         if (value < 0 || value > kLargestByte)
             return refused(QStringLiteral("línea %1: %2 no es un byte").arg(line).arg(shown(text)));
-        bytes[a] = static_cast<std::uint8_t>(value);
-        given += !text.isEmpty();
+        loaded.map.put(a, static_cast<std::uint8_t>(value));
     }
-    return {std::move(bytes), std::nullopt, given};
+    if (contents.firstFilledBeyondKept) return past(contents.firstFilledBeyondKept);
+    return loaded;
 }
 
 QByteArray saveMemoryFile(const image::Bytes& memory, std::uint32_t first, std::uint32_t last) {
@@ -83,22 +80,17 @@ std::optional<FileFormat> formatOfPath(const QString& path) {
     return std::nullopt;
 }
 
-LoadedImage loadImage(const QByteArray& file, FileFormat format, std::size_t memorySize,
-                      std::uint32_t first) {
-    switch (format) {
-        case FileFormat::Binary:
-            return loadBinary(file, memorySize, first);
-        case FileFormat::Memory:
-            return loadMemoryFile(file, memorySize);
-        case FileFormat::IntelHex:
-        case FileFormat::SRecord:
-            break;
-    }
-    const auto kind =
-        format == FileFormat::IntelHex ? image::Format::IntelHex : image::Format::SRecord;
-    image::ReadResult read = image::read(kind, file, memorySize);
+LoadedMap loadMap(const QByteArray& file, FileFormat format, std::size_t memorySize) {
+    if (format == FileFormat::Memory) return loadMemoryFile(file, memorySize);
+    const auto kind = format == FileFormat::IntelHex  ? image::Format::IntelHex
+                      : format == FileFormat::SRecord ? image::Format::SRecord
+                                                      : image::Format::Binary;
+    image::MapRead read = image::readMap(kind, file);
     if (read.fault) return refused(read.fault->text());
-    return {std::move(read.bytes), std::nullopt, read.given};
+    LoadedMap loaded;
+    loaded.map = std::move(read.map);
+    loaded.warnings = read.warnings;
+    return loaded;
 }
 
 QByteArray saveImage(FileFormat format, const image::Bytes& memory, std::uint32_t first,

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 
@@ -15,17 +16,16 @@ namespace cli {
 // By the file's extension; nothing for one no format knows.
 std::optional<FileFormat> formatOfPath(const QString& path);
 
-struct LoadedImage {
-    image::Bytes bytes;  // the whole memory, FF where the file says nothing
+struct LoadedMap {
+    image::Map map;
     std::optional<QString> fault;
-    std::size_t given = 0;  // the bytes the file gave
+    QStringList warnings;
 };
 
-// A binary file holds the bytes from address first on; the other formats
-// say their own addresses. A memory file's empty line is 0, as programming
-// it from the window makes it.
-LoadedImage loadImage(const QByteArray& file, FileFormat format, std::size_t memorySize,
-                      std::uint32_t first);
+// The bytes a file gives at the addresses it gives: a binary file from
+// address 0 on, Intel HEX and S-records at their records' addresses, a
+// memory file at its lines that are not empty (none past memorySize).
+LoadedMap loadMap(const QByteArray& file, FileFormat format, std::size_t memorySize);
 
 // The bytes of first..last of the memory as a file of the format.
 QByteArray saveImage(FileFormat format, const image::Bytes& memory, std::uint32_t first,

@@ -52,8 +52,42 @@ void addOptions(QCommandLineParser& parser) {
     parser.addOption(valued({"registro"}, "ARCHIVO"));
     parser.addOption(valued({"diferencias"}, "ARCHIVO"));
     parser.addOption(valued({"informe"}, "ARCHIVO"));
+    parser.addOption(valued({"desplazamiento"}, "N"));
+    parser.addOption(valued({"rellenar"}, "XX"));
+    parser.addOption(valued({"carril"}, "K/N"));
+    parser.addOption(QCommandLineOption(QStringLiteral("intercambiar")));
     parser.addOption(QCommandLineOption(QStringList{"h", "help"}));
     parser.addOption(QCommandLineOption(QStringLiteral("version")));
+}
+
+// How the file's addresses become the chip's: an offset, a swap of the
+// bytes of each word, a lane; and the byte that fills the gaps.
+void readImageOptions(const QCommandLineParser& parser, Options& o) {
+    if (parser.isSet(QStringLiteral("desplazamiento"))) {
+        const QString text = parser.value(QStringLiteral("desplazamiento"));
+        const bool negative = text.startsWith(u'-');
+        const auto magnitude = parseNumber(negative || text.startsWith(u'+') ? text.mid(1) : text);
+        if (!magnitude)
+            throw Refused{QStringLiteral("--desplazamiento: %1 no es un número (decimal, o "
+                                         "hexadecimal con 0x, con signo si hace falta)")
+                              .arg(shown(text))};
+        o.desplazamiento = negative ? -std::int64_t{*magnitude} : std::int64_t{*magnitude};
+    }
+    if (parser.isSet(QStringLiteral("rellenar"))) {
+        const auto value = parseNumber(parser.value(QStringLiteral("rellenar")));
+        if (!value || *value > 0xFF)
+            throw Refused{QStringLiteral("--rellenar: %1 no es un byte (0–255 o 0x00–0xFF)")
+                              .arg(shown(parser.value(QStringLiteral("rellenar"))))};
+        o.rellenar = static_cast<std::uint8_t>(*value);
+    }
+    if (parser.isSet(QStringLiteral("carril"))) {
+        o.carril = parseLane(parser.value(QStringLiteral("carril")));
+        if (!o.carril)
+            throw Refused{QStringLiteral("--carril: %1 no es un carril (K/2 o K/4 con K desde 0, "
+                                         "par o impar)")
+                              .arg(shown(parser.value(QStringLiteral("carril"))))};
+    }
+    o.intercambiar = parser.isSet(QStringLiteral("intercambiar"));
 }
 
 std::uint32_t number(const QCommandLineParser& parser, const QString& name) {
@@ -82,7 +116,7 @@ QString meaning(const QString& option, const QString& value) {
 // is not for the program to guess.
 void refuseTwoValues(const QCommandLineParser& parser) {
     for (const char* name : {"tipo", "desde", "hasta", "formato", "reintentos", "registro",
-                             "diferencias", "informe"}) {
+                             "diferencias", "informe", "desplazamiento", "rellenar", "carril"}) {
         const QString option = QString::fromLatin1(name);
         const QStringList values = parser.values(option);
         for (const QString& value : values)
@@ -138,6 +172,7 @@ Options readOptions(const QCommandLineParser& parser) {
                            "guarda el registro")};
     o.diferencias = parser.value(QStringLiteral("diferencias"));
     o.informe = parser.value(QStringLiteral("informe"));
+    readImageOptions(parser, o);
     return o;
 }
 

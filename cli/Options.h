@@ -26,6 +26,12 @@ struct Options {
     QString registro;
     QString diferencias;
     QString informe;
+    // From the file's addresses to the chip's.
+    std::int64_t desplazamiento = 0;
+    bool intercambiar = false;
+    std::optional<Lane> carril;
+    // The byte of the gaps of the range, programmed and verified.
+    std::optional<std::uint8_t> rellenar;
 };
 
 // The command line as read: the options, the order and its arguments.

@@ -14,11 +14,13 @@ class Programar : public Command {
 
     int execute(Session& s, const QStringList& arguments) override {
         // Read and checked before anything goes to the programmer.
-        const image::Bytes image = s.loadImageFile(arguments.constFirst());
-        s.setImageCrc(image, s.first(), s.last());
+        const Wanted image = s.loadWanted(arguments.constFirst());
+        s.setImageCrc(image.bytes, s.first(), s.last());
+        // Only the addresses the image gives: a gap keeps what the chip holds.
         return programWanted(
-            s, [&](std::uint32_t address) { return image[address]; },
-            Programming::RangeWithVerifyPass, QStringLiteral("archivo"));
+            s, [&](std::uint32_t address) { return image.bytes[address]; },
+            Programming::RangeWithVerifyPass, QStringLiteral("archivo"),
+            [&](std::uint32_t address) { return bool(image.given[address]); }, image.addresses);
     }
 };
 }  // namespace

@@ -20,7 +20,9 @@ double blankShare(const Session& s, const std::function<std::uint8_t(std::uint32
 }  // namespace
 
 int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& wanted,
-                  Programming kind, const QString& wantedName) {
+                  Programming kind, const QString& wantedName,
+                  const std::function<bool(std::uint32_t)>& given, std::uint64_t addresses) {
+    if (!given) addresses = s.rangeSize();
     chip::Access& chip = s.open();
     const bool verify = s.options().verificar;
     const bool verifyPass = verify && kind == Programming::RangeWithVerifyPass;
@@ -46,12 +48,12 @@ int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& 
             if (byte != wanted(address)) readBack.push_back({address, byte, wanted(address)});
             if (kind == Programming::WholeFill) compare(address, byte);
         },
-        [&] { return s.options().reintentos; }};
+        [&] { return s.options().reintentos; }, given};
     s.conclude(chip::programRange(chip, s.first(), s.last(), verification, hooks, fast));
     if (!verify) {
         s.setUnverified();
         s.setVerdict(QStringLiteral("Hecho sin verificar: %1 direcciones programadas en %2")
-                         .arg(s.rangeSize())
+                         .arg(addresses)
                          .arg(spokenDuration(s.elapsedNs())));
         return kCorrecto;
     }
@@ -59,11 +61,11 @@ int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& 
     if (verifyPass) {
         mismatches.clear();
         s.nextPass();
-        s.conclude(chip::verifyRange(chip, s.first(), s.last(), wanted, {s.atHook(), compare},
-                                     mismatches));
+        s.conclude(chip::verifyRange(chip, s.first(), s.last(), wanted,
+                                     {s.atHook(), compare, given}, mismatches));
     }
     s.setVerdict(QStringLiteral("Correcto: %1 direcciones programadas y verificadas en %2")
-                     .arg(s.rangeSize())
+                     .arg(addresses)
                      .arg(spokenDuration(s.elapsedNs())));
     return s.reportMismatches(mismatches, wantedName);
 }

@@ -15,7 +15,11 @@ enum class Programming { RangeWithVerifyPass, WholeFill };
 
 // Programs the range of the session with the bytes wanted there; with
 // verification on, lists what differs. Returns the exit code.
+// given, when set, names the addresses to program (the others are left as
+// the chip holds them), and addresses how many they are.
 int programWanted(Session& session, const std::function<std::uint8_t(std::uint32_t)>& wanted,
-                  Programming kind, const QString& wantedName);
+                  Programming kind, const QString& wantedName,
+                  const std::function<bool(std::uint32_t)>& given = {},
+                  std::uint64_t addresses = 0);
 
 }  // namespace cli

@@ -6,6 +6,7 @@
 #include <QIODevice>
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 
 #include "cli/Command.h"
 #include "cli/Messages.h"
@@ -153,14 +154,13 @@ FileFormat Session::outputFormatOf(const QString& path) {
             .arg(shown(path)));
 }
 
-image::Bytes Session::loadImageFile(const QString& path) {
+image::Map Session::readImageMap(const QString& path) {
     const QString name = pathShown(path, QStringLiteral("la entrada estándar"));
     std::optional<FileFormat> format = options_.formato;
     if (!format && path != QLatin1String("-")) format = formatOfPath(path);
     const QByteArray bytes = readInput(path);
     const QString noByte =
-        QStringLiteral("%1 no da ningún byte: no hay nada que usar")
-            .arg(path == QLatin1String("-") ? QStringLiteral("La entrada estándar") : name);
+        capitalized(QStringLiteral("%1 no da ningún byte: no hay nada que usar").arg(name));
     if (bytes.isEmpty()) fail(kUsoInvalido, noByte);
     if (!format) {
         format = formatOfContents(bytes);
@@ -172,14 +172,56 @@ image::Bytes Session::loadImageFile(const QString& path) {
         if (!options_.silencioso)
             say(QStringLiteral("Formato: %1 (por su contenido)").arg(formatName(*format)));
     }
-    LoadedImage loaded = loadImage(bytes, *format, memorySize(), first());
+    LoadedMap loaded = loadMap(bytes, *format, memorySize());
+    const QString fileName = path == QLatin1String("-") ? name : shown(memory_file::nameOf(path));
     if (loaded.fault)
+        fail(kUsoInvalido, QStringLiteral("No se puede usar %1:\n%2").arg(fileName, *loaded.fault));
+    for (const QString& warning : loaded.warnings)
+        say(QStringLiteral("Aviso: %1: %2").arg(fileName, warning));
+    if (loaded.map.empty()) fail(kUsoInvalido, noByte);
+    return std::move(loaded.map);
+}
+
+image::Map Session::chipAddresses(image::Map map, const QString& name) {
+    if (options_.desplazamiento != 0) {
+        auto moved = image::shifted(map, options_.desplazamiento);
+        if (!moved)
+            fail(kUsoInvalido,
+                 QStringLiteral("--desplazamiento: %1%2 lleva %3 fuera de las direcciones "
+                                "0x0000–0xFFFFFFFF")
+                     .arg(options_.desplazamiento < 0 ? QStringLiteral("-") : QString())
+                     .arg(image::hexAddressText(
+                         static_cast<std::uint64_t>(std::abs(options_.desplazamiento))))
+                     .arg(name));
+        map = std::move(*moved);
+    }
+    if (options_.intercambiar) map = image::swapped(map);
+    if (options_.carril) map = image::lane(map, options_.carril->k, options_.carril->n);
+    std::uint64_t outside = 0;
+    image::Map inside = image::cropped(map, first(), last(), &outside);
+    const QString range = addressText(first()) + QStringLiteral("–") + addressText(last());
+    // Said even with -q: a byte of the file that is not used is news.
+    if (outside > 0)
+        say(QStringLiteral("Se omiten %1 bytes del archivo fuera de %2").arg(outside).arg(range));
+    if (inside.empty())
         fail(kUsoInvalido,
-             QStringLiteral("No se puede usar %1:\n%2")
-                 .arg(path == QLatin1String("-") ? name : shown(memory_file::nameOf(path)),
-                      *loaded.fault));
-    if (loaded.given == 0) fail(kUsoInvalido, noByte);
-    return std::move(loaded.bytes);
+             capitalized(QStringLiteral("%1 no da ningún byte en %2").arg(name, range)));
+    return inside;
+}
+
+Wanted Session::loadWanted(const QString& path) {
+    const QString name = pathShown(path, QStringLiteral("la entrada estándar"));
+    Wanted wanted;
+    wanted.map = chipAddresses(readImageMap(path), name);
+    wanted.filled = options_.rellenar.has_value();
+    wanted.bytes.assign(memorySize(), options_.rellenar.value_or(image::kBlank));
+    wanted.given.assign(memorySize(), wanted.filled);
+    wanted.map.forEach([&](std::uint64_t address, std::uint8_t byte) {
+        wanted.bytes[address] = byte;
+        wanted.given[address] = true;
+    });
+    wanted.addresses = wanted.filled ? rangeSize() : wanted.map.size();
+    return wanted;
 }
 
 void Session::prepareEmulation() {

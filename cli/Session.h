@@ -56,6 +56,17 @@ struct Backends {
 
 class Command;
 
+// An image as the chip is to hold it: the bytes the file gives in the range
+// at the chip's addresses, the gaps FF (or --rellenar's byte), and which
+// addresses are to be programmed or compared (with --rellenar, every one).
+struct Wanted {
+    image::Bytes bytes;
+    std::vector<bool> given;
+    image::Map map;
+    std::uint64_t addresses = 0;
+    bool filled = false;
+};
+
 // One run of the command line: its options, what it tells on stderr, its
 // files, the programmer it opens and closes, and the progress of its loops.
 class Session : public QObject {
@@ -92,10 +103,10 @@ class Session : public QObject {
     // binary for "-".
     FileFormat outputFormatOf(const QString& path);
     bool outputIsTerminal() const { return streams_.outIsTerminal; }
-    // The whole memory as the file gives it, its format declared or told by
-    // its contents; a refused file ends the run before anything goes to the
-    // programmer.
-    image::Bytes loadImageFile(const QString& path);
+    // The image a file gives, its format declared or told by its contents,
+    // moved, swapped and laned as the options say; a refused file ends the
+    // run before anything goes to the programmer.
+    Wanted loadWanted(const QString& path);
 
     // The line that ends a run that succeeded, unless -q.
     void setVerdict(const QString& verdict) { verdict_ = verdict; }
@@ -139,6 +150,8 @@ class Session : public QObject {
     std::uint64_t rangeSize() const { return std::uint64_t{last()} - first() + 1; }
 
   private:
+    image::Map readImageMap(const QString& path);
+    image::Map chipAddresses(image::Map map, const QString& name);
     void checkTargets(const Command& command, const QStringList& arguments);
     void prepareEmulation();
     void closeProgrammer();

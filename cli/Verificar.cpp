@@ -14,18 +14,24 @@ class Verificar : public Command {
     QStringList inputs(const QStringList& arguments) const override { return arguments; }
 
     int execute(Session& s, const QStringList& arguments) override {
-        const image::Bytes wanted = s.loadImageFile(arguments.constFirst());
-        s.setImageCrc(wanted, s.first(), s.last());
+        const Wanted image = s.loadWanted(arguments.constFirst());
+        s.setImageCrc(image.bytes, s.first(), s.last());
         chip::Access& chip = s.open();
         std::vector<chip::Mismatch> mismatches;
+        const auto wanted = [&](std::uint32_t address) { return image.bytes[address]; };
         s.startProgress({{Progress::Activity::Leyendo, s.first(), s.last()}});
-        s.conclude(chip::verifyRange(
-            chip, s.first(), s.last(), [&](std::uint32_t address) { return wanted[address]; },
-            {s.atHook(), s.comparing([&](std::uint32_t address) { return wanted[address]; })},
-            mismatches));
-        s.setVerdict(QStringLiteral("Correcto: %1 direcciones comparadas en %2")
-                         .arg(s.rangeSize())
-                         .arg(spokenDuration(s.elapsedNs())));
+        // Only what the image gives is compared, and the gaps with --rellenar.
+        s.conclude(
+            chip::verifyRange(chip, s.first(), s.last(), wanted,
+                              {s.atHook(), s.comparing(wanted),
+                               [&](std::uint32_t address) { return bool(image.given[address]); }},
+                              mismatches));
+        const std::size_t runs = image.filled ? 1 : image.map.runs().size();
+        s.setVerdict(
+            QStringLiteral("Correcto: %1 direcciones comparadas (%2) en %3")
+                .arg(image.addresses)
+                .arg(runs == 1 ? QStringLiteral("1 tramo") : QStringLiteral("%1 tramos").arg(runs))
+                .arg(spokenDuration(s.elapsedNs())));
         return s.reportMismatches(mismatches, QStringLiteral("archivo"));
     }
 };

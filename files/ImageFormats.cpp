@@ -430,10 +430,11 @@ QByteArray write(Format format, const Bytes& bytes, std::uint32_t base) {
 
 std::optional<Format> formatOfName(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    for (const char* s : {"bin", "rom", "img"})
+    for (const char* s : {"bin", "rom", "img", "dat"})
         if (suffix == QLatin1String(s)) return Format::Binary;
-    if (suffix == QLatin1String("hex") || suffix == QLatin1String("ihx")) return Format::IntelHex;
-    for (const char* s : {"s19", "s28", "s37", "srec"})
+    for (const char* s : {"hex", "ihx", "ihex", "h86"})
+        if (suffix == QLatin1String(s)) return Format::IntelHex;
+    for (const char* s : {"s19", "s28", "s37", "srec", "mot", "s"})
         if (suffix == QLatin1String(s)) return Format::SRecord;
     return std::nullopt;
 }

@@ -24,7 +24,8 @@ QString writeError(const QString& path, const QString& reason) {
 }  // namespace
 
 QStringList splitLines(const QByteArray& bytes, qsizetype keep, std::size_t* count,
-                       qsizetype* longest) {
+                       qsizetype* longest, std::size_t* firstFilledBeyond) {
+    std::size_t filledBeyond = 0;
     QStringList lines;
     std::size_t all = 0;
     qsizetype longestLine = 0;
@@ -37,19 +38,23 @@ QStringList splitLines(const QByteArray& bytes, qsizetype keep, std::size_t* cou
         if (!lastLine && textEnd > start && bytes[textEnd - 1] == kCarriageReturn) --textEnd;
         if (lines.size() < keep)
             lines << QString::fromLatin1(bytes.constData() + start, textEnd - start);
+        else if (filledBeyond == 0 && textEnd > start)
+            filledBeyond = all + 1;
         longestLine = std::max(longestLine, textEnd - start);
         ++all;
         start = end + 1;
     }
     if (count) *count = all;
     if (longest) *longest = longestLine;
+    if (firstFilledBeyond) *firstFilledBeyond = filledBeyond;
     return lines;
 }
 
 Contents parse(const QByteArray& bytes) {
     Contents contents;
     qsizetype longest = 0;
-    contents.lines = splitLines(bytes, kMaxKeptLines, &contents.allLines, &longest);
+    contents.lines = splitLines(bytes, kMaxKeptLines, &contents.allLines, &longest,
+                                &contents.firstFilledBeyondKept);
     contents.lineTooLong = longest > kMaxLineLength;
     if (contents.lines.isEmpty()) return contents;
     const QString& first = contents.lines.constFirst();

@@ -24,10 +24,12 @@ constexpr qsizetype kMaxKeptLines = 131072 + 1;
 
 // The lines of a file's text, without their ends, at most keep of them. A
 // line ends at LF, with the CR before it dropped; text after the last line
-// end is a last line. count, when given, gets the number of all lines and
-// longest the length of the longest.
+// end is a last line. count, when given, gets the number of all lines,
+// longest the length of the longest, and firstFilledBeyond the number
+// (from 1) of the first line past those kept that is not empty, or 0.
 QStringList splitLines(const QByteArray& bytes, qsizetype keep = kMaxKeptLines,
-                       std::size_t* count = nullptr, qsizetype* longest = nullptr);
+                       std::size_t* count = nullptr, qsizetype* longest = nullptr,
+                       std::size_t* firstFilledBeyond = nullptr);
 
 enum class Marker { None, Decimal, Hexadecimal, Other };
 
@@ -37,6 +39,9 @@ struct Contents {
     QStringList lines;             // the marker line first; at most kMaxKeptLines
     std::size_t allLines = 0;      // those kept and those only counted
     bool lineTooLong = false;
+    // The number (from 1) of the first line past those kept that holds a
+    // text, or 0.
+    std::size_t firstFilledBeyondKept = 0;
 
     // Every data line of the file.
     std::size_t dataLines() const { return allLines == 0 ? 0 : allLines - 1; }

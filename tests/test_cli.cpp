@@ -241,9 +241,9 @@ class CliTest : public QObject {
         CliRig rig;
         rig.programmer.firmware().poke(Chip::Sram24, 0, 0x42);
         writeFile(temp("bad.hex"), ":0100000001FD\r\n:00000001FF\r\n");
-        writeFile(temp("big.bin"), QByteArray(1025, 'x'));
         writeFile(temp("bad.mem"), "d\r\n12\r\nZZ\r\n");
-        for (const char* name : {"bad.hex", "big.bin", "bad.mem"}) {
+        writeFile(temp("long.mem"), "d\r\n" + QByteArray(1024, '\n') + "7\r\n");
+        for (const char* name : {"bad.hex", "bad.mem", "long.mem"}) {
             const Result r = rig.emulated({"-q", "-t", "sram24", "programar", temp(name)});
             QCOMPARE(r.code, 2);
             QVERIFY(rig.sent().empty());

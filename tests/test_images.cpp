@@ -170,8 +170,8 @@ class ImagesTest : public QObject {
         Rig rig;
         Tform1& f = rig.form();
         rig.memoryType(0);
-        writeFile(temp("a.dat"), bom + "\r\n:0100000042BD\r\n:00000001FF\r\n");
-        rig.dialogs.fileAnswers = {temp("a.dat")};
+        writeFile(temp("a.dump"), bom + "\r\n:0100000042BD\r\n:00000001FF\r\n");
+        rig.dialogs.fileAnswers = {temp("a.dump")};
         f.Importar1->trigger();
         QCOMPARE(rig.dialogs.messages, QStringList{});
         QCOMPARE(rig.cell(1), QStringLiteral("66"));
@@ -191,9 +191,9 @@ class ImagesTest : public QObject {
         const std::pair<int, const char*> choices[] = {{1, ":"}, {2, "S0"}, {0, "\xFF\xFF"}};
         for (const auto& [filter, start] : choices) {
             rig.dialogs.chosenFilter = filter;
-            rig.dialogs.fileAnswers = {temp("out.dat")};
+            rig.dialogs.fileAnswers = {temp("out.dump")};
             f.Exportar1->trigger();
-            QVERIFY2(contents(temp("out.dat")).startsWith(QByteArray(start, filter ? -1 : 2)),
+            QVERIFY2(contents(temp("out.dump")).startsWith(QByteArray(start, filter ? -1 : 2)),
                      start);
         }
         // A known extension is its own format, whatever the filter.
