@@ -49,6 +49,10 @@ QString hexByte(std::uint32_t value) {
            QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
 }
 
+QString counted(std::uint64_t count, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(count).arg(QString::fromUtf8(count == 1 ? one : many));
+}
+
 QString spokenDuration(std::int64_t nanoseconds) {
     const std::int64_t ns = std::max<std::int64_t>(nanoseconds, 0);
     if (ns < kShortRun * kNsPerSecond)

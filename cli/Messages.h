@@ -61,6 +61,8 @@ QString pathShown(const QString& path, const QString& standard);
 QString hexAddress(std::uint64_t address, std::uint32_t maxdir);
 // "0x5A".
 QString hexByte(std::uint32_t value);
+// "1 dirección", "2 direcciones".
+QString counted(std::uint64_t count, const char* one, const char* many);
 // "8 min 12 s", "3,2 s": how long a run took.
 QString spokenDuration(std::int64_t nanoseconds);
 

@@ -52,8 +52,8 @@ int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& 
     s.conclude(chip::programRange(chip, s.first(), s.last(), verification, hooks, fast));
     if (!verify) {
         s.setUnverified();
-        s.setVerdict(QStringLiteral("Hecho sin verificar: %1 direcciones programadas en %2")
-                         .arg(addresses)
+        s.setVerdict(QStringLiteral("Hecho sin verificar: %1 programadas en %2")
+                         .arg(counted(addresses, "dirección", "direcciones"))
                          .arg(spokenDuration(s.elapsedNs())));
         return kCorrecto;
     }
@@ -64,8 +64,8 @@ int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& 
         s.conclude(chip::verifyRange(chip, s.first(), s.last(), wanted,
                                      {s.atHook(), compare, given}, mismatches));
     }
-    s.setVerdict(QStringLiteral("Correcto: %1 direcciones programadas y verificadas en %2")
-                     .arg(addresses)
+    s.setVerdict(QStringLiteral("Correcto: %1 programadas y verificadas en %2")
+                     .arg(counted(addresses, "dirección", "direcciones"))
                      .arg(spokenDuration(s.elapsedNs())));
     return s.reportMismatches(mismatches, wantedName);
 }

@@ -202,7 +202,10 @@ image::Map Session::chipAddresses(image::Map map, const QString& name) {
     const QString range = addressText(first()) + QStringLiteral("–") + addressText(last());
     // Said even with -q: a byte of the file that is not used is news.
     if (outside > 0)
-        say(QStringLiteral("Se omiten %1 bytes del archivo fuera de %2").arg(outside).arg(range));
+        say((outside == 1
+                 ? QStringLiteral("Se omite 1 byte del archivo fuera de %1")
+                 : QStringLiteral("Se omiten %1 bytes del archivo fuera de %2").arg(outside))
+                .arg(range));
     if (inside.empty())
         fail(kUsoInvalido,
              capitalized(QStringLiteral("%1 no da ningún byte en %2").arg(name, range)));

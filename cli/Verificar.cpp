@@ -27,11 +27,9 @@ class Verificar : public Command {
                                [&](std::uint32_t address) { return bool(image.given[address]); }},
                               mismatches));
         const std::size_t runs = image.filled ? 1 : image.map.runs().size();
-        s.setVerdict(
-            QStringLiteral("Correcto: %1 direcciones comparadas (%2) en %3")
-                .arg(image.addresses)
-                .arg(runs == 1 ? QStringLiteral("1 tramo") : QStringLiteral("%1 tramos").arg(runs))
-                .arg(spokenDuration(s.elapsedNs())));
+        s.setVerdict(QStringLiteral("Correcto: %1 comparadas (%2) en %3")
+                         .arg(counted(image.addresses, "dirección", "direcciones"),
+                              counted(runs, "tramo", "tramos"), spokenDuration(s.elapsedNs())));
         return s.reportMismatches(mismatches, QStringLiteral("archivo"));
     }
 };

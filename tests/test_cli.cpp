@@ -254,6 +254,103 @@ class CliTest : public QObject {
         QCOMPARE(rig.programmer.firmware().peek(Chip::Sram24, 0), 0x42);
     }
 
+    void imagesAreMapsOfAddresses() {
+        // A 28c64 holding 0x77: sixteen bytes at 0x10 change those sixteen
+        // addresses and no other, and verify as such.
+        CliRig rig;
+        QCOMPARE(rig.emulated({"-q", "-t", "28c64", "llenar", "0x77"}).code, 0);
+        image::Bytes sixteen(16);
+        for (std::size_t i = 0; i < 16; ++i) sixteen[i] = static_cast<std::uint8_t>(0xA0 + i);
+        writeFile(temp("sixteen.hex"), image::writeIntelHex(sixteen, 0x10));
+        QCOMPARE(rig.emulated({"-q", "-t", "28c64", "programar", temp("sixteen.hex")}).code, 0);
+        for (std::uint32_t a : {0x0Fu, 0x20u, 0x1FFFu})
+            QCOMPARE(rig.programmer.firmware().peek(Chip::Eprom28c64, a), 0x77);
+        QCOMPARE(rig.programmer.firmware().peek(Chip::Eprom28c64, 0x1F), 0xAF);
+        Result r = rig.emulated({"-t", "28c64", "verificar", temp("sixteen.hex")});
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.err.contains("Correcto: 16 direcciones comparadas (1 tramo)"));
+        // With --rellenar the gaps count too: here they differ.
+        QCOMPARE(rig.emulated({"-q", "-t", "28c64", "--hasta", "0x2F", "--rellenar", "0xFF",
+                               "verificar", temp("sixteen.hex")})
+                     .code,
+                 1);
+
+        // A range read into a memory file and programmed back into a blank
+        // PROM touches nothing else; the same file moved by an offset lands
+        // elsewhere, and bytes outside the range are said, even with -q.
+        CliRig prom;
+        for (std::uint32_t a = 0x100; a < 0x110; ++a)
+            prom.programmer.firmware().poke(Chip::Prom27c512, a, static_cast<std::uint8_t>(a));
+        QCOMPARE(prom.emulated({"-q", "-t", "27c512", "--desde", "0x100", "--hasta", "0x10F",
+                                "leer", temp("part.mem")})
+                     .code,
+                 0);
+        CliRig blank;
+        QCOMPARE(blank.emulated({"-q", "-t", "27c512", "programar", temp("part.mem")}).code, 0);
+        QCOMPARE(blank.programmer.firmware().peek(Chip::Prom27c512, 0x0FF), 0xFF);
+        QCOMPARE(blank.programmer.firmware().peek(Chip::Prom27c512, 0x105), 0x05);
+        QCOMPARE(blank.programmer.firmware().peek(Chip::Prom27c512, 0x110), 0xFF);
+        r = blank.emulated({"-q", "-t", "27c512", "--desplazamiento", "-0x100", "--hasta", "0x7",
+                            "programar", temp("part.mem")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.err, QByteArray("Se omiten 8 bytes del archivo fuera de 0x0000–0x0007\n"));
+        QCOMPARE(blank.programmer.firmware().peek(Chip::Prom27c512, 0x3), 0x03);
+        QCOMPARE(blank.programmer.firmware().peek(Chip::Prom27c512, 0x8), 0xFF);
+
+        // Two records that disagree name both lines; a missing end record is
+        // a warning; a memory file with data past the memory is refused.
+        writeFile(temp("twice.hex"), ":0100100011DE\n:0100100022CD\n:00000001FF\n");
+        QCOMPARE(rig.emulated({"-t", "28c64", "programar", temp("twice.hex")}).err,
+                 QByteArray("No se puede usar twice.hex:\nlínea 2: da a la dirección 0x0010 un "
+                            "byte distinto del de la línea 1\n"));
+        writeFile(temp("noend.hex"), ":0100100011DE\n:0100100011DE\n");
+        r = rig.emulated({"-q", "-t", "28c64", "programar", temp("noend.hex")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.err, QByteArray("Aviso: noend.hex: falta el registro de fin (01)\n"));
+        writeFile(temp("past.mem"), "h\r\n" + QByteArray(1024, '\n') + "\n5\r\n");
+        QCOMPARE(rig.emulated({"-t", "sram24", "programar", temp("past.mem")}).err,
+                 QByteArray("No se puede usar past.mem:\nlínea 1027: un dato más allá de la "
+                            "última dirección 0x03FF\n"));
+    }
+
+    void lanesAndSwapsAsSrecCatMakesThem() {
+        // The even and odd chips of a 16-bit board, and a byte swap, against
+        // the trade's own tool.
+        const image::Bytes image = randomBytes(2048, 21);
+        writeFile(temp("board.bin"), image::writeBinary(image));
+        const auto srecCat = [&](const QStringList& filter, const char* out) {
+            QProcess tool;
+            tool.start(QStringLiteral("srec_cat"),
+                       QStringList{temp("board.bin"), "-binary"} + filter +
+                           QStringList{"-o", temp(out), "-binary"});
+            QVERIFY(tool.waitForFinished() && tool.exitCode() == 0);
+        };
+        srecCat({"-split", "2", "0"}, "even.bin");
+        srecCat({"-split", "2", "1"}, "odd.bin");
+        srecCat({"-split", "4", "3"}, "lane3.bin");
+        srecCat({"-byte-swap", "2", "-split", "2", "0"}, "swapped-even.bin");
+        const std::pair<QStringList, const char*> cases[] = {
+            {{"--carril", "par"}, "even.bin"},
+            {{"--carril", "impar"}, "odd.bin"},
+            {{"--carril", "3/4"}, "lane3.bin"},
+            {{"--intercambiar", "--carril", "0/2"}, "swapped-even.bin"},
+        };
+        for (const auto& [options, expected] : cases) {
+            CliRig chip;
+            QVERIFY(chip.emulated(QStringList{"-q", "-t", "sram24"} + options +
+                                  QStringList{"programar", temp("board.bin")})
+                        .code == 0);
+            const QByteArray reference = contents(temp(expected));
+            for (qsizetype a = 0; a < reference.size(); ++a)
+                QVERIFY2(chip.programmer.firmware().peek(Chip::Sram24, std::uint32_t(a)) ==
+                             std::uint8_t(reference[a]),
+                         expected);
+            QVERIFY(chip.emulated(QStringList{"-q", "-t", "sram24"} + options +
+                                  QStringList{"verificar", temp("board.bin")})
+                        .code == 0);
+        }
+    }
+
     void progressOnAndOffATerminal() {
         CliRig rig;
         rig.platform.clock = [] {
