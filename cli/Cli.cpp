@@ -62,6 +62,7 @@ std::vector<std::unique_ptr<Command>> allCommands() {
     commands.push_back(makeBorrado());
     commands.push_back(makeLlenar());
     commands.push_back(makeTipos());
+    commands.push_back(makeInfo());
     commands.push_back(makeSondeo());
     return commands;
 }

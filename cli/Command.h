@@ -46,5 +46,6 @@ std::unique_ptr<Command> makeBorrado();
 std::unique_ptr<Command> makeLlenar();
 std::unique_ptr<Command> makeTipos();
 std::unique_ptr<Command> makeSondeo();
+std::unique_ptr<Command> makeInfo();
 
 }  // namespace cli

@@ -44,6 +44,7 @@ inline const QString kAyuda = QStringLiteral(
     "  borrado                comprueba que la memoria esté borrada (EEPROM y PROM)\n"
     "  llenar DATO            programa DATO en todo el rango\n"
     "  tipos                  lista los tipos de memoria con su tamaño\n"
+    "  info ARCHIVO           tramos, bytes y sumas de una imagen, sin programador\n"
     "  sondeo                 comprueba el enlace con un programador real\n"
     "\n"
     "Salida: 0 correcto, 1 la memoria difiere, 2 uso o archivo no válido,\n"

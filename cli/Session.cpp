@@ -162,6 +162,7 @@ image::Map Session::readImageMap(const QString& path) {
     const QString noByte =
         capitalized(QStringLiteral("%1 no da ningún byte: no hay nada que usar").arg(name));
     if (bytes.isEmpty()) fail(kUsoInvalido, noByte);
+    const bool sniffed = !format;
     if (!format) {
         format = formatOfContents(bytes);
         if (!format)
@@ -169,10 +170,14 @@ image::Map Session::readImageMap(const QString& path) {
                                               "S-records ni un archivo de memoria; indíquelo con "
                                               "--formato bin | hex | srec | mem")
                                    .arg(name));
-        if (!options_.silencioso)
-            say(QStringLiteral("Formato: %1 (por su contenido)").arg(formatName(*format)));
     }
-    LoadedMap loaded = loadMap(bytes, *format, memorySize());
+    lastFormatText_ = QStringLiteral("Formato: %1%2")
+                          .arg(formatName(*format),
+                               sniffed ? QStringLiteral(" (por su contenido)") : QString());
+    if (sniffed && !options_.silencioso) say(lastFormatText_);
+    // Without a type, a memory file may be as long as the largest memory.
+    LoadedMap loaded =
+        loadMap(bytes, *format, options_.tipo ? memorySize() : std::size_t{kLargestMemory});
     const QString fileName = path == QLatin1String("-") ? name : shown(memory_file::nameOf(path));
     if (loaded.fault)
         fail(kUsoInvalido, QStringLiteral("No se puede usar %1:\n%2").arg(fileName, *loaded.fault));
@@ -182,7 +187,7 @@ image::Map Session::readImageMap(const QString& path) {
     return std::move(loaded.map);
 }
 
-image::Map Session::chipAddresses(image::Map map, const QString& name) {
+image::Map Session::moved(image::Map map, const QString& name) {
     if (options_.desplazamiento != 0) {
         auto moved = image::shifted(map, options_.desplazamiento);
         if (!moved)
@@ -196,6 +201,11 @@ image::Map Session::chipAddresses(image::Map map, const QString& name) {
         map = std::move(*moved);
     }
     if (options_.intercambiar) map = image::swapped(map);
+    return map;
+}
+
+image::Map Session::chipAddresses(image::Map map, const QString& name) {
+    map = moved(std::move(map), name);
     if (options_.carril) map = image::lane(map, options_.carril->k, options_.carril->n);
     std::uint64_t outside = 0;
     image::Map inside = image::cropped(map, first(), last(), &outside);

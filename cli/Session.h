@@ -107,6 +107,13 @@ class Session : public QObject {
     // moved, swapped and laned as the options say; a refused file ends the
     // run before anything goes to the programmer.
     Wanted loadWanted(const QString& path);
+    // The bytes a file gives at its own addresses, and the same moved and
+    // swapped as the options say (the lane is the chip's, taken apart).
+    image::Map readImageMap(const QString& path);
+    image::Map moved(image::Map map, const QString& name);
+    bool typeGiven() const { return options_.tipo.has_value(); }
+    // The format of the last image read, and whether its contents told it.
+    QString lastFormatText() const { return lastFormatText_; }
 
     // The line that ends a run that succeeded, unless -q.
     void setVerdict(const QString& verdict) { verdict_ = verdict; }
@@ -150,7 +157,6 @@ class Session : public QObject {
     std::uint64_t rangeSize() const { return std::uint64_t{last()} - first() + 1; }
 
   private:
-    image::Map readImageMap(const QString& path);
     image::Map chipAddresses(image::Map map, const QString& name);
     void checkTargets(const Command& command, const QStringList& arguments);
     void prepareEmulation();
@@ -170,6 +176,7 @@ class Session : public QObject {
     VirtualProgrammer* emulation_ = nullptr;
     std::unique_ptr<Programmer> programmer_;
     bool haltTold_ = false;
+    QString lastFormatText_;
     std::int64_t startNs_ = 0;
     Record record_;
     EmulatedChip chipFile_;

@@ -313,6 +313,42 @@ class CliTest : public QObject {
                             "última dirección 0x03FF\n"));
     }
 
+    void infoTellsWhatAnImageGives() {
+        // Three runs; the sums of what is given, and of the whole chip with
+        // FF in the gaps as the window's checksum line counts them.
+        image::Bytes whole(65536, 0xFF);
+        QByteArray hex;
+        for (const auto& [base, size] : {std::pair{0x0000u, 0x1000u}, {0x2000u, 0x100u},
+                                         {0xFFF0u, 0x10u}}) {
+            const image::Bytes run = randomBytes(size, base + 1);
+            std::copy(run.begin(), run.end(), whole.begin() + base);
+            const QByteArray records = image::writeIntelHex(run, base);
+            hex += records.left(records.lastIndexOf(":00000001FF"));
+        }
+        writeFile(temp("tres.hex"), hex + ":00000001FF\r\n");
+        image::Bytes given(whole.begin(), whole.begin() + 0x1000);
+        given.insert(given.end(), whole.begin() + 0x2000, whole.begin() + 0x2100);
+        given.insert(given.end(), whole.begin() + 0xFFF0, whole.end());
+        const auto sums = [](const image::Bytes& bytes) {
+            return QStringLiteral("CRC-32 %1, suma %2")
+                .arg(QString::number(image::crc32(bytes), 16).toUpper().rightJustified(8, u'0'),
+                     QString::number(image::sum16(bytes), 16).toUpper().rightJustified(4, u'0'));
+        };
+        CliRig rig;
+        const Result r = rig.run({"-t", "27c512", "info", temp("tres.hex")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(QString::fromUtf8(r.out),
+                 QStringLiteral("Formato: Intel HEX\n"
+                                "3 tramos: 0x0000–0x0FFF, 0x2000–0x20FF, 0xFFF0–0xFFFF; 4368 bytes\n"
+                                "Direcciones de 0x0000 a 0xFFFF; bytes dados: %1\n"
+                                "Cabe en Prom 27c512; la memoria entera, con FF en los huecos: %2\n")
+                     .arg(sums(given), sums(whole)));
+        QVERIFY(rig.run({"-t", "sram24", "info", temp("tres.hex")})
+                    .out.contains("No cabe en Sram 24 Pines: llega a 0xFFFF y su última "
+                                  "dirección es 0x03FF"));
+        QVERIFY(rig.sent().empty());
+    }
+
     void lanesAndSwapsAsSrecCatMakesThem() {
         // The even and odd chips of a 16-bit board, and a byte swap, against
         // the trade's own tool.
