@@ -25,6 +25,8 @@ QString activityName(Progress::Activity activity) {
             return QStringLiteral("Verificando");
         case Progress::Activity::VerificandoBorrado:
             return QStringLiteral("Verificando borrado");
+        case Progress::Activity::Comprobando:
+            return QStringLiteral("Comprobando");
         case Progress::Activity::Leyendo:
             break;
     }

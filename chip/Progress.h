@@ -18,7 +18,7 @@ class Progress : public QObject {
   public:
     static constexpr std::int64_t kRepaintNs = 100'000'000;
 
-    enum class Activity { Programando, Verificando, Leyendo, VerificandoBorrado };
+    enum class Activity { Programando, Verificando, Leyendo, VerificandoBorrado, Comprobando };
     // CompletedWithErrors: every address done, and the chip differs.
     enum class Outcome {
         Running,

@@ -26,6 +26,8 @@ inline const QString kAyuda = QStringLiteral(
     "  --completa             programar cada dirección; sin ella, las PROM no graban FF y la\n"
     "                         EEPROM graba solo lo que difiere (todo se verifica igual)\n"
     "  --reintentos N         reintentos tras una verificación fallida (por omisión 1)\n"
+    "  --sin-comprobar        programar una PROM sin leerla antes (si no admite la imagen,\n"
+    "                         se rechaza sin escribir nada)\n"
     "  --virtual[=ARCHIVO]    el programador emulado; con ARCHIVO, su memoria es ese archivo\n"
     "                         (bytes sin formato): cada escritura llega a él\n"
     "  --sin-pausa            con --virtual: sin la pausa de 1 ms por informe\n"

@@ -56,6 +56,7 @@ void addOptions(QCommandLineParser& parser) {
     parser.addOption(valued({"rellenar"}, "XX"));
     parser.addOption(valued({"carril"}, "K/N"));
     parser.addOption(QCommandLineOption(QStringLiteral("intercambiar")));
+    parser.addOption(QCommandLineOption(QStringLiteral("sin-comprobar")));
     parser.addOption(QCommandLineOption(QStringList{"h", "help"}));
     parser.addOption(QCommandLineOption(QStringLiteral("version")));
 }
@@ -88,6 +89,7 @@ void readImageOptions(const QCommandLineParser& parser, Options& o) {
                               .arg(shown(parser.value(QStringLiteral("carril"))))};
     }
     o.intercambiar = parser.isSet(QStringLiteral("intercambiar"));
+    o.comprobar = !parser.isSet(QStringLiteral("sin-comprobar"));
 }
 
 std::uint32_t number(const QCommandLineParser& parser, const QString& name) {

@@ -30,6 +30,8 @@ struct Options {
     std::int64_t desplazamiento = 0;
     bool intercambiar = false;
     std::optional<Lane> carril;
+    // A PROM read before it is programmed, refused when it cannot take the image.
+    bool comprobar = true;
     // The byte of the gaps of the range, programmed and verified.
     std::optional<std::uint8_t> rellenar;
 };

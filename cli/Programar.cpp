@@ -20,7 +20,8 @@ class Programar : public Command {
         return programWanted(
             s, [&](std::uint32_t address) { return image.bytes[address]; },
             Programming::RangeWithVerifyPass, QStringLiteral("archivo"),
-            [&](std::uint32_t address) { return bool(image.given[address]); }, image.addresses);
+            [&](std::uint32_t address) { return bool(image.given[address]); }, image.addresses,
+            s.options().comprobar);
     }
 };
 }  // namespace

@@ -4,6 +4,7 @@
 #include "cli/Messages.h"
 #include "cli/Session.h"
 #include "device/CommandSet.h"
+#include "device/MemoryTypes.h"
 
 namespace cli {
 
@@ -19,11 +20,44 @@ double blankShare(const Session& s, const std::function<std::uint8_t(std::uint32
 }
 }  // namespace
 
+namespace {
+// A PROM only clears bits: a cell with a 0 where the image needs a 1 cannot
+// take it. Reads what will be written, marks the cells that hold their byte
+// already, and refuses a chip that cannot take the image.
+void checkProm(Session& s, chip::Access& chip,
+               const std::function<std::uint8_t(std::uint32_t)>& wanted,
+               const std::function<bool(std::uint32_t)>& given, std::vector<bool>& holding) {
+    std::uint64_t refused = 0;
+    std::optional<chip::Mismatch> first;
+    s.conclude(chip::readRange(chip, s.first(), s.last(),
+                               {s.atHook(),
+                                [&](std::uint32_t address, std::uint8_t byte) {
+                                    const std::uint8_t want = wanted(address);
+                                    if ((want & ~byte) != 0) {
+                                        ++refused;
+                                        if (!first) first = chip::Mismatch{address, byte, want};
+                                    } else if (byte == want) {
+                                        holding[address] = true;
+                                    }
+                                },
+                                given}));
+    if (refused == 0) return;
+    s.fail(kDifiere,
+           QStringLiteral("La memoria no admite la imagen: %1 a 0 bits que la imagen "
+                          "pide a 1; la primera, %2, vale %3 y la imagen pide %4")
+               .arg(refused == 1 ? QStringLiteral("1 dirección tiene")
+                                 : QStringLiteral("%1 direcciones tienen").arg(refused),
+                    s.addressText(first->address), hexByte(first->chip), hexByte(first->wanted)));
+}
+}  // namespace
+
 int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& wanted,
                   Programming kind, const QString& wantedName,
-                  const std::function<bool(std::uint32_t)>& given, std::uint64_t addresses) {
+                  const std::function<bool(std::uint32_t)>& given, std::uint64_t addresses,
+                  bool checkFirst) {
     if (!given) addresses = s.rangeSize();
     chip::Access& chip = s.open();
+    checkFirst = checkFirst && s.type().tipo >= kTipoProm512;
     const bool verify = s.options().verificar;
     const bool verifyPass = verify && kind == Programming::RangeWithVerifyPass;
     const int writes = chip.comandos().writeReports();
@@ -38,7 +72,18 @@ int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& 
          chip::programPassReports(fast, verification, writes, reads, blankShare(s, wanted))}};
     if (verifyPass)
         passes.push_back({Progress::Activity::Verificando, s.first(), s.last(), double(reads)});
+    if (checkFirst)
+        passes.insert(passes.begin(),
+                      {Progress::Activity::Comprobando, s.first(), s.last(), double(reads)});
     s.startProgress(std::move(passes));
+    std::vector<bool> holding(s.memorySize(), false);
+    if (checkFirst) {
+        checkProm(s, chip, wanted, given, holding);
+        s.nextPass();
+    }
+    const auto toWrite = [&](std::uint32_t address) {
+        return (!given || given(address)) && !holding[address];
+    };
 
     std::vector<chip::Mismatch> readBack;
     const auto compare = s.comparing(wanted);
@@ -48,7 +93,7 @@ int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& 
             if (byte != wanted(address)) readBack.push_back({address, byte, wanted(address)});
             if (kind == Programming::WholeFill) compare(address, byte);
         },
-        [&] { return s.options().reintentos; }, given};
+        [&] { return s.options().reintentos; }, toWrite};
     s.conclude(chip::programRange(chip, s.first(), s.last(), verification, hooks, fast));
     if (!verify) {
         s.setUnverified();

@@ -17,9 +17,12 @@ enum class Programming { RangeWithVerifyPass, WholeFill };
 // verification on, lists what differs. Returns the exit code.
 // given, when set, names the addresses to program (the others are left as
 // the chip holds them), and addresses how many they are.
+// checkFirst, on a PROM, reads every address to be written first: a chip
+// that cannot take the image is refused (exit 1) with nothing written, and a
+// cell that holds its byte already is not written.
 int programWanted(Session& session, const std::function<std::uint8_t(std::uint32_t)>& wanted,
                   Programming kind, const QString& wantedName,
-                  const std::function<bool(std::uint32_t)>& given = {},
-                  std::uint64_t addresses = 0);
+                  const std::function<bool(std::uint32_t)>& given = {}, std::uint64_t addresses = 0,
+                  bool checkFirst = false);
 
 }  // namespace cli

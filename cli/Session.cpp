@@ -171,9 +171,9 @@ image::Map Session::readImageMap(const QString& path) {
                                               "--formato bin | hex | srec | mem")
                                    .arg(name));
     }
-    lastFormatText_ = QStringLiteral("Formato: %1%2")
-                          .arg(formatName(*format),
-                               sniffed ? QStringLiteral(" (por su contenido)") : QString());
+    lastFormatText_ =
+        QStringLiteral("Formato: %1%2")
+            .arg(formatName(*format), sniffed ? QStringLiteral(" (por su contenido)") : QString());
     if (sniffed && !options_.silencioso) say(lastFormatText_);
     // Without a type, a memory file may be as long as the largest memory.
     LoadedMap loaded =

@@ -147,7 +147,7 @@ class CliTest : public QObject {
                  rig.type(rig.form().PLOT1, "0").type(rig.form().PLOT2, "9");
                  rig.click(rig.form().BitBtn5);
              },
-             {"--desde", "0", "--hasta", "9", "programar", temp("prom.bin")},
+             {"--sin-comprobar", "--desde", "0", "--hasta", "9", "programar", temp("prom.bin")},
              3},
             {"the same in full, with --completa",
              [](Rig& rig) {
@@ -156,7 +156,8 @@ class CliTest : public QObject {
                  rig.type(rig.form().PLOT1, "0").type(rig.form().PLOT2, "9");
                  rig.click(rig.form().BitBtn5);
              },
-             {"--completa", "--desde", "0", "--hasta", "9", "programar", temp("prom.bin")},
+             {"--sin-comprobar", "--completa", "--desde", "0", "--hasta", "9", "programar",
+              temp("prom.bin")},
              3},
         };
         QByteArray prom(10, '\xFF');
@@ -311,6 +312,32 @@ class CliTest : public QObject {
         QCOMPARE(rig.emulated({"-t", "sram24", "programar", temp("past.mem")}).err,
                  QByteArray("No se puede usar past.mem:\nlínea 1027: un dato más allá de la "
                             "última dirección 0x03FF\n"));
+    }
+
+    void aPromIsReadBeforeItIsBurned() {
+        // 37 cells hold 0 bits the image needs as 1: refused, nothing written.
+        image::Bytes wanted(64, 0x3C);
+        writeFile(temp("p.hex"), image::writeIntelHex(wanted, 0x10));
+        CliRig rig;
+        for (std::uint32_t a = 0x10; a < 0x10 + 37; ++a)
+            rig.programmer.firmware().poke(Chip::Prom27c512, a, 0x00);
+        Result r = rig.emulated({"-t", "27c512", "programar", temp("p.hex")});
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.err.endsWith("La memoria no admite la imagen: 37 direcciones tienen a 0 bits "
+                               "que la imagen pide a 1; la primera, 0x0010, vale 0x00 y la "
+                               "imagen pide 0x3C\n"));
+        QCOMPARE(rig.programmer.firmware().writesApplied(), 0);
+        // Without the check it burns, and the verify pass finds the same cells.
+        QCOMPARE(rig.emulated({"-q", "--sin-comprobar", "-t", "27c512", "programar", temp("p.hex")})
+                     .code,
+                 1);
+
+        // A cell that holds its byte already is not written again.
+        CliRig half;
+        for (std::uint32_t a = 0x10; a < 0x30; ++a)
+            half.programmer.firmware().poke(Chip::Prom27c512, a, 0x3C);
+        QCOMPARE(half.emulated({"-q", "-t", "27c512", "programar", temp("p.hex")}).code, 0);
+        QCOMPARE(half.programmer.firmware().writesApplied(), 32);
     }
 
     void infoTellsWhatAnImageGives() {
