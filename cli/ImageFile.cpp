@@ -93,6 +93,32 @@ LoadedMap loadMap(const QByteArray& file, FileFormat format, std::size_t memoryS
     return loaded;
 }
 
+QByteArray saveMap(FileFormat format, const image::Map& map, std::size_t memorySize) {
+    switch (format) {
+        case FileFormat::Memory: {
+            const std::size_t count =
+                std::max<std::size_t>(memorySize, map.empty() ? 0 : map.highest() + 1);
+            std::vector<QString> texts(count);
+            map.forEach([&](std::uint64_t address, std::uint8_t byte) {
+                texts[address] = QString::number(byte);
+            });
+            return memory_file::format(kMarcaDecimal, texts, count);
+        }
+        case FileFormat::IntelHex:
+            return image::writeMap(image::Format::IntelHex, map);
+        case FileFormat::SRecord:
+            return image::writeMap(image::Format::SRecord, map);
+        case FileFormat::Binary:
+            break;
+    }
+    if (map.empty()) return {};
+    // The bytes from the lowest address given on, FF in the gaps.
+    image::Bytes dense(map.highest() - map.lowest() + 1, image::kBlank);
+    map.forEach(
+        [&](std::uint64_t address, std::uint8_t byte) { dense[address - map.lowest()] = byte; });
+    return image::writeBinary(dense);
+}
+
 QByteArray saveImage(FileFormat format, const image::Bytes& memory, std::uint32_t first,
                      std::uint32_t last) {
     if (format == FileFormat::Memory) return saveMemoryFile(memory, first, last);

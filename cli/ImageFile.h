@@ -27,6 +27,9 @@ struct LoadedMap {
 // memory file at its lines that are not empty (none past memorySize).
 LoadedMap loadMap(const QByteArray& file, FileFormat format, std::size_t memorySize);
 
+// A map as a file of the format: binary from its lowest address on.
+QByteArray saveMap(FileFormat format, const image::Map& map, std::size_t memorySize);
+
 // The bytes of first..last of the memory as a file of the format.
 QByteArray saveImage(FileFormat format, const image::Bytes& memory, std::uint32_t first,
                      std::uint32_t last);

@@ -1,3 +1,5 @@
+#include <QFileInfo>
+
 #include "chip/Loops.h"
 #include "cli/Command.h"
 #include "cli/Messages.h"
@@ -20,6 +22,7 @@ class Leer : public Command {
         if (path == QLatin1String("-") && format == FileFormat::Binary && s.outputIsTerminal())
             s.fail(kUsoInvalido, QStringLiteral("leer -: la salida estándar es una terminal; use "
                                                 "un archivo o --formato hex"));
+        if (s.mapsAddresses()) return readMapped(s, path, format);
         chip::Access& chip = s.open();
         image::Bytes memory(s.memorySize(), image::kBlank);
         s.startProgress({{Progress::Activity::Leyendo, s.first(), s.last()}});
@@ -32,6 +35,37 @@ class Leer : public Command {
         s.setVerdict(QStringLiteral("Correcto: %1 direcciones leídas en %2")
                          .arg(s.rangeSize())
                          .arg(spokenDuration(s.elapsedNs())));
+        return kCorrecto;
+    }
+
+  private:
+    // With a lane, an offset or a swap: the chip's bytes go to the file's
+    // addresses, and a lane read into an image file keeps its other lanes.
+    static int readMapped(Session& s, const QString& path, FileFormat format) {
+        const QString name = pathShown(path, QStringLiteral("la salida estándar"));
+        const QFileInfo existing(path);
+        image::Map file;
+        if (s.options().carril && path != QLatin1String("-") && existing.isFile() &&
+            existing.size() > 0)
+            file = s.moved(s.readImageMap(path), name);
+        chip::Access& chip = s.open();
+        image::Map read;
+        image::Bytes memory(s.memorySize(), image::kBlank);
+        s.startProgress({{Progress::Activity::Leyendo, s.first(), s.last()}});
+        s.conclude(chip::readRange(chip, s.first(), s.last(),
+                                   {s.atHook(), [&](std::uint32_t address, std::uint8_t byte) {
+                                        memory[address] = byte;
+                                        read.put(address, byte);
+                                    }}));
+        s.setImageCrc(memory, s.first(), s.last());
+        if (const auto lane = s.options().carril)
+            image::putLane(file, read, lane->k, lane->n);
+        else
+            file = std::move(read);
+        s.writeOutput(path, saveMap(format, s.unmoved(std::move(file), name), s.memorySize()));
+        s.setVerdict(QStringLiteral("Correcto: %1 leídas en %2")
+                         .arg(counted(s.rangeSize(), "dirección", "direcciones"),
+                              spokenDuration(s.elapsedNs())));
         return kCorrecto;
     }
 };

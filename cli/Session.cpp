@@ -204,6 +204,17 @@ image::Map Session::moved(image::Map map, const QString& name) {
     return map;
 }
 
+image::Map Session::unmoved(image::Map map, const QString& name) {
+    if (options_.intercambiar) map = image::swapped(map);
+    if (options_.desplazamiento == 0) return map;
+    auto back = image::shifted(map, -options_.desplazamiento);
+    if (!back)
+        fail(kUsoInvalido, QStringLiteral("--desplazamiento: lo leído no cabe en %1 en las "
+                                          "direcciones 0x0000–0xFFFFFFFF")
+                               .arg(name));
+    return std::move(*back);
+}
+
 image::Map Session::chipAddresses(image::Map map, const QString& name) {
     map = moved(std::move(map), name);
     if (options_.carril) map = image::lane(map, options_.carril->k, options_.carril->n);

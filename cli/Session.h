@@ -111,6 +111,11 @@ class Session : public QObject {
     // swapped as the options say (the lane is the chip's, taken apart).
     image::Map readImageMap(const QString& path);
     image::Map moved(image::Map map, const QString& name);
+    // The chip's bytes back at the file's addresses.
+    image::Map unmoved(image::Map map, const QString& name);
+    bool mapsAddresses() const {
+        return options_.carril || options_.desplazamiento != 0 || options_.intercambiar;
+    }
     bool typeGiven() const { return options_.tipo.has_value(); }
     // The format of the last image read, and whether its contents told it.
     QString lastFormatText() const { return lastFormatText_; }

@@ -69,6 +69,9 @@ QByteArray writeIntelHex(const Bytes& bytes, std::uint32_t base = 0);
 // count (S5 or S6) and the matching end record (S9, S8 or S7).
 QByteArray writeSRecord(const Bytes& bytes, std::uint32_t base = 0);
 QByteArray write(Format format, const Bytes& bytes, std::uint32_t base = 0);
+// A map's runs at their addresses, with one end; a binary file from 0, FF in
+// its gaps.
+QByteArray writeMap(Format format, const Map& map);
 
 // By the name's extension; nothing for a name the formats do not know.
 std::optional<Format> formatOfName(const QString& path);

@@ -323,9 +323,10 @@ class CliTest : public QObject {
             rig.programmer.firmware().poke(Chip::Prom27c512, a, 0x00);
         Result r = rig.emulated({"-t", "27c512", "programar", temp("p.hex")});
         QCOMPARE(r.code, 1);
-        QVERIFY(r.err.endsWith("La memoria no admite la imagen: 37 direcciones tienen a 0 bits "
-                               "que la imagen pide a 1; la primera, 0x0010, vale 0x00 y la "
-                               "imagen pide 0x3C\n"));
+        QVERIFY(
+            r.err.endsWith("La memoria no admite la imagen: 37 direcciones tienen a 0 bits "
+                           "que la imagen pide a 1; la primera, 0x0010, vale 0x00 y la "
+                           "imagen pide 0x3C\n"));
         QCOMPARE(rig.programmer.firmware().writesApplied(), 0);
         // Without the check it burns, and the verify pass finds the same cells.
         QCOMPARE(rig.emulated({"-q", "--sin-comprobar", "-t", "27c512", "programar", temp("p.hex")})
@@ -345,8 +346,8 @@ class CliTest : public QObject {
         // FF in the gaps as the window's checksum line counts them.
         image::Bytes whole(65536, 0xFF);
         QByteArray hex;
-        for (const auto& [base, size] : {std::pair{0x0000u, 0x1000u}, {0x2000u, 0x100u},
-                                         {0xFFF0u, 0x10u}}) {
+        for (const auto& [base, size] :
+             {std::pair{0x0000u, 0x1000u}, {0x2000u, 0x100u}, {0xFFF0u, 0x10u}}) {
             const image::Bytes run = randomBytes(size, base + 1);
             std::copy(run.begin(), run.end(), whole.begin() + base);
             const QByteArray records = image::writeIntelHex(run, base);
@@ -364,12 +365,13 @@ class CliTest : public QObject {
         CliRig rig;
         const Result r = rig.run({"-t", "27c512", "info", temp("tres.hex")});
         QCOMPARE(r.code, 0);
-        QCOMPARE(QString::fromUtf8(r.out),
-                 QStringLiteral("Formato: Intel HEX\n"
-                                "3 tramos: 0x0000–0x0FFF, 0x2000–0x20FF, 0xFFF0–0xFFFF; 4368 bytes\n"
-                                "Direcciones de 0x0000 a 0xFFFF; bytes dados: %1\n"
-                                "Cabe en Prom 27c512; la memoria entera, con FF en los huecos: %2\n")
-                     .arg(sums(given), sums(whole)));
+        QCOMPARE(
+            QString::fromUtf8(r.out),
+            QStringLiteral("Formato: Intel HEX\n"
+                           "3 tramos: 0x0000–0x0FFF, 0x2000–0x20FF, 0xFFF0–0xFFFF; 4368 bytes\n"
+                           "Direcciones de 0x0000 a 0xFFFF; bytes dados: %1\n"
+                           "Cabe en Prom 27c512; la memoria entera, con FF en los huecos: %2\n")
+                .arg(sums(given), sums(whole)));
         QVERIFY(rig.run({"-t", "sram24", "info", temp("tres.hex")})
                     .out.contains("No cabe en Sram 24 Pines: llega a 0xFFFF y su última "
                                   "dirección es 0x03FF"));
@@ -383,9 +385,9 @@ class CliTest : public QObject {
         writeFile(temp("board.bin"), image::writeBinary(image));
         const auto srecCat = [&](const QStringList& filter, const char* out) {
             QProcess tool;
-            tool.start(QStringLiteral("srec_cat"),
-                       QStringList{temp("board.bin"), "-binary"} + filter +
-                           QStringList{"-o", temp(out), "-binary"});
+            tool.start(QStringLiteral("srec_cat"), QStringList{temp("board.bin"), "-binary"} +
+                                                       filter +
+                                                       QStringList{"-o", temp(out), "-binary"});
             QVERIFY(tool.waitForFinished() && tool.exitCode() == 0);
         };
         srecCat({"-split", "2", "0"}, "even.bin");
@@ -412,6 +414,27 @@ class CliTest : public QObject {
                                   QStringList{"verificar", temp("board.bin")})
                         .code == 0);
         }
+
+        // The even chip, then the odd chip, read into one file: the board's image again.
+        CliRig even;
+        CliRig odd;
+        QCOMPARE(
+            even.emulated({"-q", "-t", "sram24", "--carril", "par", "programar", temp("board.bin")})
+                .code,
+            0);
+        QCOMPARE(odd.emulated(
+                        {"-q", "-t", "sram24", "--carril", "impar", "programar", temp("board.bin")})
+                     .code,
+                 0);
+        QCOMPARE(even.emulated({"-q", "-t", "sram24", "--carril", "par", "leer", temp("board.hex")})
+                     .code,
+                 0);
+        QCOMPARE(
+            odd.emulated({"-q", "-t", "sram24", "--carril", "impar", "leer", temp("board.hex")})
+                .code,
+            0);
+        QVERIFY(objcopy({"-I", "ihex", "-O", "binary", temp("board.hex"), temp("rebuilt.bin")}));
+        QCOMPARE(contents(temp("rebuilt.bin")), image::writeBinary(image));
     }
 
     void progressOnAndOffATerminal() {
