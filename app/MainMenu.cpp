@@ -33,6 +33,8 @@ void buildTipos(QMenuBar* bar, Form1Menu& menu, QObject* owner) {
     menu.VerificarBorrado1->setEnabled(BlankCheck::applies(kTipoInicial));
     menu.ProgramacionRapida1 = tipos->addAction(QStringLiteral("Programación rápida"));
     menu.ProgramacionRapida1->setCheckable(true);
+    menu.ComprobarAntes1 = tipos->addAction(QStringLiteral("Comprobar antes de programar"));
+    menu.ComprobarAntes1->setCheckable(true);
 }
 
 void buildFormato(QMenuBar* bar, Form1Menu& menu, QObject* owner) {
@@ -90,7 +92,7 @@ void Form1Menu::checkHexadecimal(bool hexadecimal) {
 
 void Form1Menu::setRunning(bool running, std::uint8_t tipo) {
     for (QAction* item : {Abrir1, Guardar1, Importar1, Exportar1, Salir1, Decimal1, Hexadecimal1,
-                          ProgramacionRapida1})
+                          ProgramacionRapida1, ComprobarAntes1})
         item->setEnabled(!running);
     for (QAction* item : tipoItems) item->setEnabled(!running);
     VerificarBorrado1->setEnabled(!running && BlankCheck::applies(tipo));

@@ -14,6 +14,9 @@ struct Form1Menu {
     QAction* VerificarBorrado1 = nullptr;
     // Checked: programming sends only the reports the chip needs.
     QAction* ProgramacionRapida1 = nullptr;
+    // Checked: a PROM is read before it is programmed, and refused when it
+    // cannot take the image.
+    QAction* ComprobarAntes1 = nullptr;
     QAction *Decimal1 = nullptr, *Hexadecimal1 = nullptr;
     // The same values in the other format: the texts are rewritten.
     QAction *ConvertirHexadecimal1 = nullptr, *ConvertirDecimal1 = nullptr;

@@ -137,6 +137,11 @@ Outcome programRange(Access& chip, std::uint32_t first, std::uint32_t last,
         if (const Step step = hooks.at(address); step != Step::Continue)
             return ended(chip, step, address);
         const std::int32_t dato = hooks.data(address);
+        if (hooks.holds && hooks.holds(address)) {
+            if (verification == Verification::EachByte)
+                hooks.readBack(address, static_cast<std::uint8_t>(dato));
+            continue;
+        }
         const Shortcut shortcut = spare(chip, address, dato, verification, hooks, fast);
         if (shortcut == Shortcut::Lost) return lostAt(address);
         if (shortcut == Shortcut::Done) continue;

@@ -100,6 +100,9 @@ struct ProgramHooks {
     // Set, only the addresses it gives are programmed: a gap of the image
     // is left as the chip holds it.
     std::function<bool(std::uint32_t address)> given = {};
+    // Set, an address it names holds its byte already (read before): it is
+    // not written, and a read-back of each byte takes the byte as read.
+    std::function<bool(std::uint32_t address)> holds = {};
 };
 
 // Fast programming sends only the reports a chip needs and still proves

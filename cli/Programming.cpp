@@ -1,6 +1,7 @@
 #include "cli/Programming.h"
 
 #include "chip/Loops.h"
+#include "chip/PromCheck.h"
 #include "cli/Messages.h"
 #include "cli/Session.h"
 #include "device/CommandSet.h"
@@ -21,33 +22,16 @@ double blankShare(const Session& s, const std::function<std::uint8_t(std::uint32
 }  // namespace
 
 namespace {
-// A PROM only clears bits: a cell with a 0 where the image needs a 1 cannot
-// take it. Reads what will be written, marks the cells that hold their byte
-// already, and refuses a chip that cannot take the image.
+// Reads what will be written first, and refuses a chip that cannot take it.
 void checkProm(Session& s, chip::Access& chip,
                const std::function<std::uint8_t(std::uint32_t)>& wanted,
                const std::function<bool(std::uint32_t)>& given, std::vector<bool>& holding) {
-    std::uint64_t refused = 0;
-    std::optional<chip::Mismatch> first;
-    s.conclude(chip::readRange(chip, s.first(), s.last(),
-                               {s.atHook(),
-                                [&](std::uint32_t address, std::uint8_t byte) {
-                                    const std::uint8_t want = wanted(address);
-                                    if ((want & ~byte) != 0) {
-                                        ++refused;
-                                        if (!first) first = chip::Mismatch{address, byte, want};
-                                    } else if (byte == want) {
-                                        holding[address] = true;
-                                    }
-                                },
-                                given}));
-    if (refused == 0) return;
-    s.fail(kDifiere,
-           QStringLiteral("La memoria no admite la imagen: %1 a 0 bits que la imagen "
-                          "pide a 1; la primera, %2, vale %3 y la imagen pide %4")
-               .arg(refused == 1 ? QStringLiteral("1 dirección tiene")
-                                 : QStringLiteral("%1 direcciones tienen").arg(refused),
-                    s.addressText(first->address), hexByte(first->chip), hexByte(first->wanted)));
+    const chip::PromFit fit = chip::checkProm(
+        chip, s.first(), s.last(),
+        [&](std::uint32_t address) { return std::optional<std::int32_t>(wanted(address)); },
+        {s.atHook(), {}, given}, holding);
+    s.conclude(fit.outcome);
+    if (fit.refused > 0) s.fail(kDifiere, chip::promRefusal(fit, s.type().maxdir));
 }
 }  // namespace
 

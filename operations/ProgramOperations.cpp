@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <algorithm>
 
+#include "chip/PromCheck.h"
 #include "device/CommandSet.h"
 #include "device/Platform.h"
 #include "operations/OperationFrame.h"
@@ -132,6 +133,9 @@ void ProgramOperations::startProgress(const Plan& plan) {
         {Progress::Activity::Programando, plan.first, plan.last, programming}};
     if (secondPass)
         passes.push_back({Progress::Activity::Verificando, plan.first, plan.last, double(reads)});
+    if (checksPromFirst(plan))
+        passes.insert(passes.begin(),
+                      {Progress::Activity::Comprobando, plan.first, plan.last, double(reads)});
     b.frame.progress.start(std::move(passes), b.platform.nowNs());
 }
 
@@ -162,7 +166,7 @@ bool ProgramOperations::programmingPass(const Plan& plan) {
     Workbench& b = bench_;
     startProgress(plan);
     const auto first = static_cast<std::uint32_t>(plan.first);
-    const chip::ProgramHooks hooks{
+    chip::ProgramHooks hooks{
         [&](std::uint32_t address) {
             const chip::Step step = b.frame.poll(address);
             if (step != chip::Step::Continue || address != first ||
@@ -183,9 +187,49 @@ bool ProgramOperations::programmingPass(const Plan& plan) {
         },
         [&] { return decimalToInt(b.controls.Edit2->text()); }};
     if (plan.last < plan.first) return true;
+    std::vector<bool> holding;
+    if (checksPromFirst(plan)) {
+        if (!checkPass(plan, holding)) return false;
+        hooks.holds = [&](std::uint32_t address) { return bool(holding[address]); };
+    }
     const chip::Fast fast = b.rapida ? chip::fastFor(b.comandos.tipo) : chip::Fast::Off;
     return b.frame.conclude(chip::programRange(b.chip, first, static_cast<std::uint32_t>(plan.last),
                                                verification(plan), hooks, fast));
+}
+
+bool ProgramOperations::checksPromFirst(const Plan& plan) const {
+    return bench_.comprobar && bench_.comandos.tipo >= kTipoProm512 && plan.last >= plan.first &&
+           static_cast<std::uint32_t>(plan.last) <= bench_.comandos.maxdir;
+}
+
+std::optional<std::int32_t> ProgramOperations::wantedAt(const Plan& plan,
+                                                        std::uint32_t address) const {
+    if (plan.kind == Kind::Fill || plan.kind == Kind::RangeWithValue) return plan.value;
+    const QString& text = bench_.imagen.cell(kDataColumn, static_cast<int>(address) + 1);
+    // An empty cell is programmed as 0.
+    if (text.isEmpty()) return 0;
+    try {
+        return bench_.formato.read(text);
+    } catch (const ConversionError&) {
+        return std::nullopt;
+    }
+}
+
+bool ProgramOperations::checkPass(const Plan& plan, std::vector<bool>& holding) {
+    Workbench& b = bench_;
+    holding.assign(std::size_t{b.comandos.maxdir} + 1, false);
+    const chip::PromFit fit = chip::checkProm(
+        b.chip, static_cast<std::uint32_t>(plan.first), static_cast<std::uint32_t>(plan.last),
+        [&](std::uint32_t address) { return wantedAt(plan, address); },
+        {[&](std::uint32_t address) { return b.frame.poll(address); }, {}}, holding);
+    if (!b.frame.conclude(fit.outcome)) return false;
+    if (fit.refused > 0) {
+        b.frame.hidePrompt();
+        b.dialogs.message(chip::promRefusal(fit, b.comandos.maxdir));
+        return false;
+    }
+    b.frame.progress.nextPass(b.platform.nowNs());
+    return true;
 }
 
 std::int32_t ProgramOperations::dataFor(const Plan& plan, std::uint32_t address) {

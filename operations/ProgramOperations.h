@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "chip/Loops.h"
 
@@ -43,6 +45,12 @@ class ProgramOperations {
     double blankShare(const Plan& plan) const;
     // The value for an address, shown where the operation shows it.
     std::int32_t dataFor(const Plan& plan, std::uint32_t address);
+    // The byte an address is to hold, without touching anything; nothing
+    // for a text that is no byte.
+    std::optional<std::int32_t> wantedAt(const Plan& plan, std::uint32_t address) const;
+    bool checksPromFirst(const Plan& plan) const;
+    // False when the operation ends there: the chip cannot take the image.
+    bool checkPass(const Plan& plan, std::vector<bool>& holding);
     void verifyPass(const Plan& plan);
     // With verification: whether a byte read back differs from its text.
     bool readBackDiffers() const;

@@ -55,6 +55,8 @@ struct Workbench {
     std::int32_t& leido;
     // "Programación rápida": only the reports the chip needs.
     bool rapida = false;
+    // "Comprobar antes de programar": a PROM is read before it is programmed.
+    bool comprobar = false;
 
     std::int32_t readNumber(const QLineEdit* field) const;
     // One address written or read outside the loops; the operation ends when

@@ -52,6 +52,34 @@ class FastTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void aPromCheckedBeforeItIsProgrammed() {
+        // Off at start: the specified operations are unchanged.
+        QVERIFY(!Rig().form().ComprobarAntes1->isChecked());
+        // On: a chip with 0 bits where the image needs 1 is refused, nothing written.
+        Rig rig;
+        Tform1& f = fastWindow(rig, kProm512, {"60", "60", "60", "60"});
+        f.ComprobarAntes1->trigger();
+        rig.programmer.firmware().insert(Chip::Prom27c512);
+        rig.programmer.firmware().poke(Chip::Prom27c512, 2, 0x00);
+        rig.click(f.BitBtn5);
+        QCOMPARE(rig.dialogs.messages,
+                 QStringList{"La memoria no admite la imagen: 1 dirección tiene a 0 bits que la "
+                             "imagen pide a 1; la primera, 0x0002, vale 0x00 y la imagen pide "
+                             "0x3C"});
+        QCOMPARE(rig.programmer.firmware().writesApplied(), 0);
+        QCOMPARE(rig.sent(), concat({promRead(0), promRead(1), promRead(2), promRead(3)}));
+        // A cell that holds its byte is read, not written; the rest as usual.
+        rig.programmer.firmware().poke(Chip::Prom27c512, 2, 60);
+        rig.programmer.clearRecord();
+        rig.dialogs.clear();
+        rig.click(f.BitBtn5);
+        QCOMPARE(rig.dialogs.messages, QStringList{"Proceso Terminado"});
+        QCOMPARE(rig.sent(), concat({promRead(0), promRead(1), promRead(2), promRead(3),
+                                     promWrite(0, 60), promRead(0), promWrite(1, 60), promRead(1),
+                                     promWrite(3, 60), promRead(3), promRead(0), promRead(1),
+                                     promRead(2), promRead(3)}));
+    }
+
     void onlyTheReportsEachTypeNeeds() {
         // A PROM: FF is not written; the verify pass reads it.
         Rig prom;
