@@ -29,10 +29,11 @@ struct Wire {
 
 Wire programmedWire(Programa& programa, VirtualProgrammer& programmer, Platform& platform,
                     std::uint8_t tipo, const std::vector<int>& image, bool fast,
-                    const std::function<void()>& chipBefore) {
+                    const std::function<void()>& chipBefore, bool check = false) {
     Tform1& f = *programa.form1;
     f.tipoItems[tipo]->trigger();
     if (f.ProgramacionRapida1->isChecked() != fast) f.ProgramacionRapida1->trigger();
+    if (f.ComprobarAntes1->isChecked() != check) f.ComprobarAntes1->trigger();
     f.imagen.updateColumn(1, [&](std::vector<QString>& texts) {
         for (std::size_t a = 0; a < image.size(); ++a) texts[a] = QString::number(image[a]);
     });
@@ -117,6 +118,17 @@ void fastProgramming() {
     report("fast_program_prom_ratio", ratio(3, prom, [](Firmware&) {}), "ratio");
     report("fast_program_eeprom_ratio",
            ratio(2, eeprom, [&](Firmware& f) { pokeEeprom(f, eeprom); }), "ratio");
+    // Fast, with the PROM read first: what the check costs on a blank chip.
+    double checked[2] = {};
+    for (const bool check : {false, true}) {
+        Rig rig;
+        rig.ready();
+        checked[check] = programmedWire(
+                             *rig.programa, rig.programmer, rig.platform, 3, prom, check,
+                             [&] { rig.programmer.firmware().insert(Chip::Prom27c512); }, check)
+                             .ms();
+    }
+    report("check_then_program_prom_ratio", checked[1] / checked[0], "ratio");
 
     // 1024 addresses of each on the paced link, in real time.
     double worst = 0;
