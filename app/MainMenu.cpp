@@ -35,6 +35,7 @@ void buildTipos(QMenuBar* bar, Form1Menu& menu, QObject* owner) {
     menu.ProgramacionRapida1->setCheckable(true);
     menu.ComprobarAntes1 = tipos->addAction(QStringLiteral("Comprobar antes de programar"));
     menu.ComprobarAntes1->setCheckable(true);
+    menu.ComprobarAntes1->setEnabled(kTipoInicial >= kTipoProm512);
 }
 
 void buildFormato(QMenuBar* bar, Form1Menu& menu, QObject* owner) {
@@ -81,6 +82,8 @@ void buildMenu(QMainWindow& window, Form1Menu& menu) {
 void Form1Menu::checkTipo(std::uint8_t tipo) {
     for (QAction* item : tipoItems) item->setChecked(item == tipoItems[tipo]);
     VerificarBorrado1->setEnabled(BlankCheck::applies(tipo));
+    // Only a PROM is checked before it is programmed.
+    ComprobarAntes1->setEnabled(tipo >= kTipoProm512);
 }
 
 void Form1Menu::checkHexadecimal(bool hexadecimal) {
@@ -92,10 +95,11 @@ void Form1Menu::checkHexadecimal(bool hexadecimal) {
 
 void Form1Menu::setRunning(bool running, std::uint8_t tipo) {
     for (QAction* item : {Abrir1, Guardar1, Importar1, Exportar1, Salir1, Decimal1, Hexadecimal1,
-                          ProgramacionRapida1, ComprobarAntes1})
+                          ProgramacionRapida1})
         item->setEnabled(!running);
     for (QAction* item : tipoItems) item->setEnabled(!running);
     VerificarBorrado1->setEnabled(!running && BlankCheck::applies(tipo));
+    ComprobarAntes1->setEnabled(!running && tipo >= kTipoProm512);
     ConvertirHexadecimal1->setEnabled(!running && Decimal1->isChecked());
     ConvertirDecimal1->setEnabled(!running && Hexadecimal1->isChecked());
 }
