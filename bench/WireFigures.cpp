@@ -12,6 +12,7 @@
 
 #include "app/SystemPlatform.h"
 #include "bench/Figures.h"
+#include "files/ImageFormats.h"
 #include "tests/support/Rig.h"
 
 namespace {
@@ -176,7 +177,18 @@ void commandLine(const QString& folder) {
     // A one-address read: its whole run bounds the time from exec to the first report.
     for (int i = 0; i < kRuns; ++i)
         starts.push_back(cliProcessMs(emulated + QStringList{"--hasta", "0", "leer", "-"}));
+    // info on a whole 27c010 image in Intel HEX: read, mapped, summed.
+    image::Bytes bytes(kLargestRows);
+    for (int a = 0; a < kLargestRows; ++a) bytes[a] = static_cast<std::uint8_t>((a * 13) & 0xFF);
+    QFile hex(folder + QStringLiteral("/cli.hex"));
+    hex.open(QIODevice::WriteOnly);
+    hex.write(image::writeIntelHex(bytes));
+    hex.close();
+    std::vector<double> infos;
+    for (int i = 0; i < kRuns; ++i)
+        infos.push_back(cliProcessMs({"-t", "27c010", "info", hex.fileName()}));
     report("cli_read_all_27c010", median(reads), "us");
     report("cli_program_all_verify_27c010", median(programs), "us");
     report("cli_start_ms", median(starts), "ms");
+    report("cli_info_131072", median(infos), "ms");
 }
