@@ -51,6 +51,41 @@ class ImagesTest : public QObject {
     QString temp(const QString& name) { return folder_.filePath(name); }
 
   private slots:
+    void eachReaderGivesItsCoverage() {
+        using image::Format;
+        QCOMPARE(image::readMap(Format::Binary, "\x01\x02\x03").map.text(),
+                 QStringLiteral("1 tramo: 0x0000–0x0002; 3 bytes"));
+        // Two runs, one above 64 KiB through an 04 record, and an S-record at 0x100.
+        const QByteArray hex =
+            image::writeIntelHex({0x11, 0x22}, 0x10).replace(":00000001FF\r\n", "") +
+            image::writeIntelHex({0x33}, 0x10000);
+        const image::MapRead read = image::readMap(Format::IntelHex, hex);
+        QVERIFY(!read.fault && read.warnings.isEmpty());
+        QCOMPARE(read.map.text(), QStringLiteral("2 tramos: 0x0010–0x0011, 0x10000; 3 bytes"));
+        QCOMPARE(
+            image::readMap(Format::SRecord, image::writeSRecord({1, 2, 3, 4}, 0x100)).map.text(),
+            QStringLiteral("1 tramo: 0x0100–0x0103; 4 bytes"));
+        QCOMPARE(image::writeMap(Format::IntelHex, read.map), hex);
+
+        // Offsets both ways, refused past either end of the address space.
+        QCOMPARE(image::shifted(read.map, -0x10)->lowest(), 0u);
+        QVERIFY(!image::shifted(read.map, -0x11));
+        QCOMPARE(image::shifted(read.map, 0x100)->highest(), 0x10100u);
+        QVERIFY(!image::shifted(read.map, 0xFFFFFFFFll));
+
+        // Lanes taken apart and put back, and a swap twice, give the image again.
+        image::Map board;
+        for (std::uint32_t a = 0; a < 40; ++a) board.put(a + 3, static_cast<std::uint8_t>(a * 7));
+        for (const unsigned n : {2u, 4u}) {
+            image::Map rebuilt;
+            for (unsigned k = 0; k < n; ++k)
+                image::putLane(rebuilt, image::lane(board, k, n), k, n);
+            QCOMPARE(rebuilt.runs(), board.runs());
+        }
+        QCOMPARE(image::swapped(image::swapped(board)).runs(), board.runs());
+        QCOMPARE(image::swapped(board).at(2), std::optional<std::uint8_t>(0));
+    }
+
     void objcopyFilesReadAndOurFilesReadByObjcopy() {
         for (std::size_t size : kSizes) {
             const image::Bytes bytes = randomBytes(size);
