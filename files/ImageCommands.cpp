@@ -20,19 +20,87 @@ std::size_t ImageCommands::memorySize() const {
     return std::size_t{host_.comandos.type().maxdir} + 1;
 }
 
+namespace {
+// "0", "4096", "-0xE000": an offset as typed in the dialog.
+std::optional<std::int64_t> offsetOf(const QString& text) {
+    const bool negative = text.startsWith(u'-');
+    QString digits = negative || text.startsWith(u'+') ? text.mid(1) : text;
+    const bool hexadecimal = digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
+    if (hexadecimal) digits = digits.mid(2);
+    bool ok = !digits.isEmpty() && !digits.contains(u' ') && !digits.startsWith(u'+');
+    const qulonglong value = ok ? digits.toULongLong(&ok, hexadecimal ? 16 : 10) : 0;
+    if (!ok || value > image::kLastAddress) return std::nullopt;
+    return negative ? -std::int64_t(value) : std::int64_t(value);
+}
+
+bool mapping(const ChosenFile& chosen) {
+    return chosen.offset != QLatin1String("0") || chosen.lane != 0;
+}
+
+// Lane k of n from the index of "Carril"; n = 1 is the whole image.
+std::pair<unsigned, unsigned> laneOf(int index) {
+    if (index == 1 || index == 2) return {unsigned(index - 1), 2};
+    if (index >= 3) return {unsigned(index - 3), 4};
+    return {0, 1};
+}
+}  // namespace
+
+std::optional<image::Map> ImageCommands::mapped(const image::Map& map, const ChosenFile& chosen,
+                                                bool exporting,
+                                                const std::function<void(const QString&)>& refuse) {
+    const auto offset = offsetOf(chosen.offset);
+    if (!offset) {
+        refuse(QStringLiteral("el desplazamiento %1 no es un número (decimal, o hexadecimal con "
+                              "0x, con signo si hace falta)")
+                   .arg(chosen.offset));
+        return std::nullopt;
+    }
+    // The offset is the file's: an import moves first and takes the lane,
+    // an export takes the lane and then moves it into the file.
+    const auto [k, n] = laneOf(chosen.lane);
+    const auto laned = [k = k, n = n](const image::Map& m) {
+        return n == 1 ? m : image::lane(m, k, n);
+    };
+    auto moved = image::shifted(exporting ? laned(map) : map, *offset);
+    if (!moved) {
+        refuse(QStringLiteral("el desplazamiento %1 lleva la imagen fuera de las direcciones")
+                   .arg(chosen.offset));
+        return std::nullopt;
+    }
+    return exporting ? std::move(*moved) : laned(*moved);
+}
+
 void ImageCommands::Importar1Click() {
-    const auto path = host_.dialogs.openFileName(kImportDialog);
-    if (!path) return;
-    const QByteArray file = memory_file::readBytes(*path);
+    const auto chosen = host_.dialogs.openFile(kImportDialog);
+    if (!chosen) return;
+    const QString& path = chosen->path;
+    const QByteArray file = memory_file::readBytes(path);
     const auto refuse = [&](const QString& why) {
         host_.dialogs.message(
-            QStringLiteral("No se puede importar %1:\n%2").arg(memory_file::nameOf(*path), why));
+            QStringLiteral("No se puede importar %1:\n%2").arg(memory_file::nameOf(path), why));
     };
-    auto format = image::formatOfName(*path);
+    auto format = image::formatOfName(path);
     if (!format) format = image::formatOfContents(file);
     if (!format) return refuse(kNotAnImage);
-    const image::ReadResult result = image::read(*format, file, memorySize());
+    image::ReadResult result =
+        mapping(*chosen) ? image::ReadResult{} : image::read(*format, file, memorySize());
     if (result.fault) return refuse(result.fault->text());
+    if (mapping(*chosen)) {
+        // What the file gives, moved and laned to the chip's addresses; FF
+        // where it says nothing.
+        image::MapRead read = image::readMap(*format, file);
+        if (read.fault) return refuse(read.fault->text());
+        if (!read.warnings.isEmpty()) return refuse(read.warnings.constFirst());
+        const auto chip = mapped(read.map, *chosen, false, refuse);
+        if (!chip) return;
+        if (!chip->empty() && chip->highest() >= memorySize())
+            return refuse(QStringLiteral("la dirección 0x%1 está fuera de la memoria (la última "
+                                         "es 0x%2)")
+                              .arg(QString::number(chip->highest(), 16).toUpper(),
+                                   QString::number(memorySize() - 1, 16).toUpper()));
+        result = {image::Bytes(memorySize(), image::kBlank), std::nullopt, 0};
+        chip->forEach([&](std::uint64_t a, std::uint8_t byte) { result.bytes[a] = byte; });
+    }
     const NumberFormat& number = host_.formato;
     host_.imagen.updateColumn(kDataColumn, [&](std::vector<QString>& texts) {
         for (std::size_t a = 0; a < result.bytes.size(); ++a)
@@ -42,6 +110,9 @@ void ImageCommands::Importar1Click() {
 
 void ImageCommands::Exportar1Click() {
     const auto chosen = host_.dialogs.saveFile(kExportDialog);
+    const auto refuse = [&](const QString& why) {
+        host_.dialogs.message(QStringLiteral("No se puede exportar: %1").arg(why));
+    };
     if (!chosen) return;
     const QString& path = chosen->path;
     const GridBytes image =
@@ -57,5 +128,10 @@ void ImageCommands::Exportar1Click() {
     const int filter =
         std::clamp(chosen->filter, 0, static_cast<int>(std::size(kExportFormats)) - 1);
     const image::Format format = image::formatOfName(path).value_or(kExportFormats[filter]);
-    memory_file::write(path, image::write(format, image.bytes));
+    if (!mapping(*chosen)) return memory_file::write(path, image::write(format, image.bytes));
+    // A lane writes the chip's bytes; the offset moves them in the file.
+    image::Map whole;
+    for (std::size_t a = 0; a < image.bytes.size(); ++a) whole.put(a, image.bytes[a]);
+    const auto chip = mapped(whole, *chosen, true, refuse);
+    if (chip) memory_file::write(path, image::writeMap(format, *chip));
 }

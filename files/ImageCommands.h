@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+#include <optional>
 
 #include "files/FileCommands.h"
 #include "files/ImageFormats.h"
@@ -10,12 +12,12 @@ inline const FileDialogOptions kImportDialog{
     QStringLiteral("Imágenes de memoria|*.bin;*.rom;*.img;*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec|"
                    "Imagen binaria|*.bin;*.rom;*.img|Intel HEX|*.hex;*.ihx|"
                    "Motorola S-record|*.s19;*.s28;*.s37;*.srec|Todos los archivos|*"),
-    QString(), QString()};
+    QString(), QString(), true};
 // One filter per format, in the order of kExportFormats.
 inline const FileDialogOptions kExportDialog{
     QStringLiteral("Imagen binaria|*.bin;*.rom;*.img|Intel HEX|*.hex;*.ihx|"
                    "Motorola S-record|*.s19;*.s28;*.s37;*.srec"),
-    QStringLiteral("*.bin"), QString()};
+    QStringLiteral("*.bin"), QString(), true};
 inline constexpr image::Format kExportFormats[] = {image::Format::Binary, image::Format::IntelHex,
                                                    image::Format::SRecord};
 
@@ -31,6 +33,11 @@ class ImageCommands {
 
   private:
     std::size_t memorySize() const;
+    // The file's bytes at the chip's addresses, as "Desplazamiento" and
+    // "Carril" say; nothing, the refusal told, when they cannot be.
+    static std::optional<image::Map> mapped(const image::Map& map, const ChosenFile& chosen,
+                                            bool exporting,
+                                            const std::function<void(const QString&)>& refuse);
 
     FileHost host_;
 };

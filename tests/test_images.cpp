@@ -160,6 +160,47 @@ class ImagesTest : public QObject {
         QCOMPARE(rig.cell(1), QStringLiteral("kept"));
     }
 
+    void importAndExportWithAnOffsetAndALane() {
+        // A 16-bit board's image linked at 0xE000: its odd bytes, moved to
+        // 0, are the odd chip's; exported again as that lane at 0xE000.
+        Rig rig;
+        Tform1& f = rig.form();
+        rig.memoryType(0);
+        image::Bytes board(64);
+        for (std::size_t a = 0; a < board.size(); ++a) board[a] = static_cast<std::uint8_t>(a + 1);
+        writeFile(temp("board.hex"), image::writeIntelHex(board, 0xE000));
+        rig.dialogs.fileAnswers.push_back(temp("board.hex"));
+        rig.dialogs.chosenOffset = QStringLiteral("-0xE000");
+        rig.dialogs.chosenLane = 2;  // "impar"
+        f.Importar1->trigger();
+        QVERIFY(rig.dialogs.messages.isEmpty());
+        QCOMPARE(rig.dialogs.lastOptions.imageMapping, true);
+        QCOMPARE(rig.cell(1), QStringLiteral("2"));
+        QCOMPARE(rig.cell(32), QStringLiteral("64"));
+        QCOMPARE(rig.cell(33), QStringLiteral("255"));
+
+        // Exported as lane 0 of 2 at 0x100: the chip's even bytes, at half the address.
+        rig.dialogs.fileAnswers.push_back(temp("even.hex"));
+        rig.dialogs.chosenOffset = QStringLiteral("0x100");
+        rig.dialogs.chosenLane = 1;  // "par"
+        f.Exportar1->trigger();
+        const image::MapRead back =
+            image::readMap(image::Format::IntelHex, contents(temp("even.hex")));
+        QCOMPARE(back.map.lowest(), 0x100u);
+        QCOMPARE(back.map.size(), 512u);
+        QCOMPARE(back.map.at(0x101), std::optional<std::uint8_t>(6));
+
+        // An offset that is no number, or that leaves the addresses: refused.
+        for (const char* offset : {"0x0x1", "-0xE001"}) {
+            rig.dialogs.clear();
+            rig.dialogs.fileAnswers.push_back(temp("board.hex"));
+            rig.dialogs.chosenOffset = QString::fromLatin1(offset);
+            f.Importar1->trigger();
+            QCOMPARE(rig.dialogs.messages.size(), 1);
+            QVERIFY(rig.dialogs.messages.first().startsWith("No se puede importar board.hex:"));
+        }
+    }
+
     void importAndExportThroughTheMenu() {
         Rig rig;
         Tform1& f = rig.form();

@@ -1,9 +1,12 @@
 #include "view/Dialogs.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -41,6 +44,31 @@ class FileDialog : public QFileDialog {
     }
 };
 
+// "Desplazamiento" and "Carril" in the dialog's own grid, under its filter.
+void addImageMapping(QFileDialog& dialog, QLineEdit*& offset, QComboBox*& lane) {
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (!grid) return;
+    offset = new QLineEdit(QStringLiteral("0"), &dialog);
+    offset->setAccessibleName(QStringLiteral("Desplazamiento"));
+    offset->setAccessibleDescription(
+        QStringLiteral("Se suma a las direcciones del archivo: decimal, o hexadecimal con 0x, con "
+                       "signo si hace falta"));
+    lane = new QComboBox(&dialog);
+    lane->addItems(kCarriles);
+    lane->setAccessibleName(QStringLiteral("Carril"));
+    lane->setAccessibleDescription(
+        QStringLiteral("Los bytes de una memoria de una placa de 16 o 32 bits"));
+    const int row = grid->rowCount();
+    auto* offsetLabel = new QLabel(QStringLiteral("Desplazamiento"), &dialog);
+    offsetLabel->setBuddy(offset);
+    auto* laneLabel = new QLabel(QStringLiteral("Carril"), &dialog);
+    laneLabel->setBuddy(lane);
+    grid->addWidget(offsetLabel, row, 0);
+    grid->addWidget(offset, row, 1);
+    grid->addWidget(laneLabel, row + 1, 0);
+    grid->addWidget(lane, row + 1, 1);
+}
+
 std::optional<ChosenFile> runFileDialog(const FileDialogOptions& options,
                                         QFileDialog::AcceptMode mode, const QString& folder) {
     FileDialog dialog(QApplication::activeWindow(), QString(), folder, qtFilter(options.filter));
@@ -57,6 +85,9 @@ std::optional<ChosenFile> runFileDialog(const FileDialogOptions& options,
                              QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(filter);
                          if (first.hasMatch()) dialog.setDefaultSuffix(first.captured(1));
                      });
+    QLineEdit* offset = nullptr;
+    QComboBox* lane = nullptr;
+    if (options.imageMapping) addImageMapping(dialog, offset, lane);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     QString path = dialog.selectedFiles().constFirst();
     if (path.isEmpty()) return std::nullopt;
@@ -68,7 +99,10 @@ std::optional<ChosenFile> runFileDialog(const FileDialogOptions& options,
         path.chop(completion.size());
     const int filter = static_cast<int>(
         qtFilter(options.filter).split(QStringLiteral(";;")).indexOf(dialog.selectedNameFilter()));
-    return ChosenFile{path, std::max(filter, 0)};
+    ChosenFile chosen{path, std::max(filter, 0)};
+    if (offset) chosen.offset = offset->text().trimmed();
+    if (lane) chosen.lane = lane->currentIndex();
+    return chosen;
 }
 }  // namespace
 
@@ -116,6 +150,10 @@ std::optional<QString> QtDialogs::openFileName(const FileDialogOptions& options)
     const auto chosen = chooseFile(options, false);
     if (!chosen) return std::nullopt;
     return chosen->path;
+}
+
+std::optional<ChosenFile> QtDialogs::openFile(const FileDialogOptions& options) {
+    return chooseFile(options, false);
 }
 
 std::optional<QString> QtDialogs::saveFileName(const FileDialogOptions& options) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // What a file dialog is set up with. The filter is written as pairs of
@@ -9,13 +10,24 @@ struct FileDialogOptions {
     QString filter;
     QString defaultSuffix;
     QString fileName;
+    // The fields "Desplazamiento" and "Carril" under the file's name.
+    bool imageMapping = false;
 };
 
-// A file chosen in a save dialog, and which of the dialog's filters was
-// chosen with it (0 the first).
+// The lanes "Carril" offers: all of the image, then par, impar, and 0 to 3 of 4.
+inline const QStringList kCarriles = {QStringLiteral("todos"),  QStringLiteral("par"),
+                                      QStringLiteral("impar"),  QStringLiteral("0 de 4"),
+                                      QStringLiteral("1 de 4"), QStringLiteral("2 de 4"),
+                                      QStringLiteral("3 de 4")};
+
+// A file chosen in a dialog, which of the dialog's filters was chosen with
+// it (0 the first), and with image mapping, the offset as typed and the
+// lane (an index into kCarriles).
 struct ChosenFile {
     QString path;
     int filter = 0;
+    QString offset = QStringLiteral("0");
+    int lane = 0;
 };
 
 // What the user does with changes that were not saved.
@@ -35,6 +47,8 @@ class Dialogs {
     virtual Unsaved askUnsaved(const QString& text) = 0;
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> openFileName(const FileDialogOptions& options) = 0;
+    // An open dialog that also tells what its fields say.
+    virtual std::optional<ChosenFile> openFile(const FileDialogOptions& options) = 0;
     virtual std::optional<QString> saveFileName(const FileDialogOptions& options) = 0;
     // A save dialog that also tells the chosen filter.
     virtual std::optional<ChosenFile> saveFile(const FileDialogOptions& options) = 0;
@@ -46,6 +60,7 @@ class QtDialogs : public Dialogs {
     void errorBox(const QString& text) override;
     Unsaved askUnsaved(const QString& text) override;
     std::optional<QString> openFileName(const FileDialogOptions& options) override;
+    std::optional<ChosenFile> openFile(const FileDialogOptions& options) override;
     std::optional<QString> saveFileName(const FileDialogOptions& options) override;
     std::optional<ChosenFile> saveFile(const FileDialogOptions& options) override;
 

@@ -36,7 +36,12 @@ class RecordingDialogs : public Dialogs {
     std::optional<ChosenFile> saveFile(const FileDialogOptions& options) override {
         const auto path = saveFileName(options);
         if (!path) return std::nullopt;
-        return ChosenFile{*path, chosenFilter};
+        return ChosenFile{*path, chosenFilter, chosenOffset, chosenLane};
+    }
+    std::optional<ChosenFile> openFile(const FileDialogOptions& options) override {
+        const auto path = openFileName(options);
+        if (!path) return std::nullopt;
+        return ChosenFile{*path, 0, chosenOffset, chosenLane};
     }
 
     void clear() {
@@ -53,6 +58,9 @@ class RecordingDialogs : public Dialogs {
     FileDialogOptions lastOptions;
     // The filter a save dialog answers with.
     int chosenFilter = 0;
+    // What "Desplazamiento" and "Carril" answer with.
+    QString chosenOffset = QStringLiteral("0");
+    int chosenLane = 0;
     std::function<void(const QString&)> onMessage;
 
   private:
