@@ -434,6 +434,12 @@ class CliTest : public QObject {
                 .code,
             0);
         QVERIFY(objcopy({"-I", "ihex", "-O", "binary", temp("board.hex"), temp("rebuilt.bin")}));
+        QProcess unsplit;
+        unsplit.start(QStringLiteral("srec_cat"),
+                      {temp("even.bin"), "-binary", "-unsplit", "2", "0", temp("odd.bin"),
+                       "-binary", "-unsplit", "2", "1", "-o", temp("unsplit.bin"), "-binary"});
+        QVERIFY(unsplit.waitForFinished() && unsplit.exitCode() == 0);
+        QCOMPARE(contents(temp("rebuilt.bin")), contents(temp("unsplit.bin")));
         QCOMPARE(contents(temp("rebuilt.bin")), image::writeBinary(image));
     }
 
