@@ -7,10 +7,8 @@
 namespace image {
 
 namespace {
-const QByteArray kLineEnd = "\r\n";
 const QByteArray kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::uint32_t kSegmentMask = 0xFFFF;
-const QByteArray kSRecordHeader = "programador";
 
 QString hexText(std::uint64_t value) {
     return QString::number(value, 16).toUpper();
@@ -82,13 +80,6 @@ QString pastMemory(std::uint64_t address, std::size_t memorySize) {
         .arg(hexText(address), hexText(memorySize - 1));
 }
 
-// The low byte of the sum of a record's bytes: what both formats check.
-std::uint8_t byteSum(const Bytes& fields) {
-    std::uint8_t sum = 0;
-    for (std::uint8_t byte : fields) sum = static_cast<std::uint8_t>(sum + byte);
-    return sum;
-}
-
 // Text that a person could have written: printable ASCII, tabs and line
 // ends, or UTF-8.
 bool isText(QByteArrayView file) {
@@ -101,46 +92,6 @@ bool isText(QByteArrayView file) {
     return QUtf8StringView(file.data(), file.size()).isValidUtf8();
 }
 
-void appendHexByte(QByteArray& out, std::uint8_t byte) {
-    static const char digits[] = "0123456789ABCDEF";
-    out += digits[byte >> 4];
-    out += digits[byte & 0x0F];
-}
-
-// A record's bytes as hexadecimal, after its start.
-QByteArray record(const QByteArray& start, const Bytes& fields) {
-    QByteArray line = start;
-    line.reserve(start.size() + 2 * static_cast<qsizetype>(fields.size()) + 2);
-    for (std::uint8_t byte : fields) appendHexByte(line, byte);
-    return line + kLineEnd;
-}
-
-void appendBigEndian(Bytes& fields, std::uint32_t value, int count) {
-    for (int i = count - 1; i >= 0; --i)
-        fields.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
-// Intel HEX: count, address, type, data, then the two's complement of the sum.
-QByteArray hexRecord(std::uint8_t type, std::uint16_t address, const std::uint8_t* data,
-                     std::size_t count) {
-    Bytes fields{static_cast<std::uint8_t>(count)};
-    appendBigEndian(fields, address, 2);
-    fields.push_back(type);
-    fields.insert(fields.end(), data, data + count);
-    fields.push_back(static_cast<std::uint8_t>(-byteSum(fields)));
-    return record(":", fields);
-}
-
-// S-record: count of the bytes that follow, address, data, then the ones'
-// complement of their sum.
-QByteArray sRecord(char type, std::uint32_t address, int addressBytes, const std::uint8_t* data,
-                   std::size_t count) {
-    Bytes fields{static_cast<std::uint8_t>(addressBytes + count + 1)};
-    appendBigEndian(fields, address, addressBytes);
-    fields.insert(fields.end(), data, data + count);
-    fields.push_back(static_cast<std::uint8_t>(~byteSum(fields)));
-    return record(QByteArray("S") + type, fields);
-}
 }  // namespace
 
 QString Fault::text() const {
@@ -209,7 +160,7 @@ MapRead readIntelHexMap(const QByteArray& file) {
         if (fields.size() < 5 || fields.size() != std::size_t{fields[0]} + 5)
             return refusedMap(number,
                               QStringLiteral("la longitud del registro no coincide con su cuenta"));
-        const std::uint8_t sum = byteSum(fields);
+        const std::uint8_t sum = recordSum(fields);
         if (sum != 0) return refusedMap(number, QStringLiteral("suma de comprobación errónea"));
         const std::size_t count = fields[0];
         const std::uint32_t offset = bigEndian(fields, 1, 2);
@@ -268,7 +219,7 @@ MapRead readSRecordMap(const QByteArray& file) {
         if (fields.size() < 3 || fields.size() != std::size_t{fields[0]} + 1)
             return refusedMap(number,
                               QStringLiteral("la longitud del registro no coincide con su cuenta"));
-        const std::uint8_t sum = byteSum(fields);
+        const std::uint8_t sum = recordSum(fields);
         if (sum != 0xFF) return refusedMap(number, QStringLiteral("suma de comprobación errónea"));
         static constexpr std::array<int, 10> kAddressBytes{2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
         const auto addressBytes = static_cast<std::size_t>(kAddressBytes[type - '0']);
@@ -362,114 +313,6 @@ ReadResult read(Format format, const QByteArray& file, std::size_t memorySize) {
     return readBinary(file, memorySize);
 }
 
-QByteArray writeBinary(const Bytes& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<qsizetype>(bytes.size()));
-}
-
-namespace {
-QByteArray intelHexOfRuns(const Map::Runs& runs) {
-    QByteArray out;
-    std::size_t total = 0;
-    for (const auto& [first, bytes] : runs) total += bytes.size();
-    out.reserve(static_cast<qsizetype>(total / kHexBytesPerLine + 8 * runs.size() + 8) * 45);
-    std::uint32_t segment = 0;
-    for (const auto& [base, bytes] : runs) {
-        for (std::size_t at = 0; at < bytes.size();) {
-            const std::uint64_t address = base + at;
-            const auto upper = static_cast<std::uint32_t>(address >> 16);
-            if (upper != segment) {
-                segment = upper;
-                const std::uint8_t value[2] = {static_cast<std::uint8_t>(upper >> 8),
-                                               static_cast<std::uint8_t>(upper)};
-                out += hexRecord(0x04, 0, value, 2);
-            }
-            // A record never crosses a 64 KiB boundary.
-            const std::size_t toBoundary = 0x10000 - (address & 0xFFFF);
-            const std::size_t count =
-                std::min({std::size_t{kHexBytesPerLine}, bytes.size() - at, toBoundary});
-            out += hexRecord(0x00, static_cast<std::uint16_t>(address & 0xFFFF), bytes.data() + at,
-                             count);
-            at += count;
-        }
-    }
-    out += hexRecord(0x01, 0, nullptr, 0);
-    return out;
-}
-
-QByteArray sRecordsOfRuns(const Map::Runs& runs) {
-    std::uint64_t end = 0;
-    std::size_t total = 0;
-    for (const auto& [first, bytes] : runs) {
-        end = std::max<std::uint64_t>(end, first + bytes.size());
-        total += bytes.size();
-    }
-    const int addressBytes = end <= 0x10000 ? 2 : end <= 0x1000000 ? 3 : 4;
-    const char dataType = static_cast<char>('0' + addressBytes - 1);
-    const char endType = static_cast<char>('0' + 11 - addressBytes);
-    QByteArray out;
-    out.reserve(static_cast<qsizetype>(total / kSRecordBytesPerLine + runs.size() + 8) * 48);
-    out += sRecord('0', 0, 2, reinterpret_cast<const std::uint8_t*>(kSRecordHeader.constData()),
-                   static_cast<std::size_t>(kSRecordHeader.size()));
-    std::uint32_t records = 0;
-    for (const auto& [base, bytes] : runs) {
-        for (std::size_t at = 0; at < bytes.size(); at += kSRecordBytesPerLine, ++records) {
-            const std::size_t count =
-                std::min<std::size_t>(kSRecordBytesPerLine, bytes.size() - at);
-            out += sRecord(dataType, static_cast<std::uint32_t>(base + at), addressBytes,
-                           bytes.data() + at, count);
-        }
-    }
-    if (records <= 0xFFFF)
-        out += sRecord('5', records, 2, nullptr, 0);
-    else
-        out += sRecord('6', records, 3, nullptr, 0);
-    out += sRecord(endType, 0, addressBytes, nullptr, 0);
-    return out;
-}
-
-Map::Runs oneRun(const Bytes& bytes, std::uint32_t base) {
-    Map::Runs runs;
-    if (!bytes.empty()) runs.emplace(base, bytes);
-    return runs;
-}
-}  // namespace
-
-QByteArray writeIntelHex(const Bytes& bytes, std::uint32_t base) {
-    return intelHexOfRuns(oneRun(bytes, base));
-}
-
-QByteArray writeSRecord(const Bytes& bytes, std::uint32_t base) {
-    return sRecordsOfRuns(oneRun(bytes, base));
-}
-
-QByteArray writeMap(Format format, const Map& map) {
-    switch (format) {
-        case Format::IntelHex:
-            return intelHexOfRuns(map.runs());
-        case Format::SRecord:
-            return sRecordsOfRuns(map.runs());
-        case Format::Binary:
-            break;
-    }
-    // A binary file has no gaps: they are written as a blank chip holds them.
-    Bytes dense(map.empty() ? 0 : map.highest() + 1, kBlank);
-    map.forEach([&](std::uint64_t address, std::uint8_t byte) { dense[address] = byte; });
-    return writeBinary(dense);
-}
-
-QByteArray write(Format format, const Bytes& bytes, std::uint32_t base) {
-    switch (format) {
-        case Format::IntelHex:
-            return writeIntelHex(bytes, base);
-        case Format::SRecord:
-            return writeSRecord(bytes, base);
-        case Format::Binary:
-            break;
-    }
-    return writeBinary(bytes);
-}
-
 std::optional<Format> formatOfName(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     for (const char* s : {"bin", "rom", "img", "dat"})
@@ -491,6 +334,12 @@ std::optional<Format> formatOfContents(const QByteArray& file) {
         return Format::SRecord;
     if (!text.isEmpty() && isText(text)) return std::nullopt;
     return Format::Binary;
+}
+
+std::uint8_t recordSum(const Bytes& fields) {
+    std::uint8_t sum = 0;
+    for (std::uint8_t byte : fields) sum = static_cast<std::uint8_t>(sum + byte);
+    return sum;
 }
 
 std::uint16_t sum16(const Bytes& bytes) {

@@ -80,6 +80,9 @@ std::optional<Format> formatOfName(const QString& path);
 // is; else binary.
 std::optional<Format> formatOfContents(const QByteArray& file);
 
+// The low byte of the sum of a record's bytes: what both text formats check.
+std::uint8_t recordSum(const Bytes& fields);
+
 // The 16-bit sum of all bytes, as EPROM programmers print it, and the CRC-32
 // as zlib computes it.
 std::uint16_t sum16(const Bytes& bytes);
