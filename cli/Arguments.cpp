@@ -1,15 +1,10 @@
 #include "cli/Arguments.h"
 
 #include <QStringList>
-#include <array>
 
 #include "device/MemoryTypes.h"
 
 namespace cli {
-
-namespace {
-const std::array<const char*, 5> kTypeNames = {"sram24", "sram28", "28c64", "27c512", "27c010"};
-}
 
 std::optional<std::uint32_t> parseNumber(const QString& text) {
     const bool hexadecimal = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
@@ -33,12 +28,7 @@ std::optional<std::uint32_t> parseNumber(const QString& text) {
 }
 
 std::optional<std::uint8_t> parseType(const QString& text) {
-    for (const MemoryType& type : kMemoryTypes) {
-        if (text.compare(QLatin1String(kTypeNames[type.tipo]), Qt::CaseInsensitive) == 0 ||
-            text.compare(QLatin1String(type.caption), Qt::CaseInsensitive) == 0)
-            return type.tipo;
-    }
-    return std::nullopt;
+    return memoryTypeNamed(text);
 }
 
 std::optional<Lane> parseLane(const QString& text) {
@@ -63,7 +53,7 @@ std::optional<FileFormat> formatNamed(const QString& name) {
 }
 
 QString typeName(std::uint8_t tipo) {
-    return QString::fromLatin1(kTypeNames.at(tipo));
+    return memoryTypeName(tipo);
 }
 
 }  // namespace cli

@@ -3,6 +3,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 // One row of the table of memory types the programmer knows.
 struct MemoryType {
@@ -30,6 +31,12 @@ inline constexpr std::uint8_t kTipoProm010 = 4;
 inline constexpr std::uint32_t kLargestMemory = 131072;
 
 const MemoryType& memoryType(std::uint8_t tipo);
+
+// The short names the command line and job files use: sram24, sram28,
+// 28c64, 27c512, 27c010.
+QString memoryTypeName(std::uint8_t tipo);
+// A short name or a menu caption, in any case.
+std::optional<std::uint8_t> memoryTypeNamed(const QString& text);
 
 // The EEPROM and the PROMs have an erased state (every byte FF); the static
 // RAMs have none.
