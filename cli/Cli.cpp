@@ -1,9 +1,9 @@
 #include "cli/Cli.h"
 
-#include <QElapsedTimer>
 #include <QIODevice>
 
 #include "cli/Arguments.h"
+#include "cli/Bench.h"
 #include "cli/Command.h"
 #include "cli/Messages.h"
 #include "files/SafeIo.h"
@@ -16,6 +16,24 @@ namespace {
 struct Refused {
     QString message;
 };
+
+// The bench's options, with the orders they mean something for.
+void refuseBenchOptions(const Options& o, const QString& name) {
+    static const QStringList chipOrders{"leer", "programar", "verificar", "borrado", "llenar"};
+    const auto only = [&](bool given, const char* option, const QStringList& orders) {
+        if (given && !orders.contains(name))
+            throw Refused{QStringLiteral("%1 no vale con %2 (solo con %3)")
+                              .arg(QString::fromLatin1(option), name, orders.join(QStringLiteral(", ")))};
+    };
+    only(o.todos, "--todos", chipOrders);
+    only(o.lote, "--lote", chipOrders);
+    only(o.serie.has_value(), "--serie", {QStringLiteral("programar")});
+    only(o.lecturas > 1, "--lecturas", {QStringLiteral("leer")});
+    if (!o.contador.isEmpty() && !o.serie)
+        throw Refused{QStringLiteral("--contador necesita --serie: guarda el siguiente número de serie")};
+    if (o.todos && !o.dispositivo.isEmpty())
+        throw Refused{QStringLiteral("--todos y -d se excluyen: todos los programadores, o uno")};
+}
 
 Command& commandFor(const std::vector<std::unique_ptr<Command>>& commands, const Parsed& parsed) {
     if (parsed.positional.isEmpty()) throw Refused{QStringLiteral("Falta la orden. Uso: ") + kUso};
@@ -35,6 +53,7 @@ Command& commandFor(const std::vector<std::unique_ptr<Command>>& commands, const
                                   .arg(name)};
         if (!parsed.options.informe.isEmpty() && name != QLatin1String("sondeo"))
             throw Refused{QStringLiteral("--informe solo vale con sondeo")};
+        refuseBenchOptions(parsed.options, name);
         return *command;
     }
     throw Refused{QStringLiteral("Orden desconocida: %1 (vea --help)").arg(shown(name))};
@@ -64,7 +83,14 @@ std::vector<std::unique_ptr<Command>> allCommands() {
     commands.push_back(makeTipos());
     commands.push_back(makeInfo());
     commands.push_back(makeSondeo());
+    commands.push_back(makeDispositivos());
     return commands;
+}
+
+std::unique_ptr<Command> makeCommand(const QString& name) {
+    for (auto& command : allCommands())
+        if (command->name() == name) return std::move(command);
+    return nullptr;
 }
 
 int run(const QStringList& arguments, Streams& streams, const Backends& backends) {
@@ -85,21 +111,12 @@ int run(const QStringList& arguments, Streams& streams, const Backends& backends
     }
 
     const InterruptGuard interrupts;
-    QElapsedTimer clock;
-    clock.start();
-    Session session(parsed.options, streams, backends);
     const QStringList orderArguments = parsed.positional.mid(1);
-    int code = kCorrecto;
-    try {
-        session.prepare(*command, orderArguments);
-        code = command->execute(session, orderArguments);
-    } catch (const Exit& exit) {
-        code = exit.code;
-    } catch (const UserError& error) {
-        session.say(shown(error.text()));
-        code = kUsoInvalido;
-    }
-    return session.finish(*command, code, double(clock.nsecsElapsed()) / 1e9);
+    if (command->touchesProgrammer())
+        return Bench(parsed.options, streams, backends).run(*command, orderArguments);
+    // An order of files alone: no programmer, no record.
+    Station none(FoundProgrammer{}, parsed.options, backends);
+    return runChip(parsed.options, streams, none, {}, *command, orderArguments).code;
 }
 
 }  // namespace cli

@@ -38,6 +38,8 @@ class Command {
 
 // Every order, in the order of the help.
 std::vector<std::unique_ptr<Command>> allCommands();
+// A new one of the order of that name (a gang's worker has its own).
+std::unique_ptr<Command> makeCommand(const QString& name);
 
 std::unique_ptr<Command> makeLeer();
 std::unique_ptr<Command> makeProgramar();
@@ -47,5 +49,6 @@ std::unique_ptr<Command> makeLlenar();
 std::unique_ptr<Command> makeTipos();
 std::unique_ptr<Command> makeSondeo();
 std::unique_ptr<Command> makeInfo();
+std::unique_ptr<Command> makeDispositivos();
 
 }  // namespace cli

@@ -2,12 +2,14 @@
 
 #include <pthread.h>
 
+#include <atomic>
 #include <ctime>
 
 namespace cli {
 
 namespace {
-bool interruptRequested = false;
+// Asked by every worker of a gang: the first to take the signal tells all.
+std::atomic<bool> interruptRequested = false;
 
 sigset_t interruptSignals() {
     sigset_t interrupts;
@@ -44,7 +46,7 @@ bool InterruptGuard::requested() {
     const timespec now{0, 0};
     if (sigismember(&pending, SIGINT) || sigismember(&pending, SIGTERM) ||
         sigismember(&pending, SIGHUP))
-        interruptRequested |= sigtimedwait(&interrupts, nullptr, &now) > 0;
+        if (sigtimedwait(&interrupts, nullptr, &now) > 0) interruptRequested = true;
     return interruptRequested;
 }
 

@@ -1,4 +1,6 @@
 #include <QFileInfo>
+#include <map>
+#include <set>
 
 #include "chip/Loops.h"
 #include "cli/Command.h"
@@ -8,6 +10,8 @@
 namespace cli {
 
 namespace {
+constexpr int kListedAddresses = 20;
+
 // leer ARCHIVO: the range into a file, or to standard output.
 class Leer : public Command {
   public:
@@ -25,11 +29,8 @@ class Leer : public Command {
         if (s.mapsAddresses()) return readMapped(s, path, format);
         chip::Access& chip = s.open();
         image::Bytes memory(s.memorySize(), image::kBlank);
-        s.startProgress({{Progress::Activity::Leyendo, s.first(), s.last()}});
-        s.conclude(chip::readRange(chip, s.first(), s.last(),
-                                   {s.atHook(), [&](std::uint32_t address, std::uint8_t byte) {
-                                        memory[address] = byte;
-                                    }}));
+        readEveryTime(s, chip,
+                      [&](std::uint32_t address, std::uint8_t byte) { memory[address] = byte; });
         s.setImageCrc(memory, s.first(), s.last());
         s.writeOutput(path, saveImage(format, memory, s.first(), s.last()));
         s.setVerdict(QStringLiteral("Correcto: %1 direcciones leídas en %2")
@@ -39,6 +40,47 @@ class Leer : public Command {
     }
 
   private:
+    // The range read as many times as --lecturas says, each read after the
+    // first compared with it: an address that gives another byte points to
+    // a loose contact, and nothing of such a read is written (exit 1).
+    static void readEveryTime(Session& s, chip::Access& chip,
+                              const std::function<void(std::uint32_t, std::uint8_t)>& keep) {
+        const std::uint32_t reads = s.options().lecturas;
+        s.startProgress(std::vector<Progress::Pass>(
+            reads, Progress::Pass{Progress::Activity::Leyendo, s.first(), s.last()}));
+        image::Bytes first(s.memorySize(), 0);
+        s.conclude(chip::readRange(chip, s.first(), s.last(),
+                                   {s.atHook(), [&](std::uint32_t address, std::uint8_t byte) {
+                                        first[address] = byte;
+                                        keep(address, byte);
+                                    }}));
+        std::map<std::uint32_t, std::set<std::uint8_t>> unstable;
+        for (std::uint32_t read = 2; read <= reads; ++read) {
+            s.nextPass();
+            s.conclude(chip::readRange(
+                chip, s.first(), s.last(),
+                {s.atHook(), [&](std::uint32_t address, std::uint8_t byte) {
+                     if (byte != first[address]) unstable[address].insert(byte);
+                 }}));
+        }
+        if (unstable.empty()) return;
+        QStringList lines;
+        for (const auto& [address, others] : unstable) {
+            QStringList bytes{hexByte(first[address])};
+            for (const std::uint8_t byte : others) bytes << hexByte(byte);
+            lines << QStringLiteral("%1: %2").arg(s.addressText(address), bytes.join(QStringLiteral(", ")));
+        }
+        s.setDifferences(unstable.size(), lines.constFirst(),
+                         QStringLiteral("lectura inestable"));
+        for (const QString& line : lines.mid(0, kListedAddresses)) s.say(line);
+        s.fail(kDifiere,
+               QStringLiteral("Lectura inestable: %1 dieron bytes distintos en %2 lecturas; revise "
+                              "el contacto de la memoria en el zócalo o la pinza. No se escribió "
+                              "ningún archivo.")
+                   .arg(counted(unstable.size(), "dirección", "direcciones"))
+                   .arg(reads));
+    }
+
     // With a lane, an offset or a swap: the chip's bytes go to the file's
     // addresses, and a lane read into an image file keeps its other lanes.
     static int readMapped(Session& s, const QString& path, FileFormat format) {
@@ -51,12 +93,10 @@ class Leer : public Command {
         chip::Access& chip = s.open();
         image::Map read;
         image::Bytes memory(s.memorySize(), image::kBlank);
-        s.startProgress({{Progress::Activity::Leyendo, s.first(), s.last()}});
-        s.conclude(chip::readRange(chip, s.first(), s.last(),
-                                   {s.atHook(), [&](std::uint32_t address, std::uint8_t byte) {
-                                        memory[address] = byte;
-                                        read.put(address, byte);
-                                    }}));
+        readEveryTime(s, chip, [&](std::uint32_t address, std::uint8_t byte) {
+            memory[address] = byte;
+            read.put(address, byte);
+        });
         s.setImageCrc(memory, s.first(), s.last());
         if (const auto lane = s.options().carril)
             image::putLane(file, read, lane->k, lane->n);

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 
 #include "cli/Messages.h"
+#include "cli/OptionParsing.h"
 #include "device/MemoryTypes.h"
 
 namespace cli {
@@ -13,10 +14,7 @@ namespace {
 constexpr std::int32_t kMostRetries = 255;
 const QString kEmulatedFileOption = QStringLiteral("virtual-archivo");
 
-// Thrown while the options are read: the run ends with exit 2.
-struct Refused {
-    QString message;
-};
+using option_parsing::Refused;
 
 // "--virtual=ARCHIVO" as the parser takes it: a flag, and a hidden option.
 QStringList withEmulatedFileApart(const QStringList& arguments) {
@@ -57,6 +55,7 @@ void addOptions(QCommandLineParser& parser) {
     parser.addOption(valued({"carril"}, "K/N"));
     parser.addOption(QCommandLineOption(QStringLiteral("intercambiar")));
     parser.addOption(QCommandLineOption(QStringLiteral("sin-comprobar")));
+    option_parsing::addBenchOptions(parser);
     parser.addOption(QCommandLineOption(QStringList{"h", "help"}));
     parser.addOption(QCommandLineOption(QStringLiteral("version")));
 }
@@ -117,8 +116,10 @@ QString meaning(const QString& option, const QString& value) {
 // An option given twice must say the same both times: which one was meant
 // is not for the program to guess.
 void refuseTwoValues(const QCommandLineParser& parser) {
-    for (const char* name : {"tipo", "desde", "hasta", "formato", "reintentos", "registro",
-                             "diferencias", "informe", "desplazamiento", "rellenar", "carril"}) {
+    for (const char* name :
+         {"tipo", "desde", "hasta", "formato", "reintentos", "registro", "diferencias", "informe",
+          "desplazamiento", "rellenar", "carril", "dispositivo", "serie", "contador", "operario",
+          "trabajo", "lecturas"}) {
         const QString option = QString::fromLatin1(name);
         const QStringList values = parser.values(option);
         for (const QString& value : values)
@@ -127,12 +128,6 @@ void refuseTwoValues(const QCommandLineParser& parser) {
                                              "distintos: %2 y %3")
                                   .arg(option, shown(values.constFirst()), shown(value))};
     }
-    const QStringList files = parser.values(kEmulatedFileOption);
-    for (const QString& file : files)
-        if (file != files.constFirst())
-            throw Refused{QStringLiteral("La opción --virtual se dio dos veces con archivos "
-                                         "distintos: %1 y %2")
-                              .arg(shown(files.constFirst()), shown(file))};
 }
 
 Options readOptions(const QCommandLineParser& parser) {
@@ -160,7 +155,7 @@ Options readOptions(const QCommandLineParser& parser) {
         o.reintentos = static_cast<std::int32_t>(std::min<std::uint32_t>(retries, kMostRetries));
     }
     o.emulated = parser.isSet(QStringLiteral("virtual"));
-    o.emulatedFile = parser.value(kEmulatedFileOption);
+    o.emulatedFiles = parser.values(kEmulatedFileOption);
     o.sinPausa = parser.isSet(QStringLiteral("sin-pausa"));
     if (o.sinPausa && !o.emulated)
         throw Refused{
@@ -175,6 +170,7 @@ Options readOptions(const QCommandLineParser& parser) {
     o.diferencias = parser.value(QStringLiteral("diferencias"));
     o.informe = parser.value(QStringLiteral("informe"));
     readImageOptions(parser, o);
+    option_parsing::readBenchOptions(parser, o);
     return o;
 }
 

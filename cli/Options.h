@@ -4,11 +4,22 @@
 #include <QStringList>
 #include <cstdint>
 #include <optional>
+#include <vector>
 #include <variant>
 
 #include "cli/Arguments.h"
+#include "cli/SerialNumber.h"
 
 namespace cli {
+
+// A fault of an emulated programmer, for trials of a bench: reads that
+// change a bit now and then, an unplug at a report, no answers.
+struct EmulatedFault {
+    enum class Kind { Inestable, Desconecta, Mudo };
+    int programmer = 1;  // counted from 1, as VIRTUAL-1
+    Kind kind = Kind::Inestable;
+    std::int64_t atReport = 0;
+};
 
 struct Options {
     std::optional<std::uint8_t> tipo;
@@ -20,7 +31,9 @@ struct Options {
     bool rapida = true;
     std::int32_t reintentos = 1;
     bool emulated = false;
-    QString emulatedFile;
+    // One emulated programmer per file (--virtual=ARCHIVO, repeated).
+    QStringList emulatedFiles;
+    std::vector<EmulatedFault> emulatedFaults;
     bool sinPausa = false;
     bool silencioso = false;
     QString registro;
@@ -34,6 +47,18 @@ struct Options {
     bool comprobar = true;
     // The byte of the gaps of the range, programmed and verified.
     std::optional<std::uint8_t> rellenar;
+
+    // A bench: which programmer (serial, hidraw path or USB port path), or
+    // all at once; a batch of chips; a number in each chip.
+    QString dispositivo;
+    bool todos = false;
+    bool lote = false;
+    std::optional<SerialSpec> serie;
+    QString contador;
+    QString operario;
+    QString trabajo;
+    // leer: the range read so many times, every read compared.
+    std::uint32_t lecturas = 1;
 };
 
 // The command line as read: the options, the order and its arguments.

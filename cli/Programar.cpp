@@ -14,8 +14,10 @@ class Programar : public Command {
 
     int execute(Session& s, const QStringList& arguments) override {
         // Read and checked before anything goes to the programmer.
-        const Wanted image = s.loadWanted(arguments.constFirst());
+        Wanted image = s.loadWanted(arguments.constFirst());
         s.setImageCrc(image.bytes, s.first(), s.last());
+        // The chip's own number over the image: the check and the verify see it too.
+        s.placeSerial(image);
         // Only the addresses the image gives: a gap keeps what the chip holds.
         return programWanted(
             s, [&](std::uint32_t address) { return image.bytes[address]; },

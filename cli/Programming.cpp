@@ -61,6 +61,7 @@ int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& 
                       {Progress::Activity::Comprobando, s.first(), s.last(), double(reads)});
     s.startProgress(std::move(passes));
     std::vector<bool> holding(s.memorySize(), false);
+    if (s.type().tipo >= kTipoProm512) s.setCheckDone(checkFirst);
     if (checkFirst) {
         checkProm(s, chip, wanted, given, holding);
         s.nextPass();
@@ -71,9 +72,13 @@ int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& 
 
     std::vector<chip::Mismatch> readBack;
     const auto compare = s.comparing(wanted);
+    // A second read-back of one address follows a write again: a retry.
+    std::optional<std::uint32_t> lastReadBack;
     const chip::ProgramHooks hooks{
         s.atHook(), [&](std::uint32_t address) { return std::int32_t{wanted(address)}; },
         [&](std::uint32_t address, std::uint8_t byte) {
+            if (lastReadBack == address) s.countRetry();
+            lastReadBack = address;
             if (byte != wanted(address)) readBack.push_back({address, byte, wanted(address)});
             if (kind == Programming::WholeFill) compare(address, byte);
         },

@@ -11,8 +11,12 @@ constexpr int kLineWidth = 72;
 }  // namespace
 
 ProgressDisplay::ProgressDisplay(QIODevice& err, bool terminal, bool quiet,
-                                 std::function<QString(std::uint64_t)> address)
-    : err_(err), terminal_(terminal), quiet_(quiet), address_(std::move(address)) {
+                                 std::function<QString(std::uint64_t)> address, Report report)
+    : err_(err),
+      terminal_(terminal),
+      quiet_(quiet),
+      address_(std::move(address)),
+      report_(std::move(report)) {
     connect(&progress_, &Progress::changed, this, &ProgressDisplay::show);
 }
 
@@ -27,14 +31,28 @@ void ProgressDisplay::nextPass(std::int64_t nowNs) {
 
 void ProgressDisplay::at(std::uint32_t address, std::int64_t nowNs) {
     progress_.at(address, nowNs);
-    if (!terminal_) log();
+    if (report_)
+        report();
+    else if (!terminal_)
+        log();
+}
+
+void ProgressDisplay::report() {
+    // Only a new percent or a new pass: the board is drawn by another thread.
+    const QString state =
+        QStringLiteral("%1 %2").arg(percent()).arg(activityName(progress_.activity()));
+    if (state == reported_) return;
+    reported_ = state;
+    report_(percent(), activityName(progress_.activity()));
 }
 
 bool ProgressDisplay::complete(std::int64_t nowNs) {
     // A verify pass may follow: the operation ends with its last pass.
     if (!progress_.onLastPass()) return false;
     progress_.finish(Progress::Outcome::Completed, nowNs);
-    if (terminal_)
+    if (report_)
+        report();
+    else if (terminal_)
         show();
     else
         log();
@@ -65,7 +83,7 @@ void ProgressDisplay::log() {
 }
 
 void ProgressDisplay::show() {
-    if (quiet_ || !progress_.shown() || !terminal_) return;
+    if (quiet_ || !progress_.shown() || !terminal_ || report_) return;
     const auto remaining = progress_.remainingNs();
     const QString line = QStringLiteral("%1  %2 %  %3  quedan %4")
                              .arg(place())

@@ -14,12 +14,14 @@ namespace cli {
 
 // The progress of a run on stderr: on a terminal one line rewritten in
 // place about ten times a second, in a log a plain line every tenth of the
-// way, nothing with -q.
+// way, nothing with -q. A gang's worker hands its percent and state to the
+// board instead.
 class ProgressDisplay : public QObject {
     Q_OBJECT
   public:
+    using Report = std::function<void(int percent, const QString& state)>;
     ProgressDisplay(QIODevice& err, bool terminal, bool quiet,
-                    std::function<QString(std::uint64_t)> address);
+                    std::function<QString(std::uint64_t)> address, Report report = {});
 
     void start(std::vector<Progress::Pass> passes, std::int64_t nowNs);
     void nextPass(std::int64_t nowNs);
@@ -33,6 +35,7 @@ class ProgressDisplay : public QObject {
   private:
     void show();
     void log();
+    void report();
     QString place() const;
     int percent() const;
 
@@ -40,6 +43,8 @@ class ProgressDisplay : public QObject {
     bool terminal_;
     bool quiet_;
     std::function<QString(std::uint64_t)> address_;
+    Report report_;
+    QString reported_;
     Progress progress_;
     int shownDecile_ = -1;
     bool lineOpen_ = false;

@@ -17,8 +17,28 @@ namespace {
 constexpr int kLockPollUs = 20'000;
 }  // namespace
 
-const QString Record::kCabecera =
+const QString Record::kCabeceraAntigua =
     QStringLiteral("fecha,tipo,orden,rango,crc32,resultado,diferencias,segundos\n");
+const QString Record::kCabecera = QStringLiteral(
+    "fecha,tipo,orden,rango,crc32,resultado,diferencias,segundos,lote,secuencia,serie,operario,"
+    "equipo,version,programador,imagen,modo,verificacion,reintentos,comprobacion,"
+    "primera_diferencia,diagnostico\n");
+
+namespace {
+// A field with a comma, a quote or a line break goes between quotes.
+QString csvField(QString text) {
+    text.replace(u'\n', u' ').replace(u'\r', u' ');
+    if (!text.contains(u',') && !text.contains(u'"')) return text;
+    return u'"' + text.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+}
+}  // namespace
+
+QStringList RecordEntry::fields() const {
+    return {fecha,    tipo,         orden,      rango,       crc32,        resultado,
+            diferencias, segundos,  lote,       secuencia,   serie,        operario,
+            equipo,   version,      programador, imagen,     modo,         verificacion,
+            reintentos, comprobacion, primeraDiferencia, diagnostico};
+}
 
 Record::~Record() {
     if (fd_ >= 0) ::close(fd_);
@@ -51,14 +71,27 @@ int Record::lock(const std::function<bool()>& cancelled) {
     return 0;
 }
 
-std::optional<QString> Record::append(const QString& line, const std::function<bool()>& cancelled) {
+bool Record::hasOldColumns() const {
+    const QByteArray old = kCabeceraAntigua.toUtf8();
+    QFile file(path_);
+    return file.open(QIODevice::ReadOnly) && file.read(old.size()) == old;
+}
+
+std::optional<QString> Record::append(const RecordEntry& entry,
+                                      const std::function<bool()>& cancelled) {
     if (const int error = lock(cancelled)) return failure(error);
     // Under the lock the lines never mix, and only the first finds the file empty.
     struct stat status {};
     QByteArray bytes;
-    if (::fstat(fd_, &status) == 0 && S_ISREG(status.st_mode) && status.st_size == 0)
-        bytes = kCabecera.toUtf8();
-    bytes += (line + u'\n').toUtf8();
+    const bool regular = ::fstat(fd_, &status) == 0 && S_ISREG(status.st_mode);
+    if (regular && status.st_size == 0) bytes = kCabecera.toUtf8();
+    QStringList fields = entry.fields();
+    if (regular && status.st_size > 0 && hasOldColumns()) {
+        fields = fields.mid(0, 8);
+        fields[5] = entry.resultadoAntiguo;
+    }
+    for (QString& field : fields) field = csvField(field);
+    bytes += (fields.join(u',') + u'\n').toUtf8();
     // One write: with O_APPEND it lands whole at the end.
     const int error = safe_io::writeFd(fd_, bytes, cancelled);
     // Half a line would spoil the file for every later reader.

@@ -1,14 +1,30 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
 namespace cli {
 
-// The record a bench keeps with --registro: one CSV line per run, appended
+// One chip's line of the record, as its columns' texts.
+struct RecordEntry {
+    // The first eight columns, as the record has always had them.
+    QString fecha, tipo, orden, rango, crc32, resultado, diferencias, segundos;
+    // What tells chips and benches apart.
+    QString lote, secuencia, serie, operario, equipo, version, programador, imagen;
+    QString modo, verificacion, reintentos, comprobacion;
+    QString primeraDiferencia, diagnostico;
+    // The result as a record of the first eight columns named it.
+    QString resultadoAntiguo;
+
+    QStringList fields() const;
+};
+
+// The record a bench keeps with --registro: one CSV line per chip, appended
 // whole under the file's lock, with the header once at the top, however
-// many runs end at the same moment.
+// many runs end at the same moment. A record begun with the first eight
+// columns goes on with those, so that the scripts reading it keep working.
 class Record {
   public:
     Record() = default;
@@ -17,6 +33,7 @@ class Record {
     Record& operator=(const Record&) = delete;
 
     static const QString kCabecera;
+    static const QString kCabeceraAntigua;
 
     // Opened at the start, so that a record that cannot be kept refuses the
     // run before the programmer is touched. The refusal, or nothing.
@@ -24,10 +41,11 @@ class Record {
     bool isOpen() const { return fd_ >= 0; }
     // The line, ended here; the refusal, or nothing. cancelled ends a wait
     // for the lock or for a reader.
-    std::optional<QString> append(const QString& line, const std::function<bool()>& cancelled);
+    std::optional<QString> append(const RecordEntry& entry, const std::function<bool()>& cancelled);
 
   private:
     int lock(const std::function<bool()>& cancelled);
+    bool hasOldColumns() const;
     QString failure(int error) const;
 
     int fd_ = -1;

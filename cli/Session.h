@@ -19,6 +19,7 @@
 #include "cli/Programmer.h"
 #include "cli/ProgressDisplay.h"
 #include "cli/Record.h"
+#include "cli/Station.h"
 #include "cli/Streams.h"
 #include "device/MemoryTypes.h"
 
@@ -45,15 +46,6 @@ struct Exit {
     int code;
 };
 
-// The programmer libraries a run may use. The real one is made on demand;
-// tests may lend their own clock and emulation.
-struct Backends {
-    std::function<std::unique_ptr<HidLibrary>(std::function<void(const QString&)> tell)> real;
-    std::function<std::unique_ptr<HidProbe>()> probe;
-    Platform* platform = nullptr;
-    VirtualProgrammer* emulated = nullptr;
-};
-
 class Command;
 
 // An image as the chip is to hold it: the bytes the file gives in the range
@@ -67,12 +59,27 @@ struct Wanted {
     bool filled = false;
 };
 
-// One run of the command line: its options, what it tells on stderr, its
-// files, the programmer it opens and closes, and the progress of its loops.
+// What one chip's run is within a bench: its batch and place in it, the
+// serial number it writes, and where its lines and progress go.
+struct ChipContext {
+    QString lote;  // the batch's name; empty outside a batch
+    int secuencia = 0;
+    std::optional<std::uint64_t> serial;
+    // A gang's worker tells the board; unset, the lines go to stderr.
+    std::function<void(const QString&)> line;
+    std::function<void(int percent, const QString& state)> progress;
+    // The verdict is told by the bench with the others', not at the end.
+    bool verdictApart = false;
+};
+
+// One run of the command line on one chip: its options, what it tells on
+// stderr, its files, the programmer it opens and closes, and the progress of
+// its loops.
 class Session : public QObject {
     Q_OBJECT
   public:
-    Session(const Options& options, Streams& streams, const Backends& backends);
+    Session(const Options& options, Streams& streams, Station& station,
+            ChipContext context = {});
     ~Session() override;
 
     // Before the order runs: every file it will write is checked, the record
@@ -122,6 +129,9 @@ class Session : public QObject {
 
     // The line that ends a run that succeeded, unless -q.
     void setVerdict(const QString& verdict) { verdict_ = verdict; }
+    QString verdict() const { return verdict_; }
+    // What the record calls a run that ended with this code.
+    QString resultOf(int exitCode) const { return resultName(exitCode); }
     // Programmed without reading back: the record does not say correct.
     void setUnverified() { unverified_ = true; }
     std::int64_t elapsedNs() const;
@@ -131,6 +141,11 @@ class Session : public QObject {
     chip::Access& open();
     // The programmer below the link, for the hardware check.
     std::unique_ptr<HidProbe> probe();
+    Station& station() { return station_; }
+    const ChipContext& context() const { return context_; }
+    // The serial number's bytes over the wanted image, at their addresses;
+    // refused (exit 2) when they do not fit the range or the number its bytes.
+    void placeSerial(Wanted& wanted);
     // A report the hardware check sent below the link failed.
     void haltProgrammer() { programmer_->halt(); }
     // The time of the platform, in nanoseconds.
@@ -156,6 +171,15 @@ class Session : public QObject {
 
     // What --registro keeps of the run.
     void setImageCrc(const image::Bytes& bytes, std::uint32_t first, std::uint32_t last);
+    void setImageName(const QString& name) { imageName_ = name; }
+    void setCheckDone(bool done) { checked_ = done; }
+    void countRetry() { ++retriesUsed_; }
+    // Differences found other than by a comparison with an image.
+    void setDifferences(std::size_t count, const QString& first, const QString& diagnosis) {
+        differences_ = count;
+        firstDifference_ = first;
+        diagnosis_ = diagnosis;
+    }
 
     QString addressText(std::uint64_t address) const;
     // The addresses of the range, for the verdicts.
@@ -166,19 +190,17 @@ class Session : public QObject {
     void checkTargets(const Command& command, const QStringList& arguments);
     void prepareEmulation();
     void closeProgrammer();
-    QString recordLine(const QString& order, int exitCode, double seconds) const;
+    RecordEntry recordEntry(const QString& order, int exitCode, double seconds) const;
     QString resultName(int exitCode) const;
     [[noreturn]] void refuseRead(const QString& path, int error);
 
     const Options& options_;
     Streams& streams_;
-    const Backends& backends_;
+    Station& station_;
+    ChipContext context_;
     ProgressDisplay display_;
-    std::unique_ptr<Platform> ownPlatform_;
     Platform* platform_ = nullptr;
-    std::unique_ptr<HidLibrary> ownHid_;
-    HidLibrary* hid_ = nullptr;
-    VirtualProgrammer* emulation_ = nullptr;
+    bool emulationReady_ = false;
     std::unique_ptr<Programmer> programmer_;
     bool haltTold_ = false;
     QString lastFormatText_;
@@ -189,6 +211,11 @@ class Session : public QObject {
     bool unverified_ = false;
     std::optional<std::uint32_t> crc_;
     std::size_t differences_ = 0;
+    QString firstDifference_;
+    QString diagnosis_;
+    QString imageName_;
+    std::optional<bool> checked_;
+    int retriesUsed_ = 0;
     std::vector<chip::Compared> compared_;
 };
 

@@ -99,7 +99,31 @@ Wanted Session::loadWanted(const QString& path) {
         wanted.given[address] = true;
     });
     wanted.addresses = wanted.filled ? rangeSize() : wanted.map.size();
+    imageName_ = path == QLatin1String("-") ? path : memory_file::nameOf(path);
     return wanted;
+}
+
+void Session::placeSerial(Wanted& wanted) {
+    if (!options_.serie || !context_.serial) return;
+    const SerialSpec& spec = *options_.serie;
+    const auto bytes = serialBytes(spec, *context_.serial);
+    if (!bytes)
+        fail(kUsoInvalido, QStringLiteral("El número de serie %1 no cabe en %2 (%3)")
+                               .arg(*context_.serial)
+                               .arg(counted(spec.bytes, "byte", "bytes"),
+                                    serialFormatName(spec.format)));
+    const std::uint64_t end = std::uint64_t{spec.address} + spec.bytes - 1;
+    if (spec.address < first() || end > last())
+        fail(kUsoInvalido, QStringLiteral("--serie: %1–%2 queda fuera del rango %3–%4")
+                               .arg(addressText(spec.address), addressText(end),
+                                    addressText(first()), addressText(last())));
+    for (std::uint32_t i = 0; i < spec.bytes; ++i) {
+        const std::uint32_t address = spec.address + i;
+        if (!wanted.given[address]) ++wanted.addresses;
+        wanted.bytes[address] = (*bytes)[i];
+        wanted.given[address] = true;
+        wanted.map.set(address, (*bytes)[i]);
+    }
 }
 
 }  // namespace cli

@@ -9,6 +9,7 @@
 #include "cli/Interrupts.h"
 #include "device/HidapiLibrary.h"
 #include "device/HidapiProbe.h"
+#include "device/ProgrammerList.h"
 
 namespace {
 // A standard stream the shell closed gets /dev/null in its place, so that no
@@ -48,9 +49,12 @@ int main(int argc, char** argv) {
     streams.inClosed = inClosed;
     streams.outClosed = outClosed;
     cli::Backends backends;
-    backends.real = [](std::function<void(const QString&)> tell) {
-        return std::make_unique<HidapiLibrary>(std::move(tell));
+    backends.real = [](std::function<void(const QString&)> tell, const QString& path) {
+        auto library = std::make_unique<HidapiLibrary>(std::move(tell));
+        library->setChosenPath(path.toStdString());
+        return library;
     };
     backends.probe = makeHidapiProbe;
+    backends.list = [] { return findHidapiProgrammers(defaultLockFolder()); };
     return cli::run(QCoreApplication::arguments(), streams, backends);
 }

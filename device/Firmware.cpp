@@ -98,7 +98,7 @@ void Firmware::execute(std::int64_t nowNs) {
             write(Chip::Sram24, shortAddress(), args_[2], nowNs);
             break;
         case Command::ReadSram24:
-            answers_.push_back(read(Chip::Sram24, shortAddress(), nowNs));
+            answerRead(read(Chip::Sram24, shortAddress(), nowNs));
             break;
         case Command::WriteSram28:
             socket28_ = Chip::Sram28;
@@ -109,7 +109,7 @@ void Firmware::execute(std::int64_t nowNs) {
             write(Chip::Eprom28c64, shortAddress(), args_[2], nowNs);
             break;
         case Command::Read28Pin:
-            answers_.push_back(read(socket28_, shortAddress(), nowNs));
+            answerRead(read(socket28_, shortAddress(), nowNs));
             break;
         case Command::WriteProm512:
             socketProm_ = Chip::Prom27c512;
@@ -120,7 +120,7 @@ void Firmware::execute(std::int64_t nowNs) {
             write(Chip::Prom27c010, longAddress(), args_[3], nowNs);
             break;
         case Command::ReadProm:
-            answers_.push_back(read(socketProm_, longAddress(), nowNs));
+            answerRead(read(socketProm_, longAddress(), nowNs));
             break;
         default:
             break;
@@ -183,6 +183,18 @@ std::uint8_t Firmware::read(Chip chip, std::uint32_t address, std::int64_t nowNs
         value = stuckData_->second ? value | bit : value & ~bit;
     }
     return value;
+}
+
+void Firmware::answerRead(std::uint8_t value) {
+    // A loose contact: now and then one data line reads wrong.
+    if (looseShare_ > 0 && std::uniform_real_distribution<double>(0, 1)(loose_) < looseShare_)
+        value ^= static_cast<std::uint8_t>(1u << std::uniform_int_distribution<int>(0, 7)(loose_));
+    answers_.push_back(value);
+}
+
+void Firmware::setLooseContact(double share, unsigned seed) {
+    looseShare_ = share;
+    loose_.seed(seed);
 }
 
 std::optional<std::uint8_t> Firmware::takeAnswer() {

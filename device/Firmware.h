@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <random>
 #include <set>
 #include <utility>
 #include <vector>
@@ -53,6 +54,9 @@ class Firmware {
     void removeChip() { chipMissing_ = true; }
     // A data line stuck at 0 or 1, on every read of every chip.
     void setDataLineStuck(int bit, bool high) { stuckData_ = {bit, high}; }
+    // A loose contact: this share of the reads gives one bit flipped, at
+    // random (repeatable from the seed).
+    void setLooseContact(double share, unsigned seed);
     // An address line held low: bit `line` of every address is 0.
     void setAddressLineLow(int line) { lowAddressLine_ = line; }
 
@@ -80,6 +84,7 @@ class Firmware {
 
     static int argumentCount(Command command);
     void execute(std::int64_t nowNs);
+    void answerRead(std::uint8_t value);
     void write(Chip chip, std::uint32_t address, std::uint8_t value, std::int64_t nowNs);
     std::uint8_t read(Chip chip, std::uint32_t address, std::int64_t nowNs) const;
     // The cell an address reaches, through the address lines as wired.
@@ -108,6 +113,8 @@ class Firmware {
     std::set<std::pair<Chip, std::uint32_t>> lostAt_;
     int loseNext_ = 0;
     bool chipMissing_ = false;
+    double looseShare_ = 0;
+    std::minstd_rand loose_;
     std::optional<std::pair<int, bool>> stuckData_;
     int lowAddressLine_ = -1;
     int writesApplied_ = 0;

@@ -6,9 +6,25 @@
 #include <QSocketNotifier>
 #include <cerrno>
 #include <cstdio>
+#include <mutex>
 
 namespace {
 constexpr int kMaxInputReport = 64;
+
+// hidapi is started once for all the libraries of a bench, each in its own
+// thread, and ended by the last.
+std::mutex hidapiUsers;
+int hidapiUserCount = 0;
+
+void startHidapi() {
+    const std::lock_guard lock(hidapiUsers);
+    if (hidapiUserCount++ == 0) hid_init();
+}
+
+void endHidapi() {
+    const std::lock_guard lock(hidapiUsers);
+    if (--hidapiUserCount == 0) hid_exit();
+}
 // A device that never stops sending must not hold the program here.
 constexpr int kMaxDiscardedReports = 256;
 }  // namespace
@@ -24,7 +40,7 @@ std::optional<HidIds> parseHidId(const char* text) {
 
 HidapiLibrary::HidapiLibrary(std::function<void(const QString&)> tell, QString lockFolder)
     : tell_(std::move(tell)), lockFolder_(std::move(lockFolder)) {
-    hid_init();
+    startHidapi();
     connect(&pollTimer_, &QTimer::timeout, this, &HidapiLibrary::rescan);
     lockTimer_.setInterval(kLockRetryMs);
     connect(&lockTimer_, &QTimer::timeout, this, &HidapiLibrary::retryBusyLock);
@@ -35,7 +51,7 @@ HidapiLibrary::~HidapiLibrary() {
     notifier_.reset();
     if (monitor_) udev_monitor_unref(monitor_);
     if (udev_) udev_unref(udev_);
-    hid_exit();
+    endHidapi();
 }
 
 HidHandle HidapiLibrary::handleFor(const std::string& path, HidIds ids) {
@@ -58,7 +74,9 @@ void HidapiLibrary::closeCached() {
 
 int HidapiLibrary::Connect(QObject* window) {
     window_ = window;
-    if (!startUdevMonitor()) pollTimer_.start(kPollIntervalMs);
+    // Connected again for the next chip of a batch: the watch goes on.
+    if (!notifier_ && !pollTimer_.isActive() && !startUdevMonitor())
+        pollTimer_.start(kPollIntervalMs);
     announcePresentProgrammers();
     return 1;
 }
@@ -82,7 +100,11 @@ HidHandle HidapiLibrary::GetHandle(int vendorId, int productId) {
     }
     hid_device_info* list = hid_enumerate(static_cast<unsigned short>(vendorId),
                                           static_cast<unsigned short>(productId));
-    if (list) openCached(list->path, {vendorId, productId});
+    for (const hid_device_info* info = list; info; info = info->next) {
+        if (otherProgrammer(info->path, {vendorId, productId})) continue;
+        openCached(info->path, {vendorId, productId});
+        break;
+    }
     hid_free_enumeration(list);
     return openHandle_;
 }
@@ -196,8 +218,16 @@ int HidapiLibrary::GetProductID(HidHandle handle) {
     return it == known_.end() ? 0 : it->second.ids.productId;
 }
 
+bool HidapiLibrary::otherProgrammer(const std::string& path, HidIds ids) const {
+    return !chosenPath_.empty() && path != chosenPath_ && ids.vendorId == kProgrammerVendorId &&
+           ids.productId == kProgrammerProductId;
+}
+
 void HidapiLibrary::arrived(const std::string& path, HidIds ids, bool announce,
                             bool alreadyAttached) {
+    // Another programmer of the bench is another run's: its comings and
+    // goings are no news to this one.
+    if (otherProgrammer(path, ids)) announce = false;
     present_.insert(path);
     const HidHandle handle = handleFor(path, ids);
     if (announce) postDeviceNotification(window_, kDevicePlugged, handle, alreadyAttached);
@@ -211,7 +241,8 @@ void HidapiLibrary::departed(const std::string& path) {
     for (const auto& [handle, known] : known_) {
         if (known.path != path) continue;
         if (handle == openHandle_) closeCached();
-        postDeviceNotification(window_, kDeviceUnplugged, handle);
+        if (!otherProgrammer(path, known.ids))
+            postDeviceNotification(window_, kDeviceUnplugged, handle);
         return;
     }
 }

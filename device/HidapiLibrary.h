@@ -53,6 +53,10 @@ class HidapiLibrary : public QObject, public HidLibrary {
     int GetProductID(HidHandle handle) override;
     void setNoteHandler(std::function<void(const QString&)> note) override;
 
+    // With several programmers attached, the one at this node is the
+    // programmer and the others are left alone; empty, the first found.
+    void setChosenPath(const std::string& path) { chosenPath_ = path; }
+
     // Compares the attached devices with the last look and announces what
     // came and went (the fallback when udev cannot be watched).
     void rescan();
@@ -71,6 +75,7 @@ class HidapiLibrary : public QObject, public HidLibrary {
     void closeCached();
     bool discardWaitingInput();
     void accessDenied(const std::string& path);
+    bool otherProgrammer(const std::string& path, HidIds ids) const;
     void arrived(const std::string& path, HidIds ids, bool announce, bool alreadyAttached = false);
     void departed(const std::string& path);
     bool startUdevMonitor();
@@ -89,6 +94,7 @@ class HidapiLibrary : public QObject, public HidLibrary {
     QString lockFolder_;
     std::map<std::string, ExclusiveLock> locks_;
     std::string busyPath_;
+    std::string chosenPath_;
     QString noteShown_;
     QTimer lockTimer_;
     struct udev* udev_ = nullptr;

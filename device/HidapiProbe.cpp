@@ -11,6 +11,8 @@ constexpr int kLargestInputReport = 64;
 
 class HidapiProbe : public HidProbe {
   public:
+    explicit HidapiProbe(QString path) : path_(std::move(path)) {}
+
     std::vector<Found> find() override {
         std::vector<Found> found;
         hid_device_info* list = hid_enumerate(kProgrammerVendorId, kProgrammerProductId);
@@ -35,7 +37,7 @@ class HidapiProbe : public HidProbe {
 
     Exchange exchange(const std::vector<std::uint8_t>& bytes, int answers) override {
         Exchange got;
-        hid_device* device = openFirst();
+        hid_device* device = openChosen();
         if (!device) return got;
         for (std::uint8_t byte : bytes) {
             const unsigned char report[HidLibrary::kReportSize] = {0, byte};
@@ -57,15 +59,18 @@ class HidapiProbe : public HidProbe {
     }
 
   private:
-    static hid_device* openFirst() {
+    hid_device* openChosen() const {
+        if (!path_.isEmpty()) return hid_open_path(path_.toLocal8Bit().constData());
         hid_device_info* list = hid_enumerate(kProgrammerVendorId, kProgrammerProductId);
         hid_device* device = list ? hid_open_path(list->path) : nullptr;
         hid_free_enumeration(list);
         return device;
     }
+
+    QString path_;
 };
 }  // namespace
 
-std::unique_ptr<HidProbe> makeHidapiProbe() {
-    return std::make_unique<HidapiProbe>();
+std::unique_ptr<HidProbe> makeHidapiProbe(const QString& path) {
+    return std::make_unique<HidapiProbe>(path);
 }

@@ -9,3 +9,7 @@ QString versionText(const QString& program) {
                "Esto es software libre: puede modificarlo y redistribuirlo.\n"
                "No hay NINGUNA GARANTÍA, en la medida en que lo permita la ley.\n");
 }
+
+QString programVersion() {
+    return QStringLiteral(PROGRAMADOR_VERSION);
+}

@@ -470,13 +470,13 @@ class CliTest : public QObject {
         QVERIFY(r.err.contains("\nCorrecto: 8192 direcciones programadas y verificadas en "));
     }
 
-    void registroKeepsALinePerRun() {
+    void registroKeepsALinePerChip() {
         CliRig rig;
         writeFile(temp("img.bin"), QByteArray(1024, '\x33'));
         const QString log = temp("registro.csv");
         for (int chipNumber = 0; chipNumber < 2; ++chipNumber)
-            QCOMPARE(rig.emulated(
-                            {"-q", "-t", "sram24", "--registro", log, "programar", temp("img.bin")})
+            QCOMPARE(rig.emulated({"-q", "-t", "sram24", "--registro", log, "--operario",
+                                   "Ana, turno 2", "programar", temp("img.bin")})
                          .code,
                      0);
         rig.programmer.firmware().setStuckBits(Chip::Sram24, 5, 0x01, 0x00);
@@ -486,13 +486,34 @@ class CliTest : public QObject {
             1);
         const QList<QByteArray> lines = contents(log).trimmed().split('\n');
         QCOMPARE(lines.size(), 4);
-        QCOMPARE(lines[0],
-                 QByteArray("fecha,tipo,orden,rango,crc32,resultado,diferencias,segundos"));
+        // The first eight columns as they always were, the new ones after.
+        QVERIFY(lines[0].startsWith("fecha,tipo,orden,rango,crc32,resultado,diferencias,segundos,"));
+        const QList<QByteArray> names = lines[0].split(',');
+        QCOMPARE(names.size(), 22);
         const QByteArray crc = QByteArray::number(image::crc32(image::Bytes(1024, 0x33)), 16)
                                    .toUpper()
                                    .rightJustified(8, '0');
         QVERIFY(lines[1].contains(",Sram 24 Pines,programar,0000-03FF," + crc + ",correcto,0,"));
         QVERIFY(lines[3].contains(",verificar,0000-03FF," + crc + ",difiere,1,"));
+        // The time to the millisecond, with its offset; an operator's comma quoted.
+        QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}"
+                                                  "(Z|[+-]\\d\\d:\\d\\d),"))
+                    .match(QString::fromUtf8(lines[1]))
+                    .hasMatch());
+        QVERIFY(lines[1].contains(",\"Ana, turno 2\","));
+        QVERIFY(lines[1].contains(",VIRTUAL-1,img.bin,rapida,si,0,,,"));
+        QVERIFY(lines[3].contains(",VIRTUAL-1,img.bin,rapida,si,0,,\"0x0005: chip 0x32, archivo 0x33\","));
+
+        // A record begun with eight columns goes on with eight, and the old names.
+        const QString old = temp("antiguo.csv");
+        writeFile(old, "fecha,tipo,orden,rango,crc32,resultado,diferencias,segundos\n");
+        rig.programmer.unplug();
+        QCOMPARE(rig.emulated({"-q", "-t", "sram24", "--registro", old, "leer", temp("o.bin")}).code,
+                 3);
+        const QList<QByteArray> oldLines = contents(old).trimmed().split('\n');
+        QCOMPARE(oldLines.size(), 2);
+        QCOMPARE(oldLines[1].split(',').size(), 8);
+        QVERIFY(oldLines[1].contains(",sin programador,0,"));
     }
 
     void diagnosisOnTheCommandLine() {

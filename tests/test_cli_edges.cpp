@@ -281,7 +281,7 @@ class CliEdgesTest : public QObject {
         const QList<QByteArray> lines = contents(record).trimmed().split('\n');
         QCOMPARE(lines.size(), 3);
         QVERIFY(lines[1].contains(",programar,0000-03FF,") && lines[1].contains(",sin verificar,"));
-        QVERIFY(lines[2].contains(",leer,") && lines[2].contains(",sin programador,"));
+        QVERIFY(lines[2].contains(",leer,") && lines[2].contains(",error,"));
     }
 
     void everyRefusalIsSpanishAndNamesWhatItRefuses() {

@@ -9,6 +9,7 @@
 #include "device/ExclusiveLock.h"
 #include "device/HidapiLibrary.h"
 #include "device/HidapiProbe.h"
+#include "device/ProgrammerList.h"
 #include "device/Link.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/StandInHidapi.h"
@@ -45,10 +46,13 @@ struct StandInCli {
         cli::Streams streams{in, out, err, false};
         cli::Backends backends;
         backends.platform = &platform;
-        backends.real = [this](std::function<void(const QString&)> tell) {
-            return std::make_unique<HidapiLibrary>(std::move(tell), locks.path());
+        backends.real = [this](std::function<void(const QString&)> tell, const QString& path) {
+            auto library = std::make_unique<HidapiLibrary>(std::move(tell), locks.path());
+            library->setChosenPath(path.toStdString());
+            return library;
         };
         backends.probe = makeHidapiProbe;
+        backends.list = [this] { return findHidapiProgrammers(locks.path(), sys.path()); };
         const int code =
             cli::run(QStringList{QStringLiteral("programador-cli")} + arguments, streams, backends);
         return {code, out.data(), err.data()};
@@ -56,6 +60,7 @@ struct StandInCli {
 
     FakePlatform platform;
     QTemporaryDir locks;
+    QTemporaryDir sys;
 };
 }  // namespace
 

@@ -37,7 +37,7 @@ struct CliRig {
         cli::Backends backends;
         backends.platform = &platform;
         backends.emulated = &programmer;
-        backends.real = [this](std::function<void(const QString&)>) {
+        backends.real = [this](std::function<void(const QString&)>, const QString&) {
             return std::make_unique<VirtualProgrammer>(platform, false);
         };
         programmer.clearRecord();

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <cwchar>
 
 #include "device/HidLibrary.h"
 
@@ -14,6 +16,7 @@ namespace stand_in {
 
 namespace {
 std::unique_ptr<Bus> theBus = std::make_unique<Bus>();
+std::recursive_mutex busTurn;
 std::int64_t clockNs = 0;
 constexpr std::int64_t kReportNs = 1'000'000;
 }  // namespace
@@ -91,6 +94,7 @@ int hid_exit(void) {
 }
 
 hid_device_info* hid_enumerate(unsigned short vendorId, unsigned short productId) {
+    const std::lock_guard turn(busTurn);
     hid_device_info* first = nullptr;
     hid_device_info** tail = &first;
     for (const Device& device : bus().devices) {
@@ -101,6 +105,7 @@ hid_device_info* hid_enumerate(unsigned short vendorId, unsigned short productId
         info->path = strdup(device.path.c_str());
         info->vendor_id = device.vendorId;
         info->product_id = device.productId;
+        if (!device.serial.empty()) info->serial_number = wcsdup(device.serial.c_str());
         *tail = info;
         tail = &info->next;
     }
@@ -111,12 +116,14 @@ void hid_free_enumeration(hid_device_info* list) {
     while (list) {
         hid_device_info* next = list->next;
         std::free(list->path);
+        std::free(list->serial_number);
         std::free(list);
         list = next;
     }
 }
 
 hid_device* hid_open_path(const char* path) {
+    const std::lock_guard turn(busTurn);
     for (Device& device : bus().devices) {
         if (device.path != path || !device.present) continue;
         if (!device.permitted) {
@@ -132,11 +139,13 @@ hid_device* hid_open_path(const char* path) {
 }
 
 void hid_close(hid_device* device) {
+    const std::lock_guard turn(busTurn);
     ++bus().closes;
     bus().open.remove_if([&](const Handle& handle) { return &handle == handleOf(device); });
 }
 
 int hid_write(hid_device* device, const unsigned char* data, size_t length) {
+    const std::lock_guard turn(busTurn);
     Handle* handle = handleOf(device);
     const int index = static_cast<int>(bus().writes.size());
     bus().writes.emplace_back(data, data + length);
@@ -144,6 +153,7 @@ int hid_write(hid_device* device, const unsigned char* data, size_t length) {
     if (!handle->device->present || index == bus().failWriteAt) return -1;
     if (length != 2 || data[0] != 0) return -1;
     bus().received.push_back(data[1]);
+    handle->device->received.push_back(data[1]);
     clockNs += kReportNs;
     Firmware& firmware = handle->device->firmware;
     firmware.receive(data[1], clockNs);
@@ -163,6 +173,7 @@ int hid_write(hid_device* device, const unsigned char* data, size_t length) {
 }
 
 int hid_read_timeout(hid_device* device, unsigned char* data, size_t length, int milliseconds) {
+    const std::lock_guard turn(busTurn);
     Handle* handle = handleOf(device);
     if (!handle->device->present) return -1;
     if (milliseconds != 0) {

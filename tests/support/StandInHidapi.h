@@ -21,7 +21,9 @@ struct Device {
     bool present = true;
     // Off: opening is refused as hidraw refuses a node without the udev rule.
     bool permitted = true;
+    std::wstring serial;  // empty: the device gives none
     Firmware firmware;
+    std::vector<std::uint8_t> received;  // the payloads this one got
 };
 
 struct Handle {
@@ -64,7 +66,8 @@ struct Bus {
     std::deque<std::uint8_t> late;  // answers not yet delivered
 };
 
-// The one bus the hid_* functions see; reset for each test.
+// The one bus the hid_* functions see; reset for each test. The hid_*
+// functions take turns on it, as programmers of a bench run in threads.
 Bus& bus();
 void resetBus();
 

@@ -1,0 +1,202 @@
+#include "cli/Bench.h"
+
+#include <QDateTime>
+#include <QIODevice>
+#include <QThread>
+
+#include "cli/Command.h"
+#include "cli/Gang.h"
+#include "cli/Messages.h"
+
+namespace cli {
+
+namespace {
+constexpr unsigned long kBoardRedrawMs = 100;
+
+QStringList standardStreams(const Command& command, const QStringList& arguments) {
+    QStringList found;
+    for (const QString& path : command.inputs(arguments) + command.outputs(arguments))
+        if (path == QLatin1String("-")) found << path;
+    return found;
+}
+}  // namespace
+
+Bench::Bench(const Options& options, Streams& streams, const Backends& backends)
+    : options_(options), streams_(streams), backends_(backends) {}
+
+Bench::~Bench() {
+    for (auto& worker : workers_) worker->finish();
+}
+
+void Bench::tell(const QString& line) {
+    if (board_) board_->clear();
+    streams_.err.write((line + u'\n').toUtf8());
+}
+
+std::optional<int> Bench::refuse(const Command& command, const QStringList& arguments) {
+    const Choice choice = chooseProgrammers(options_, programmersFor(options_, backends_));
+    if (!choice.refusal.isEmpty()) {
+        tell(choice.refusal);
+        return choice.refusalCode;
+    }
+    chosen_ = choice.chosen;
+    if ((options_.todos || options_.lote) && !standardStreams(command, arguments).isEmpty()) {
+        tell(QStringLiteral("Con --todos o --lote, %1 necesita un archivo: la entrada y la salida "
+                            "estándar son una sola para todas las memorias")
+                 .arg(command.name()));
+        return kUsoInvalido;
+    }
+    if (options_.serie)
+        if (const auto refusal = counter_.open(*options_.serie, options_.contador)) {
+            tell(refusal->message);
+            return refusal->exitCode;
+        }
+    if (options_.lote)
+        if (const auto refusal = prompt_.open()) {
+            tell(*refusal);
+            return kUsoInvalido;
+        }
+    return std::nullopt;
+}
+
+int Bench::run(Command& command, const QStringList& arguments) {
+    if (const auto refused = refuse(command, arguments)) return *refused;
+    batch_ = options_.lote ? QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))
+                           : QString();
+    if (options_.todos)
+        startGang(command);
+    else
+        station_ = std::make_unique<Station>(chosen_.front(), options_, backends_);
+    std::vector<int> codes;
+    for (int chip = 1;; ++chip) {
+        const int sequence = options_.lote ? chip : 0;
+        const std::vector<Chip> chips =
+            options_.todos ? gangRound(arguments, sequence) : single(command, arguments, sequence);
+        std::vector<std::pair<std::uint64_t, bool>> numbers;
+        for (const Chip& c : chips) {
+            codes.push_back(c.outcome.code);
+            (c.outcome.correct() ? correct_ : failed_)++;
+            if (c.serial) numbers.push_back({*c.serial, c.outcome.verified()});
+        }
+        if (const auto failure = counter_.settle(numbers)) {
+            tell(*failure);
+            codes.push_back(kUsoInvalido);
+            break;
+        }
+        tellRound(chips, sequence);
+        if (!options_.lote || interrupted()) break;
+        if (!prompt_.next(QStringLiteral("Coloque la siguiente memoria y pulse Enter (q para "
+                                         "terminar)")))
+            break;
+    }
+    if (options_.lote) {
+        const int total = correct_ + failed_;
+        tell(QStringLiteral("Lote %1: %2, %3 y %4; rendimiento %5 %")
+                 .arg(batch_, counted(total, "memoria", "memorias"),
+                      counted(correct_, "correcta", "correctas"),
+                      counted(failed_, "fallida", "fallidas"))
+                 .arg(total ? 100.0 * correct_ / total : 0.0, 0, 'f', 1));
+    }
+    return combinedCode(codes);
+}
+
+ChipContext Bench::contextFor(int sequence, std::optional<std::uint64_t> serial) const {
+    ChipContext context;
+    context.lote = batch_;
+    context.secuencia = sequence;
+    context.serial = serial;
+    return context;
+}
+
+Options Bench::optionsFor(const QString& programmer, int sequence) const {
+    Options options = options_;
+    if (!options.diferencias.isEmpty())
+        options.diferencias = perChipPath(options.diferencias, programmer, sequence);
+    return options;
+}
+
+QStringList Bench::argumentsFor(const Command& command, const QStringList& arguments,
+                                const QString& programmer, int sequence) const {
+    QStringList adjusted = arguments;
+    const QStringList outputs = command.outputs(arguments);
+    for (QString& argument : adjusted)
+        if (outputs.contains(argument)) argument = perChipPath(argument, programmer, sequence);
+    return adjusted;
+}
+
+std::vector<Bench::Chip> Bench::single(Command& command, const QStringList& arguments,
+                                       int sequence) {
+    std::optional<std::uint64_t> serial;
+    if (options_.serie) serial = counter_.take(1).front();
+    const Options options = optionsFor({}, sequence);
+    Chip chip{runChip(options, streams_, *station_, contextFor(sequence, serial), command,
+                      argumentsFor(command, arguments, {}, sequence)),
+              station_->name(), serial};
+    return {chip};
+}
+
+void Bench::startGang(const Command& command) {
+    std::vector<QString> names;
+    for (const FoundProgrammer& programmer : chosen_) names.push_back(programmer.name());
+    board_ = std::make_unique<GangBoard>(streams_, names, options_.silencioso);
+    for (std::size_t row = 0; row < chosen_.size(); ++row) {
+        workers_.push_back(std::make_unique<GangWorker>(row, chosen_[row], options_, streams_,
+                                                        backends_, makeCommand(command.name()),
+                                                        *board_));
+        workers_.back()->start();
+    }
+}
+
+std::vector<Bench::Chip> Bench::gangRound(const QStringList& arguments, int sequence) {
+    std::vector<std::uint64_t> serials;
+    if (options_.serie) serials = counter_.take(workers_.size());
+    for (std::size_t row = 0; row < workers_.size(); ++row) {
+        GangWorker& worker = *workers_[row];
+        const auto serial = options_.serie ? std::optional(serials[row]) : std::nullopt;
+        worker.startRound(optionsFor(worker.name(), sequence), contextFor(sequence, serial),
+                          argumentsFor(worker.command(), arguments, worker.name(), sequence));
+    }
+    for (;;) {
+        bool done = true;
+        for (auto& worker : workers_) done = done && worker->roundDone();
+        board_->draw();
+        if (done) break;
+        QThread::msleep(kBoardRedrawMs);
+    }
+    board_->clear();
+    std::vector<Chip> chips;
+    for (std::size_t row = 0; row < workers_.size(); ++row)
+        chips.push_back({workers_[row]->outcome(), workers_[row]->name(),
+                         options_.serie ? std::optional(serials[row]) : std::nullopt});
+    return chips;
+}
+
+void Bench::tellRound(const std::vector<Chip>& chips, int sequence) {
+    const bool anyFailed = std::any_of(chips.begin(), chips.end(),
+                                       [](const Chip& chip) { return !chip.outcome.correct(); });
+    if (options_.todos) {
+        int correct = 0;
+        for (const Chip& chip : chips) {
+            correct += chip.outcome.correct();
+            const QString said = chip.outcome.correct()
+                                     ? (chip.outcome.verdict.isEmpty() || options_.silencioso
+                                            ? QStringLiteral("correcta")
+                                            : chip.outcome.verdict)
+                                     : QStringLiteral("fallida (%1)").arg(chip.outcome.result);
+            if (!chip.outcome.correct() || !options_.silencioso)
+                tell(QStringLiteral("%1: %2").arg(shown(chip.programmer), said));
+        }
+        const int failed = static_cast<int>(chips.size()) - correct;
+        tell((sequence > 0 ? QStringLiteral("Ronda %1: ").arg(sequence) : QString()) +
+             QStringLiteral("%1, %2").arg(counted(correct, "correcta", "correctas"),
+                                          counted(failed, "fallida", "fallidas")));
+    } else if (sequence > 0) {
+        const ChipOutcome& outcome = chips.front().outcome;
+        tell(QStringLiteral("Memoria %1: %2").arg(sequence).arg(
+            outcome.correct() ? QStringLiteral("correcta")
+                              : QStringLiteral("fallida (%1)").arg(outcome.result)));
+    }
+    if (sequence > 0 && anyFailed) prompt_.bell();
+}
+
+}  // namespace cli

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "cli/ChipRun.h"
+#include "cli/SerialCounter.h"
+#include "cli/TerminalPrompt.h"
+
+namespace cli {
+
+class Command;
+class GangBoard;
+class GangWorker;
+
+// An order on the chosen programmers: one in this thread, or a gang with a
+// worker thread each; once, or chip after chip in a batch; each chip with
+// its serial number and its line in the record.
+class Bench {
+  public:
+    Bench(const Options& options, Streams& streams, const Backends& backends);
+    ~Bench();
+    int run(Command& command, const QStringList& arguments);
+
+  private:
+    struct Chip {
+        ChipOutcome outcome;
+        QString programmer;
+        std::optional<std::uint64_t> serial;
+    };
+    std::optional<int> refuse(const Command& command, const QStringList& arguments);
+    std::vector<Chip> single(Command& command, const QStringList& arguments, int sequence);
+    std::vector<Chip> gangRound(const QStringList& arguments, int sequence);
+    void startGang(const Command& command);
+    ChipContext contextFor(int sequence, std::optional<std::uint64_t> serial) const;
+    Options optionsFor(const QString& programmer, int sequence) const;
+    QStringList argumentsFor(const Command& command, const QStringList& arguments,
+                             const QString& programmer, int sequence) const;
+    void tellRound(const std::vector<Chip>& chips, int sequence);
+    void tell(const QString& line);
+
+    const Options& options_;
+    Streams& streams_;
+    const Backends& backends_;
+    std::vector<FoundProgrammer> chosen_;
+    std::unique_ptr<Station> station_;
+    std::unique_ptr<GangBoard> board_;
+    std::vector<std::unique_ptr<GangWorker>> workers_;
+    SerialCounter counter_;
+    TerminalPrompt prompt_;
+    QString batch_;
+    int correct_ = 0;
+    int failed_ = 0;
+};
+
+}  // namespace cli

@@ -1,0 +1,94 @@
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QSet>
+
+#include "cli/Messages.h"
+#include "cli/OptionParsing.h"
+
+namespace cli::option_parsing {
+
+namespace {
+constexpr std::uint32_t kMostReads = 100;
+
+// K:inestable, K:mudo or K:desconecta=N.
+EmulatedFault parseFault(const QString& text) {
+    const Refused refused{QStringLiteral("--fallo-virtual: %1 no vale (K:inestable, K:mudo o "
+                                         "K:desconecta=N, con K el programador emulado desde 1)")
+                              .arg(shown(text))};
+    const qsizetype colon = text.indexOf(u':');
+    if (colon < 0) throw refused;
+    const auto programmer = parseNumber(text.left(colon));
+    if (!programmer || *programmer == 0 || *programmer > 64) throw refused;
+    EmulatedFault fault;
+    fault.programmer = static_cast<int>(*programmer);
+    const QString kind = text.mid(colon + 1);
+    if (kind == QLatin1String("inestable")) {
+        fault.kind = EmulatedFault::Kind::Inestable;
+    } else if (kind == QLatin1String("mudo")) {
+        fault.kind = EmulatedFault::Kind::Mudo;
+    } else if (kind.startsWith(QLatin1String("desconecta="))) {
+        const auto at = parseNumber(kind.mid(static_cast<qsizetype>(qstrlen("desconecta="))));
+        if (!at) throw refused;
+        fault.kind = EmulatedFault::Kind::Desconecta;
+        fault.atReport = *at;
+    } else {
+        throw refused;
+    }
+    return fault;
+}
+}  // namespace
+
+void addBenchOptions(QCommandLineParser& parser) {
+    const auto valued = [](const QStringList& names, const char* value) {
+        return QCommandLineOption(names, QString(), QString::fromLatin1(value));
+    };
+    parser.addOption(valued({"d", "dispositivo"}, "X"));
+    parser.addOption(QCommandLineOption(QStringLiteral("todos")));
+    parser.addOption(QCommandLineOption(QStringLiteral("lote")));
+    parser.addOption(valued({"serie"}, "DIRECCION,BYTES,INICIO[,PASO][,FORMATO]"));
+    parser.addOption(valued({"contador"}, "ARCHIVO"));
+    parser.addOption(valued({"operario"}, "NOMBRE"));
+    parser.addOption(valued({"trabajo"}, "ARCHIVO"));
+    parser.addOption(valued({"lecturas"}, "N"));
+    parser.addOption(valued({"fallo-virtual"}, "K:FALLO"));
+}
+
+void readBenchOptions(const QCommandLineParser& parser, Options& o) {
+    o.dispositivo = parser.value(QStringLiteral("dispositivo"));
+    if (parser.isSet(QStringLiteral("dispositivo")) && o.dispositivo.isEmpty())
+        throw Refused{QStringLiteral("-d necesita un programador: número de serie, ruta hidraw o "
+                                     "puerto USB (vea \"dispositivos\")")};
+    o.todos = parser.isSet(QStringLiteral("todos"));
+    o.lote = parser.isSet(QStringLiteral("lote"));
+    if (parser.isSet(QStringLiteral("serie"))) {
+        auto serial = parseSerial(parser.value(QStringLiteral("serie")));
+        if (auto* refusal = std::get_if<QString>(&serial)) throw Refused{*refusal};
+        o.serie = std::get<SerialSpec>(serial);
+    }
+    o.contador = parser.value(QStringLiteral("contador"));
+    o.operario = parser.value(QStringLiteral("operario"));
+    o.trabajo = parser.value(QStringLiteral("trabajo"));
+    if (parser.isSet(QStringLiteral("lecturas"))) {
+        const auto reads = parseNumber(parser.value(QStringLiteral("lecturas")));
+        if (!reads || *reads < 1 || *reads > kMostReads)
+            throw Refused{QStringLiteral("--lecturas: %1 no vale (de 1 a %2 lecturas)")
+                              .arg(shown(parser.value(QStringLiteral("lecturas"))))
+                              .arg(kMostReads)};
+        o.lecturas = *reads;
+    }
+    for (const QString& fault : parser.values(QStringLiteral("fallo-virtual")))
+        o.emulatedFaults.push_back(parseFault(fault));
+    if (!o.emulatedFaults.empty() && !o.emulated)
+        throw Refused{QStringLiteral("--fallo-virtual solo vale con --virtual")};
+    // Two emulated programmers never hold one chip, as two real ones never do.
+    QSet<QString> files;
+    for (const QString& file : o.emulatedFiles)
+        if (files.contains(file))
+            throw Refused{QStringLiteral("--virtual=%1 se dio dos veces: cada programador "
+                                         "emulado tiene su propio chip")
+                              .arg(shown(file))};
+        else
+            files.insert(file);
+}
+
+}  // namespace cli::option_parsing

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "cli/Session.h"
+
+namespace cli {
+
+class Command;
+
+// How one chip's run ended.
+struct ChipOutcome {
+    int code = 0;
+    // correcto, sin verificar, difiere, interrumpido, error.
+    QString result;
+    // The line that tells a success, when there is one.
+    QString verdict;
+    bool correct() const { return code == 0; }
+    bool verified() const { return result == QLatin1String("correcto"); }
+};
+
+// One chip on one programmer: the order from its checks to its record line.
+// The single run and every worker of a gang go through here.
+ChipOutcome runChip(const Options& options, Streams& streams, Station& station,
+                    ChipContext context, Command& command, const QStringList& arguments);
+
+// The exit code of many chips: an interruption first, then a chip that
+// differs, then a programmer that failed, then any other failure.
+int combinedCode(const std::vector<int>& codes);
+
+// A file of one chip of a gang or a batch: "dump.bin" becomes
+// "dump-VIRTUAL-1-003.bin". Standard streams, devices and FIFOs stay as
+// they are.
+QString perChipPath(const QString& path, const QString& programmer, int sequence);
+
+}  // namespace cli

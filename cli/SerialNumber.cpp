@@ -1,0 +1,119 @@
+#include "cli/SerialNumber.h"
+
+#include <QStringList>
+#include <algorithm>
+
+#include "cli/Arguments.h"
+#include "cli/Messages.h"
+
+namespace cli {
+
+namespace {
+constexpr std::uint32_t kLongestSerial = 32;
+constexpr std::uint64_t kDecimalBase = 10;
+constexpr std::uint64_t kHexBase = 16;
+
+const std::pair<const char*, SerialSpec::Format> kFormats[] = {
+    {"le", SerialSpec::Format::Le},
+    {"be", SerialSpec::Format::Be},
+    {"bcd", SerialSpec::Format::Bcd},
+    {"ascii", SerialSpec::Format::Ascii},
+    {"asciihex", SerialSpec::Format::AsciiHex}};
+
+// Decimal or 0x hexadecimal, up to 64 bits.
+std::optional<std::uint64_t> parseWide(const QString& text) {
+    const bool hex = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
+    const QString digits = hex ? text.mid(2) : text;
+    if (digits.isEmpty()) return std::nullopt;
+    const QString allowed = hex ? QStringLiteral("0123456789abcdefABCDEF") : QStringLiteral("0123456789");
+    for (const QChar c : digits)
+        if (!allowed.contains(c)) return std::nullopt;
+    bool ok = false;
+    const std::uint64_t value = digits.toULongLong(&ok, hex ? 16 : 10);
+    return ok ? std::optional(value) : std::nullopt;
+}
+
+// The digits of a number in a base, most significant first, padded to width.
+std::optional<std::vector<std::uint8_t>> digitsOf(std::uint64_t number, std::uint64_t base,
+                                                  std::uint32_t width) {
+    std::vector<std::uint8_t> digits(width, 0);
+    for (std::uint32_t i = width; i-- > 0;) {
+        digits[i] = static_cast<std::uint8_t>(number % base);
+        number /= base;
+    }
+    if (number != 0) return std::nullopt;
+    return digits;
+}
+}  // namespace
+
+QString serialFormatName(SerialSpec::Format format) {
+    for (const auto& [name, value] : kFormats)
+        if (value == format) return QString::fromLatin1(name);
+    return {};
+}
+
+std::variant<SerialSpec, QString> parseSerial(const QString& text) {
+    const QString usage = QStringLiteral("--serie: %1 no vale (DIRECCION,BYTES,INICIO[,PASO][,"
+                                         "FORMATO] con FORMATO le, be, bcd, ascii o asciihex)")
+                              .arg(shown(text));
+    QStringList parts = text.split(u',');
+    if (parts.size() < 3 || parts.size() > 5) return usage;
+    SerialSpec spec;
+    if (parts.size() >= 4 && !parts.last().isEmpty() && !parts.last()[0].isDigit()) {
+        const QString name = parts.takeLast().toLower();
+        bool known = false;
+        for (const auto& [formatName, format] : kFormats)
+            if (name == QLatin1String(formatName)) spec.format = format, known = true;
+        if (!known) return usage;
+    }
+    if (parts.size() > 4) return usage;
+    const auto address = parseNumber(parts[0]);
+    const auto bytes = parseNumber(parts[1]);
+    const auto start = parseWide(parts[2]);
+    const auto step = parts.size() == 4 ? parseWide(parts[3]) : std::optional<std::uint64_t>(1);
+    if (!address || !bytes || !start || !step) return usage;
+    if (*bytes == 0 || *bytes > kLongestSerial)
+        return QStringLiteral("--serie: el número ocupa de 1 a %1 bytes, no %2")
+            .arg(kLongestSerial)
+            .arg(*bytes);
+    if (*step == 0) return QStringLiteral("--serie: el paso no puede ser 0");
+    spec.address = *address;
+    spec.bytes = *bytes;
+    spec.start = *start;
+    spec.step = *step;
+    return spec;
+}
+
+std::optional<std::vector<std::uint8_t>> serialBytes(const SerialSpec& spec,
+                                                     std::uint64_t number) {
+    switch (spec.format) {
+        case SerialSpec::Format::Le:
+        case SerialSpec::Format::Be: {
+            auto bytes = digitsOf(number, 256, spec.bytes);
+            if (bytes && spec.format == SerialSpec::Format::Le)
+                std::reverse(bytes->begin(), bytes->end());
+            return bytes;
+        }
+        case SerialSpec::Format::Bcd: {
+            // Two decimal digits a byte, the most significant first.
+            const auto digits = digitsOf(number, kDecimalBase, spec.bytes * 2);
+            if (!digits) return std::nullopt;
+            std::vector<std::uint8_t> bytes(spec.bytes);
+            for (std::uint32_t i = 0; i < spec.bytes; ++i)
+                bytes[i] = static_cast<std::uint8_t>((*digits)[2 * i] << 4 | (*digits)[2 * i + 1]);
+            return bytes;
+        }
+        case SerialSpec::Format::Ascii:
+        case SerialSpec::Format::AsciiHex: {
+            const bool hex = spec.format == SerialSpec::Format::AsciiHex;
+            auto digits = digitsOf(number, hex ? kHexBase : kDecimalBase, spec.bytes);
+            if (!digits) return std::nullopt;
+            for (std::uint8_t& digit : *digits)
+                digit = static_cast<std::uint8_t>(digit < 10 ? '0' + digit : 'A' + digit - 10);
+            return digits;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace cli

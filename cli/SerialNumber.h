@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <variant>
+#include <vector>
+
+namespace cli {
+
+// --serie DIRECCION,BYTES,INICIO[,PASO][,FORMATO]: a number written into
+// each chip, over the image, at those bytes.
+struct SerialSpec {
+    enum class Format { Le, Be, Bcd, Ascii, AsciiHex };
+    std::uint32_t address = 0;
+    std::uint32_t bytes = 0;
+    std::uint64_t start = 0;
+    std::uint64_t step = 1;
+    Format format = Format::Le;
+};
+
+// The spec, or why it is refused (Spanish, naming --serie).
+std::variant<SerialSpec, QString> parseSerial(const QString& text);
+// The bytes of a number in the spec's format, or nothing when it does not
+// fit in its bytes.
+std::optional<std::vector<std::uint8_t>> serialBytes(const SerialSpec& spec, std::uint64_t number);
+// "le", "be", "bcd", "ascii", "asciihex".
+QString serialFormatName(SerialSpec::Format format);
+
+}  // namespace cli

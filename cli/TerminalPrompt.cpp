@@ -1,0 +1,56 @@
+#include "cli/TerminalPrompt.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <cerrno>
+
+#include "cli/Streams.h"
+#include "files/SafeIo.h"
+
+namespace cli {
+
+namespace {
+constexpr int kPollMs = 100;
+constexpr int kLongestAnswer = 4096;
+}  // namespace
+
+TerminalPrompt::~TerminalPrompt() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::optional<QString> TerminalPrompt::open() {
+    fd_ = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd_ >= 0) return std::nullopt;
+    return QStringLiteral("--lote necesita una terminal (/dev/tty) donde pedir la siguiente "
+                          "memoria: %1")
+        .arg(safe_io::reason(errno));
+}
+
+bool TerminalPrompt::next(const QString& question) {
+    const QByteArray text = (question + u' ').toUtf8();
+    if (safe_io::writeFd(fd_, text, interrupted) != 0) return false;
+    QByteArray answer;
+    for (;;) {
+        if (interrupted()) return false;
+        pollfd wait{fd_, POLLIN, 0};
+        const int ready = ::poll(&wait, 1, kPollMs);
+        if (ready < 0 && errno != EINTR) return false;
+        if (ready <= 0) continue;
+        char byte = 0;
+        const ssize_t count = ::read(fd_, &byte, 1);
+        if (count < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (count <= 0) return false;  // the terminal went away, or Ctrl+D
+        if (byte == '\n') break;
+        if (answer.size() < kLongestAnswer) answer += byte;
+    }
+    return answer.trimmed().toLower() != "q";
+}
+
+void TerminalPrompt::bell() {
+    (void)safe_io::writeFd(fd_, QByteArrayLiteral("\a"), interrupted);
+}
+
+}  // namespace cli
