@@ -91,11 +91,12 @@ int Bench::run(Command& command, const QStringList& arguments) {
     }
     if (options_.lote) {
         const int total = correct_ + failed_;
+        const QString yield =
+            QString::number(total ? 100.0 * correct_ / total : 0.0, 'f', 1).replace(u'.', u',');
         tell(QStringLiteral("Lote %1: %2, %3 y %4; rendimiento %5 %")
                  .arg(batch_, counted(total, "memoria", "memorias"),
                       counted(correct_, "correcta", "correctas"),
-                      counted(failed_, "fallida", "fallidas"))
-                 .arg(total ? 100.0 * correct_ / total : 0.0, 0, 'f', 1));
+                      counted(failed_, "fallida", "fallidas"), yield));
     }
     return combinedCode(codes);
 }

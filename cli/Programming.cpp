@@ -31,7 +31,14 @@ void checkProm(Session& s, chip::Access& chip,
         [&](std::uint32_t address) { return std::optional<std::int32_t>(wanted(address)); },
         {s.atHook(), {}, given}, holding);
     s.conclude(fit.outcome);
-    if (fit.refused > 0) s.fail(kDifiere, chip::promRefusal(fit, s.type().maxdir));
+    if (fit.refused == 0) return;
+    const QString refusal = chip::promRefusal(fit, s.type().maxdir);
+    s.setDifferences(fit.refused,
+                     QStringLiteral("%1: chip %2, archivo %3")
+                         .arg(s.addressText(fit.first->address), hexByte(fit.first->chip),
+                              hexByte(fit.first->wanted)),
+                     QStringLiteral("la memoria no admite la imagen"));
+    s.fail(kDifiere, refusal);
 }
 }  // namespace
 

@@ -95,6 +95,7 @@ void Session::checkTargets(const Command& command, const QStringList& arguments)
 void Session::prepareEmulation() {
     if (emulationReady_) return;
     emulationReady_ = true;
+    if (context_.secuencia > 1 && station_.chipFile().isEmpty()) station_.freshChip();
     VirtualProgrammer& emulation = station_.emulation();
     const auto socket = static_cast<Chip>(type().tipo);
     // The chip of the chosen type is the one in the socket.

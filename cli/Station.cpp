@@ -4,6 +4,7 @@
 
 #include "cli/Messages.h"
 #include "device/ExclusiveLock.h"
+#include "device/Firmware.h"
 #include "device/HidProbe.h"
 #include "device/RealTimePlatform.h"
 #include "device/VirtualProgrammer.h"
@@ -68,6 +69,11 @@ VirtualProgrammer& Station::emulation() {
     }
     applyFaults(*emulation_);
     return *emulation_;
+}
+
+void Station::freshChip() {
+    emulation().firmware() = Firmware();
+    applyFaults(emulation());
 }
 
 void Station::applyFaults(VirtualProgrammer& emulation) const {

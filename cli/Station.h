@@ -53,6 +53,9 @@ class Station {
     HidLibrary& library();
     void setTeller(std::function<void(const QString&)> tell) { tell_ = std::move(tell); }
     VirtualProgrammer& emulation();
+    // The next chip of a batch on an emulation without a file: a new one, as
+    // it comes, with the programmer's faults as they were.
+    void freshChip();
     std::unique_ptr<HidProbe> probe();
     // Every programmer the options name, this one among them.
     std::vector<FoundProgrammer> programmers() const;

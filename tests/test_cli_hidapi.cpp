@@ -1,4 +1,5 @@
 #include <QBuffer>
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -56,6 +57,16 @@ struct StandInCli {
         const int code =
             cli::run(QStringList{QStringLiteral("programador-cli")} + arguments, streams, backends);
         return {code, out.data(), err.data()};
+    }
+
+    // Where sysfs places a node: under a USB port, as a hub's port does.
+    void plugIntoPort(const QString& node, const QString& port) {
+        const QString device = sys.filePath(QStringLiteral("devices/pci0000:00/usb1/1-1/%1/%1:1.0/"
+                                                           "0003:1234:0001.0001")
+                                                .arg(port));
+        QVERIFY(QDir().mkpath(device));
+        QVERIFY(QDir().mkpath(sys.filePath(QStringLiteral("class/hidraw/") + node)));
+        QVERIFY(QFile::link(device, sys.filePath(QStringLiteral("class/hidraw/%1/device").arg(node))));
     }
 
     FakePlatform platform;
@@ -196,6 +207,77 @@ class CliHidapiTest : public QObject {
         QFile written(report);
         QVERIFY(written.open(QIODevice::ReadOnly));
         QCOMPARE(written.readAll(), r.out);
+    }
+
+    void aBenchChoosesAmongProgrammers() {
+        StandInCli cli;
+        bus().programmer().serial = L"PRG-A";
+        stand_in::Device& second = bus().add("/dev/hidraw2", kProgrammerVendorId, kProgrammerProductId);
+        second.serial = L"PRG-B";
+        stand_in::Device& held = bus().add("/dev/hidraw3", kProgrammerVendorId, kProgrammerProductId);
+        for (std::uint32_t a = 0; a < 4; ++a) second.firmware.poke(Chip::Sram28, a, 0xC0 + a);
+        cli.plugIntoPort(QStringLiteral("hidraw1"), QStringLiteral("1-1.2"));
+        cli.plugIntoPort(QStringLiteral("hidraw2"), QStringLiteral("1-1.3"));
+        QProcess holder;
+        holder.start(QStringLiteral("flock"),
+                     {QStringLiteral("-o"), programmerLockPath(cli.locks.path(), "/dev/hidraw3"),
+                      QStringLiteral("sleep"), QStringLiteral("30")});
+        QVERIFY(holder.waitForStarted());
+        QTRY_VERIFY(lockHolderOf(programmerLockPath(cli.locks.path(), "/dev/hidraw3")).has_value());
+
+        const Result list = cli.run({"dispositivos"});
+        QCOMPARE(list.code, 0);
+        QCOMPARE(list.out,
+                 QStringLiteral("3 programadores encontrados:\n"
+                                "  /dev/hidraw1  puerto 1-1.2  serie PRG-A  se abre  libre\n"
+                                "  /dev/hidraw2  puerto 1-1.3  serie PRG-B  se abre  libre\n"
+                                "  /dev/hidraw3  puerto desconocido  sin número de serie  se abre  "
+                                "en uso por otro programa (pid %1, flock)\n")
+                     .arg(holder.processId())
+                     .toUtf8());
+
+        // Several and none chosen: refused with the list, nothing sent.
+        Result r = cli.run({"-t", "sram28", "leer", "-"});
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.startsWith("Hay 3 programadores conectados: elija uno con -d"));
+        QVERIFY(r.err.contains("serie PRG-B"));
+        QVERIFY(bus().writes.empty());
+
+        // By serial, by port, by node: only the chosen one gets bytes.
+        for (const char* choice : {"PRG-B", "1-1.3", "/dev/hidraw2"}) {
+            bus().clearRecord();
+            second.received.clear();
+            r = cli.run({"-q", "-t", "sram28", "--hasta", "3", "-d", choice, "leer", "-"});
+            QCOMPARE(r.code, 0);
+            QCOMPARE(r.out, QByteArray("\xC0\xC1\xC2\xC3"));
+            QCOMPARE(second.received, bus().received);
+        }
+        QVERIFY(bus().programmer().received.empty());
+        r = cli.run({"-t", "sram28", "-d", "/dev/hidraw3", "leer", "-"});
+        QCOMPARE(r.code, 3);
+        QVERIFY(r.err.startsWith("El programador está en uso por otro programa"));
+        r = cli.run({"-t", "sram28", "-d", "PRG-Z", "leer", "-"});
+        QCOMPARE(r.code, 3);
+        QVERIFY(r.err.startsWith("No se encontró el programador PRG-Z"));
+
+        // All at once, each in its thread: the free ones send exactly a
+        // single run's bytes, the held one fails alone and gets none.
+        const QString dump = cli.locks.filePath(QStringLiteral("volcado.bin"));
+        bus().programmer().received.clear();
+        second.received.clear();
+        r = cli.run({"-q", "-t", "sram28", "--hasta", "3", "--todos", "leer", dump});
+        QCOMPARE(r.code, 3);
+        QVERIFY(r.err.contains("/dev/hidraw3: El programador está en uso por otro programa"));
+        QVERIFY(r.err.endsWith("2 correctas, 1 fallida\n"));
+        const Bytes single{8, 8, 8, 2, 0, 0, 2, 1, 0, 2, 2, 0, 2, 3, 0, 8, 8};
+        QCOMPARE(bus().programmer().received, single);
+        QCOMPARE(second.received, single);
+        QVERIFY(held.received.empty());
+        QFile b(cli.locks.filePath(QStringLiteral("volcado-PRG-B.bin")));
+        QVERIFY(b.open(QIODevice::ReadOnly));
+        QCOMPARE(b.readAll(), QByteArray("\xC0\xC1\xC2\xC3"));
+        holder.kill();
+        QVERIFY(holder.waitForFinished());
     }
 };
 

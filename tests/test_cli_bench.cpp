@@ -1,0 +1,216 @@
+// programador-cli on a bench: several emulated programmers at once, a batch
+// answered at the terminal, serial numbers and their counter, repeated reads.
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "cli/SerialNumber.h"
+#include "tests/support/CliRig.h"
+
+namespace {
+const QString kCli = QStringLiteral(PROGRAMADOR_CLI);
+
+Result runCli(const QStringList& arguments) {
+    QProcess process;
+    process.start(kCli, arguments);
+    process.waitForFinished(60000);
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+QByteArray contentsOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The program on a pseudo-terminal of its own, as an operator runs it: it
+// is the process's /dev/tty.
+class Terminal {
+  public:
+    explicit Terminal(const QStringList& arguments) {
+        std::vector<QByteArray> words{QFile::encodeName(kCli)};
+        for (const QString& argument : arguments) words.push_back(argument.toLocal8Bit());
+        std::vector<char*> argv;
+        for (QByteArray& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
+        pid_ = ::forkpty(&master_, nullptr, nullptr, nullptr);
+        if (pid_ == 0) {
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+    }
+    ~Terminal() {
+        if (pid_ > 0) ::kill(pid_, SIGKILL), ::waitpid(pid_, nullptr, 0);
+        ::close(master_);
+    }
+    // Reads until the text has come (true) or the time is over.
+    bool waitFor(const QByteArray& text, int timeoutMs = 20000) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!seen_.contains(text) && clock.elapsed() < timeoutMs) {
+            pollfd wait{master_, POLLIN, 0};
+            if (::poll(&wait, 1, 100) <= 0) continue;
+            char buffer[4096];
+            const ssize_t count = ::read(master_, buffer, sizeof buffer);
+            if (count <= 0) break;
+            seen_.append(buffer, count);
+        }
+        const bool found = seen_.contains(text);
+        if (found) seen_ = seen_.mid(seen_.indexOf(text) + text.size());
+        all_ += text;
+        return found;
+    }
+    void type(const QByteArray& keys) { (void)!::write(master_, keys.constData(), keys.size()); }
+    int exitCode() {
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    QByteArray rest() const { return seen_; }
+
+  private:
+    int master_ = -1;
+    pid_t pid_ = -1;
+    QByteArray seen_;
+    QByteArray all_;
+};
+}  // namespace
+
+class CliBenchTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir folder_;
+    QString temp(const QString& name) { return folder_.filePath(name); }
+
+  private slots:
+    void aGangProgramsEveryChipAndOneFailsAlone() {
+        QByteArray image(8192, '\0');
+        for (int i = 0; i < image.size(); ++i) image[i] = static_cast<char>(i * 7);
+        QFile file(temp("img.bin"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(image);
+        file.close();
+        const QString record = temp("gang.csv");
+        // The second programmer goes away in the middle of its chip.
+        const Result r = runCli({"--virtual=" + temp("g1.bin"), "--virtual=" + temp("g2.bin"),
+                                 "--virtual=" + temp("g3.bin"), "--sin-pausa", "--fallo-virtual",
+                                 "2:desconecta=2000", "--registro", record, "-t", "sram28",
+                                 "--todos", "programar", temp("img.bin")});
+        QCOMPARE(r.code, 3);
+        QVERIFY(r.err.contains("VIRTUAL-2: Revise Conexion USB"));
+        QVERIFY(r.err.contains("VIRTUAL-1: Correcto: 8192 direcciones programadas y verificadas"));
+        QVERIFY(r.err.endsWith("2 correctas, 1 fallida\n"));
+        QCOMPARE(contentsOf(temp("g1.bin")), image);
+        QCOMPARE(contentsOf(temp("g3.bin")), image);
+        const QList<QByteArray> lines = contentsOf(record).trimmed().split('\n');
+        QCOMPARE(lines.size(), 4);
+        for (const char* expected : {",correcto,0,", ",error,0,"})
+            QVERIFY(std::any_of(lines.begin(), lines.end(),
+                                [&](const QByteArray& line) { return line.contains(expected); }));
+
+        // A chip that differs outweighs a programmer that failed: exit 1.
+        QFile other(temp("g3.bin"));
+        QVERIFY(other.open(QIODevice::ReadWrite));
+        other.write("X");
+        other.close();
+        const Result v = runCli({"--virtual=" + temp("g1.bin"), "--virtual=" + temp("g2.bin"),
+                                 "--virtual=" + temp("g3.bin"), "--sin-pausa", "--fallo-virtual",
+                                 "2:mudo", "-t", "sram28", "--todos", "verificar", temp("img.bin")});
+        QCOMPARE(v.code, 1);
+        QVERIFY(v.err.contains("VIRTUAL-3: 0x0000: chip 0x58, archivo 0x00"));
+        QVERIFY(v.err.endsWith("1 correcta, 2 fallidas\n"));
+    }
+
+    void aBatchAsksAtTheTerminalAndNumbersOnlyGoodChips() {
+        QFile image(temp("lote.bin"));
+        QVERIFY(image.open(QIODevice::WriteOnly));
+        image.write(QByteArray(64, '\x11'));
+        image.close();
+        const QString counter = temp("contador.txt");
+        const QString record = temp("lote.csv");
+        // The programmer goes at its 1500th report: in the second chip.
+        Terminal bench({"--virtual", "--sin-pausa", "--fallo-virtual", "1:desconecta=1500", "-t",
+                        "sram24", "--hasta", "0xFF", "--lote", "--serie", "0x80,2,1000,1,bcd",
+                        "--contador", counter, "--registro", record, "programar",
+                        temp("lote.bin")});
+        const QByteArray prompt = "Coloque la siguiente memoria y pulse Enter (q para terminar)";
+        QVERIFY(bench.waitFor("Memoria 1: correcta"));
+        QVERIFY(bench.waitFor(prompt));
+        bench.type("\n");
+        QVERIFY(bench.waitFor("Memoria 2: fallida (error)"));
+        QVERIFY(bench.waitFor("\a" + prompt));
+        bench.type("q\n");
+        QVERIFY(bench.waitFor("memorias, 1 correcta y 1 fallida; rendimiento 50,0 %"));
+        QCOMPARE(bench.exitCode(), 3);
+        // 1000 went into the good chip; 1001 comes back for the next one.
+        QCOMPARE(contentsOf(counter), QByteArray("1002 1001\n"));
+        const QList<QByteArray> lines = contentsOf(record).trimmed().split('\n');
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines[1].contains(",correcto,") && lines[1].contains(",1,1000,"));
+        QVERIFY(lines[2].contains(",error,") && lines[2].contains(",2,1001,"));
+
+        // Without a terminal there is no batch.
+        const Result r = runCli({"--virtual", "-t", "sram24", "--lote", "borrado"});
+        QCOMPARE(r.code, 2);
+    }
+
+    void serialNumbersInEveryFormat() {
+        const auto bytes = [](const char* spec, std::uint64_t number) {
+            return cli::serialBytes(std::get<cli::SerialSpec>(cli::parseSerial(QLatin1String(spec))),
+                                    number);
+        };
+        using B = std::vector<std::uint8_t>;
+        QCOMPARE(*bytes("0,4,0", 0x12345678), (B{0x78, 0x56, 0x34, 0x12}));
+        QCOMPARE(*bytes("0,4,0,1,be", 0x12345678), (B{0x12, 0x34, 0x56, 0x78}));
+        QCOMPARE(*bytes("0,3,0,1,bcd", 12345), (B{0x01, 0x23, 0x45}));
+        QCOMPARE(*bytes("0,5,0,1,ascii", 427), (B{'0', '0', '4', '2', '7'}));
+        QCOMPARE(*bytes("0,4,0,1,asciihex", 0xBEEF), (B{'B', 'E', 'E', 'F'}));
+        QVERIFY(!bytes("0,1,0", 256).has_value());
+        QVERIFY(!bytes("0,2,0,1,bcd", 10000).has_value());
+        for (const char* wrong : {"0,0,1", "0,4", "0,4,1,0", "0,4,1,1,octal", "x,4,1", "0,4,-1"})
+            QVERIFY(std::holds_alternative<QString>(cli::parseSerial(QLatin1String(wrong))));
+
+        // Into the chip over the image, the PROM check taking it in: a number
+        // that needs a 1 where the chip holds a 0 is refused, nothing written.
+        CliRig rig;
+        writeFile(folder_.filePath("ff.bin"), QByteArray(16, '\xFF'));
+        Result r = rig.emulated({"-q", "-t", "27c512", "--hasta", "0xF", "--serie",
+                                 "0x4,2,0x0A0B,1,be", "programar", folder_.filePath("ff.bin")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(rig.programmer.firmware().peek(Chip::Prom27c512, 4), 0x0A);
+        QCOMPARE(rig.programmer.firmware().peek(Chip::Prom27c512, 5), 0x0B);
+        r = rig.emulated({"-q", "-t", "27c512", "--hasta", "0xF", "--serie", "0x4,2,0x0F0F,1,be",
+                          "programar", folder_.filePath("ff.bin")});
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.err.startsWith("La memoria no admite la imagen"));
+        QCOMPARE(rig.programmer.firmware().peek(Chip::Prom27c512, 4), 0x0A);
+        r = rig.emulated({"-t", "27c512", "--hasta", "0xF", "--serie", "0xF,2,1", "programar",
+                          folder_.filePath("ff.bin")});
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.startsWith("--serie: 0x000F–0x0010 queda fuera del rango"));
+    }
+
+    void unstableReadsWriteNothing() {
+        const QString dump = temp("inestable.bin");
+        Result r = runCli({"--virtual", "--sin-pausa", "--fallo-virtual", "1:inestable", "-t",
+                           "27c010", "--hasta", "0x1FFF", "--lecturas", "3", "leer", dump});
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.err.contains("Lectura inestable: "));
+        QVERIFY(r.err.contains("revise el contacto de la memoria"));
+        QVERIFY(!QFile::exists(dump));
+        r = runCli({"--virtual", "--sin-pausa", "-q", "-t", "27c010", "--hasta", "0x1FFF",
+                    "--lecturas", "3", "leer", dump});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(contentsOf(dump), QByteArray(0x2000, '\xFF'));
+    }
+};
+
+QTEST_MAIN(CliBenchTest)
+#include "test_cli_bench.moc"
