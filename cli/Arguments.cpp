@@ -52,6 +52,20 @@ std::optional<FileFormat> formatNamed(const QString& name) {
     return std::nullopt;
 }
 
+QString formatKey(FileFormat format) {
+    switch (format) {
+        case FileFormat::Binary:
+            return QStringLiteral("bin");
+        case FileFormat::IntelHex:
+            return QStringLiteral("hex");
+        case FileFormat::SRecord:
+            return QStringLiteral("srec");
+        case FileFormat::Memory:
+            break;
+    }
+    return QStringLiteral("mem");
+}
+
 QString typeName(std::uint8_t tipo) {
     return memoryTypeName(tipo);
 }

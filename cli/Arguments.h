@@ -20,6 +20,8 @@ std::optional<Lane> parseLane(const QString& text);
 
 // "bin", "hex", "srec", "mem"; nothing for another name.
 std::optional<FileFormat> formatNamed(const QString& name);
+// The name formatNamed takes.
+QString formatKey(FileFormat format);
 
 // Decimal, or hexadecimal after 0x; nothing for anything else or past 32 bits.
 std::optional<std::uint32_t> parseNumber(const QString& text);

@@ -35,12 +35,18 @@ void refuseBenchOptions(const Options& o, const QString& name) {
         throw Refused{QStringLiteral("--todos y -d se excluyen: todos los programadores, o uno")};
 }
 
-Command& commandFor(const std::vector<std::unique_ptr<Command>>& commands, const Parsed& parsed) {
+Command& commandFor(const std::vector<std::unique_ptr<Command>>& commands, Parsed& parsed) {
     if (parsed.positional.isEmpty()) throw Refused{QStringLiteral("Falta la orden. Uso: ") + kUso};
-    const QString& name = parsed.positional.constFirst();
+    const QString name = parsed.positional.constFirst();
     for (const auto& command : commands) {
         if (command->name() != name) continue;
-        if (parsed.positional.size() - 1 != command->arguments())
+        // The job's image, when the order names none.
+        if (parsed.positional.size() == 1 && command->takesJobImage() &&
+            !parsed.jobImage.isEmpty())
+            parsed.positional << parsed.jobImage;
+        const qsizetype given = parsed.positional.size() - 1;
+        if (given < command->arguments() ||
+            given > command->arguments() + command->optionalArguments())
             throw Refused{QStringLiteral("La orden %1 lleva %2 argumento(s). Uso: %3")
                               .arg(name)
                               .arg(command->arguments())
@@ -53,7 +59,11 @@ Command& commandFor(const std::vector<std::unique_ptr<Command>>& commands, const
                                   .arg(name)};
         if (!parsed.options.informe.isEmpty() && name != QLatin1String("sondeo"))
             throw Refused{QStringLiteral("--informe solo vale con sondeo")};
-        refuseBenchOptions(parsed.options, name);
+        if (parsed.serialFromJob && name != QLatin1String("programar")) {
+            parsed.options.serie.reset();
+            parsed.options.contador.clear();
+        }
+        if (name != QLatin1String("trabajo")) refuseBenchOptions(parsed.options, name);
         return *command;
     }
     throw Refused{QStringLiteral("Orden desconocida: %1 (vea --help)").arg(shown(name))};
@@ -84,6 +94,7 @@ std::vector<std::unique_ptr<Command>> allCommands() {
     commands.push_back(makeInfo());
     commands.push_back(makeSondeo());
     commands.push_back(makeDispositivos());
+    commands.push_back(makeTrabajo());
     return commands;
 }
 

@@ -15,8 +15,11 @@ class Command {
     virtual ~Command() = default;
 
     virtual QString name() const = 0;
-    // How many arguments follow the order's name.
+    // How many arguments follow the order's name, and how many more it may take.
     virtual int arguments() const { return 0; }
+    virtual int optionalArguments() const { return 0; }
+    // Whether its one argument is an image a job file may name.
+    virtual bool takesJobImage() const { return false; }
     // Whether the order works on a chip, so that -t must name its type.
     virtual bool needsType() const { return true; }
     // Whether the order touches a programmer at all; one that does not
@@ -50,5 +53,6 @@ std::unique_ptr<Command> makeTipos();
 std::unique_ptr<Command> makeSondeo();
 std::unique_ptr<Command> makeInfo();
 std::unique_ptr<Command> makeDispositivos();
+std::unique_ptr<Command> makeTrabajo();
 
 }  // namespace cli

@@ -1,4 +1,5 @@
 #include "cli/Command.h"
+#include "cli/JobOptions.h"
 #include "cli/Messages.h"
 #include "cli/Session.h"
 #include "files/ImageMap.h"
@@ -21,6 +22,14 @@ image::Bytes givenBytes(const image::Map& map) {
     return bytes;
 }
 
+// What a job file holds, key by key.
+int describeJobFile(Session& s, const QString& path) {
+    auto read = job::read(path);
+    if (auto* refusal = std::get_if<QString>(&read)) s.fail(kUsoInvalido, *refusal);
+    for (const QString& line : describeJob(std::get<job::Job>(read))) s.print(line);
+    return kCorrecto;
+}
+
 // info ARCHIVO: what an image gives, without a programmer.
 class Info : public Command {
   public:
@@ -32,6 +41,7 @@ class Info : public Command {
 
     int execute(Session& s, const QStringList& arguments) override {
         const QString& path = arguments.constFirst();
+        if (path.endsWith(QLatin1String(".trabajo"))) return describeJobFile(s, path);
         const QString name = pathShown(path, QStringLiteral("la entrada estándar"));
         const image::Map image = s.moved(s.readImageMap(path), name);
         s.print(s.lastFormatText());

@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
+#include "cli/JobOptions.h"
 #include "cli/Messages.h"
 #include "cli/OptionParsing.h"
 #include "device/MemoryTypes.h"
@@ -224,7 +225,12 @@ void checkRange(const Options& options) {
 
 std::variant<Parsed, QString> parseArguments(const QStringList& arguments) {
     try {
-        return parse(arguments);
+        auto job = withJob(arguments);
+        if (auto* refusal = std::get_if<QString>(&job)) throw Refused{*refusal};
+        Parsed parsed = parse(std::get<WithJob>(job).arguments);
+        parsed.jobImage = std::get<WithJob>(job).image;
+        parsed.serialFromJob = std::get<WithJob>(job).serialFromJob;
+        return parsed;
     } catch (const Refused& refused) {
         return refused.message;
     }

@@ -65,6 +65,9 @@ struct Options {
 struct Parsed {
     Options options;
     QStringList positional;
+    // The image a job file names, for an order given none.
+    QString jobImage;
+    bool serialFromJob = false;
     bool help = false;
     bool version = false;
 };

@@ -10,6 +10,7 @@ class Programar : public Command {
   public:
     QString name() const override { return QStringLiteral("programar"); }
     int arguments() const override { return 1; }
+    bool takesJobImage() const override { return true; }
     QStringList inputs(const QStringList& arguments) const override { return arguments; }
 
     int execute(Session& s, const QStringList& arguments) override {

@@ -11,6 +11,7 @@ class Verificar : public Command {
   public:
     QString name() const override { return QStringLiteral("verificar"); }
     int arguments() const override { return 1; }
+    bool takesJobImage() const override { return true; }
     QStringList inputs(const QStringList& arguments) const override { return arguments; }
 
     int execute(Session& s, const QStringList& arguments) override {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <functional>
@@ -82,7 +83,8 @@ class HidapiLibrary : public QObject, public HidLibrary {
     void readUdevMonitor();
     void announcePresentProgrammers();
 
-    QObject* window_ = nullptr;
+    // The window of the run that connected last; a batch outlives each chip's.
+    QPointer<QObject> window_;
     hid_device_* open_ = nullptr;
     HidHandle openHandle_ = 0;
     HidHandle nextHandle_ = 1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <cstdint>
 #include <map>
 #include <utility>
@@ -65,7 +66,8 @@ class VirtualProgrammer : public HidLibrary {
 
     Platform& platform_;
     Firmware firmware_;
-    QObject* window_ = nullptr;
+    // The window of the run that connected last; a batch outlives each chip's.
+    QPointer<QObject> window_;
     bool attached_;
     bool announceAtConnect_ = true;
     bool noAnswer_ = false;

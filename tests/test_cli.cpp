@@ -516,6 +516,35 @@ class CliTest : public QObject {
         QVERIFY(oldLines[1].contains(",sin programador,0,"));
     }
 
+    void aJobFileAndTheOptionsThatOverrideIt() {
+        CliRig rig;
+        writeFile(temp("trabajo-img.bin"), QByteArray(64, '\x5A'));
+        const QString jobPath = temp("t.trabajo");
+        Result r = rig.run({"-t", "28c64", "--hasta", "0x3F", "--sin-verificar", "--reintentos",
+                            "3", "trabajo", jobPath, temp("trabajo-img.bin")});
+        QCOMPARE(r.code, 0);
+        r = rig.run({"info", jobPath});
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.out.startsWith("tipo: 28c64\nimagen: " + temp("trabajo-img.bin").toUtf8() +
+                                 "\nrango: 0x0000-0x003F\nverificacion: no\nreintentos: 3\n"));
+
+        // The job's type, image and range; the command line's --hasta and
+        // --completa win over it.
+        r = rig.emulated({"-q", "--trabajo", jobPath, "--hasta", "0xF", "programar"});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(rig.programmer.firmware().peek(Chip::Eprom28c64, 0xF), 0x5A);
+        QCOMPARE(rig.programmer.firmware().peek(Chip::Eprom28c64, 0x10), 0xFF);
+        QVERIFY(!r.err.contains("verificadas"));
+        r = rig.emulated({"--trabajo", jobPath, "-t", "sram24", "verificar"});
+        QCOMPARE(r.code, 1);  // the sram24 holds nothing of it
+
+        writeFile(temp("malo.trabajo"), "tipo=28c64\ncarril=5/2\n");
+        r = rig.emulated({"--trabajo", temp("malo.trabajo"), "programar", temp("trabajo-img.bin")});
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.startsWith("El trabajo " + temp("malo.trabajo").toUtf8() + ": --carril: 5/2"));
+        QVERIFY(rig.sent().empty());
+    }
+
     void diagnosisOnTheCommandLine() {
         CliRig rig;
         const image::Bytes image = randomBytes(1024, 5);

@@ -1,0 +1,39 @@
+#include "cli/Command.h"
+#include "cli/JobOptions.h"
+#include "cli/Messages.h"
+#include "cli/Session.h"
+
+namespace cli {
+
+namespace {
+// trabajo ARCHIVO [IMAGEN]: a job file of the type, the options and the image given.
+class Trabajo : public Command {
+  public:
+    QString name() const override { return QStringLiteral("trabajo"); }
+    int arguments() const override { return 1; }
+    int optionalArguments() const override { return 1; }
+    bool needsType() const override { return false; }
+    bool touchesProgrammer() const override { return false; }
+
+    int execute(Session& s, const QStringList& arguments) override {
+        const QString& path = arguments.constFirst();
+        if (path == QLatin1String("-"))
+            s.fail(kUsoInvalido, QStringLiteral("trabajo necesita un archivo: un trabajo se "
+                                                "guarda para usarlo después"));
+        const QString image = arguments.value(1);
+        if (image == QLatin1String("-"))
+            s.fail(kUsoInvalido, QStringLiteral("La imagen de un trabajo es un archivo, no la "
+                                                "entrada estándar"));
+        if (const auto refusal = job::write(path, jobFromOptions(s.options(), image)))
+            s.fail(kUsoInvalido, *refusal);
+        s.setVerdict(QStringLiteral("Trabajo guardado en %1").arg(shown(path)));
+        return kCorrecto;
+    }
+};
+}  // namespace
+
+std::unique_ptr<Command> makeTrabajo() {
+    return std::make_unique<Trabajo>();
+}
+
+}  // namespace cli
