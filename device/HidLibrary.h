@@ -4,6 +4,9 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <vector>
+
+#include "device/ProgrammerList.h"
 
 class QObject;
 
@@ -85,4 +88,11 @@ class HidLibrary {
     // Where the library says what keeps the programmer from being used (another
     // program holds it), and an empty text once that is over.
     virtual void setNoteHandler(std::function<void(const QString&)> note) { (void)note; }
+
+    // Several programmers on one host. The library uses one, the chosen,
+    // and leaves the others alone; it says when programmers come and go.
+    virtual std::vector<FoundProgrammer> programmers() { return {}; }
+    virtual QString chosen() const { return {}; }
+    virtual void choose(const QString& path) { (void)path; }
+    virtual void setProgrammersHandler(std::function<void()> changed) { (void)changed; }
 };

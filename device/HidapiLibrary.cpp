@@ -4,8 +4,10 @@
 #include <libudev.h>
 
 #include <QSocketNotifier>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cwchar>
 #include <mutex>
 
 namespace {
@@ -218,19 +220,95 @@ int HidapiLibrary::GetProductID(HidHandle handle) {
     return it == known_.end() ? 0 : it->second.ids.productId;
 }
 
+bool HidapiLibrary::isProgrammer(HidIds ids) {
+    return ids.vendorId == kProgrammerVendorId && ids.productId == kProgrammerProductId;
+}
+
 bool HidapiLibrary::otherProgrammer(const std::string& path, HidIds ids) const {
-    return !chosenPath_.empty() && path != chosenPath_ && ids.vendorId == kProgrammerVendorId &&
-           ids.productId == kProgrammerProductId;
+    return !chosenPath_.empty() && path != chosenPath_ && isProgrammer(ids);
+}
+
+void HidapiLibrary::announce(const std::string& path, std::intptr_t wParam, bool alreadyAttached) {
+    for (const auto& [handle, known] : known_)
+        if (known.path == path) postDeviceNotification(window_, wParam, handle, alreadyAttached);
+}
+
+void HidapiLibrary::tellProgrammersChanged() {
+    if (!programmersChanged_) return;
+    // From the event loop: the window may rebuild its menu there.
+    QTimer::singleShot(0, this, [this] {
+        if (programmersChanged_) programmersChanged_();
+    });
+}
+
+void HidapiLibrary::setProgrammersHandler(std::function<void()> changed) {
+    programmersChanged_ = std::move(changed);
+}
+
+void HidapiLibrary::letGo(const std::string& path) {
+    for (const auto& [handle, known] : known_)
+        if (known.path == path && handle == openHandle_) closeCached();
+    locks_.erase(path);
+    if (busyPath_ == path) {
+        busyPath_.clear();
+        lockTimer_.stop();
+        setNote({});
+    }
+}
+
+void HidapiLibrary::followFirstPresent() {
+    if (fixedChoice_ || present_.count(chosenPath_)) return;
+    std::string first;
+    for (const auto& [handle, known] : known_)
+        if (present_.count(known.path) && isProgrammer(known.ids) &&
+            (first.empty() || known.path < first))
+            first = known.path;
+    if (first.empty() || first == chosenPath_) return;
+    chosenPath_ = first;
+    announce(first, kDevicePlugged, true);
+}
+
+void HidapiLibrary::choose(const QString& text) {
+    const std::string path = text.toStdString();
+    if (path == chosenPath_) return;
+    const std::string old = chosenPath_;
+    chosenPath_ = path;
+    letGo(old);
+    if (present_.count(old)) announce(old, kDeviceUnplugged, false);
+    if (present_.count(path)) announce(path, kDevicePlugged, true);
+    tellProgrammersChanged();
+}
+
+std::vector<FoundProgrammer> HidapiLibrary::programmers() {
+    std::vector<FoundProgrammer> found;
+    hid_device_info* list = hid_enumerate(kProgrammerVendorId, kProgrammerProductId);
+    for (const hid_device_info* info = list; info; info = info->next) {
+        FoundProgrammer programmer;
+        programmer.path = QString::fromLocal8Bit(info->path);
+        if (info->serial_number)
+            programmer.serial = QString::fromWCharArray(info->serial_number).trimmed();
+        programmer.port = usbPortOf(QStringLiteral("/sys"), programmer.path);
+        programmer.opens = true;
+        found.push_back(programmer);
+    }
+    hid_free_enumeration(list);
+    std::sort(found.begin(), found.end(), [](const FoundProgrammer& a, const FoundProgrammer& b) {
+        return a.path.size() != b.path.size() ? a.path.size() < b.path.size() : a.path < b.path;
+    });
+    return found;
 }
 
 void HidapiLibrary::arrived(const std::string& path, HidIds ids, bool announce,
                             bool alreadyAttached) {
+    // The first programmer found is the one used until another is chosen.
+    if (isProgrammer(ids) && chosenPath_.empty()) chosenPath_ = path;
     // Another programmer of the bench is another run's: its comings and
     // goings are no news to this one.
     if (otherProgrammer(path, ids)) announce = false;
     present_.insert(path);
     const HidHandle handle = handleFor(path, ids);
     if (announce) postDeviceNotification(window_, kDevicePlugged, handle, alreadyAttached);
+    if (isProgrammer(ids)) tellProgrammersChanged();
 }
 
 void HidapiLibrary::departed(const std::string& path) {
@@ -243,6 +321,10 @@ void HidapiLibrary::departed(const std::string& path) {
         if (handle == openHandle_) closeCached();
         if (!otherProgrammer(path, known.ids))
             postDeviceNotification(window_, kDeviceUnplugged, handle);
+        if (isProgrammer(known.ids)) {
+            followFirstPresent();
+            tellProgrammersChanged();
+        }
         return;
     }
 }

@@ -55,8 +55,18 @@ class HidapiLibrary : public QObject, public HidLibrary {
     void setNoteHandler(std::function<void(const QString&)> note) override;
 
     // With several programmers attached, the one at this node is the
-    // programmer and the others are left alone; empty, the first found.
-    void setChosenPath(const std::string& path) { chosenPath_ = path; }
+    // programmer and the others are left alone, whatever comes and goes.
+    // Without it, the first found is used, and the next one when it goes.
+    void setChosenPath(const std::string& path) {
+        chosenPath_ = path;
+        fixedChoice_ = !path.empty();
+    }
+    std::vector<FoundProgrammer> programmers() override;
+    QString chosen() const override { return QString::fromStdString(chosenPath_); }
+    // Another programmer, chosen by the user: the one in use is let go (its
+    // lock too) as if unplugged, and the new one comes as already attached.
+    void choose(const QString& path) override;
+    void setProgrammersHandler(std::function<void()> changed) override;
 
     // Compares the attached devices with the last look and announces what
     // came and went (the fallback when udev cannot be watched).
@@ -77,6 +87,12 @@ class HidapiLibrary : public QObject, public HidLibrary {
     bool discardWaitingInput();
     void accessDenied(const std::string& path);
     bool otherProgrammer(const std::string& path, HidIds ids) const;
+    static bool isProgrammer(HidIds ids);
+    // The first programmer present, when the chosen one is not.
+    void followFirstPresent();
+    void letGo(const std::string& path);
+    void announce(const std::string& path, std::intptr_t wParam, bool alreadyAttached);
+    void tellProgrammersChanged();
     void arrived(const std::string& path, HidIds ids, bool announce, bool alreadyAttached = false);
     void departed(const std::string& path);
     bool startUdevMonitor();
@@ -97,6 +113,8 @@ class HidapiLibrary : public QObject, public HidLibrary {
     std::map<std::string, ExclusiveLock> locks_;
     std::string busyPath_;
     std::string chosenPath_;
+    bool fixedChoice_ = false;
+    std::function<void()> programmersChanged_;
     QString noteShown_;
     QTimer lockTimer_;
     struct udev* udev_ = nullptr;
