@@ -13,6 +13,7 @@
 
 #include "files/FileCommands.h"
 #include "files/GridBytes.h"
+#include "files/JobFile.h"
 #include "files/MemoryFile.h"
 #include "info/Unit5.h"
 #include "operations/ProgressLine.h"
@@ -27,6 +28,12 @@ const QString kNoPosible = QStringLiteral(
 
 QString existen(int count) {
     return QStringLiteral("Existen  %1  Dirreciones erradas").arg(count);
+}
+
+void writeText(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
 }
 
 // Writes beyond this many bytes fail, as on a full disk, while it lives.
@@ -74,6 +81,70 @@ class FilesTest : public QObject {
         QCOMPARE(memory_file::nameOf("C:\\datos\\chip1.mem"), QStringLiteral("chip1.mem"));
         QCOMPARE(memory_file::nameOf("/home/u/chip1.mem"), QStringLiteral("chip1.mem"));
         QCOMPARE(memory_file::nameOf("A:chip1.mem"), QStringLiteral("chip1.mem"));
+    }
+
+    void jobFilesRoundTripAndRefusals() {
+        const QString folder = dir_.filePath(QStringLiteral("banco"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + "/placa.trabajo";
+        // Set last key first: the file keeps the keys' order. The image's name
+        // holds what INI files read their own way; the counter lies outside.
+        const QString image =
+            folder + QStringLiteral("/@@v2 \"a;b\"\\ñ,\x01") + QStringLiteral("F.hex");
+        const std::pair<const char*, QString> given[] = {
+            {"registro", folder + "/registros/hoy.csv"},
+            {"contador", dir_.filePath("contador")},
+            {"serie", "0x1FF0,4,1,1,hex"},
+            {"comprobacion", "0"},
+            {"rapida", "true"},
+            {"reintentos", "3"},
+            {"verificacion", QStringLiteral("Sí")},
+            {"rango", "0x0-0x1FFF"},
+            {"carril", "1/2"},
+            {"desplazamiento", "-0xE000"},
+            {"formato", "hex"},
+            {"imagen", image},
+            {"tipo", "27c512"}};
+        job::Job job;
+        for (const auto& [key, text] : given) job.set(key, text);
+        const auto refusal = job::write(path, job);
+        QVERIFY2(!refusal, qPrintable(refusal.value_or(QString())));
+        const QStringList lines = QString::fromUtf8(contents(path)).split(u'\n');
+        QStringList keys;
+        for (const QString& line : lines.mid(1)) keys << line.section(u'=', 0, 0);
+        QCOMPARE(keys.mid(0, job::kKeys.size()), job::kKeys);
+        QVERIFY(lines.contains("registro=registros/hoy.csv"));
+        QVERIFY(lines.contains("serie=0x1FF0,4,1,1,hex"));
+        const auto read = job::read(path);
+        QVERIFY(std::holds_alternative<job::Job>(read));
+        job.set("verificacion", "si");
+        job.set("rapida", "si");
+        job.set("comprobacion", "no");
+        QCOMPARE(std::get<job::Job>(read).values, job.values);
+
+        // Written by hand: no section, blanks, a relative image.
+        writeText(folder + "/mano.trabajo",
+                  "; banco 2\ntipo = sram24\nserie=0,4, 1\nimagen=sub/x.bin\n");
+        const auto byHand = std::get<job::Job>(job::read(folder + "/mano.trabajo"));
+        QCOMPARE(byHand.value("serie"), QStringLiteral("0,4,1"));
+        QCOMPARE(byHand.value("imagen"), folder + "/sub/x.bin");
+
+        const std::pair<QByteArray, QString> refused[] = {
+            {"tipo=sram24\nvelocidad=3\n", ": clave desconocida: velocidad"},
+            {"[Otro]\ntipo=sram24\n", ": sección desconocida: Otro"},
+            {"rapida=quizás\n", ": rapida debe ser si o no: quizás"},
+            {"[General\ntipo=sram24\n", " no es un archivo INI válido"},
+            {"; nada\n", " está vacío"},
+            {"imagen=\xF1.hex\n", " no está escrito en UTF-8"},
+            {QByteArray(1024 * 1024 + 1, ';'), " pasa de 1 MiB: no es un trabajo"}};
+        int count = 0;
+        for (const auto& [text, fault] : refused) {
+            const QString name = folder + QStringLiteral("/%1.trabajo").arg(++count);
+            writeText(name, text);
+            QCOMPARE(std::get<QString>(job::read(name)), "El trabajo " + name + fault);
+        }
+        QCOMPARE(std::get<QString>(job::read(folder + "/no\nhay.trabajo")),
+                 "No existe el trabajo " + folder + "/no\\x0Ahay.trabajo");
     }
 
     void saveWritesTheFormatByteForByte() {

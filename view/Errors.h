@@ -32,3 +32,7 @@ class Cancelled : public std::exception {
 // The standard error box ends a message with a full stop unless its last
 // character is "." or sorts before it.
 QString withFullStop(const QString& text);
+
+// A text from a file as a message may show it: control characters written
+// as \xNN, so that none breaks or hides a line of the message.
+QString shownText(const QString& text);
