@@ -15,6 +15,8 @@ void buildArchivo(QMenuBar* bar, Form1Menu& menu) {
     menu.Guardar1 = archivo->addAction(QStringLiteral("Guardar"));
     menu.Importar1 = archivo->addAction(QStringLiteral("Importar..."));
     menu.Exportar1 = archivo->addAction(QStringLiteral("Exportar..."));
+    menu.AbrirTrabajo1 = archivo->addAction(QStringLiteral("Abrir trabajo…"));
+    menu.GuardarTrabajo1 = archivo->addAction(QStringLiteral("Guardar trabajo…"));
     menu.Salir1 = archivo->addAction(QStringLiteral("Salir"));
 }
 
@@ -94,8 +96,8 @@ void Form1Menu::checkHexadecimal(bool hexadecimal) {
 }
 
 void Form1Menu::setRunning(bool running, std::uint8_t tipo) {
-    for (QAction* item : {Abrir1, Guardar1, Importar1, Exportar1, Salir1, Decimal1, Hexadecimal1,
-                          ProgramacionRapida1})
+    for (QAction* item : {Abrir1, Guardar1, Importar1, Exportar1, AbrirTrabajo1, GuardarTrabajo1,
+                          Salir1, Decimal1, Hexadecimal1, ProgramacionRapida1})
         item->setEnabled(!running);
     for (QAction* item : tipoItems) item->setEnabled(!running);
     VerificarBorrado1->setEnabled(!running && BlankCheck::applies(tipo));

@@ -10,6 +10,8 @@ class QMainWindow;
 struct Form1Menu {
     QAction *Abrir1 = nullptr, *Guardar1 = nullptr, *Importar1 = nullptr, *Exportar1 = nullptr,
             *Salir1 = nullptr;
+    // A production job: the memory type, the options and the image.
+    QAction *AbrirTrabajo1 = nullptr, *GuardarTrabajo1 = nullptr;
     std::array<QAction*, 5> tipoItems{};
     QAction* VerificarBorrado1 = nullptr;
     // Checked: programming sends only the reports the chip needs.

@@ -50,6 +50,8 @@ void wireMenu(Tform1& f) {
         {f.Guardar1, &Tform1::Guardar1Click},
         {f.Importar1, &Tform1::Importar1Click},
         {f.Exportar1, &Tform1::Exportar1Click},
+        {f.AbrirTrabajo1, &Tform1::AbrirTrabajo1Click},
+        {f.GuardarTrabajo1, &Tform1::GuardarTrabajo1Click},
         {f.Salir1, &Tform1::Salir1Click},
         {f.VerificarBorrado1, &Tform1::VerificarBorrado1Click},
         {f.Decimal1, &Tform1::Decimal1Click},

@@ -7,6 +7,7 @@
 
 #include "app/AccessibleNames.h"
 #include "app/HandlerGuard.h"
+#include "app/JobCommands.h"
 #include "device/ApplicationWindow.h"
 #include "device/HidLibrary.h"
 #include "device/Platform.h"
@@ -87,9 +88,11 @@ void Tform1::buildOperations() {
         [this](bool hexadecimal) { hexadecimal ? Hexadecimal1Click() : Decimal1Click(); },
         [this](const QString& caption) { setWindowTitle(caption); },
         [this] { organiza(); },
-        [this](const QString& note) { progreso->setNote(note); }};
+        [this](const QString& note) { progreso->setNote(note); },
+        [this](const ImageSource& source) { trabajos_->cameFrom(source); }};
     archivos_ = std::make_unique<FileCommands>(host);
     imagenes_ = std::make_unique<ImageCommands>(host);
+    trabajos_ = std::make_unique<JobCommands>(*this, dialogs_, *archivos_, *imagenes_, cambios_);
     borrado_ = std::make_unique<BlankCheck>(*banco);
 }
 
@@ -247,6 +250,7 @@ void Tform1::BitBtn11Click() {
     imagen.setCell(1, 0, kHeaderDato);
     organiza();
     cambios_.markKept();
+    trabajos_->forgetImage();
 }
 
 void Tform1::selectMemoryType(std::uint8_t tipo) {
@@ -285,6 +289,14 @@ void Tform1::Exportar1Click() {
     if (marco.running()) return;
     m->commitEditor();
     imagenes_->Exportar1Click();
+}
+
+void Tform1::AbrirTrabajo1Click() {
+    if (!marco.running() && mayDiscardChanges()) trabajos_->AbrirTrabajo1Click();
+}
+
+void Tform1::GuardarTrabajo1Click() {
+    if (!marco.running()) trabajos_->GuardarTrabajo1Click();
 }
 
 void Tform1::VerificarBorrado1Click() {

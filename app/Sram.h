@@ -23,6 +23,7 @@ class FileCommands;
 class FileCompare;
 class HidLibrary;
 class ImageCommands;
+class JobCommands;
 class ManualOperations;
 class Platform;
 class ProgramOperations;
@@ -80,6 +81,8 @@ class Tform1 : public QMainWindow, public Form1Controls, public Form1Menu {
     void Guardar1Click();
     void Importar1Click();
     void Exportar1Click();
+    void AbrirTrabajo1Click();
+    void GuardarTrabajo1Click();
     // "Verificar Borrado", for the memories that have an erased state.
     void VerificarBorrado1Click();
     void BitBtn3Click();
@@ -136,6 +139,7 @@ class Tform1 : public QMainWindow, public Form1Controls, public Form1Menu {
     std::unique_ptr<ProgramOperations> programacion_;
     std::unique_ptr<FileCommands> archivos_;
     std::unique_ptr<ImageCommands> imagenes_;
+    std::unique_ptr<JobCommands> trabajos_;
     std::unique_ptr<BlankCheck> borrado_;
     std::unique_ptr<FileCompare> comparacion_;
     ImageChanges cambios_;

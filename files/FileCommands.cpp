@@ -10,11 +10,22 @@
 bool FileCommands::Abrir1Click() {
     const auto path = host_.dialogs.openFileName(kOpenDialog);
     if (!path) return false;
-    const memory_file::Contents file = memory_file::read(*path);
+    const auto file = load(*path);
+    if (!file) return false;
+    show(*path, *file);
+    return true;
+}
+
+std::optional<memory_file::Contents> FileCommands::load(const QString& path) {
+    memory_file::Contents file = memory_file::read(path);
     if (file.marker == memory_file::Marker::Other || file.lineTooLong) {
         host_.dialogs.message(kErrorEnElArchivo);
-        return false;
+        return std::nullopt;
     }
+    return file;
+}
+
+void FileCommands::show(const QString& path, const memory_file::Contents& file) {
     if (file.marker != memory_file::Marker::None)
         host_.selectFormat(file.marker == memory_file::Marker::Hexadecimal);
     const std::size_t addresses = host_.comandos.type().maxdir + 1;
@@ -25,11 +36,11 @@ bool FileCommands::Abrir1Click() {
         if (texts.size() < file.keptDataLines()) texts.resize(file.keptDataLines());
         for (std::size_t a = 0; a < file.keptDataLines(); ++a) texts[a] = file.data(a);
     });
-    host_.setCaption(kCaptionAbierto + memory_file::nameOf(*path));
+    host_.setCaption(kCaptionAbierto + memory_file::nameOf(path));
     host_.organiza();
     // The grid shows no more rows than the type has; say what is kept out of sight.
     host_.note(linesBeyondNote(dataLines, addresses));
-    return true;
+    host_.cameFrom({path, kFormatoMemoria});
 }
 
 QString linesBeyondNote(std::size_t dataLines, std::size_t addresses) {
@@ -47,5 +58,6 @@ bool FileCommands::Guardar1Click() {
     memory_file::write(*path,
                        memory_file::format(marker, host_.imagen.column(kDataColumn), addresses));
     host_.setCaption(kCaptionGuardado + *path + u')');
+    host_.cameFrom({*path, kFormatoMemoria});
     return true;
 }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <functional>
+#include <optional>
 
+#include "files/MemoryFile.h"
 #include "view/Dialogs.h"
 
 class AddressGridModel;
@@ -13,11 +16,23 @@ inline const QString kErrorEnElArchivo = QStringLiteral("Error en el archivo");
 inline const QString kCaptionAbierto = QStringLiteral("Programador de Memorias: T.VELAR -: ");
 inline const QString kCaptionGuardado = QStringLiteral("ProgramAdor de Memorias: T.VELAR  (");
 
+// A memory file's format as job files name it.
+inline const QString kFormatoMemoria = QStringLiteral("mem");
+
 inline const FileDialogOptions kOpenDialog{
     QStringLiteral("Archivos de Memoria|*.mem|Archivos de texto|*.txt"), QStringLiteral("*.mem"),
     QString()};
 inline const FileDialogOptions kSaveDialog{QStringLiteral("Archivos de Memoria|*.mem"),
                                            QStringLiteral("*.mem"), QStringLiteral("*.mem")};
+
+// The file the image in the grid came from, its format ("mem", "bin", "hex"
+// or "srec") and how its bytes were moved to the chip's addresses.
+struct ImageSource {
+    QString path;
+    QString formato;
+    std::int64_t offset = 0;
+    int lane = 0;  // an index into kCarriles
+};
 
 // What opening and saving change in the main window.
 struct FileHost {
@@ -30,6 +45,8 @@ struct FileHost {
     std::function<void()> organiza;
     // A word on the status line about what was just done ("" for none).
     std::function<void(const QString&)> note;
+    // The image now comes from a file: opened, imported or saved.
+    std::function<void(const ImageSource&)> cameFrom;
 };
 
 // The status line's note after opening a file with more data lines than
@@ -46,6 +63,11 @@ class FileCommands {
     // True when the file became the image, or the image the file.
     bool Abrir1Click();
     bool Guardar1Click();
+    // A memory file's lines; nothing, "Error en el archivo" told, when the
+    // file is no memory file. Throws IoError when it cannot be read.
+    std::optional<memory_file::Contents> load(const QString& path);
+    // The file's lines as the image, and the caption naming the file.
+    void show(const QString& path, const memory_file::Contents& file);
 
   private:
     FileHost host_;

@@ -16,12 +16,29 @@ const QString kNotAnImage = QStringLiteral(
     "Si es una imagen binaria, dele la extensión .bin.");
 }  // namespace
 
+QString formatoName(image::Format format) {
+    switch (format) {
+        case image::Format::Binary:
+            return QStringLiteral("bin");
+        case image::Format::IntelHex:
+            return QStringLiteral("hex");
+        case image::Format::SRecord:
+            break;
+    }
+    return QStringLiteral("srec");
+}
+
+std::optional<image::Format> formatoNamed(const QString& name) {
+    for (const image::Format format :
+         {image::Format::Binary, image::Format::IntelHex, image::Format::SRecord})
+        if (name.compare(formatoName(format), Qt::CaseInsensitive) == 0) return format;
+    return std::nullopt;
+}
+
 std::size_t ImageCommands::memorySize() const {
     return std::size_t{host_.comandos.type().maxdir} + 1;
 }
 
-namespace {
-// "0", "4096", "-0xE000": an offset as typed in the dialog.
 std::optional<std::int64_t> offsetOf(const QString& text) {
     const bool negative = text.startsWith(u'-');
     QString digits = negative || text.startsWith(u'+') ? text.mid(1) : text;
@@ -33,6 +50,7 @@ std::optional<std::int64_t> offsetOf(const QString& text) {
     return negative ? -std::int64_t(value) : std::int64_t(value);
 }
 
+namespace {
 bool mapping(const ChosenFile& chosen) {
     return chosen.offset != QLatin1String("0") || chosen.lane != 0;
 }
@@ -73,39 +91,53 @@ std::optional<image::Map> ImageCommands::mapped(const image::Map& map, const Cho
 void ImageCommands::Importar1Click() {
     const auto chosen = host_.dialogs.openFile(kImportDialog);
     if (!chosen) return;
-    const QString& path = chosen->path;
+    const auto loaded = load(*chosen, memorySize());
+    if (const auto* refusal = std::get_if<QString>(&loaded)) return host_.dialogs.message(*refusal);
+    show(*chosen, std::get<Imported>(loaded));
+}
+
+std::variant<Imported, QString> ImageCommands::load(const ChosenFile& chosen, std::size_t size,
+                                                    std::optional<image::Format> format) {
+    const QString& path = chosen.path;
     const QByteArray file = memory_file::readBytes(path);
-    const auto refuse = [&](const QString& why) {
-        host_.dialogs.message(
-            QStringLiteral("No se puede importar %1:\n%2").arg(memory_file::nameOf(path), why));
+    const auto refused = [&](const QString& why) {
+        return QStringLiteral("No se puede importar %1:\n%2").arg(memory_file::nameOf(path), why);
     };
-    auto format = image::formatOfName(path);
+    if (!format) format = image::formatOfName(path);
     if (!format) format = image::formatOfContents(file);
-    if (!format) return refuse(kNotAnImage);
+    if (!format) return refused(kNotAnImage);
     image::ReadResult result =
-        mapping(*chosen) ? image::ReadResult{} : image::read(*format, file, memorySize());
-    if (result.fault) return refuse(result.fault->text());
-    if (mapping(*chosen)) {
+        mapping(chosen) ? image::ReadResult{} : image::read(*format, file, size);
+    if (result.fault) return refused(result.fault->text());
+    if (mapping(chosen)) {
         // What the file gives, moved and laned to the chip's addresses; FF
         // where it says nothing.
         image::MapRead read = image::readMap(*format, file);
-        if (read.fault) return refuse(read.fault->text());
-        if (!read.warnings.isEmpty()) return refuse(read.warnings.constFirst());
-        const auto chip = mapped(read.map, *chosen, false, refuse);
-        if (!chip) return;
-        if (!chip->empty() && chip->highest() >= memorySize())
-            return refuse(QStringLiteral("la dirección 0x%1 está fuera de la memoria (la última "
-                                         "es 0x%2)")
-                              .arg(QString::number(chip->highest(), 16).toUpper(),
-                                   QString::number(memorySize() - 1, 16).toUpper()));
-        result = {image::Bytes(memorySize(), image::kBlank), std::nullopt, 0};
+        if (read.fault) return refused(read.fault->text());
+        if (!read.warnings.isEmpty()) return refused(read.warnings.constFirst());
+        QString refusal;
+        const auto chip =
+            mapped(read.map, chosen, false, [&](const QString& why) { refusal = refused(why); });
+        if (!chip) return refusal;
+        if (!chip->empty() && chip->highest() >= size)
+            return refused(QStringLiteral("la dirección 0x%1 está fuera de la memoria (la última "
+                                          "es 0x%2)")
+                               .arg(QString::number(chip->highest(), 16).toUpper(),
+                                    QString::number(size - 1, 16).toUpper()));
+        result = {image::Bytes(size, image::kBlank), std::nullopt, 0};
         chip->forEach([&](std::uint64_t a, std::uint8_t byte) { result.bytes[a] = byte; });
     }
+    return Imported{std::move(result.bytes), *format};
+}
+
+void ImageCommands::show(const ChosenFile& chosen, const Imported& imported) {
     const NumberFormat& number = host_.formato;
     host_.imagen.updateColumn(kDataColumn, [&](std::vector<QString>& texts) {
-        for (std::size_t a = 0; a < result.bytes.size(); ++a)
-            texts[a] = number.show(result.bytes[a]);
+        for (std::size_t a = 0; a < imported.bytes.size(); ++a)
+            texts[a] = number.show(imported.bytes[a]);
     });
+    host_.cameFrom({chosen.path, formatoName(imported.format), offsetOf(chosen.offset).value_or(0),
+                    chosen.lane});
 }
 
 void ImageCommands::Exportar1Click() {

@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <variant>
 
 #include "files/FileCommands.h"
 #include "files/ImageFormats.h"
@@ -21,6 +22,20 @@ inline const FileDialogOptions kExportDialog{
 inline constexpr image::Format kExportFormats[] = {image::Format::Binary, image::Format::IntelHex,
                                                    image::Format::SRecord};
 
+// "bin", "hex" and "srec": the formats as job files name them.
+QString formatoName(image::Format format);
+std::optional<image::Format> formatoNamed(const QString& name);
+
+// "0", "4096", "-0xE000": an offset as typed in the dialog or a job file
+// gives it; nothing when it is no number or leaves the addresses.
+std::optional<std::int64_t> offsetOf(const QString& text);
+
+// A file's bytes at the chip's addresses, and the format they were read in.
+struct Imported {
+    image::Bytes bytes;
+    image::Format format;
+};
+
 // "Archivo" > "Importar..." and "Exportar...": the memory image to and from
 // the formats of other tools. A refused file leaves the grid as it was; a
 // refused export writes nothing.
@@ -30,6 +45,13 @@ class ImageCommands {
 
     void Importar1Click();
     void Exportar1Click();
+    // The chosen file's bytes for a memory of size bytes, read in format or
+    // in the one its name or contents tell; or the refusal to show. Throws
+    // IoError when the file cannot be read.
+    static std::variant<Imported, QString> load(const ChosenFile& chosen, std::size_t size,
+                                                std::optional<image::Format> format = {});
+    // The bytes as the image, in the current number format.
+    void show(const ChosenFile& chosen, const Imported& imported);
 
   private:
     std::size_t memorySize() const;

@@ -1,10 +1,14 @@
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/JobCommands.h"
 #include "files/ImageCommands.h"
 #include "files/ImageFormats.h"
+#include "files/JobFile.h"
 #include "files/MemoryFile.h"
 #include "operations/BlankCheck.h"
 #include "operations/ProgressLine.h"
@@ -231,6 +235,89 @@ class ImagesTest : public QObject {
         QCOMPARE(rig.dialogs.messages,
                  QStringList{"No se puede exportar: la dirección 5 no tiene un byte (100)"});
         QVERIFY(!QFile::exists(temp("none.hex")));
+    }
+
+    void jobsOpenAndSaveThroughTheMenu() {
+        // A 27c512 job: the odd bytes of a 16-bit board's image linked at 0xE000.
+        image::Bytes board(64);
+        for (std::size_t a = 0; a < board.size(); ++a) board[a] = static_cast<std::uint8_t>(a + 1);
+        writeFile(temp("placa.hex"), image::writeIntelHex(board, 0xE000));
+        writeFile(temp("placa.trabajo"),
+                  "tipo=27c512\nimagen=placa.hex\ndesplazamiento=-0xE000\ncarril=impar\n"
+                  "verificacion=no\nreintentos=5\nrapida=si\ncomprobacion=si\nserie=0x10,4,1\n");
+        Rig rig;
+        Tform1& f = rig.form();
+        rig.dialogs.fileAnswers = {temp("placa.trabajo")};
+        f.AbrirTrabajo1->trigger();
+        QCOMPARE(rig.dialogs.messages, QStringList{});
+        QCOMPARE(rig.dialogs.lastOptions.filter, QStringLiteral("Trabajos|*.trabajo"));
+        QCOMPARE(f.comandos.tipo, 3);
+        QVERIFY(f.tipoItems[3]->isChecked() && f.ComprobarAntes1->isEnabled());
+        QVERIFY(!f.ch->isChecked());
+        QCOMPARE(f.Edit2->text(), QStringLiteral("5"));
+        QVERIFY(f.banco->rapida && f.banco->comprobar);
+        QCOMPARE(rig.cell(1), QStringLiteral("2"));
+        QCOMPARE(rig.cell(32), QStringLiteral("64"));
+        QCOMPARE(rig.cell(33), QStringLiteral("255"));
+
+        // A job whose image is missing, or whose type is unknown, changes nothing.
+        writeFile(temp("falta.trabajo"), "tipo=sram24\nimagen=falta.hex\nrapida=no\n");
+        writeFile(temp("tipo.trabajo"), "tipo=sram99\nimagen=placa.hex\nrapida=no\n");
+        rig.dialogs.fileAnswers = {temp("falta.trabajo"), temp("tipo.trabajo")};
+        f.AbrirTrabajo1->trigger();
+        f.AbrirTrabajo1->trigger();
+        QCOMPARE(rig.dialogs.messages,
+                 (QStringList{"El trabajo " + temp("falta.trabajo") + ": no existe la imagen " +
+                                  temp("falta.hex"),
+                              "El trabajo " + temp("tipo.trabajo") +
+                                  ": tipo desconocido: sram99 (sram24, sram28, 28c64, 27c512 o "
+                                  "27c010)"}));
+        QCOMPARE(f.comandos.tipo, 3);
+        QVERIFY(f.banco->rapida);
+        QCOMPARE(rig.cell(32), QStringLiteral("64"));
+
+        // Saved back, ".trabajo" added: the window's values and the serial it
+        // has no place for; opened in another window, the same image.
+        rig.dialogs.clear();
+        rig.dialogs.fileAnswers = {temp("copia")};
+        f.GuardarTrabajo1->trigger();
+        const auto saved = job::read(temp("copia.trabajo"));
+        QVERIFY(std::holds_alternative<job::Job>(saved));
+        const std::vector<std::pair<QString, QString>> expected = {
+            {"tipo", "27c512"},     {"imagen", temp("placa.hex")},
+            {"formato", "hex"},     {"desplazamiento", "-0xE000"},
+            {"carril", "impar"},    {"verificacion", "no"},
+            {"reintentos", "5"},    {"rapida", "si"},
+            {"comprobacion", "si"}, {"serie", "0x10,4,1"}};
+        QVERIFY(std::get<job::Job>(saved).values == expected);
+        Rig other;
+        other.dialogs.fileAnswers = {temp("copia.trabajo")};
+        other.form().AbrirTrabajo1->trigger();
+        QCOMPARE(other.form().imagen.column(1), f.imagen.column(1));
+
+        // A grid that no longer comes from a file, or never did: nothing written.
+        other.click(other.form().BitBtn11);
+        Rig fresh;
+        for (Rig* r : {&other, &fresh}) {
+            r->dialogs.clear();
+            r->dialogs.fileAnswers = {temp("nada.trabajo")};
+            r->form().GuardarTrabajo1->trigger();
+            QCOMPARE(r->dialogs.messages, QStringList{kGuardeLaImagen});
+        }
+        QVERIFY(!QFile::exists(temp("nada.trabajo")));
+
+        // A memory file saved, then its job: opened through Abrir's path, unchanged.
+        fresh.form().imagen.setCell(1, 1, QStringLiteral("7"));
+        fresh.dialogs.fileAnswers = {temp("imagen.mem"), temp("imagen.trabajo")};
+        fresh.form().Guardar1->trigger();
+        fresh.form().GuardarTrabajo1->trigger();
+        other.dialogs.fileAnswers = {temp("imagen.trabajo")};
+        other.form().AbrirTrabajo1->trigger();
+        QCOMPARE(other.form().comandos.tipo, 1);
+        QCOMPARE(other.cell(1), QStringLiteral("7"));
+        QCOMPARE(other.form().windowTitle(),
+                 QStringLiteral("Programador de Memorias: T.VELAR -: imagen.mem"));
+        QVERIFY(!other.form().cambios());
     }
 
     void unknownExtensionsAreReadByTheirContents() {

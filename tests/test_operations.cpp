@@ -403,8 +403,9 @@ class OperationsTest : public QObject {
             if (tried) return false;
             tried = true;
             // A user clicking around while the read runs.
-            disabledInside =
-                !f.BitBtn2->isEnabled() && !f.BitBtn8->isEnabled() && !f.tipoItems[0]->isEnabled();
+            disabledInside = !f.BitBtn2->isEnabled() && !f.BitBtn8->isEnabled() &&
+                             !f.tipoItems[0]->isEnabled() && !f.AbrirTrabajo1->isEnabled() &&
+                             !f.GuardarTrabajo1->isEnabled();
             rig.click(f.BitBtn2).click(f.BitBtn6).click(f.BitBtn8).click(f.BitBtn11);
             f.tipoItems[0]->trigger();
             f.Hexadecimal1->trigger();

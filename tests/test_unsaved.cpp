@@ -72,6 +72,8 @@ class UnsavedTest : public QObject {
             {"Ctrl+O", [](Tform1&) { pressKey(Qt::Key_O); }, false},
             {"Archivo > Abrir", [](Tform1& f) { chooseFromMenu(f, f.Abrir1); }, false},
             {"Archivo > Importar...", [](Tform1& f) { chooseFromMenu(f, f.Importar1); }, false},
+            {"Archivo > Abrir trabajo…", [](Tform1& f) { chooseFromMenu(f, f.AbrirTrabajo1); },
+             false},
         };
         for (const Way& way : ways) {
             Rig rig;

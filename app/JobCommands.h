@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "files/FileCommands.h"
+#include "files/JobFile.h"
+
+class Dialogs;
+class ImageChanges;
+class ImageCommands;
+class Tform1;
+
+inline const FileDialogOptions kJobDialog{QStringLiteral("Trabajos|*.trabajo"),
+                                          QStringLiteral("*.trabajo"), QString()};
+inline const QString kGuardeLaImagen = QStringLiteral(
+    "Guarde antes la imagen de memoria en un archivo: el trabajo nombra el archivo de su imagen.");
+
+// "Archivo" > "Abrir trabajo…" and "Guardar trabajo…": the memory type, the
+// window's options and the image a production job names. What the window
+// has no place for (range, serial, counter, record) is kept from the job
+// last opened and written back with the next one saved.
+class JobCommands {
+  public:
+    JobCommands(Tform1& form, Dialogs& dialogs, FileCommands& archivos, ImageCommands& imagenes,
+                ImageChanges& cambios)
+        : form_(form),
+          dialogs_(dialogs),
+          archivos_(archivos),
+          imagenes_(imagenes),
+          cambios_(cambios) {}
+
+    // A refused job, or one whose image cannot be read, changes nothing.
+    void AbrirTrabajo1Click();
+    // Nothing is written while the image comes from no file.
+    void GuardarTrabajo1Click();
+
+    // The image now comes from this file, or from none.
+    void cameFrom(const ImageSource& source) { image_ = source; }
+    void forgetImage() { image_.reset(); }
+
+  private:
+    struct Plan;
+    // What the job changes, every value checked and its image read; nothing
+    // when it is refused, the refusal told.
+    std::optional<Plan> planOf(const QString& path, const job::Job& job);
+    // The job's image read for the memory type it selects; false, the
+    // refusal told, when it cannot be.
+    bool planImage(const QString& path, const job::Job& job, Plan& plan);
+    void apply(const Plan& plan);
+
+    Tform1& form_;
+    Dialogs& dialogs_;
+    FileCommands& archivos_;
+    ImageCommands& imagenes_;
+    ImageChanges& cambios_;
+    std::optional<ImageSource> image_;
+    job::Job kept_;
+};
