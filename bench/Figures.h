@@ -14,3 +14,6 @@ double elapsedMs(const std::function<void()>& step);
 void commandLine(const QString& folder);
 // Fast programming against full, on counted wire time and on the paced link.
 void fastProgramming();
+// A gang of four emulated programmers against one, and a batch of ten chips
+// against a single run.
+void benchRuns(const QString& folder);

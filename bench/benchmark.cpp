@@ -244,6 +244,7 @@ int main(int argc, char** argv) {
     if (run("images")) imageFormats(folder.path());
     if (run("malas")) mismatchCount();
     if (run("switch")) typeSwitch();
+    if (run("bench")) benchRuns(folder.path());
     if (run("link")) linkRatio();
     if (run("cli")) commandLine(folder.path());
     if (run("fast")) fastProgramming();
