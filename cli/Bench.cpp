@@ -6,6 +6,7 @@
 
 #include "cli/Command.h"
 #include "cli/Gang.h"
+#include "cli/Interrupts.h"
 #include "cli/Messages.h"
 
 namespace cli {
@@ -86,8 +87,11 @@ int Bench::run(Command& command, const QStringList& arguments) {
         tellRound(chips, sequence);
         if (!options_.lote || interrupted()) break;
         if (!prompt_.next(QStringLiteral("Coloque la siguiente memoria y pulse Enter (q para "
-                                         "terminar)")))
+                                         "terminar)"))) {
+            // Ctrl+C at the question is no q: the batch did not end as asked.
+            if (interrupted()) codes.push_back(kInterrumpido);
             break;
+        }
     }
     if (options_.lote) {
         const int total = correct_ + failed_;
@@ -158,6 +162,8 @@ std::vector<Bench::Chip> Bench::gangRound(const QStringList& arguments, int sequ
                           argumentsFor(worker.command(), arguments, worker.name(), sequence));
     }
     for (;;) {
+        // Asked here too: a signal meant for this thread reaches every worker.
+        (void)InterruptGuard::requested();
         bool done = true;
         for (auto& worker : workers_) done = done && worker->roundDone();
         board_->draw();

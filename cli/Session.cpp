@@ -116,6 +116,10 @@ std::int64_t Session::nowNs() const {
 }
 
 chip::Access& Session::open() {
+    if (station_.halted()) {
+        haltTold_ = true;
+        fail(kSinProgramador, kQuedoAMitad);
+    }
     programmer_ = std::make_unique<Programmer>(*platform_, type().tipo);
     if (options_.emulated) prepareEmulation();
     station_.setTeller(programmer_->teller());
@@ -168,8 +172,9 @@ void Session::conclude(const chip::Outcome& outcome) {
 int Session::finish(const Command& command, int exitCode, double seconds) {
     closeProgrammer();
     // The cancel run or the exit run may fail too, and leave it waiting.
-    if (programmer_ && programmer_->link().halted() && !haltTold_) {
-        say(kQuedoAMitad);
+    if (programmer_ && programmer_->link().halted()) {
+        station_.setHalted();
+        if (!haltTold_) say(kQuedoAMitad);
         if (exitCode == kCorrecto) exitCode = kSinProgramador;
     }
     if (const auto failure = chipFile_.close()) {

@@ -56,6 +56,10 @@ class Station {
     // The next chip of a batch on an emulation without a file: a new one, as
     // it comes, with the programmer's faults as they were.
     void freshChip();
+    // A chip's run left the programmer in the middle of a command: nothing
+    // more goes to it in this run, whichever chip comes next.
+    void setHalted() { halted_ = true; }
+    bool halted() const { return halted_; }
     std::unique_ptr<HidProbe> probe();
     // Every programmer the options name, this one among them.
     std::vector<FoundProgrammer> programmers() const;
@@ -74,6 +78,7 @@ class Station {
     HidLibrary* library_ = nullptr;
     VirtualProgrammer* emulation_ = nullptr;
     std::function<void(const QString&)> tell_;
+    bool halted_ = false;
 };
 
 // The programmers the options name: the emulated ones, or those attached.

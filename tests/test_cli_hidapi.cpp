@@ -4,7 +4,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <pthread.h>
+#include <unistd.h>
+
 #include <csignal>
+#include <thread>
 
 #include "cli/Cli.h"
 #include "device/ExclusiveLock.h"
@@ -278,6 +282,32 @@ class CliHidapiTest : public QObject {
         QCOMPARE(b.readAll(), QByteArray("\xC0\xC1\xC2\xC3"));
         holder.kill();
         QVERIFY(holder.waitForFinished());
+    }
+
+    void aGangCancelsEveryProgrammerOnCtrlC() {
+        StandInCli cli;
+        bus().add("/dev/hidraw2", kProgrammerVendorId, kProgrammerProductId);
+        bus().writeDelayUs = 100;
+        // Ctrl+C a moment after the start, to the run's own thread (the
+        // test's other threads do not hold it back as the program's do).
+        const pthread_t run = pthread_self();
+        std::thread operatorHand([run] {
+            ::usleep(300'000);
+            pthread_kill(run, SIGINT);
+        });
+        const Result r = cli.run({"-q", "-t", "sram28", "--todos", "leer",
+                                  cli.locks.filePath(QStringLiteral("nada.bin"))});
+        operatorHand.join();
+        QCOMPARE(r.code, 130);
+        for (stand_in::Device& device : bus().devices) {
+            if (device.vendorId != kProgrammerVendorId) continue;
+            const Bytes& got = device.received;
+            QVERIFY(got.size() > 3 + 6 * 3 && got.size() < 3 + 8192 * 3);
+            // Its cancel run, then its exit run, as a run of one ends.
+            QCOMPARE(Bytes(got.end() - 6, got.end()), (Bytes{8, 8, 8, 8, 8, 8}));
+        }
+        QVERIFY(r.err.contains("/dev/hidraw1: Interrumpido en la dirección"));
+        QVERIFY(r.err.contains("/dev/hidraw2: Interrumpido en la dirección"));
     }
 };
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <unistd.h>
 #include <cwchar>
 
 #include "device/HidLibrary.h"
@@ -145,6 +146,8 @@ void hid_close(hid_device* device) {
 }
 
 int hid_write(hid_device* device, const unsigned char* data, size_t length) {
+    // Outside the bus's turn: the programmers of a gang take their time together.
+    if (const int delay = bus().writeDelayUs) ::usleep(static_cast<useconds_t>(delay));
     const std::lock_guard turn(busTurn);
     Handle* handle = handleOf(device);
     const int index = static_cast<int>(bus().writes.size());

@@ -50,6 +50,7 @@ struct Bus {
     int readErrors = 0;       // so many waiting reads fail
     int failWriteAt = -1;     // this write (counted from 0) does not go out
     int unplugAtWrite = -1;   // the programmer goes away at this write
+    int writeDelayUs = 0;     // each report takes so long to go out
     // Off: the programmer holds one answer, and a new one replaces an answer
     // not yet collected (a second request sent before the first answer was
     // read is not answered apart).
