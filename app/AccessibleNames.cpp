@@ -68,6 +68,7 @@ void nameControls(const Form1Controls& c) {
         {c.BitBtn8, "Salir del programa", ""},
         {c.Panel7, "", "Estado del programador"},
         {c.sumas, "", "Sumas de control de la imagen"},
+        {c.programador, "", "Programador en uso"},
         {c.progreso, "Progreso de la operación", ""},
         {c.progreso->bar, "Progreso", "Parte hecha de la operación en curso"},
         {c.progreso->cancelar, "Cancelar la operación",

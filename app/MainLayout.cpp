@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QVBoxLayout>
 
 #include "device/Link.h"
 #include "operations/ProgressLine.h"
@@ -155,8 +156,20 @@ void layOutControls(QMainWindow& window, Form1Controls& c, const LayoutSources& 
     layOutWholeMemoryButtons(client, c);
     layOutBottom(client, c);
 
-    c.progreso = new ProgressLine(sources.marco, sources.formato, &window);
-    window.statusBar()->addWidget(c.progreso, 1);
+    // A row of its own for the programmer: beside the progress line it
+    // would cut the line's long notes.
+    auto* line = new QWidget(&window);
+    auto* rows = new QVBoxLayout(line);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    c.progreso = new ProgressLine(sources.marco, sources.formato, line);
+    c.programador = new QLabel(line);
+    c.programador->setTextFormat(Qt::PlainText);
+    c.programador->setContentsMargins(4, 0, 4, 0);
+    c.programador->hide();
+    rows->addWidget(c.progreso);
+    rows->addWidget(c.programador);
+    window.statusBar()->addWidget(line, 1);
     // In the free space under "LIMPIA MATRIZ", where it never crowds the line.
     c.sumas = new ChecksumLine(sources.formato, client);
     c.sumas->setGeometry(kRightColumn, 386, kPanelWidth, 42);

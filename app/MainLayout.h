@@ -31,6 +31,8 @@ struct Form1Controls {
     QLabel* Panel7 = nullptr;
     // Below the controls: the progress of long work, and its cancel button.
     ProgressLine* progreso = nullptr;
+    // Under it, the programmer in use when several are attached; else hidden.
+    QLabel* programador = nullptr;
     ChecksumLine* sumas = nullptr;
 };
 

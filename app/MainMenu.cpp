@@ -59,6 +59,7 @@ void buildFormato(QMenuBar* bar, Form1Menu& menu, QObject* owner) {
 
 void buildAyuda(QMenuBar* bar, Form1Menu& menu) {
     QMenu* ayuda = bar->addMenu(QStringLiteral("Ayuda"));
+    menu.Ayuda = ayuda;
     menu.Topicos1 = ayuda->addAction(QStringLiteral("Topicos"));
     menu.Acercade1 = ayuda->addAction(QStringLiteral("Acerca de"));
 }

@@ -5,6 +5,7 @@
 
 class QAction;
 class QMainWindow;
+class QMenu;
 
 // The main window's menu items, under their designed names.
 struct Form1Menu {
@@ -23,6 +24,8 @@ struct Form1Menu {
     // The same values in the other format: the texts are rewritten.
     QAction *ConvertirHexadecimal1 = nullptr, *ConvertirDecimal1 = nullptr;
     QAction *Topicos1 = nullptr, *Acercade1 = nullptr;
+    // The last menu of the bar: others that come and go stay before it.
+    QMenu* Ayuda = nullptr;
 
     // The check marks: one memory type, one number format (and a conversion
     // only into the other).

@@ -6,10 +6,12 @@
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMenu>
 #include <QPushButton>
 #include <QTranslator>
 
 #include "app/HandlerGuard.h"
+#include "app/ProgrammerMenu.h"
 #include "app/Sram.h"
 #include "app/SystemPlatform.h"
 #include "app/Unit3.h"
@@ -96,6 +98,8 @@ Programa::Programa(Platform& platform, Dialogs& dialogs, HidLibrary& hid)
       Form5(std::make_unique<TForm5>()),
       Form6(std::make_unique<TForm6>()) {
     wireMainWindow(*form1);
+    // Owned by the window.
+    new ProgrammerMenu(*form1, hid, form1->marco, form1->Ayuda->menuAction(), form1->programador);
     Form3->setMainWindow(form1.get());
     Form2->setMainWindow(form1.get());
     form1->setCompanions(Form2.get(), Form4.get(), Form5.get(), Form6.get());
