@@ -1,6 +1,10 @@
+#include <QAccessible>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -254,6 +258,86 @@ class HidapiTest : public QObject {
         QTest::mouseClick(rig.form().BitBtn6, Qt::LeftButton);
         QCOMPARE(rig.dialogs.messages, QStringList{});
         QCOMPARE(rig.form().ldatm->text(), QStringLiteral("66"));
+    }
+
+    void severalProgrammersChosenFromTheMenu() {
+        BackendRig rig;
+        rig.start();
+        Tform1& f = rig.form();
+        const auto menu = [&f]() -> QMenu* {
+            for (QAction* entry : f.menuBar()->actions())
+                if (entry->text() == QStringLiteral("Programador")) return entry->menu();
+            return nullptr;
+        };
+        QLabel* label = f.programador;
+        QVERIFY(!menu());
+        QVERIFY(!label->isVisibleTo(&f));
+
+        stand_in::Device& first = rig.programmer();
+        stand_in::Device& second =
+            bus().add("/dev/hidraw2", kProgrammerVendorId, kProgrammerProductId);
+        second.serial = L"PRG-B";
+        for (std::uint32_t a = 0; a < 3; ++a)
+            second.firmware.poke(Chip::Sram28, a, static_cast<std::uint8_t>(0xB0 + a));
+        rig.hid.rescan();
+        rig.settle();
+        QVERIFY(menu());
+        const QList<QAction*> bar = f.menuBar()->actions();
+        QCOMPARE(bar.indexOf(menu()->menuAction()) + 1, bar.indexOf(f.Ayuda->menuAction()));
+        QList<QAction*> items = menu()->actions();
+        QCOMPARE(items.size(), 2);
+        // A port is added where the host's sysfs knows one.
+        QVERIFY(items[0]->text().startsWith(QString(kProgrammerPath)));
+        QVERIFY(items[1]->text().startsWith(QStringLiteral("PRG-B")));
+        QVERIFY(items[0]->isChecked() && !items[1]->isChecked());
+        QVERIFY(items[0]->actionGroup() && items[0]->actionGroup()->isExclusive());
+        QAccessibleInterface* menuNode = QAccessible::queryAccessibleInterface(menu());
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(menuNode->child(i)->text(QAccessible::Name).contains(items[i]->text()));
+        QVERIFY(label->isVisibleTo(&f));
+        QVERIFY(label->text().startsWith(QStringLiteral("Programador: ") + kProgrammerPath));
+        QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name),
+                 label->text());
+
+        // The second chosen: a read goes to it alone, and no other may be
+        // chosen while it runs.
+        items[1]->trigger();
+        rig.settle();
+        items = menu()->actions();
+        QVERIFY(!items[0]->isChecked() && items[1]->isChecked());
+        QVERIFY(label->text().startsWith(QStringLiteral("Programador: PRG-B")));
+        QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name),
+                 label->text());
+        QCOMPARE(f.Panel7->text(), kDispositivoConectado);
+        first.received.clear();
+        rig.dialogs.clear();
+        bool refusedInside = false;
+        rig.platform.escapeHeld = [&](int) {
+            const QList<QAction*> inside = menu()->actions();
+            refusedInside = !inside[0]->isEnabled() && !inside[1]->isEnabled();
+            inside[0]->trigger();
+            return false;
+        };
+        rig.readRange("0", "2");
+        rig.platform.escapeHeld = {};
+        QVERIFY(refusedInside);
+        QCOMPARE(rig.dialogs.messages, QStringList{"Lectura Terminada"});
+        for (int a = 0; a < 3; ++a) QCOMPARE(rig.cell(a + 1), QString::number(0xB0 + a));
+        QVERIFY(first.received.empty());
+        QCOMPARE(second.received, (Bytes{2, 0, 0, 2, 1, 0, 2, 2, 0}));
+        QVERIFY(menu()->actions()[1]->isChecked() && menu()->actions()[0]->isEnabled());
+
+        // It goes: the window is back on the first, alone again.
+        bus().unplug(second);
+        rig.hid.rescan();
+        rig.settle();
+        QVERIFY(!menu());
+        QVERIFY(!label->isVisibleTo(&f));
+        QCOMPARE(f.Panel7->text(), kDispositivoConectado);
+        rig.dialogs.clear();
+        rig.readRange("0", "0");
+        QCOMPARE(rig.dialogs.messages, QStringList{"Lectura Terminada"});
+        QCOMPARE(rig.cell(1), QStringLiteral("160"));
     }
 };
 
