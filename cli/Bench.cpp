@@ -8,17 +8,36 @@
 #include "cli/Gang.h"
 #include "cli/Interrupts.h"
 #include "cli/Messages.h"
+#include "device/MemoryTypes.h"
+#include "files/SafeIo.h"
 
 namespace cli {
 
 namespace {
 constexpr unsigned long kBoardRedrawMs = 100;
 
-QStringList standardStreams(const Command& command, const QStringList& arguments) {
-    QStringList found;
-    for (const QString& path : command.inputs(arguments) + command.outputs(arguments))
-        if (path == QLatin1String("-")) found << path;
-    return found;
+// A file every chip of a gang or a batch may read or have of its own: a
+// stream, a FIFO or a device would hand each chip a part, or one chip all.
+std::optional<QString> sharedStream(const Command& command, const QStringList& arguments,
+                                    const Options& options) {
+    QStringList paths = command.inputs(arguments) + command.outputs(arguments);
+    if (!options.diferencias.isEmpty()) paths << options.diferencias;
+    for (const QString& path : paths) {
+        const auto identity = safe_io::identityOf(path);
+        if (path == QLatin1String("-") || (identity && !identity->regular)) return path;
+    }
+    return std::nullopt;
+}
+// The serial number's bytes inside the range, checked once for every chip.
+std::optional<QString> serialAreaRefusal(const SerialSpec& spec, const Options& options) {
+    const std::uint32_t maxdir = memoryType(options.tipo.value_or(kTipoInicial)).maxdir;
+    const std::uint64_t first = options.desde.value_or(0);
+    const std::uint64_t last = options.hasta.value_or(maxdir);
+    const std::uint64_t end = std::uint64_t{spec.address} + spec.bytes - 1;
+    if (spec.address >= first && end <= last) return std::nullopt;
+    return QStringLiteral("--serie: %1–%2 queda fuera del rango %3–%4")
+        .arg(hexAddress(spec.address, maxdir), hexAddress(end, maxdir), hexAddress(first, maxdir),
+             hexAddress(last, maxdir));
 }
 }  // namespace
 
@@ -41,12 +60,19 @@ std::optional<int> Bench::refuse(const Command& command, const QStringList& argu
         return choice.refusalCode;
     }
     chosen_ = choice.chosen;
-    if ((options_.todos || options_.lote) && !standardStreams(command, arguments).isEmpty()) {
-        tell(QStringLiteral("Con --todos o --lote, %1 necesita un archivo: la entrada y la salida "
-                            "estándar son una sola para todas las memorias")
-                 .arg(command.name()));
-        return kUsoInvalido;
-    }
+    if (options_.todos || options_.lote)
+        if (const auto stream = sharedStream(command, arguments, options_)) {
+            tell(QStringLiteral("Con --todos o --lote, %1 no puede ser la entrada o la salida: "
+                                "cada memoria necesita un archivo normal, y %1 es uno solo para "
+                                "todas")
+                     .arg(pathShown(*stream, QStringLiteral("la entrada o salida estándar"))));
+            return kUsoInvalido;
+        }
+    if (options_.serie)
+        if (const auto refusal = serialAreaRefusal(*options_.serie, options_)) {
+            tell(*refusal);
+            return kUsoInvalido;
+        }
     if (options_.serie)
         if (const auto refusal = counter_.open(*options_.serie, options_.contador)) {
             tell(refusal->message);
@@ -74,18 +100,21 @@ int Bench::run(Command& command, const QStringList& arguments) {
         const std::vector<Chip> chips =
             options_.todos ? gangRound(arguments, sequence) : single(command, arguments, sequence);
         std::vector<std::pair<std::uint64_t, bool>> numbers;
+        bool refused = false;
         for (const Chip& c : chips) {
             codes.push_back(c.outcome.code);
             (c.outcome.correct() ? correct_ : failed_)++;
-            if (c.serial) numbers.push_back({*c.serial, c.outcome.verified()});
+            if (c.serial) numbers.push_back({*c.serial, c.outcome.numberUsed});
+            refused |= c.outcome.code == kUsoInvalido;
         }
+        tellRound(chips, sequence);
         if (const auto failure = counter_.settle(numbers)) {
             tell(*failure);
             codes.push_back(kUsoInvalido);
             break;
         }
-        tellRound(chips, sequence);
-        if (!options_.lote || interrupted()) break;
+        // A refused file or option would be refused again for every chip.
+        if (!options_.lote || interrupted() || refused) break;
         if (!prompt_.next(QStringLiteral("Coloque la siguiente memoria y pulse Enter (q para "
                                          "terminar)"))) {
             // Ctrl+C at the question is no q: the batch did not end as asked.
@@ -153,11 +182,11 @@ void Bench::startGang(const Command& command) {
 }
 
 std::vector<Bench::Chip> Bench::gangRound(const QStringList& arguments, int sequence) {
-    std::vector<std::uint64_t> serials;
+    std::vector<std::optional<std::uint64_t>> serials(workers_.size());
     if (options_.serie) serials = counter_.take(workers_.size());
     for (std::size_t row = 0; row < workers_.size(); ++row) {
         GangWorker& worker = *workers_[row];
-        const auto serial = options_.serie ? std::optional(serials[row]) : std::nullopt;
+        const auto serial = serials[row];
         worker.startRound(optionsFor(worker.name(), sequence), contextFor(sequence, serial),
                           argumentsFor(worker.command(), arguments, worker.name(), sequence));
     }
@@ -174,7 +203,7 @@ std::vector<Bench::Chip> Bench::gangRound(const QStringList& arguments, int sequ
     std::vector<Chip> chips;
     for (std::size_t row = 0; row < workers_.size(); ++row)
         chips.push_back({workers_[row]->outcome(), workers_[row]->name(),
-                         options_.serie ? std::optional(serials[row]) : std::nullopt});
+                         serials[row]});
     return chips;
 }
 

@@ -1,6 +1,9 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 #include <QSet>
+#include <algorithm>
 
 #include "cli/Messages.h"
 #include "cli/OptionParsing.h"
@@ -68,6 +71,10 @@ void readBenchOptions(const QCommandLineParser& parser, Options& o) {
     o.contador = parser.value(QStringLiteral("contador"));
     o.operario = parser.value(QStringLiteral("operario"));
     o.trabajo = parser.value(QStringLiteral("trabajo"));
+    for (const char* name : {"contador", "operario", "trabajo"})
+        if (parser.isSet(QLatin1String(name)) && parser.value(QLatin1String(name)).isEmpty())
+            throw Refused{QStringLiteral("--%1 necesita un valor, no un texto vacío")
+                              .arg(QLatin1String(name))};
     if (parser.isSet(QStringLiteral("lecturas"))) {
         const auto reads = parseNumber(parser.value(QStringLiteral("lecturas")));
         if (!reads || *reads < 1 || *reads > kMostReads)
@@ -80,15 +87,24 @@ void readBenchOptions(const QCommandLineParser& parser, Options& o) {
         o.emulatedFaults.push_back(parseFault(fault));
     if (!o.emulatedFaults.empty() && !o.emulated)
         throw Refused{QStringLiteral("--fallo-virtual solo vale con --virtual")};
+    const qsizetype emulated = std::max<qsizetype>(1, o.emulatedFiles.size());
+    for (const EmulatedFault& fault : o.emulatedFaults)
+        if (fault.programmer > emulated)
+            throw Refused{QStringLiteral("--fallo-virtual: no hay programador emulado %1 (hay %2)")
+                              .arg(fault.programmer)
+                              .arg(emulated)};
     // Two emulated programmers never hold one chip, as two real ones never do.
     QSet<QString> files;
-    for (const QString& file : o.emulatedFiles)
-        if (files.contains(file))
+    for (const QString& file : o.emulatedFiles) {
+        if (file.isEmpty())
+            throw Refused{QStringLiteral("--virtual= necesita el nombre del archivo del chip")};
+        const QString where = QDir::cleanPath(QFileInfo(file).absoluteFilePath());
+        if (files.contains(where))
             throw Refused{QStringLiteral("--virtual=%1 se dio dos veces: cada programador "
                                          "emulado tiene su propio chip")
                               .arg(shown(file))};
-        else
-            files.insert(file);
+        files.insert(where);
+    }
 }
 
 }  // namespace cli::option_parsing

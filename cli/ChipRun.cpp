@@ -27,6 +27,7 @@ ChipOutcome runChip(const Options& options, Streams& streams, Station& station,
         code = kUsoInvalido;
     }
     ChipOutcome outcome;
+    outcome.numberUsed = code == kCorrecto && session.resultOf(kCorrecto) == QLatin1String("correcto");
     outcome.code = session.finish(command, code, double(clock.nsecsElapsed()) / 1e9);
     outcome.result = session.resultOf(outcome.code);
     outcome.verdict = session.verdict();

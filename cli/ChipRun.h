@@ -16,8 +16,10 @@ struct ChipOutcome {
     QString result;
     // The line that tells a success, when there is one.
     QString verdict;
+    // The order proved every byte: the chip keeps its serial number, even
+    // when the record or the exit run failed after.
+    bool numberUsed = false;
     bool correct() const { return code == 0; }
-    bool verified() const { return result == QLatin1String("correcto"); }
 };
 
 // One chip on one programmer: the order from its checks to its record line.

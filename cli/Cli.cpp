@@ -29,6 +29,9 @@ void refuseBenchOptions(const Options& o, const QString& name) {
     only(o.lote, "--lote", chipOrders);
     only(o.serie.has_value(), "--serie", {QStringLiteral("programar")});
     only(o.lecturas > 1, "--lecturas", {QStringLiteral("leer")});
+    if (o.serie && !o.verificar)
+        throw Refused{QStringLiteral("--serie necesita verificar cada memoria: sin verificar, "
+                                     "ningún número quedaría usado y todas llevarían el mismo")};
     if (!o.contador.isEmpty() && !o.serie)
         throw Refused{QStringLiteral("--contador necesita --serie: guarda el siguiente número de serie")};
     if (o.todos && !o.dispositivo.isEmpty())
@@ -42,6 +45,10 @@ Command& commandFor(const std::vector<std::unique_ptr<Command>>& commands, Parse
         if (command->name() != name) continue;
         // The job's image, when the order names none.
         if (parsed.positional.size() == 1 && command->takesJobImage() &&
+            !parsed.jobImage.isEmpty())
+            parsed.positional << parsed.jobImage;
+        // A job copied with trabajo keeps its image.
+        if (name == QLatin1String("trabajo") && parsed.positional.size() == 2 &&
             !parsed.jobImage.isEmpty())
             parsed.positional << parsed.jobImage;
         const qsizetype given = parsed.positional.size() - 1;
@@ -59,7 +66,8 @@ Command& commandFor(const std::vector<std::unique_ptr<Command>>& commands, Parse
                                   .arg(name)};
         if (!parsed.options.informe.isEmpty() && name != QLatin1String("sondeo"))
             throw Refused{QStringLiteral("--informe solo vale con sondeo")};
-        if (parsed.serialFromJob && name != QLatin1String("programar")) {
+        if (parsed.serialFromJob && name != QLatin1String("programar") &&
+            name != QLatin1String("trabajo")) {
             parsed.options.serie.reset();
             parsed.options.contador.clear();
         }

@@ -9,17 +9,26 @@ namespace cli {
 
 namespace {
 constexpr int kNameWidth = 14;
+constexpr int kTenth = 10;
 }  // namespace
 
 GangBoard::GangBoard(Streams& streams, const std::vector<QString>& names, bool quiet)
-    : streams_(streams), live_(streams.errIsTerminal && !quiet) {
+    : streams_(streams),
+      live_(streams.errIsTerminal && !quiet),
+      logged_(!streams.errIsTerminal && !quiet) {
     for (const QString& name : names) rows_.push_back({shown(name), 0, QStringLiteral("esperando")});
 }
 
-void GangBoard::progress(std::size_t row, int percent, const QString& state) {
+void GangBoard::progress(std::size_t row, int percent, const QString& state, bool settled) {
     const std::lock_guard lock(mutex_);
-    rows_[row].percent = percent;
-    rows_[row].state = state;
+    Row& r = rows_[row];
+    // Off a terminal, a line each tenth of the way, as a run of one logs.
+    const bool newTenth = percent / kTenth != r.percent / kTenth || state != r.state;
+    r.percent = percent;
+    r.state = state;
+    if (logged_ && newTenth && !settled)
+        streams_.err.write(
+            QStringLiteral("%1: %2 %3 %\n").arg(r.name, state).arg(percent).toUtf8());
 }
 
 void GangBoard::line(std::size_t row, const QString& text) {
@@ -84,6 +93,7 @@ void GangWorker::startRound(Options options, ChipContext context, QStringList ar
         board_.progress(row_, percent, state);
     };
     context.verdictApart = true;
+    board_.progress(row_, 0, QStringLiteral("esperando"), true);
     {
         const std::lock_guard lock(mutex_);
         outcome_.reset();
@@ -126,7 +136,8 @@ void GangWorker::run() {
                                             std::move(round.context), *command_, round.arguments);
         board_.progress(row_, outcome.correct() ? 100 : 0,
                         outcome.correct() ? QStringLiteral("correcta")
-                                          : QStringLiteral("fallida (%1)").arg(outcome.result));
+                                          : QStringLiteral("fallida (%1)").arg(outcome.result),
+                        true);
         const std::lock_guard lock(mutex_);
         outcome_ = outcome;
     }

@@ -23,7 +23,8 @@ class GangBoard {
     GangBoard(Streams& streams, const std::vector<QString>& names, bool quiet);
 
     // From any worker.
-    void progress(std::size_t row, int percent, const QString& state);
+    // settled: a row's state between chips, not logged.
+    void progress(std::size_t row, int percent, const QString& state, bool settled = false);
     void line(std::size_t row, const QString& text);
     // From the bench's thread, about ten times a second.
     void draw();
@@ -41,6 +42,7 @@ class GangBoard {
 
     Streams& streams_;
     bool live_;
+    bool logged_;
     std::mutex mutex_;
     std::vector<Row> rows_;
     int drawnLines_ = 0;

@@ -29,7 +29,9 @@ QSet<QString> givenOptions(const QStringList& arguments) {
     QSet<QString> given;
     for (const QString& argument : arguments.mid(1)) {
         if (argument == QLatin1String("--")) break;
-        if (argument == QLatin1String("-t")) given << QStringLiteral("tipo");
+        // -t and -d with their value joined on, -tsram28, as Qt takes them.
+        if (argument.startsWith(QLatin1String("-t")) && !argument.startsWith(QLatin1String("--")))
+            given << QStringLiteral("tipo");
         if (!argument.startsWith(QLatin1String("--"))) continue;
         given << argument.mid(2).section(u'=', 0, 0);
     }
@@ -51,7 +53,6 @@ QString jobPath(const QStringList& arguments) {
 // The job's rango, "A-B", as --desde and --hasta.
 QStringList rangeWords(const QString& range, const QSet<QString>& given) {
     const QStringList ends = range.split(u'-');
-    if (ends.size() != 2) return {QStringLiteral("--desde"), range};
     QStringList words;
     if (!given.contains(QStringLiteral("desde"))) words << QStringLiteral("--desde") << ends[0].trimmed();
     if (!given.contains(QStringLiteral("hasta"))) words << QStringLiteral("--hasta") << ends[1].trimmed();
@@ -79,6 +80,10 @@ std::variant<WithJob, QString> withJob(const QStringList& arguments) {
     auto read = job::read(path);
     if (auto* refusal = std::get_if<QString>(&read)) return *refusal;
     const job::Job& job = std::get<job::Job>(read);
+    if (const auto range = job.value(QStringLiteral("rango")); range && range->split(u'-').size() != 2)
+        return QStringLiteral("El trabajo %1: rango debe ser DESDE-HASTA, por ejemplo "
+                              "0x0000-0x0FFF, no %2")
+            .arg(shown(path), shown(*range));
     const QStringList words = jobWords(job, givenOptions(arguments));
     // Checked alone first, so that a fault of the job names the job.
     auto alone = parseArguments(QStringList{arguments.constFirst()} + words + QStringList{"tipos"});

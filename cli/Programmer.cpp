@@ -32,6 +32,8 @@ Programmer::Programmer(Platform& platform, std::uint8_t tipo) : platform_(platfo
 
 Programmer::~Programmer() {
     close();
+    // A batch's library outlives each chip's programmer.
+    if (hid_) hid_->setNoteHandler({});
 }
 
 std::function<void(const QString&)> Programmer::teller() {
@@ -39,6 +41,7 @@ std::function<void(const QString&)> Programmer::teller() {
 }
 
 std::optional<QString> Programmer::open(HidLibrary& hid) {
+    hid_ = &hid;
     hid.setNoteHandler([this](const QString& text) {
         if (!text.isEmpty()) busyText_ = text;
     });

@@ -43,6 +43,7 @@ class Programmer {
   private:
     Platform& platform_;
     std::uint8_t tipo_;
+    HidLibrary* hid_ = nullptr;
     ApplicationWindow applicationWindow_;
     std::unique_ptr<QObject> hook_;
     std::unique_ptr<Link> link_;

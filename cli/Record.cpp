@@ -72,9 +72,16 @@ int Record::lock(const std::function<bool()>& cancelled) {
 }
 
 bool Record::hasOldColumns() const {
-    const QByteArray old = kCabeceraAntigua.toUtf8();
     QFile file(path_);
-    return file.open(QIODevice::ReadOnly) && file.read(old.size()) == old;
+    // A header written on another system may end in CR LF.
+    return file.open(QIODevice::ReadOnly) &&
+           file.readLine(kCabecera.size() * 2).trimmed() == kCabeceraAntigua.trimmed().toUtf8();
+}
+
+bool Record::endsLine(qint64 size) const {
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(size - 1)) return true;
+    return file.read(1) == "\n";
 }
 
 std::optional<QString> Record::append(const RecordEntry& entry,
@@ -91,6 +98,8 @@ std::optional<QString> Record::append(const RecordEntry& entry,
         fields[5] = entry.resultadoAntiguo;
     }
     for (QString& field : fields) field = csvField(field);
+    // A line left without its end by another program is ended first.
+    if (regular && status.st_size > 0 && !endsLine(status.st_size)) bytes += '\n';
     bytes += (fields.join(u',') + u'\n').toUtf8();
     // One write: with O_APPEND it lands whole at the end.
     const int error = safe_io::writeFd(fd_, bytes, cancelled);

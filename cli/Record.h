@@ -46,6 +46,7 @@ class Record {
   private:
     int lock(const std::function<bool()>& cancelled);
     bool hasOldColumns() const;
+    bool endsLine(qint64 size) const;
     QString failure(int error) const;
 
     int fd_ = -1;

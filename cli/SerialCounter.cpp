@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 
 #include "cli/Messages.h"
 #include "device/ExclusiveLock.h"
@@ -17,6 +18,7 @@ namespace cli {
 
 namespace {
 constexpr qint64 kLongestCounter = 4096;
+constexpr qsizetype kShownText = 40;
 constexpr int kSinProgramador = 3;
 constexpr int kUsoInvalido = 2;
 }  // namespace
@@ -65,38 +67,61 @@ std::optional<SerialCounter::Refusal> SerialCounter::readState() {
     const ssize_t count = ::pread(fd_, text.data(), text.size(), 0);
     if (count < 0) return Refusal{kUsoInvalido, failure(errno)};
     text.truncate(count);
+    // Only an empty file is a new counter, which starts at INICIO.
+    if (text.isEmpty()) return std::nullopt;
     // The text ends at its first line break: what a cut rewrite left after
     // it is no number.
-    const QString line = QString::fromUtf8(text.left(text.indexOf('\n'))).simplified();
-    if (line.isEmpty()) return std::nullopt;  // a new counter starts at INICIO
-    const QStringList words = line.split(u' ');
+    const qsizetype end = text.indexOf('\n');
+    const QString line = QString::fromUtf8(end < 0 ? text : text.left(end)).simplified();
+    const QStringList words = line.split(u' ', Qt::SkipEmptyParts);
+    if (words.isEmpty())
+        return Refusal{kUsoInvalido, QStringLiteral("El contador %1 no tiene un número: su "
+                                                    "primera línea está vacía")
+                                         .arg(shown(path_))};
+    // "-" first: no new number is left, only those given back.
+    exhausted_ = words.constFirst() == QLatin1String("-");
     std::vector<std::uint64_t> numbers;
-    for (const QString& word : words) {
+    for (const QString& word : exhausted_ ? words.mid(1) : words) {
         bool ok = false;
         numbers.push_back(word.toULongLong(&ok));
         if (!ok || word.startsWith(u'+'))
             return Refusal{kUsoInvalido,
                            QStringLiteral("El contador %1 no tiene un número: %2")
-                               .arg(shown(path_), shown(line))};
+                               .arg(shown(path_), shown(line.left(kShownText)))};
     }
-    next_ = numbers.front();
-    returned_.assign(numbers.begin() + 1, numbers.end());
+    if (!exhausted_) {
+        next_ = numbers.front();
+        numbers.erase(numbers.begin());
+    }
+    returned_ = std::move(numbers);
     std::sort(returned_.begin(), returned_.end());
     return std::nullopt;
 }
 
-std::vector<std::uint64_t> SerialCounter::take(std::size_t chips) {
-    std::vector<std::uint64_t> numbers;
+std::vector<std::optional<std::uint64_t>> SerialCounter::take(std::size_t chips) {
+    std::vector<std::optional<std::uint64_t>> numbers;
     for (std::size_t i = 0; i < chips; ++i) {
         if (!returned_.empty()) {
             numbers.push_back(returned_.front());
             returned_.erase(returned_.begin());
+        } else if (exhausted_) {
+            numbers.push_back(std::nullopt);
         } else {
             numbers.push_back(next_);
-            next_ += spec_.step;
+            // No number comes after the largest: it never wraps to 0.
+            if (next_ > std::numeric_limits<std::uint64_t>::max() - spec_.step)
+                exhausted_ = true;
+            else
+                next_ += spec_.step;
         }
     }
     return numbers;
+}
+
+QString SerialCounter::stateText() const {
+    QStringList words{exhausted_ ? QStringLiteral("-") : QString::number(next_)};
+    for (const std::uint64_t number : returned_) words << QString::number(number);
+    return words.join(u' ');
 }
 
 std::optional<QString> SerialCounter::settle(
@@ -105,14 +130,22 @@ std::optional<QString> SerialCounter::settle(
         if (!correct) returned_.push_back(number);
     std::sort(returned_.begin(), returned_.end());
     if (fd_ < 0) return std::nullopt;
-    QStringList words{QString::number(next_)};
-    for (const std::uint64_t number : returned_) words << QString::number(number);
-    const QByteArray text = (words.join(u' ') + u'\n').toUtf8();
+    const QByteArray text = (stateText() + u'\n').toUtf8();
     // Written in place under the lock, the line first and the rest cut
     // after: a rewrite cut short still reads as a whole line.
+    errno = ENOSPC;
     if (::pwrite(fd_, text.constData(), static_cast<std::size_t>(text.size()), 0) != text.size() ||
-        ::ftruncate(fd_, text.size()) != 0 || ::fdatasync(fd_) != 0)
-        return failure(errno);
+        ::ftruncate(fd_, text.size()) != 0 || ::fdatasync(fd_) != 0) {
+        QStringList used;
+        for (const auto& [number, correct] : chips)
+            if (correct) used << QString::number(number);
+        return failure(errno) +
+               QStringLiteral(". Escriba en él a mano \"%1\"%2")
+                   .arg(stateText(), used.isEmpty() ? QString()
+                                                    : QStringLiteral(": las memorias correctas "
+                                                                     "llevan %1")
+                                                          .arg(used.join(QStringLiteral(", "))));
+    }
     return std::nullopt;
 }
 

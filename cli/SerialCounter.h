@@ -28,11 +28,14 @@ class SerialCounter {
     };
     std::optional<Refusal> open(const SerialSpec& spec, const QString& path);
 
-    // The numbers for the next chips, one each.
-    std::vector<std::uint64_t> take(std::size_t chips);
+    // The numbers for the next chips, one each; none for a chip past the
+    // last number there is.
+    std::vector<std::optional<std::uint64_t>> take(std::size_t chips);
     // Each number taken with whether its chip was verified correct; the
     // counter file is rewritten before it returns. The failure, or nothing.
     std::optional<QString> settle(const std::vector<std::pair<std::uint64_t, bool>>& chips);
+    // What the counter file says, "1002 1001".
+    QString stateText() const;
 
   private:
     std::optional<Refusal> readState();
@@ -42,6 +45,7 @@ class SerialCounter {
     QString path_;
     int fd_ = -1;
     std::uint64_t next_ = 0;
+    bool exhausted_ = false;
     // Numbers given back, the lowest first.
     std::vector<std::uint64_t> returned_;
 };

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFileDevice>
 #include <QIODevice>
 #include <cerrno>
@@ -22,6 +23,10 @@
 
 namespace cli {
 
+namespace {
+constexpr qint64 kRecordPatienceMs = 3000;
+}  // namespace
+
 Session::Session(const Options& options, Streams& streams, Station& station, ChipContext context)
     : options_(options),
       streams_(streams),
@@ -36,6 +41,7 @@ Session::Session(const Options& options, Streams& streams, Station& station, Chi
 
 Session::~Session() {
     closeProgrammer();
+    station_.setTeller({});
 }
 
 void Session::closeProgrammer() {
@@ -84,7 +90,8 @@ void Session::checkTargets(const Command& command, const QStringList& arguments)
         targets.outputs.push_back({output, QStringLiteral("el archivo de salida")});
     const std::pair<QString, const char*> named[] = {{options_.diferencias, "--diferencias"},
                                                      {options_.informe, "--informe"},
-                                                     {options_.registro, "--registro"}};
+                                                     {options_.registro, "--registro"},
+                                                     {options_.contador, "--contador"}};
     for (const auto& [path, option] : named)
         if (!path.isEmpty()) targets.outputs.push_back({path, QString::fromLatin1(option)});
     if (!station_.chipFile().isEmpty())
@@ -181,9 +188,14 @@ int Session::finish(const Command& command, int exitCode, double seconds) {
         say(*failure);
         if (exitCode == kCorrecto) exitCode = kUsoInvalido;
     }
+    // After Ctrl+C the line is still owed: the other runs holding the
+    // record's lock get a while to let go.
+    QElapsedTimer waited;
+    waited.start();
+    const auto givenUp = [&] { return interrupted() && waited.elapsed() > kRecordPatienceMs; };
     if (record_.isOpen())
         if (const auto failure =
-                record_.append(recordEntry(command.name(), exitCode, seconds), interrupted)) {
+                record_.append(recordEntry(command.name(), exitCode, seconds), givenUp)) {
             say(*failure);
             if (exitCode == kCorrecto) exitCode = interrupted() ? kInterrumpido : kUsoInvalido;
         }

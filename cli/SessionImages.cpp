@@ -104,7 +104,10 @@ Wanted Session::loadWanted(const QString& path) {
 }
 
 void Session::placeSerial(Wanted& wanted) {
-    if (!options_.serie || !context_.serial) return;
+    if (!options_.serie) return;
+    if (!context_.serial)
+        fail(kUsoInvalido, QStringLiteral("No quedan números de serie: el último posible ya se "
+                                          "dio"));
     const SerialSpec& spec = *options_.serie;
     const auto bytes = serialBytes(spec, *context_.serial);
     if (!bytes)

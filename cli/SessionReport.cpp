@@ -77,7 +77,12 @@ QString oldResultName(int exitCode, const QString& result) {
 
 QString operatorName(const QString& given) {
     if (!given.isEmpty()) return given;
-    if (const passwd* user = ::getpwuid(::geteuid())) return QString::fromLocal8Bit(user->pw_name);
+    // The reentrant call: the workers of a gang end at the same moment.
+    passwd entry{};
+    passwd* user = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &user) == 0 && user)
+        return QString::fromLocal8Bit(user->pw_name);
     return qEnvironmentVariable("USER");
 }
 

@@ -149,8 +149,25 @@ QString describeProgrammer(const FoundProgrammer& p) {
 Choice chooseProgrammers(const Options& options, const std::vector<FoundProgrammer>& found) {
     Choice choice;
     if (!options.dispositivo.isEmpty()) {
+        // An emulated chip file may be named as the user likes: ./v2.bin is v2.bin.
+        const auto sameFile = [&](const FoundProgrammer& programmer) {
+            return options.emulated &&
+                   QFileInfo(programmer.path).absoluteFilePath() ==
+                       QFileInfo(options.dispositivo).absoluteFilePath();
+        };
         for (const FoundProgrammer& programmer : found)
-            if (programmer.matches(options.dispositivo)) choice.chosen.push_back(programmer);
+            if (programmer.matches(options.dispositivo) || sameFile(programmer))
+                choice.chosen.push_back(programmer);
+        if (choice.chosen.size() > 1) {
+            choice.refusalCode = kUsoInvalido;
+            choice.refusal = QStringLiteral("-d %1 nombra a %2 programadores; elija uno por su "
+                                            "ruta hidraw:\n")
+                                 .arg(shown(options.dispositivo))
+                                 .arg(choice.chosen.size()) +
+                             listed(choice.chosen);
+            choice.chosen.clear();
+            return choice;
+        }
         if (choice.chosen.empty()) {
             choice.refusalCode = kSinProgramador;
             choice.refusal = QStringLiteral("No se encontró el programador %1 (-d: número de "
@@ -159,7 +176,6 @@ Choice chooseProgrammers(const Options& options, const std::vector<FoundProgramm
             if (!found.empty())
                 choice.refusal += QStringLiteral(" Programadores conectados:\n") + listed(found);
         }
-        choice.chosen.resize(std::min<std::size_t>(choice.chosen.size(), 1));
         return choice;
     }
     if (options.todos || found.size() == 1) {

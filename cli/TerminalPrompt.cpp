@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <QByteArray>
@@ -24,17 +25,22 @@ TerminalPrompt::~TerminalPrompt() {
 std::optional<QString> TerminalPrompt::open() {
     fd_ = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (fd_ >= 0) return std::nullopt;
+    const int error = errno;
     return QStringLiteral("--lote necesita una terminal (/dev/tty) donde pedir la siguiente "
                           "memoria: %1")
-        .arg(safe_io::reason(errno));
+        .arg(error == ENXIO ? QStringLiteral("este proceso no tiene terminal")
+                            : safe_io::reason(error));
 }
 
 bool TerminalPrompt::next(const QString& question) {
+    // Enter pressed while the chip was being programmed answers nothing:
+    // the operator is asked once the chip is done.
+    ::tcflush(fd_, TCIFLUSH);
     const QByteArray text = (question + u' ').toUtf8();
     if (safe_io::writeFd(fd_, text, interrupted) != 0) return false;
     QByteArray answer;
     for (;;) {
-        if (interrupted()) return false;
+        if (interrupted()) return endLine();
         pollfd wait{fd_, POLLIN, 0};
         const int ready = ::poll(&wait, 1, kPollMs);
         if (ready < 0 && errno != EINTR) return false;
@@ -42,11 +48,17 @@ bool TerminalPrompt::next(const QString& question) {
         char byte = 0;
         const ssize_t count = ::read(fd_, &byte, 1);
         if (count < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-        if (count <= 0) return false;  // the terminal went away, or Ctrl+D
+        if (count <= 0) return endLine();  // the terminal went away, or Ctrl+D
         if (byte == '\n') break;
         if (answer.size() < kLongestAnswer) answer += byte;
     }
     return answer.trimmed().toLower() != "q";
+}
+
+bool TerminalPrompt::endLine() {
+    // What follows starts on a line of its own, not after the question.
+    (void)safe_io::writeFd(fd_, QByteArrayLiteral("\n"), {});
+    return false;
 }
 
 void TerminalPrompt::bell() {

@@ -22,6 +22,8 @@ class TerminalPrompt {
     void bell();
 
   private:
+    bool endLine();
+
     int fd_ = -1;
 };
 

@@ -1,3 +1,5 @@
+#include <QFileInfo>
+
 #include "cli/Command.h"
 #include "cli/JobOptions.h"
 #include "cli/Messages.h"
@@ -24,6 +26,9 @@ class Trabajo : public Command {
         if (image == QLatin1String("-"))
             s.fail(kUsoInvalido, QStringLiteral("La imagen de un trabajo es un archivo, no la "
                                                 "entrada estándar"));
+        // A job that names no image file it can find would fail on the bench.
+        if (!image.isEmpty() && !QFileInfo(image).isFile())
+            s.fail(kUsoInvalido, QStringLiteral("No existe la imagen %1").arg(shown(image)));
         if (const auto refusal = job::write(path, jobFromOptions(s.options(), image)))
             s.fail(kUsoInvalido, *refusal);
         s.setVerdict(QStringLiteral("Trabajo guardado en %1").arg(shown(path)));

@@ -1,5 +1,7 @@
 // programador-cli on a bench: several emulated programmers at once, a batch
 // answered at the terminal, serial numbers and their counter, repeated reads.
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -102,6 +104,50 @@ class CliBenchTest : public QObject {
         // Without a terminal there is no batch.
         const Result r = runCli({"--virtual", "-t", "sram24", "--lote", "borrado"});
         QCOMPARE(r.code, 2);
+
+        // Enter pressed while a chip is programmed answers no question yet.
+        Terminal paced(kCli, {"--virtual", "-t", "sram24", "--hasta", "0xFF", "--lote",
+                              "programar", temp("lote.bin")});
+        paced.type("\n\n");
+        QVERIFY(paced.waitFor("Memoria 1: correcta"));
+        QVERIFY(paced.waitFor(prompt));
+        QVERIFY(!paced.waitFor("Memoria 2", 700));
+        paced.type("q\n");
+        QCOMPARE(paced.exitCode(), 0);
+    }
+
+    void theCounterTakesNothingThatIsNoCounter() {
+        writeFile(temp("c.bin"), QByteArray(32, '\x11'));
+        const auto program = [&](const QString& counter, const QStringList& more = {}) {
+            return runCli(QStringList{"--virtual", "--sin-pausa", "-q", "-t", "sram24", "--hasta",
+                                      "0x1F", "--serie", "0x10,8,1", "--contador", counter} +
+                          more + QStringList{"programar", temp("c.bin")});
+        };
+        // A number without its line break is a number; a blank first line,
+        // the image itself or the record are no counter, and stay as they were.
+        writeFile(temp("sin-fin.txt"), "41");
+        QCOMPARE(program(temp("sin-fin.txt")).code, 0);
+        QCOMPARE(contentsOf(temp("sin-fin.txt")), QByteArray("42\n"));
+        writeFile(temp("notas.txt"), "\nnotas\n");
+        QCOMPARE(program(temp("notas.txt")).code, 2);
+        QCOMPARE(contentsOf(temp("notas.txt")), QByteArray("\nnotas\n"));
+        QCOMPARE(program(temp("c.bin")).code, 2);
+        QCOMPARE(contentsOf(temp("c.bin")), QByteArray(32, '\x11'));
+        QCOMPARE(program(temp("r.csv"), {"--registro", temp("r.csv")}).code, 2);
+        // The last number there is goes out once; none wraps to 0.
+        writeFile(temp("fin.txt"), "18446744073709551615\n");
+        QCOMPARE(program(temp("fin.txt")).code, 0);
+        const Result none = program(temp("fin.txt"));
+        QCOMPARE(none.code, 2);
+        QVERIFY(none.err.startsWith("No quedan números de serie"));
+        // Unverified chips would all take one number.
+        QCOMPARE(program(temp("x.txt"), {"--sin-verificar"}).code, 2);
+        // A FIFO is one image for all the chips of a gang: refused.
+        QVERIFY(::mkfifo(QFile::encodeName(temp("tubo")).constData(), 0600) == 0);
+        const Result gang = runCli({"--virtual=" + temp("t1.bin"), "--virtual=" + temp("t2.bin"),
+                                    "-t", "sram24", "--todos", "programar", temp("tubo")});
+        QCOMPARE(gang.code, 2);
+        QVERIFY(gang.err.startsWith("Con --todos o --lote,"));
     }
 
     void serialNumbersInEveryFormat() {

@@ -295,10 +295,15 @@ class CliHidapiTest : public QObject {
             ::usleep(300'000);
             pthread_kill(run, SIGINT);
         });
-        const Result r = cli.run({"-q", "-t", "sram28", "--todos", "leer",
+        const QString record = cli.locks.filePath(QStringLiteral("registro.csv"));
+        const Result r = cli.run({"-q", "-t", "sram28", "--todos", "--registro", record, "leer",
                                   cli.locks.filePath(QStringLiteral("nada.bin"))});
         operatorHand.join();
         QCOMPARE(r.code, 130);
+        // Every programmer's line, though they all end at once.
+        QFile lines(record);
+        QVERIFY(lines.open(QIODevice::ReadOnly));
+        QCOMPARE(lines.readAll().count(",interrumpido,"), 2);
         for (stand_in::Device& device : bus().devices) {
             if (device.vendorId != kProgrammerVendorId) continue;
             const Bytes& got = device.received;
