@@ -54,9 +54,17 @@ void addBenchOptions(QCommandLineParser& parser) {
     parser.addOption(valued({"trabajo"}, "ARCHIVO"));
     parser.addOption(valued({"lecturas"}, "N"));
     parser.addOption(valued({"fallo-virtual"}, "K:FALLO"));
+    // The defaults said aloud, to win over a job's "no".
+    for (const char* flag : {"verificar", "rapida", "comprobar"})
+        parser.addOption(QCommandLineOption(QString::fromLatin1(flag)));
 }
 
 void readBenchOptions(const QCommandLineParser& parser, Options& o) {
+    const std::pair<const char*, const char*> opposites[] = {
+        {"verificar", "sin-verificar"}, {"rapida", "completa"}, {"comprobar", "sin-comprobar"}};
+    for (const auto& [on, off] : opposites)
+        if (parser.isSet(QLatin1String(on)) && parser.isSet(QLatin1String(off)))
+            throw Refused{QStringLiteral("--%1 y --%2 se excluyen").arg(QLatin1String(on), QLatin1String(off))};
     o.dispositivo = parser.value(QStringLiteral("dispositivo"));
     if (parser.isSet(QStringLiteral("dispositivo")) && o.dispositivo.isEmpty())
         throw Refused{QStringLiteral("-d necesita un programador: número de serie, ruta hidraw o "

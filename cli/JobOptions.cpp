@@ -19,10 +19,16 @@ constexpr KeyOption kValued[] = {{"tipo", "tipo"},         {"formato", "formato"
                                  {"carril", "carril"},     {"reintentos", "reintentos"},
                                  {"serie", "serie"},       {"contador", "contador"},
                                  {"registro", "registro"}};
-// A "no" of the job is the option that turns the default off.
-constexpr KeyOption kTurnedOff[] = {{"verificacion", "sin-verificar"},
-                                    {"rapida", "completa"},
-                                    {"comprobacion", "sin-comprobar"}};
+// A "no" of the job is the option that turns the default off, unless the
+// user gave either that option or the one that keeps it on.
+struct Switch {
+    const char* key;
+    const char* off;
+    const char* on;
+};
+constexpr Switch kTurnedOff[] = {{"verificacion", "sin-verificar", "verificar"},
+                                 {"rapida", "completa", "rapida"},
+                                 {"comprobacion", "sin-comprobar", "comprobar"}};
 
 // The long names of the options the user gave.
 QSet<QString> givenOptions(const QStringList& arguments) {
@@ -65,10 +71,10 @@ QStringList jobWords(const job::Job& job, const QSet<QString>& given) {
         if (const auto value = job.value(QLatin1String(key));
             value && !given.contains(QLatin1String(option)))
             words << QStringLiteral("--") + QLatin1String(option) << *value;
-    for (const auto& [key, option] : kTurnedOff)
+    for (const auto& [key, off, on] : kTurnedOff)
         if (job.value(QLatin1String(key)) == QStringLiteral("no") &&
-            !given.contains(QLatin1String(option)))
-            words << QStringLiteral("--") + QLatin1String(option);
+            !given.contains(QLatin1String(off)) && !given.contains(QLatin1String(on)))
+            words << QStringLiteral("--") + QLatin1String(off);
     if (const auto range = job.value(QStringLiteral("rango"))) words << rangeWords(*range, given);
     return words;
 }

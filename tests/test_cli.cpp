@@ -530,11 +530,13 @@ class CliTest : public QObject {
 
         // The job's type, image and range; the command line's --hasta and
         // --completa win over it.
-        r = rig.emulated({"-q", "--trabajo", jobPath, "--hasta", "0xF", "programar"});
+        r = rig.emulated({"--trabajo", jobPath, "--hasta", "0xF", "programar"});
         QCOMPARE(r.code, 0);
         QCOMPARE(rig.programmer.firmware().peek(Chip::Eprom28c64, 0xF), 0x5A);
         QCOMPARE(rig.programmer.firmware().peek(Chip::Eprom28c64, 0x10), 0xFF);
-        QVERIFY(!r.err.contains("verificadas"));
+        QVERIFY(r.err.contains("Hecho sin verificar: 16 programadas"));
+        r = rig.emulated({"--trabajo", jobPath, "--hasta", "0xF", "--verificar", "programar"});
+        QVERIFY(r.err.contains("programadas y verificadas"));
         r = rig.emulated({"--trabajo", jobPath, "-t", "sram24", "verificar"});
         QCOMPARE(r.code, 1);  // the sram24 holds nothing of it
 
