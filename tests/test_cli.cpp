@@ -534,7 +534,7 @@ class CliTest : public QObject {
         QCOMPARE(r.code, 0);
         QCOMPARE(rig.programmer.firmware().peek(Chip::Eprom28c64, 0xF), 0x5A);
         QCOMPARE(rig.programmer.firmware().peek(Chip::Eprom28c64, 0x10), 0xFF);
-        QVERIFY(r.err.contains("Hecho sin verificar: 16 programadas"));
+        QVERIFY(r.err.contains("Hecho sin verificar: 16 direcciones programadas"));
         r = rig.emulated({"--trabajo", jobPath, "--hasta", "0xF", "--verificar", "programar"});
         QVERIFY(r.err.contains("programadas y verificadas"));
         r = rig.emulated({"--trabajo", jobPath, "-t", "sram24", "verificar"});
