@@ -17,6 +17,8 @@ void buildArchivo(QMenuBar* bar, Form1Menu& menu) {
     menu.Exportar1 = archivo->addAction(QStringLiteral("Exportar..."));
     menu.AbrirTrabajo1 = archivo->addAction(QStringLiteral("Abrir trabajo…"));
     menu.GuardarTrabajo1 = archivo->addAction(QStringLiteral("Guardar trabajo…"));
+    menu.Deshacer1 = archivo->addAction(QStringLiteral("Deshacer"));
+    menu.Rehacer1 = archivo->addAction(QStringLiteral("Rehacer"));
     menu.Salir1 = archivo->addAction(QStringLiteral("Salir"));
 }
 
@@ -70,6 +72,9 @@ void addShortcuts(Form1Menu& menu) {
     menu.Guardar1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     menu.Salir1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     menu.Topicos1->setShortcut(QKeySequence(Qt::Key_F1));
+    menu.Deshacer1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    menu.Rehacer1->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
 }
 }  // namespace
 

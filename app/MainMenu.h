@@ -13,6 +13,7 @@ struct Form1Menu {
             *Salir1 = nullptr;
     // A production job: the memory type, the options and the image.
     QAction *AbrirTrabajo1 = nullptr, *GuardarTrabajo1 = nullptr;
+    QAction *Deshacer1 = nullptr, *Rehacer1 = nullptr;
     std::array<QAction*, 5> tipoItems{};
     QAction* VerificarBorrado1 = nullptr;
     // Checked: programming sends only the reports the chip needs.

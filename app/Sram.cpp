@@ -42,7 +42,7 @@ Tform1::Tform1(ApplicationWindow& applicationWindow, HidLibrary& hid, Platform& 
       hid_(hid),
       platform_(platform),
       dialogs_(dialogs),
-      cambios_(imagen) {
+      cambios_(historia) {
     setWindowTitle(kForm1Caption);
     layOutControls(*this, *this, {imagen, filtro, marco, formato});
     nameControls(*this);
@@ -53,6 +53,7 @@ Tform1::Tform1(ApplicationWindow& applicationWindow, HidLibrary& hid, Platform& 
     centerOnScreen(this);
     buildOperations();
     followDeviceNotes();
+    followHistory();
     Timer1.setInterval(kTimer1Ms);
     Timer1.setTimerType(Qt::PreciseTimer);
     FormCreate();
@@ -94,6 +95,31 @@ void Tform1::buildOperations() {
     imagenes_ = std::make_unique<ImageCommands>(host);
     trabajos_ = std::make_unique<JobCommands>(*this, dialogs_, *archivos_, *imagenes_, cambios_);
     borrado_ = std::make_unique<BlankCheck>(*banco);
+}
+
+void Tform1::followHistory() {
+    // What an operation reads into the grid is one step.
+    connect(&marco, &OperationFrame::runningChanged, this, [this](bool running) {
+        running ? historia.beginStep() : historia.endStep();
+    });
+    const auto enable = [this] {
+        Deshacer1->setEnabled(!marco.running() && historia.canUndo());
+        Rehacer1->setEnabled(!marco.running() && historia.canRedo());
+    };
+    connect(&historia, &ImageHistory::changed, this, enable);
+    connect(&marco, &OperationFrame::runningChanged, this, enable);
+    enable();
+}
+
+void Tform1::Deshacer1Click() {
+    // What is being typed into a cell is part of the image first.
+    m->commitEditor();
+    historia.undo();
+}
+
+void Tform1::Rehacer1Click() {
+    m->commitEditor();
+    historia.redo();
 }
 
 void Tform1::followDeviceNotes() {

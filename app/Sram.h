@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/ImageChanges.h"
+#include "view/ImageHistory.h"
 #include "app/MainLayout.h"
 #include "app/MainMenu.h"
 #include "device/CommandSet.h"
@@ -83,6 +84,10 @@ class Tform1 : public QMainWindow, public Form1Controls, public Form1Menu {
     void Exportar1Click();
     void AbrirTrabajo1Click();
     void GuardarTrabajo1Click();
+    // Undo and redo: typing, fills, pastes, conversions, files, clearing
+    // and what an operation read, one step each.
+    void Deshacer1Click();
+    void Rehacer1Click();
     // "Verificar Borrado", for the memories that have an erased state.
     void VerificarBorrado1Click();
     void BitBtn3Click();
@@ -108,6 +113,8 @@ class Tform1 : public QMainWindow, public Form1Controls, public Form1Menu {
     CommandSet comandos;
     NumberFormat formato;
     AddressGridModel imagen;
+    // Undo and redo over the image, from every view and command.
+    ImageHistory historia{imagen};
     KeyFilter filtro;
     OperationFrame marco;
     std::unique_ptr<Workbench> banco;
@@ -119,6 +126,7 @@ class Tform1 : public QMainWindow, public Form1Controls, public Form1Menu {
 
   private:
     void buildOperations();
+    void followHistory();
     void followDeviceNotes();
     // True when the image has no changes, or the user saved them or lets
     // them go.

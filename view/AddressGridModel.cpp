@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <utility>
 
 #include "view/NumberFormat.h"
 
@@ -37,7 +38,17 @@ void AddressGridModel::setCell(int column, int row, const QString& text) {
         return;
     }
     if (column == 0) return;
-    storage(column, row - 1) = text;
+    QString& stored = storage(column, row - 1);
+    // Writing the text a cell has already is no change to remember.
+    if (journaled(column) && stored != text) {
+        const QString before = stored;
+        journal_.begin();
+        stored = text;
+        journal_.cell(static_cast<std::size_t>(row - 1), before);
+        journal_.end();
+    } else {
+        stored = text;
+    }
     if (row <= addressCount_) {
         const QModelIndex changed = index(row - 1, column);
         emit dataChanged(changed, changed);
@@ -61,8 +72,25 @@ void AddressGridModel::clearColumn(int column, int firstRow, int lastRow) {
     if (firstRow == 0) setCell(column, 0, QString());
     std::vector<QString>& texts = texts_[column];
     const int last = std::min<int>(lastRow, static_cast<int>(texts.size()));
-    for (int row = std::max(firstRow, 1); row <= last; ++row) texts[row - 1].clear();
+    if (journaled(column)) journal_.begin();
+    for (int row = std::max(firstRow, 1); row <= last; ++row) {
+        QString& text = texts[row - 1];
+        if (text.isEmpty()) continue;
+        const QString before = std::exchange(text, QString());
+        if (journaled(column)) journal_.cell(static_cast<std::size_t>(row - 1), before);
+    }
+    if (journaled(column)) journal_.end();
     columnChanged(column);
+}
+
+void AddressGridModel::journalDifferences(const std::vector<QString>& before) {
+    const std::vector<QString>& now = texts_.at(kDataColumn);
+    const std::size_t common = std::min(before.size(), now.size());
+    for (std::size_t at = 0; at < common; ++at)
+        // Same data: untouched, without comparing a character.
+        if (!before[at].isSharedWith(now[at]) && before[at] != now[at]) journal_.cell(at, before[at]);
+    for (std::size_t at = common; at < now.size(); ++at)
+        if (!now[at].isEmpty()) journal_.cell(at, QString());
 }
 
 void AddressGridModel::columnChanged(int column) {

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 struct NumberFormat;
@@ -38,9 +39,29 @@ class AddressGridModel : public QAbstractTableModel {
     // Edits a column's texts in place, then tells the views once.
     template <typename Edit>
     void updateColumn(int column, Edit&& edit) {
+        if (!journaled(column)) {
+            edit(texts_.at(column));
+            columnChanged(column);
+            return;
+        }
+        // The texts share their data: the copy costs a pointer each.
+        const std::vector<QString> before = texts_.at(column);
+        journal_.begin();
         edit(texts_.at(column));
+        journalDifferences(before);
+        journal_.end();
         columnChanged(column);
     }
+
+    // Told of every change of a text of the data column: each call that
+    // changes texts is bracketed by begin and end, and each text it changed
+    // is told, after the change, with the text it had.
+    struct Journal {
+        std::function<void()> begin;
+        std::function<void(std::size_t address, const QString& before)> cell;
+        std::function<void()> end;
+    };
+    void setJournal(Journal journal) { journal_ = std::move(journal); }
 
     QModelIndex indexOf(int column, int row) const { return index(row - 1, column); }
 
@@ -52,6 +73,8 @@ class AddressGridModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
   private:
+    bool journaled(int column) const { return column == kDataColumn && journal_.cell; }
+    void journalDifferences(const std::vector<QString>& before);
     void columnChanged(int column);
     QString& storage(int column, std::size_t address);
 
@@ -60,4 +83,5 @@ class AddressGridModel : public QAbstractTableModel {
     int addressCount_ = 0;
     std::vector<QString> header_;
     std::vector<std::vector<QString>> texts_;  // index 0 unused: column 0 is computed
+    Journal journal_;
 };
