@@ -1,0 +1,144 @@
+#include "files/ByteSearch.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "files/GridBytes.h"
+#include "view/NumberFormat.h"
+
+namespace {
+constexpr std::uint8_t kEmptyCell = 0xFF;
+constexpr char16_t kLastLatin1 = 0xFF;
+
+int digit(QChar c) {
+    const char16_t u = c.toUpper().unicode();
+    if (u >= u'0' && u <= u'9') return u - u'0';
+    if (u >= u'A' && u <= u'F') return u - u'A' + 10;
+    return -1;
+}
+
+bool separator(QChar c) {
+    return c.isSpace() || c == u',';
+}
+
+// Whether the pattern matches at position at (the caller keeps it in range).
+bool matchesAt(const ImageBytes& image, const BytePattern& pattern, std::size_t at) {
+    for (std::size_t i = 0; i < pattern.size(); ++i)
+        if (!pattern.wildcard[i] && image.bytes[at + i] != pattern.bytes[i]) return false;
+    const auto& notBytes = image.notBytes;
+    for (auto it = std::lower_bound(notBytes.begin(), notBytes.end(), at);
+         it != notBytes.end() && *it < at + pattern.size(); ++it)
+        if (!pattern.wildcard[*it - at]) return false;
+    return true;
+}
+
+// The first position the pattern names a byte at, or its size when it names none.
+std::size_t firstFixed(const BytePattern& pattern) {
+    const auto it = std::find(pattern.wildcard.begin(), pattern.wildcard.end(), false);
+    return static_cast<std::size_t>(it - pattern.wildcard.begin());
+}
+}  // namespace
+
+bool ImageBytes::isByte(std::size_t address) const {
+    return !std::binary_search(notBytes.begin(), notBytes.end(), address);
+}
+
+std::optional<std::size_t> ImageBytes::firstNotAByte(std::size_t first, std::size_t last) const {
+    const auto it = std::lower_bound(notBytes.begin(), notBytes.end(), first);
+    if (it == notBytes.end() || *it > last) return std::nullopt;
+    return *it;
+}
+
+ImageBytes imageBytes(const std::vector<QString>& texts, std::size_t count,
+                      const NumberFormat& format) {
+    GridBytes grid = gridBytes(texts, count, format);
+    ImageBytes image{std::move(grid.bytes), {}};
+    if (!grid.notAByte) return image;
+    // gridBytes stops at the first text that is no byte: the rest, by its rule.
+    for (std::size_t a = *grid.notAByte; a < count; ++a) {
+        if (a >= texts.size() || texts[a].isEmpty()) {
+            image.bytes[a] = kEmptyCell;
+            continue;
+        }
+        const auto byte = format.readByte(texts[a]);
+        image.bytes[a] = byte.value_or(0);
+        if (!byte) image.notBytes.push_back(static_cast<std::uint32_t>(a));
+    }
+    return image;
+}
+
+std::optional<BytePattern> hexPattern(const QString& text, bool wildcards) {
+    BytePattern pattern;
+    for (qsizetype i = 0; i < text.size();) {
+        if (separator(text[i])) {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= text.size()) return std::nullopt;
+        if (wildcards && text[i] == u'?' && text[i + 1] == u'?') {
+            pattern.bytes.push_back(0);
+            pattern.wildcard.push_back(true);
+        } else {
+            const int high = digit(text[i]), low = digit(text[i + 1]);
+            if (high < 0 || low < 0) return std::nullopt;
+            pattern.bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
+            pattern.wildcard.push_back(false);
+        }
+        i += 2;
+    }
+    if (pattern.bytes.empty()) return std::nullopt;
+    return pattern;
+}
+
+std::optional<BytePattern> textPattern(const QString& text) {
+    if (text.isEmpty()) return std::nullopt;
+    BytePattern pattern;
+    for (QChar c : text) {
+        if (c.unicode() > kLastLatin1) return std::nullopt;
+        pattern.bytes.push_back(static_cast<std::uint8_t>(c.unicode()));
+    }
+    pattern.wildcard.assign(pattern.bytes.size(), false);
+    return pattern;
+}
+
+std::optional<std::size_t> findForward(const ImageBytes& image, const BytePattern& pattern,
+                                       std::size_t from) {
+    const std::size_t size = image.bytes.size(), length = pattern.size();
+    if (length == 0 || length > size || from > size - length) return std::nullopt;
+    const std::size_t fixed = firstFixed(pattern);
+    if (fixed == length) return from;
+    // Only where the first named byte is: memchr runs through the rest.
+    const std::uint8_t* data = image.bytes.data();
+    const std::uint8_t* end = data + (size - length) + fixed + 1;
+    for (const std::uint8_t* p = data + from + fixed; p < end; ++p) {
+        p = static_cast<const std::uint8_t*>(std::memchr(p, pattern.bytes[fixed], end - p));
+        if (!p) break;
+        const std::size_t at = static_cast<std::size_t>(p - data) - fixed;
+        if (matchesAt(image, pattern, at)) return at;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> findBackward(const ImageBytes& image, const BytePattern& pattern,
+                                        std::size_t before) {
+    const std::size_t size = image.bytes.size(), length = pattern.size();
+    if (length == 0 || length > size || before == 0) return std::nullopt;
+    const std::size_t fixed = firstFixed(pattern);
+    for (std::size_t at = std::min(before - 1, size - length) + 1; at-- > 0;) {
+        if (fixed < length && image.bytes[at + fixed] != pattern.bytes[fixed]) continue;
+        if (matchesAt(image, pattern, at)) return at;
+    }
+    return std::nullopt;
+}
+
+QString hexText(const image::Bytes& bytes, std::size_t first, std::size_t count) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    QString text;
+    text.reserve(static_cast<qsizetype>(count * 3));
+    for (std::size_t i = first; i < first + count && i < bytes.size(); ++i) {
+        if (!text.isEmpty()) text += u' ';
+        text += QLatin1Char(kDigits[bytes[i] >> 4]);
+        text += QLatin1Char(kDigits[bytes[i] & 0xF]);
+    }
+    return text;
+}
