@@ -1,0 +1,186 @@
+#include "view/HexRowModel.h"
+
+#include <QBrush>
+#include <QColor>
+
+#include "view/AddressGridModel.h"
+#include "view/NumberFormat.h"
+
+namespace {
+constexpr std::size_t kFourDigits = 0x10000;
+// Above this many bytes one change of the column costs the views less.
+constexpr std::size_t kCellByCell = 256;
+constexpr char16_t kFirstPrintable = 0x20;
+constexpr char16_t kLastPrintable = 0x7E;
+
+QString hex(std::size_t value, int digits) {
+    return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
+}
+
+QChar shown(std::uint8_t value) {
+    return value >= kFirstPrintable && value <= kLastPrintable ? QChar(value) : QChar(u'.');
+}
+}  // namespace
+
+HexRowModel::HexRowModel(AddressGridModel& image, const NumberFormat& format, QObject* parent)
+    : QAbstractTableModel(parent), image_(image), format_(format) {
+    connect(&image_, &QAbstractItemModel::dataChanged, this, &HexRowModel::sourceChanged);
+    connect(&image_, &QAbstractItemModel::modelAboutToBeReset, this, &HexRowModel::beginResetModel);
+    connect(&image_, &QAbstractItemModel::modelReset, this, &HexRowModel::endResetModel);
+}
+
+void HexRowModel::setBytesPerRow(int count) {
+    if (count == bytesPerRow_ || (count != kWideRow && count != kNarrowRow)) return;
+    beginResetModel();
+    bytesPerRow_ = count;
+    endResetModel();
+}
+
+std::size_t HexRowModel::addressCount() const {
+    return static_cast<std::size_t>(image_.rowCount());
+}
+
+std::optional<std::size_t> HexRowModel::addressOf(const QModelIndex& index) const {
+    if (!index.isValid() || index.column() < 1 || index.column() > bytesPerRow_) return {};
+    const std::size_t address =
+        std::size_t(index.row()) * std::size_t(bytesPerRow_) + std::size_t(index.column() - 1);
+    if (address >= addressCount()) return {};
+    return address;
+}
+
+QModelIndex HexRowModel::indexOf(std::size_t address) const {
+    if (address >= addressCount()) return {};
+    return index(static_cast<int>(address / bytesPerRow_),
+                 static_cast<int>(address % bytesPerRow_) + 1);
+}
+
+QString HexRowModel::addressText(std::size_t address) const {
+    return QStringLiteral("0x") + hex(address, addressCount() > kFourDigits ? 5 : 4);
+}
+
+void HexRowModel::writeByte(std::size_t address, std::uint8_t value) {
+    image_.setCell(kDataColumn, static_cast<int>(address) + 1, format_.show(value));
+}
+
+void HexRowModel::writeBytes(std::size_t first, const std::vector<std::uint8_t>& values) {
+    if (values.size() <= kCellByCell) {
+        for (std::size_t i = 0; i < values.size(); ++i) writeByte(first + i, values[i]);
+        return;
+    }
+    image_.updateColumn(kDataColumn, [&](std::vector<QString>& texts) {
+        if (texts.size() < first + values.size()) texts.resize(first + values.size());
+        for (std::size_t i = 0; i < values.size(); ++i) texts[first + i] = format_.show(values[i]);
+    });
+}
+
+HexRowModel::Cell HexRowModel::cellAt(std::size_t address) const {
+    const QString text = image_.cell(kDataColumn, static_cast<int>(address) + 1);
+    if (text.isEmpty()) return {Kind::Empty, 0};
+    const auto byte = format_.readByte(text);
+    return byte ? Cell{Kind::Byte, *byte} : Cell{Kind::NotAByte, 0};
+}
+
+QString HexRowModel::byteText(std::size_t address) const {
+    const Cell cell = cellAt(address);
+    switch (cell.kind) {
+        case Kind::Empty:
+            return {};
+        case Kind::NotAByte:
+            return kNotAByte;
+        case Kind::Byte:
+            break;
+    }
+    return hex(cell.value, 2);
+}
+
+QString HexRowModel::spokenByte(std::size_t address) const {
+    const Cell cell = cellAt(address);
+    const QString where = addressText(address) + QStringLiteral(": ");
+    switch (cell.kind) {
+        case Kind::Empty:
+            return where + QStringLiteral("vacía");
+        case Kind::NotAByte:
+            return where + kNotAByte;
+        case Kind::Byte:
+            break;
+    }
+    return where + hex(cell.value, 2) + QStringLiteral(" '") + shown(cell.value) + u'\'';
+}
+
+QString HexRowModel::rowText(int row) const {
+    const std::size_t first = std::size_t(row) * std::size_t(bytesPerRow_);
+    const std::size_t end = std::min(first + std::size_t(bytesPerRow_), addressCount());
+    QString text;
+    text.reserve(bytesPerRow_);
+    for (std::size_t a = first; a < end; ++a) {
+        const Cell cell = cellAt(a);
+        text += cell.kind == Kind::Empty  ? QChar(u' ')
+                : cell.kind == Kind::Byte ? shown(cell.value)
+                                          : QChar(u'.');
+    }
+    return text;
+}
+
+void HexRowModel::sourceChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+    // A changed text, or a new number format (the address column): either
+    // way the bytes of those rows may read otherwise now.
+    if (!topLeft.isValid() || !bottomRight.isValid() || rowCount() == 0) return;
+    const int first = topLeft.row() / bytesPerRow_;
+    const int last = std::min(bottomRight.row() / bytesPerRow_, rowCount() - 1);
+    if (first > last) return;
+    emit dataChanged(index(first, 1), index(last, textColumn()));
+}
+
+int HexRowModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid()) return 0;
+    return static_cast<int>((addressCount() + bytesPerRow_ - 1) / bytesPerRow_);
+}
+
+int HexRowModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : bytesPerRow_ + 2;
+}
+
+QVariant HexRowModel::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return {};
+    const std::size_t first = std::size_t(index.row()) * std::size_t(bytesPerRow_);
+    if (index.column() == kAddressColumn) {
+        if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) return addressText(first);
+        if (role == Qt::BackgroundRole) return QBrush(QColor(0xF0, 0xF0, 0xF0));
+        return {};
+    }
+    if (index.column() == textColumn()) {
+        if (role == Qt::DisplayRole) return rowText(index.row());
+        if (role == Qt::AccessibleTextRole)
+            return QStringLiteral("Texto de ") + addressText(first) + QStringLiteral(": ") +
+                   rowText(index.row());
+        return {};
+    }
+    const auto address = addressOf(index);
+    if (!address) return {};
+    switch (role) {
+        case Qt::DisplayRole:
+            return byteText(*address);
+        case Qt::AccessibleTextRole:
+            return spokenByte(*address);
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+        default:
+            return {};
+    }
+}
+
+QVariant HexRowModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= columnCount())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (section == kAddressColumn) return QStringLiteral("Dirección");
+    if (section == textColumn()) return QStringLiteral("Texto");
+    return hex(std::size_t(section - 1), 2);
+}
+
+Qt::ItemFlags HexRowModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    if (index.column() == kAddressColumn || index.column() == textColumn())
+        return Qt::ItemIsEnabled;
+    return addressOf(index) ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
