@@ -57,6 +57,8 @@ void buildFormato(QMenuBar* bar, Form1Menu& menu, QObject* owner) {
         formatos->addAction(QStringLiteral("Convertir datos a hexadecimal"));
     menu.ConvertirDecimal1 = formatos->addAction(QStringLiteral("Convertir datos a decimal"));
     menu.ConvertirDecimal1->setEnabled(false);
+    formatos->addSeparator();
+    menu.VistaHexadecimal1 = formatos->addAction(QStringLiteral("Vista hexadecimal"));
 }
 
 void buildAyuda(QMenuBar* bar, Form1Menu& menu) {
@@ -72,6 +74,7 @@ void addShortcuts(Form1Menu& menu) {
     menu.Guardar1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     menu.Salir1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     menu.Topicos1->setShortcut(QKeySequence(Qt::Key_F1));
+    menu.VistaHexadecimal1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     menu.Deshacer1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     menu.Rehacer1->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});

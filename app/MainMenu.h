@@ -24,6 +24,8 @@ struct Form1Menu {
     QAction *Decimal1 = nullptr, *Hexadecimal1 = nullptr;
     // The same values in the other format: the texts are rewritten.
     QAction *ConvertirHexadecimal1 = nullptr, *ConvertirDecimal1 = nullptr;
+    // A second window over the same image, as a hex editor shows it.
+    QAction* VistaHexadecimal1 = nullptr;
     QAction *Topicos1 = nullptr, *Acercade1 = nullptr;
     // The last menu of the bar: others that come and go stay before it.
     QMenu* Ayuda = nullptr;

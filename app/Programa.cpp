@@ -62,6 +62,7 @@ void wireMenu(Tform1& f) {
         {f.Hexadecimal1, &Tform1::Hexadecimal1Click},
         {f.ConvertirHexadecimal1, &Tform1::ConvertirHexadecimal1Click},
         {f.ConvertirDecimal1, &Tform1::ConvertirDecimal1Click},
+        {f.VistaHexadecimal1, &Tform1::VistaHexadecimal1Click},
         {f.Topicos1, &Tform1::Topicos1Click},
         {f.Acercade1, &Tform1::Acercade1Click}};
     for (const auto& [item, handler] : items) onTrigger(f, item, handler);

@@ -7,6 +7,7 @@
 
 #include "app/AccessibleNames.h"
 #include "app/HandlerGuard.h"
+#include "app/HexView.h"
 #include "app/JobCommands.h"
 #include "device/ApplicationWindow.h"
 #include "device/HidLibrary.h"
@@ -61,6 +62,7 @@ Tform1::Tform1(ApplicationWindow& applicationWindow, HidLibrary& hid, Platform& 
 
 Tform1::~Tform1() {
     FormDestroy();
+    vistaHex_.reset();
     // The grid and its open cell editor go while the image they show exists.
     delete takeCentralWidget();
 }
@@ -144,6 +146,18 @@ void Tform1::setOperationRunning(bool running) {
         button->setEnabled(!running);
     setRunning(running, comandos.tipo);
     filtro.setEscapePasses(running);
+    if (vistaHex_) vistaHex_->setRunning(running);
+}
+
+void Tform1::VistaHexadecimal1Click() {
+    if (!vistaHex_) {
+        vistaHex_ = std::make_unique<HexView>(imagen, formato, historia, dialogs_, this);
+        vistaHex_->follow(*m);
+        vistaHex_->setRunning(marco.running());
+    }
+    vistaHex_->show();
+    vistaHex_->raise();
+    vistaHex_->activateWindow();
 }
 
 void Tform1::guarded(void (Tform1::*handler)()) {

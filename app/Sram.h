@@ -22,6 +22,7 @@ class BlankCheck;
 class Dialogs;
 class FileCommands;
 class FileCompare;
+class HexView;
 class HidLibrary;
 class ImageCommands;
 class JobCommands;
@@ -95,6 +96,10 @@ class Tform1 : public QMainWindow, public Form1Controls, public Form1Menu {
     // Whether the image changed since it was last opened, saved or cleared.
     bool cambios() const { return cambios_.changed(); }
 
+    // "Vista hexadecimal": the hex view's window over the image, made once.
+    void VistaHexadecimal1Click();
+    HexView* vistaHexadecimal() const { return vistaHex_.get(); }
+
     // Information windows.
     void Acercade1Click();
     void Topicos1Click();
@@ -153,4 +158,6 @@ class Tform1 : public QMainWindow, public Form1Controls, public Form1Menu {
     ImageChanges cambios_;
     QString busyNote_;
     bool exited_ = false;
+    // Last: it goes before the image and the history it works on.
+    std::unique_ptr<HexView> vistaHex_;
 };

@@ -1,0 +1,199 @@
+// What the hex view does: go to an address, search, fill, copy and paste,
+// and the line that sums up the selection.
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "app/HexView.h"
+#include "files/GridBytes.h"
+#include "view/AddressGridModel.h"
+#include "view/HexTable.h"
+#include "view/ImageHistory.h"
+
+namespace {
+constexpr int kLongestAddress = 12;
+
+QString hex(std::uint32_t value, int digits) {
+    return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
+}
+
+QString byteCount(std::size_t count) {
+    return count == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(count);
+}
+
+bool allDigits(const QString& text, int base) {
+    for (QChar c : text) {
+        const char16_t u = c.toUpper().unicode();
+        const bool decimal = u >= u'0' && u <= u'9';
+        if (!decimal && !(base == 16 && u >= u'A' && u <= u'F')) return false;
+    }
+    return !text.isEmpty() && text.size() <= kLongestAddress;
+}
+
+// 0x1F0, $1F0 and 1F0h are hexadecimal; digits alone are decimal.
+std::optional<std::size_t> addressFromText(QString text) {
+    text = text.trimmed();
+    int base = 10;
+    if (text.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive)) {
+        text.remove(0, 2);
+        base = 16;
+    } else if (text.startsWith(u'$')) {
+        text.remove(0, 1);
+        base = 16;
+    } else if (text.endsWith(u'h', Qt::CaseInsensitive)) {
+        text.chop(1);
+        base = 16;
+    }
+    if (!allDigits(text, base)) return std::nullopt;
+    return static_cast<std::size_t>(text.toULongLong(nullptr, base));
+}
+
+// One byte in hexadecimal, with or without 0x.
+std::optional<std::uint8_t> fillByteFromText(QString text) {
+    text = text.trimmed();
+    if (text.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive)) text.remove(0, 2);
+    if (text.size() > 2 || !allDigits(text, 16)) return std::nullopt;
+    return static_cast<std::uint8_t>(text.toUInt(nullptr, 16));
+}
+}  // namespace
+
+void HexView::goTo() {
+    const auto address = addressFromText(irA->text());
+    if (!address) {
+        estado->setText(QStringLiteral("«%1» no es una dirección: escriba 0x1F0, 1F0h o 496")
+                            .arg(irA->text().trimmed()));
+        return;
+    }
+    if (*address >= model.addressCount()) {
+        estado->setText(QStringLiteral("La dirección supera la maxima dirección de la memoria"));
+        return;
+    }
+    estado->clear();
+    tabla->moveTo(*address, false);
+    tabla->setFocus();
+}
+
+const ImageBytes& HexView::bytes() {
+    if (!bytes_) bytes_ = imageBytes(image_.column(kDataColumn), model.addressCount(), format_);
+    return *bytes_;
+}
+
+void HexView::find(bool forward) {
+    const QString wanted = buscar->text();
+    const bool asText = buscarComo->currentIndex() == 1;
+    const auto pattern = asText ? textPattern(wanted) : hexPattern(wanted);
+    if (!pattern) {
+        estado->setText(wanted.isEmpty() ? QStringLiteral("Escriba lo que busca")
+                        : asText
+                            ? QStringLiteral("El texto tiene caracteres que no caben en un byte")
+                            : QStringLiteral("«%1» no son bytes en hexadecimal: escriba, por "
+                                             "ejemplo, DE AD ?? EF")
+                                  .arg(wanted));
+        return;
+    }
+    const std::size_t cursor = tabla->cursor();
+    // From the cursor; past a match just shown, so that F3 goes on to the next.
+    const auto at = forward ? findForward(bytes(), *pattern, found_ == cursor ? cursor + 1 : cursor)
+                            : findBackward(bytes(), *pattern, cursor);
+    if (!at) {
+        estado->setText(kNoSeEncontro);
+        return;
+    }
+    tabla->selectSpan(*at + pattern->size() - 1, *at);
+    found_ = *at;
+    estado->setText(QStringLiteral("Encontrado en %1").arg(model.addressText(*at)));
+}
+
+GridBytes HexView::selectionBytes() const {
+    const HexTable::Span span = tabla->selection();
+    const std::vector<QString>& texts = image_.column(kDataColumn);
+    const std::size_t end = std::min(span.last + 1, texts.size());
+    // The texts share their data: no text is copied.
+    const std::vector<QString> selected(texts.begin() + std::min(span.first, end),
+                                        texts.begin() + end);
+    return gridBytes(selected, span.size(), format_);
+}
+
+void HexView::showSelection() {
+    const HexTable::Span span = tabla->selection();
+    if (model.addressCount() == 0) {
+        seleccion->clear();
+        return;
+    }
+    const GridBytes image = selectionBytes();
+    QString line = QStringLiteral("Selección %1–%2 · %3")
+                       .arg(model.addressText(span.first), model.addressText(span.last),
+                            byteCount(span.size()));
+    if (image.notAByte)
+        line += QStringLiteral(" · la dirección %1 no tiene un byte")
+                    .arg(model.addressText(span.first + *image.notAByte));
+    else
+        line += QStringLiteral(" · Suma %1 · CRC-32 %2")
+                    .arg(hex(image::sum16(image.bytes), 4), hex(image::crc32(image.bytes), 8));
+    seleccion->setText(line);
+}
+
+bool HexView::refuseWhileRunning() {
+    if (!running_) return false;
+    estado->setText(
+        QStringLiteral("Hay una operación en curso: la imagen no cambia hasta que termine"));
+    return true;
+}
+
+void HexView::writeStep(std::size_t first, const std::vector<std::uint8_t>& values) {
+    commitGrid();
+    history_.beginStep();
+    model.writeBytes(first, values);
+    history_.endStep();
+}
+
+void HexView::fillSelection() {
+    if (refuseWhileRunning()) return;
+    const auto value = fillByteFromText(llenarCon->text());
+    if (!value) {
+        estado->setText(QStringLiteral("El byte de llenado va en hexadecimal, de 00 a FF"));
+        return;
+    }
+    const HexTable::Span span = tabla->selection();
+    writeStep(span.first, std::vector<std::uint8_t>(span.size(), *value));
+    barraLlenar->hide();
+    tabla->setFocus();
+    estado->setText(QStringLiteral("Llenada la selección (%1) con %2")
+                        .arg(byteCount(span.size()), hex(*value, 2)));
+}
+
+void HexView::copySelection() {
+    const HexTable::Span span = tabla->selection();
+    const GridBytes image = selectionBytes();
+    if (image.notAByte) {
+        estado->setText(QStringLiteral("La dirección %1 no tiene un byte: no se copió nada")
+                            .arg(model.addressText(span.first + *image.notAByte)));
+        return;
+    }
+    QGuiApplication::clipboard()->setText(hexText(image.bytes, 0, image.bytes.size()));
+    estado->setText(QStringLiteral("Copiado: %1").arg(byteCount(span.size())));
+}
+
+void HexView::paste() {
+    if (refuseWhileRunning()) return;
+    const auto pasted = hexPattern(QGuiApplication::clipboard()->text(), false);
+    if (!pasted) {
+        estado->setText(
+            QStringLiteral("El portapapeles no tiene bytes en hexadecimal: no se pegó nada"));
+        return;
+    }
+    const std::size_t first = tabla->cursor(), count = pasted->size();
+    if (count > model.addressCount() - first) {
+        estado->setText(QStringLiteral("%1 no caben desde %2 hasta la última dirección, %3: no "
+                                       "se pegó nada")
+                            .arg(byteCount(count), model.addressText(first),
+                                 model.addressText(model.addressCount() - 1)));
+        return;
+    }
+    writeStep(first, pasted->bytes);
+    tabla->selectSpan(first, first + count - 1);
+    estado->setText(
+        QStringLiteral("Pegado: %1 desde %2").arg(byteCount(count), model.addressText(first)));
+}

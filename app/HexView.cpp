@@ -1,0 +1,262 @@
+#include "app/HexView.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include "view/AddressGridModel.h"
+#include "view/DataGrid.h"
+#include "view/HexTable.h"
+#include "view/ImageHistory.h"
+
+namespace {
+constexpr int kWindowHeight = 620;
+// What the selection line waits for after the image last changed.
+constexpr int kSettleMs = 100;
+
+struct Naming {
+    QWidget* control;
+    const char* name;
+    const char* description;
+};
+}  // namespace
+
+HexView::HexView(AddressGridModel& image, const NumberFormat& format, ImageHistory& history,
+                 Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), model(image, format), image_(image), format_(format), history_(history) {
+    setWindowTitle(kVistaHexadecimalCaption);
+    tabla = new HexTable(model, dialogs);
+    buildControls();
+    buildMenu();
+    nameControls();
+    wire();
+    showSelection();
+    enableEdits();
+}
+
+// The table and the image outlive nothing of this window.
+HexView::~HexView() = default;
+
+void HexView::buildControls() {
+    auto* central = new QWidget(this);
+    const auto caption = [central](const QString& text, QWidget* buddy) {
+        auto* label = new QLabel(text, central);
+        label->setBuddy(buddy);
+        return label;
+    };
+    buscar = new QLineEdit(central);
+    buscar->setPlaceholderText(QStringLiteral("DE AD ?? EF"));
+    buscarComo = new QComboBox(central);
+    buscarComo->addItems({QStringLiteral("Bytes"), QStringLiteral("Texto")});
+    anterior = new QPushButton(QStringLiteral("Anterior"), central);
+    siguiente = new QPushButton(QStringLiteral("Siguiente"), central);
+    auto* findRow = new QHBoxLayout;
+    findRow->addWidget(caption(QStringLiteral("&Buscar"), buscar));
+    findRow->addWidget(buscar, 1);
+    findRow->addWidget(buscarComo);
+    findRow->addWidget(anterior);
+    findRow->addWidget(siguiente);
+
+    irA = new QLineEdit(central);
+    irA->setPlaceholderText(QStringLiteral("0x1F0"));
+    bytesPorFila = new QComboBox(central);
+    bytesPorFila->addItems({QStringLiteral("16"), QStringLiteral("8")});
+    auto* placeRow = new QHBoxLayout;
+    placeRow->addWidget(caption(QStringLiteral("&Ir a"), irA));
+    placeRow->addWidget(irA);
+    placeRow->addStretch(1);
+    placeRow->addWidget(caption(QStringLiteral("Bytes por &fila"), bytesPorFila));
+    placeRow->addWidget(bytesPorFila);
+
+    tabla->setParent(central);
+    int width = 2 * tabla->frameWidth() + tabla->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < model.columnCount(); ++c) width += tabla->columnWidth(c);
+    tabla->setMinimumWidth(width);
+
+    barraLlenar = new QWidget(central);
+    llenarCon = new QLineEdit(barraLlenar);
+    llenarCon->setMaxLength(4);
+    llenarCon->setPlaceholderText(QStringLiteral("FF"));
+    llenar = new QPushButton(QStringLiteral("Llenar"), barraLlenar);
+    cancelarLlenado = new QPushButton(QStringLiteral("Cancelar"), barraLlenar);
+    auto* fillRow = new QHBoxLayout(barraLlenar);
+    fillRow->setContentsMargins(0, 0, 0, 0);
+    fillRow->addWidget(caption(QStringLiteral("Llenar la selección con el byte"), llenarCon));
+    fillRow->addWidget(llenarCon);
+    fillRow->addWidget(llenar);
+    fillRow->addWidget(cancelarLlenado);
+    fillRow->addStretch(1);
+    barraLlenar->hide();
+
+    leyenda = new QLabel(
+        QStringLiteral("Vacía: en blanco (cuenta FF) · ??: el texto no es un byte"), central);
+    seleccion = new QLabel(central);
+    estado = new QLabel(central);
+    auto* column = new QVBoxLayout(central);
+    column->addLayout(findRow);
+    column->addLayout(placeRow);
+    column->addWidget(tabla, 1);
+    column->addWidget(barraLlenar);
+    column->addWidget(leyenda);
+    column->addWidget(seleccion);
+    column->addWidget(estado);
+    setCentralWidget(central);
+    resize(central->minimumSizeHint().width(), kWindowHeight);
+
+    QWidget::setTabOrder(tabla, buscar);
+    QWidget::setTabOrder(buscar, buscarComo);
+    QWidget::setTabOrder(buscarComo, anterior);
+    QWidget::setTabOrder(anterior, siguiente);
+    QWidget::setTabOrder(siguiente, irA);
+    QWidget::setTabOrder(irA, bytesPorFila);
+    QWidget::setTabOrder(bytesPorFila, llenarCon);
+    QWidget::setTabOrder(llenarCon, llenar);
+    QWidget::setTabOrder(llenar, cancelarLlenado);
+    tabla->setFocus();
+}
+
+void HexView::buildMenu() {
+    QMenu* edicion = menuBar()->addMenu(QStringLiteral("Edición"));
+    const auto item = [edicion](const QString& text, const QKeySequence& keys) {
+        QAction* action = edicion->addAction(text);
+        action->setShortcut(keys);
+        return action;
+    };
+    Deshacer = item(QStringLiteral("Deshacer"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    Rehacer = item(QStringLiteral("Rehacer"), QKeySequence(Qt::CTRL | Qt::Key_Y));
+    Rehacer->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    edicion->addSeparator();
+    Copiar = item(QStringLiteral("Copiar"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    Pegar = item(QStringLiteral("Pegar"), QKeySequence(Qt::CTRL | Qt::Key_V));
+    LlenarSeleccion = item(QStringLiteral("Llenar selección…"), QKeySequence(Qt::CTRL | Qt::Key_L));
+    edicion->addSeparator();
+    Buscar = item(QStringLiteral("Buscar…"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    BuscarSiguiente = item(QStringLiteral("Buscar siguiente"), QKeySequence(Qt::Key_F3));
+    BuscarAnterior = item(QStringLiteral("Buscar anterior"), QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    IrADireccion = item(QStringLiteral("Ir a la dirección…"), QKeySequence(Qt::CTRL | Qt::Key_G));
+}
+
+void HexView::nameControls() {
+    const Naming table[] = {
+        {tabla, "Bytes de la imagen",
+         "Por fila, la primera dirección, los bytes en hexadecimal y su texto"},
+        {buscar, "Buscar", "Bytes en hexadecimal, ?? para cualquiera, o un texto"},
+        {buscarComo, "Buscar como bytes o texto", ""},
+        {anterior, "Buscar anterior", "Desde el cursor hacia atrás"},
+        {siguiente, "Buscar siguiente", "Desde el cursor hacia adelante"},
+        {irA, "Ir a la dirección", "0x1F0 en hexadecimal o 496 en decimal"},
+        {bytesPorFila, "Bytes por fila", ""},
+        {llenarCon, "Llenar la selección con el byte", "Dos cifras hexadecimales"},
+        {llenar, "Llenar la selección", ""},
+        {cancelarLlenado, "Cancelar el llenado", ""},
+    };
+    for (const Naming& naming : table) {
+        naming.control->setAccessibleName(QString::fromUtf8(naming.name));
+        if (*naming.description)
+            naming.control->setAccessibleDescription(QString::fromUtf8(naming.description));
+    }
+}
+
+void HexView::wire() {
+    connect(Deshacer, &QAction::triggered, this, [this] {
+        if (refuseWhileRunning()) return;
+        commitGrid();
+        history_.undo();
+    });
+    connect(Rehacer, &QAction::triggered, this, [this] {
+        if (refuseWhileRunning()) return;
+        commitGrid();
+        history_.redo();
+    });
+    connect(&history_, &ImageHistory::changed, this, &HexView::enableEdits);
+    connect(Copiar, &QAction::triggered, this, &HexView::copySelection);
+    connect(Pegar, &QAction::triggered, this, &HexView::paste);
+    connect(LlenarSeleccion, &QAction::triggered, this, [this] {
+        barraLlenar->show();
+        llenarCon->setFocus();
+        llenarCon->selectAll();
+    });
+    connect(llenar, &QPushButton::clicked, this, &HexView::fillSelection);
+    connect(llenarCon, &QLineEdit::returnPressed, this, &HexView::fillSelection);
+    const auto closeFill = [this] {
+        barraLlenar->hide();
+        tabla->setFocus();
+    };
+    connect(cancelarLlenado, &QPushButton::clicked, this, closeFill);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), barraLlenar, nullptr, nullptr,
+                          Qt::WidgetWithChildrenShortcut),
+            &QShortcut::activated, this, closeFill);
+    connect(Buscar, &QAction::triggered, this, [this] {
+        buscar->setFocus();
+        buscar->selectAll();
+    });
+    connect(IrADireccion, &QAction::triggered, this, [this] {
+        irA->setFocus();
+        irA->selectAll();
+    });
+    connect(BuscarSiguiente, &QAction::triggered, this, [this] { find(true); });
+    connect(BuscarAnterior, &QAction::triggered, this, [this] { find(false); });
+    connect(siguiente, &QPushButton::clicked, this, [this] { find(true); });
+    connect(anterior, &QPushButton::clicked, this, [this] { find(false); });
+    connect(buscar, &QLineEdit::returnPressed, this, [this] { find(true); });
+    connect(irA, &QLineEdit::returnPressed, this, &HexView::goTo);
+    connect(bytesPorFila, &QComboBox::currentIndexChanged, this,
+            [this] { model.setBytesPerRow(bytesPorFila->currentText().toInt()); });
+
+    // The search's bytes go with any change; the selection line is worked
+    // out again once the changes settle.
+    settle_.setSingleShot(true);
+    settle_.setInterval(kSettleMs);
+    connect(&settle_, &QTimer::timeout, this, &HexView::showSelection);
+    const auto changed = [this] {
+        bytes_.reset();
+        if (!running_) settle_.start();
+    };
+    connect(&image_, &QAbstractItemModel::dataChanged, this, changed);
+    connect(&image_, &QAbstractItemModel::modelReset, this, changed);
+    connect(tabla, &HexTable::spanChanged, this, &HexView::showSelection);
+    connect(tabla, &HexTable::typedWhileLocked, this, &HexView::refuseWhileRunning);
+}
+
+void HexView::follow(DataGrid& grid) {
+    grid_ = &grid;
+    connect(grid.selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid() && std::size_t(current.row()) != tabla->cursor())
+                    tabla->moveTo(std::size_t(current.row()), false);
+            });
+    connect(tabla, &HexTable::cursorMoved, this, [this](std::size_t address) {
+        const QModelIndex current = grid_->currentIndex();
+        if (current.isValid() && std::size_t(current.row()) == address) return;
+        grid_->setCurrentIndex(image_.index(static_cast<int>(address), kDataColumn));
+    });
+    if (grid.currentIndex().isValid()) tabla->moveTo(std::size_t(grid.currentIndex().row()), false);
+}
+
+void HexView::setRunning(bool running) {
+    running_ = running;
+    tabla->setEditable(!running);
+    tabla->setEscapePasses(running);
+    enableEdits();
+    if (!running) settle_.start();
+}
+
+void HexView::enableEdits() {
+    Deshacer->setEnabled(!running_ && history_.canUndo());
+    Rehacer->setEnabled(!running_ && history_.canRedo());
+    for (QAction* action : {Pegar, LlenarSeleccion}) action->setEnabled(!running_);
+    llenar->setEnabled(!running_);
+}
+
+void HexView::commitGrid() {
+    if (grid_) grid_->commitEditor();
+}
