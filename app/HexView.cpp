@@ -59,7 +59,7 @@ void HexView::buildControls() {
     anterior = new QPushButton(QStringLiteral("Anterior"), central);
     siguiente = new QPushButton(QStringLiteral("Siguiente"), central);
     auto* findRow = new QHBoxLayout;
-    findRow->addWidget(caption(QStringLiteral("&Buscar"), buscar));
+    findRow->addWidget(caption(QStringLiteral("Buscar"), buscar));
     findRow->addWidget(buscar, 1);
     findRow->addWidget(buscarComo);
     findRow->addWidget(anterior);
@@ -70,10 +70,10 @@ void HexView::buildControls() {
     bytesPorFila = new QComboBox(central);
     bytesPorFila->addItems({QStringLiteral("16"), QStringLiteral("8")});
     auto* placeRow = new QHBoxLayout;
-    placeRow->addWidget(caption(QStringLiteral("&Ir a"), irA));
+    placeRow->addWidget(caption(QStringLiteral("Ir a"), irA));
     placeRow->addWidget(irA);
     placeRow->addStretch(1);
-    placeRow->addWidget(caption(QStringLiteral("Bytes por &fila"), bytesPorFila));
+    placeRow->addWidget(caption(QStringLiteral("Bytes por fila"), bytesPorFila));
     placeRow->addWidget(bytesPorFila);
 
     tabla->setParent(central);
@@ -208,6 +208,9 @@ void HexView::wire() {
     connect(siguiente, &QPushButton::clicked, this, [this] { find(true); });
     connect(anterior, &QPushButton::clicked, this, [this] { find(false); });
     connect(buscar, &QLineEdit::returnPressed, this, [this] { find(true); });
+    // Something else to look for starts at the cursor itself.
+    connect(buscar, &QLineEdit::textChanged, this, [this] { found_.reset(); });
+    connect(buscarComo, &QComboBox::currentIndexChanged, this, [this] { found_.reset(); });
     connect(irA, &QLineEdit::returnPressed, this, &HexView::goTo);
     connect(bytesPorFila, &QComboBox::currentIndexChanged, this,
             [this] { model.setBytesPerRow(bytesPorFila->currentText().toInt()); });

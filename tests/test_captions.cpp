@@ -1,12 +1,17 @@
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStyleOptionButton>
 #include <QTest>
 
+#include "app/HexView.h"
 #include "app/Programa.h"
 #include "app/Sram.h"
 #include "app/Unit3.h"
@@ -16,6 +21,7 @@
 #include "operations/Unit6.h"
 #include "tests/support/Rig.h"
 #include "view/DataConversion.h"
+#include "view/HexTable.h"
 #include "view/Unit2.h"
 
 namespace {
@@ -124,6 +130,35 @@ class CaptionsTest : public QObject {
             QVERIFY2(cut.isEmpty(), qPrintable("programador: " + cut.join(" | ")));
         }
         QCOMPARE(f.width(), 775);
+    }
+
+    void theHexViewHoldsItsLongestTexts() {
+        configureApplication();
+        Rig rig;
+        Tform1& f = rig.form();
+        f.VistaHexadecimal1->trigger();
+        HexView& view = *f.vistaHexadecimal();
+        rig.memoryType(4);
+        // The whole of the largest memory selected, a text that is no byte in it.
+        f.imagen.setCell(1, 131072, QStringLiteral("300"));
+        view.tabla->selectSpan(0, 131071);
+        view.LlenarSeleccion->trigger();
+        view.tabla->moveTo(131070, false);
+        QGuiApplication::clipboard()->setText(QStringLiteral("01 02 03"));
+        view.Pegar->trigger();
+        view.tabla->selectSpan(0x1FFF0, 131070);
+        QStringList cut = cutCaptions(&view);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(" | ")));
+        view.tabla->selectSpan(0, 131071);
+        cut = cutCaptions(&view);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(" | ")));
+        for (const int perRow : {8, 16}) {
+            view.bytesPorFila->setCurrentText(QString::number(perRow));
+            view.buscar->setText(QStringLiteral("DE AD ?? EF 01 02 03"));
+            view.find(true);
+            cut = cutCaptions(&view);
+            QVERIFY2(cut.isEmpty(), qPrintable(cut.join(" | ")));
+        }
     }
 };
 
