@@ -83,15 +83,6 @@ void AddressGridModel::clearColumn(int column, int firstRow, int lastRow) {
     columnChanged(column);
 }
 
-void AddressGridModel::journalDifferences(const std::vector<QString>& before) {
-    const std::vector<QString>& now = texts_.at(kDataColumn);
-    const std::size_t common = std::min(before.size(), now.size());
-    for (std::size_t at = 0; at < common; ++at)
-        // Same data: untouched, without comparing a character.
-        if (!before[at].isSharedWith(now[at]) && before[at] != now[at]) journal_.cell(at, before[at]);
-    for (std::size_t at = common; at < now.size(); ++at)
-        if (!now[at].isEmpty()) journal_.cell(at, QString());
-}
 
 void AddressGridModel::columnChanged(int column) {
     if (addressCount_ > 0) emit dataChanged(index(0, column), index(addressCount_ - 1, column));

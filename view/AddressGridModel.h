@@ -44,11 +44,12 @@ class AddressGridModel : public QAbstractTableModel {
             columnChanged(column);
             return;
         }
-        // The texts share their data: the copy costs a pointer each.
-        const std::vector<QString> before = texts_.at(column);
+        // The journal notes the column before and tells what differs after,
+        // without a copy of the texts.
         journal_.begin();
+        journal_.columnBefore(texts_.at(column));
         edit(texts_.at(column));
-        journalDifferences(before);
+        journal_.columnAfter(texts_.at(column));
         journal_.end();
         columnChanged(column);
     }
@@ -56,9 +57,12 @@ class AddressGridModel : public QAbstractTableModel {
     // Told of every change of a text of the data column: each call that
     // changes texts is bracketed by begin and end, and each text it changed
     // is told, after the change, with the text it had.
+    // A whole column edited at once is told before and after instead.
     struct Journal {
         std::function<void()> begin;
         std::function<void(std::size_t address, const QString& before)> cell;
+        std::function<void(const std::vector<QString>& texts)> columnBefore;
+        std::function<void(const std::vector<QString>& texts)> columnAfter;
         std::function<void()> end;
     };
     void setJournal(Journal journal) { journal_ = std::move(journal); }
@@ -74,7 +78,6 @@ class AddressGridModel : public QAbstractTableModel {
 
   private:
     bool journaled(int column) const { return column == kDataColumn && journal_.cell; }
-    void journalDifferences(const std::vector<QString>& before);
     void columnChanged(int column);
     QString& storage(int column, std::size_t address);
 

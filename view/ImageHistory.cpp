@@ -1,5 +1,7 @@
 #include "view/ImageHistory.h"
 
+#include <algorithm>
+#include <cstring>
 #include <unordered_map>
 
 #include "view/AddressGridModel.h"
@@ -7,20 +9,124 @@
 namespace {
 // Above this many cells a step is put back as one change of the column.
 constexpr std::size_t kCellByCell = 256;
-
-std::size_t costOf(const QString& before, const QString& after) {
-    return sizeof(std::uint32_t) + 2 * sizeof(QString) +
-           sizeof(char16_t) * static_cast<std::size_t>(before.size() + after.size());
-}
+constexpr std::uint8_t kLong = 0xFF;
 }  // namespace
+
+void ImageHistory::Texts::add(QStringView text) {
+    // Most texts are a few ASCII digits: they go in as they are, without a
+    // conversion of their own.
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    const qsizetype start = chars.size();
+    if (ascii) {
+        for (const QChar c : text) chars.append(static_cast<char>(c.unicode()));
+    } else {
+        chars.append(text.toUtf8());
+    }
+    const qsizetype size = chars.size() - start;
+    // The same text as the run before: one more cell of it.
+    if (!lengths.empty() && size == start - lastStart &&
+        std::memcmp(chars.constData() + lastStart, chars.constData() + start,
+                    static_cast<std::size_t>(size)) == 0) {
+        chars.truncate(start);
+        const auto run = static_cast<std::uint32_t>(lengths.size() - 1);
+        if (repeats.empty() || repeats.back().first != run) repeats.push_back({run, 0});
+        ++repeats.back().second;
+        return;
+    }
+    lastStart = start;
+    if (size < kLong) {
+        lengths.push_back(static_cast<std::uint8_t>(size));
+    } else {
+        lengths.push_back(kLong);
+        longLengths.push_back(static_cast<std::uint32_t>(size));
+    }
+}
+
+void ImageHistory::Texts::squeeze() {
+    chars.squeeze();
+    lengths.shrink_to_fit();
+    longLengths.shrink_to_fit();
+    repeats.shrink_to_fit();
+}
+
+std::size_t ImageHistory::Texts::bytes() const {
+    return static_cast<std::size_t>(chars.capacity()) + lengths.capacity() +
+           longLengths.capacity() * sizeof(std::uint32_t) +
+           repeats.capacity() * sizeof(repeats[0]);
+}
+
+// The texts of a step, one after the other.
+class ImageHistory::Texts::Reader {
+  public:
+    explicit Reader(const Texts& texts) : texts_(texts) {}
+    QString next() {
+        if (left_ > 0) {
+            --left_;
+            return text_;
+        }
+        std::uint32_t length = texts_.lengths[run_];
+        if (length == kLong) length = texts_.longLengths[long_++];
+        text_ = QString::fromUtf8(texts_.chars.constData() + offset_, length);
+        offset_ += length;
+        if (repeat_ < texts_.repeats.size() && texts_.repeats[repeat_].first == run_)
+            left_ = texts_.repeats[repeat_++].second;
+        ++run_;
+        return text_;
+    }
+
+  private:
+    const Texts& texts_;
+    std::size_t run_ = 0;
+    std::size_t long_ = 0;
+    std::size_t repeat_ = 0;
+    std::uint32_t left_ = 0;
+    qsizetype offset_ = 0;
+    QString text_;
+};
+
+void ImageHistory::Step::add(std::uint32_t address) {
+    // A run (a read, a fill) needs no list; the first address out of it
+    // makes one.
+    if (addresses.empty() && (count == 0 || address == first + count)) {
+        if (count == 0) first = address;
+        ++count;
+        return;
+    }
+    if (addresses.empty())
+        for (std::uint32_t cell = 0; cell < count; ++cell) addresses.push_back(first + cell);
+    addresses.push_back(address);
+    ++count;
+}
+
+void ImageHistory::Step::compact() {
+    // A run of addresses needs no list.
+    bool run = !addresses.empty();
+    for (std::size_t cell = 1; run && cell < addresses.size(); ++cell)
+        run = addresses[cell] == addresses[0] + cell;
+    if (run) {
+        first = addresses.front();
+        std::vector<std::uint32_t>().swap(addresses);
+    } else {
+        addresses.shrink_to_fit();
+    }
+    before.squeeze();
+    after.squeeze();
+}
+
+std::size_t ImageHistory::Step::bytes() const {
+    return sizeof(Step) + addresses.capacity() * sizeof(std::uint32_t) + before.bytes() +
+           after.bytes();
+}
 
 ImageHistory::ImageHistory(AddressGridModel& image, QObject* parent)
     : QObject(parent), image_(image) {
-    image_.setJournal({[this] { beginStep(); },
-                       [this](std::size_t address, const QString& before) {
-                           noteChange(address, before);
-                       },
-                       [this] { endStep(); }});
+    image_.setJournal(
+        {[this] { beginStep(); },
+         [this](std::size_t address, const QString& before) { noteChange(address, before); },
+         [this](const std::vector<QString>& texts) { noteColumnBefore(texts); },
+         [this](const std::vector<QString>& texts) { noteColumnAfter(texts); },
+         [this] { endStep(); }});
 }
 
 ImageHistory::~ImageHistory() {
@@ -36,35 +142,78 @@ void ImageHistory::endStep() {
     if (--depth_ == 0) closeStep();
 }
 
+QString ImageHistory::textAt(std::uint32_t address) const {
+    return image_.cell(kDataColumn, static_cast<int>(address) + 1);
+}
+
 void ImageHistory::noteChange(std::size_t address, const QString& before) {
     if (applying_) return;
-    if (address >= openIndex_.size()) openIndex_.resize(address + 1, 0);
+    if (address >= openTouched_.size()) openTouched_.resize(address + 1, false);
     // A cell changed twice in a step keeps the text it had before the first.
-    if (openIndex_[address] != 0) return;
-    open_.cells.push_back({static_cast<std::uint32_t>(address), before, QString()});
-    openIndex_[address] = static_cast<std::uint32_t>(open_.cells.size());
+    if (openTouched_[address]) return;
+    openTouched_[address] = true;
+    open_.add(static_cast<std::uint32_t>(address));
+    open_.before.add(before);
+}
+
+void ImageHistory::noteColumnBefore(const std::vector<QString>& texts) {
+    if (applying_) return;
+    snapshot_ = Texts{};
+    snapshotSize_ = texts.size();
+    for (const QString& text : texts) snapshot_.add(text);
+}
+
+void ImageHistory::noteColumnAfter(const std::vector<QString>& texts) {
+    if (applying_) return;
+    Texts::Reader before(snapshot_);
+    for (std::size_t address = 0; address < texts.size(); ++address) {
+        const QString was = address < snapshotSize_ ? before.next() : QString();
+        if (texts[address] != was) noteChange(address, was);
+    }
+    snapshot_ = Texts{};
 }
 
 void ImageHistory::closeStep() {
-    Step step = std::exchange(open_, Step{});
-    std::vector<Cell> kept;
-    for (Cell& cell : step.cells) {
-        openIndex_[cell.address] = 0;
-        cell.after = image_.cell(kDataColumn, static_cast<int>(cell.address) + 1);
-        // Typed and typed back within the step: no change.
-        if (cell.after == cell.before) continue;
-        step.bytes += costOf(cell.before, cell.after);
-        kept.push_back(std::move(cell));
+    Step open = std::exchange(open_, Step{});
+    // Which cells really changed: typed and typed back is no change.
+    std::vector<bool> changedCell(open.count);
+    std::size_t changedCount = 0;
+    Texts::Reader was(open.before);
+    for (std::size_t cell = 0; cell < open.count; ++cell) {
+        const std::uint32_t address = open.address(cell);
+        openTouched_[address] = false;
+        changedCell[cell] = textAt(address) != was.next();
+        changedCount += changedCell[cell];
     }
-    if (kept.empty()) return;
-    step.cells = std::move(kept);
+    Step step;
+    if (changedCount == open.count) {
+        // The usual case: the texts before are kept as they were noted.
+        step.first = open.first;
+        step.count = open.count;
+        step.addresses = std::move(open.addresses);
+        step.before = std::move(open.before);
+        for (std::size_t cell = 0; cell < step.count; ++cell)
+            step.after.add(textAt(step.address(cell)));
+    } else {
+        Texts::Reader before(open.before);
+        for (std::size_t cell = 0; cell < open.count; ++cell) {
+            const QString text = before.next();
+            if (!changedCell[cell]) continue;
+            const std::uint32_t address = open.address(cell);
+            step.add(address);
+            step.before.add(text);
+            step.after.add(textAt(address));
+        }
+    }
+    if (step.count == 0) return;
+    step.compact();
     // A new step after undoing drops the steps that were undone.
     while (steps_.size() > position_) {
-        bytes_ -= steps_.back().bytes;
+        bytes_ -= steps_.back().bytes();
         steps_.pop_back();
     }
     if (keptPosition_ > position_) keptLost_ = true;
-    bytes_ += step.bytes;
+    bytes_ += step.bytes();
     steps_.push_back(std::move(step));
     position_ = steps_.size();
     trim();
@@ -73,7 +222,7 @@ void ImageHistory::closeStep() {
 
 void ImageHistory::trim() {
     while (!steps_.empty() && (steps_.size() > kMostSteps || bytes_ > kMostBytes)) {
-        bytes_ -= steps_.front().bytes;
+        bytes_ -= steps_.front().bytes();
         steps_.pop_front();
         --position_;
         // The image kept was before the step let go: it cannot be told again.
@@ -85,18 +234,19 @@ void ImageHistory::trim() {
 }
 
 void ImageHistory::apply(const Step& step, bool forward) {
+    Texts::Reader texts(forward ? step.after : step.before);
     applying_ = true;
-    if (step.cells.size() > kCellByCell) {
-        image_.updateColumn(kDataColumn, [&](std::vector<QString>& texts) {
-            for (const Cell& cell : step.cells) {
-                if (cell.address >= texts.size()) texts.resize(cell.address + 1);
-                texts[cell.address] = forward ? cell.after : cell.before;
+    if (step.count > kCellByCell) {
+        image_.updateColumn(kDataColumn, [&](std::vector<QString>& column) {
+            for (std::size_t cell = 0; cell < step.count; ++cell) {
+                const std::uint32_t address = step.address(cell);
+                if (address >= column.size()) column.resize(address + 1);
+                column[address] = texts.next();
             }
         });
     } else {
-        for (const Cell& cell : step.cells)
-            image_.setCell(kDataColumn, static_cast<int>(cell.address) + 1,
-                           forward ? cell.after : cell.before);
+        for (std::size_t cell = 0; cell < step.count; ++cell)
+            image_.setCell(kDataColumn, static_cast<int>(step.address(cell)) + 1, texts.next());
     }
     applying_ = false;
 }
@@ -123,15 +273,18 @@ bool ImageHistory::changedSinceKept() const {
     // The text each cell had when the image was kept, for the cells the
     // steps between then and now changed.
     std::unordered_map<std::uint32_t, QString> kept;
+    const auto note = [&](const Step& step, const Texts& texts) {
+        Texts::Reader reader(texts);
+        for (std::size_t cell = 0; cell < step.count; ++cell)
+            kept.try_emplace(step.address(cell), reader.next());
+    };
     if (keptPosition_ <= position_) {
-        for (std::size_t s = keptPosition_; s < position_; ++s)
-            for (const Cell& cell : steps_[s].cells) kept.try_emplace(cell.address, cell.before);
+        for (std::size_t s = keptPosition_; s < position_; ++s) note(steps_[s], steps_[s].before);
     } else {
-        for (std::size_t s = keptPosition_; s-- > position_;)
-            for (const Cell& cell : steps_[s].cells) kept.try_emplace(cell.address, cell.after);
+        for (std::size_t s = keptPosition_; s-- > position_;) note(steps_[s], steps_[s].after);
     }
-    for (const Cell& cell : open_.cells) kept.try_emplace(cell.address, cell.before);
+    note(open_, open_.before);
     for (const auto& [address, text] : kept)
-        if (image_.cell(kDataColumn, static_cast<int>(address) + 1) != text) return true;
+        if (textAt(address) != text) return true;
     return false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <deque>
@@ -47,20 +48,44 @@ class ImageHistory : public QObject {
     void changed();
 
   private:
-    struct Cell {
-        std::uint32_t address;
-        QString before;
-        QString after;
+    // The texts of a step, one after the other in one UTF-8 buffer, read in
+    // order: a whole-chip read keeps some 4 bytes a cell, not a string
+    // object and its block each. A text repeated in the next cells is kept
+    // once with its count (a cleared or filled range is a few bytes).
+    struct Texts {
+        QByteArray chars;
+        std::vector<std::uint8_t> lengths;  // per run; kLong: the next of longLengths
+        std::vector<std::uint32_t> longLengths;
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> repeats;  // run, extra cells
+        qsizetype lastStart = 0;  // where the last run's text begins in chars
+        void add(QStringView text);
+        void squeeze();
+        std::size_t bytes() const;
+        class Reader;
     };
+    // The addresses of a step: a run first..first + count - 1 when they are
+    // (a read, a fill, an import), else each one.
     struct Step {
-        std::vector<Cell> cells;
-        std::size_t bytes = 0;
+        std::uint32_t first = 0;
+        std::uint32_t count = 0;
+        std::vector<std::uint32_t> addresses;
+        Texts before;
+        Texts after;
+        std::uint32_t address(std::size_t cell) const {
+            return addresses.empty() ? first + static_cast<std::uint32_t>(cell) : addresses[cell];
+        }
+        std::size_t bytes() const;
+        void add(std::uint32_t address);
+        void compact();
     };
 
     void noteChange(std::size_t address, const QString& before);
+    void noteColumnBefore(const std::vector<QString>& texts);
+    void noteColumnAfter(const std::vector<QString>& texts);
     void closeStep();
     void apply(const Step& step, bool forward);
     void trim();
+    QString textAt(std::uint32_t address) const;
 
     AddressGridModel& image_;
     std::deque<Step> steps_;
@@ -68,7 +93,10 @@ class ImageHistory : public QObject {
     std::size_t bytes_ = 0;
     int depth_ = 0;
     Step open_;
-    std::vector<std::uint32_t> openIndex_;  // address -> cell + 1 in open_, 0 none
+    // A column as it was before a whole-column edit, kept compact.
+    Texts snapshot_;
+    std::size_t snapshotSize_ = 0;
+    std::vector<bool> openTouched_;  // the addresses open_ holds
     bool applying_ = false;
     // Where the image was kept among the steps, and whether the steps back
     // to it are still here.
