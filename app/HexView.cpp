@@ -21,6 +21,8 @@ namespace {
 constexpr int kWindowHeight = 620;
 // What the selection line waits for after the image last changed.
 constexpr int kSettleMs = 100;
+// Changes of up to this many texts are read into the search's bytes at once.
+constexpr int kTextsReadAgain = 256;
 
 struct Naming {
     QWidget* control;
@@ -215,19 +217,31 @@ void HexView::wire() {
     connect(bytesPorFila, &QComboBox::currentIndexChanged, this,
             [this] { model.setBytesPerRow(bytesPorFila->currentText().toInt()); });
 
-    // The search's bytes go with any change; the selection line is worked
-    // out again once the changes settle.
+    // The selection line is worked out again once the changes settle.
     settle_.setSingleShot(true);
     settle_.setInterval(kSettleMs);
     connect(&settle_, &QTimer::timeout, this, &HexView::showSelection);
-    const auto changed = [this] {
+    connect(&image_, &QAbstractItemModel::dataChanged, this, &HexView::imageChanged);
+    connect(&image_, &QAbstractItemModel::modelReset, this, [this] {
         bytes_.reset();
         if (!running_) settle_.start();
-    };
-    connect(&image_, &QAbstractItemModel::dataChanged, this, changed);
-    connect(&image_, &QAbstractItemModel::modelReset, this, changed);
+    });
     connect(tabla, &HexTable::spanChanged, this, &HexView::showSelection);
     connect(tabla, &HexTable::typedWhileLocked, this, &HexView::refuseWhileRunning);
+}
+
+void HexView::imageChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+    if (!running_) settle_.start();
+    if (!bytes_) return;
+    // A few texts are read again; many, or a new number format (the address
+    // column), and the search reads the whole image again when it next looks.
+    const bool fewTexts =
+        topLeft.column() == kDataColumn && bottomRight.row() - topLeft.row() < kTextsReadAgain;
+    if (fewTexts)
+        bytes_->refresh(image_.column(kDataColumn), std::size_t(topLeft.row()),
+                        std::size_t(bottomRight.row()), format_);
+    else
+        bytes_.reset();
 }
 
 void HexView::follow(DataGrid& grid) {

@@ -63,6 +63,7 @@ class HexView : public QMainWindow {
     void nameControls();
     void wire();
     const ImageBytes& bytes();
+    void imageChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight);
     // The selection's bytes by gridBytes' rule.
     GridBytes selectionBytes() const;
     void showSelection();

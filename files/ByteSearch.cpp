@@ -49,21 +49,32 @@ std::optional<std::size_t> ImageBytes::firstNotAByte(std::size_t first, std::siz
     return *it;
 }
 
+void ImageBytes::refresh(const std::vector<QString>& texts, std::size_t first, std::size_t last,
+                         const NumberFormat& format) {
+    last = std::min(last, bytes.size() - 1);
+    if (bytes.empty() || first > last) return;
+    const auto from = std::lower_bound(notBytes.begin(), notBytes.end(), first);
+    const auto to = std::upper_bound(from, notBytes.end(), last);
+    std::vector<std::uint32_t> now;
+    // gridBytes' rule, one cell at a time.
+    for (std::size_t a = first; a <= last; ++a) {
+        if (a >= texts.size() || texts[a].isEmpty()) {
+            bytes[a] = kEmptyCell;
+            continue;
+        }
+        const auto byte = format.readByte(texts[a]);
+        bytes[a] = byte.value_or(0);
+        if (!byte) now.push_back(static_cast<std::uint32_t>(a));
+    }
+    notBytes.insert(notBytes.erase(from, to), now.begin(), now.end());
+}
+
 ImageBytes imageBytes(const std::vector<QString>& texts, std::size_t count,
                       const NumberFormat& format) {
     GridBytes grid = gridBytes(texts, count, format);
     ImageBytes image{std::move(grid.bytes), {}};
-    if (!grid.notAByte) return image;
     // gridBytes stops at the first text that is no byte: the rest, by its rule.
-    for (std::size_t a = *grid.notAByte; a < count; ++a) {
-        if (a >= texts.size() || texts[a].isEmpty()) {
-            image.bytes[a] = kEmptyCell;
-            continue;
-        }
-        const auto byte = format.readByte(texts[a]);
-        image.bytes[a] = byte.value_or(0);
-        if (!byte) image.notBytes.push_back(static_cast<std::uint32_t>(a));
-    }
+    if (grid.notAByte && count > 0) image.refresh(texts, *grid.notAByte, count - 1, format);
     return image;
 }
 

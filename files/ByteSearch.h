@@ -17,6 +17,9 @@ struct ImageBytes {
     std::vector<std::uint32_t> notBytes;  // ascending
 
     bool isByte(std::size_t address) const;
+    // Reads addresses first to last again from their texts, after they changed.
+    void refresh(const std::vector<QString>& texts, std::size_t first, std::size_t last,
+                 const NumberFormat& format);
     // The first address in first..last whose text is no byte.
     std::optional<std::size_t> firstNotAByte(std::size_t first, std::size_t last) const;
 };

@@ -211,6 +211,14 @@ class HexViewTest : public QObject {
         view.tabla->moveTo(0, false);
         find(view, "DEADBEEF", false);
         QCOMPARE(view.tabla->cursor(), std::size_t{0});
+        // A text that is no byte matches only a wildcard.
+        f.imagen.setCell(kDataColumn, 2, "300");
+        view.tabla->moveTo(0, false);
+        find(view, "DE AD BE EF", false);
+        QCOMPARE(view.tabla->cursor(), std::size_t{0x100});
+        view.tabla->moveTo(0, false);
+        find(view, "DE ?? BE EF", false);
+        QCOMPARE(view.tabla->cursor(), std::size_t{0});
         find(view, "DE AD 1", false);
         QVERIFY(view.estado->text().contains(QStringLiteral("no son bytes en hexadecimal")));
     }
