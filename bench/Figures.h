@@ -17,3 +17,5 @@ void fastProgramming();
 // A gang of four emulated programmers against one, and a batch of ten chips
 // against a single run.
 void benchRuns(const QString& folder);
+// Opening the hex view on a whole 27c010 image, and a search that finds nothing.
+void hexView();

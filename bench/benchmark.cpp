@@ -227,7 +227,7 @@ void linkRatio() {
 }  // namespace
 
 // Every figure, or those whose group is named: memory, whole, progress, files,
-// images, malas, switch, link, cli (for a profiler run of one of them).
+// images, malas, switch, link, cli, hex (for a profiler run of one of them).
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
@@ -248,5 +248,6 @@ int main(int argc, char** argv) {
     if (run("link")) linkRatio();
     if (run("cli")) commandLine(folder.path());
     if (run("fast")) fastProgramming();
+    if (run("hex")) hexView();
     return 0;
 }
