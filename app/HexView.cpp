@@ -16,6 +16,7 @@
 #include "view/DataGrid.h"
 #include "view/HexTable.h"
 #include "view/ImageHistory.h"
+#include "view/WindowLook.h"
 
 namespace {
 constexpr int kWindowHeight = 620;
@@ -112,6 +113,7 @@ void HexView::buildControls() {
     column->addWidget(estado);
     setCentralWidget(central);
     resize(central->minimumSizeHint().width(), kWindowHeight);
+    centerOnScreen(this);
 
     QWidget::setTabOrder(tabla, buscar);
     QWidget::setTabOrder(buscar, buscarComo);

@@ -71,12 +71,17 @@ HexTable::HexTable(HexRowModel& model, Dialogs& dialogs, QWidget* parent)
 void HexTable::sizeCells() {
     const QFontMetrics metrics(font());
     verticalHeader()->setDefaultSectionSize(metrics.height() + kRowPadding);
-    const int byteWidth = metrics.horizontalAdvance(QStringLiteral("00_")) + kCellPadding;
-    setColumnWidth(HexRowModel::kAddressColumn,
-                   metrics.horizontalAdvance(QStringLiteral("0x00000")) + kCellPadding);
-    for (int c = 1; c <= model_.bytesPerRow(); ++c) setColumnWidth(c, byteWidth);
-    setColumnWidth(model_.textColumn(),
-                   metrics.horizontalAdvance(QString(model_.bytesPerRow(), u'W')) + kCellPadding);
+    // Wide enough for the header's caption or the cells' text, whichever is wider.
+    const auto width = [&](int column, const QString& widest) {
+        const QString caption =
+            model_.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        setColumnWidth(column, std::max(metrics.horizontalAdvance(widest),
+                                        metrics.horizontalAdvance(caption)) +
+                                   kCellPadding);
+    };
+    width(HexRowModel::kAddressColumn, QStringLiteral("0x00000"));
+    for (int c = 1; c <= model_.bytesPerRow(); ++c) width(c, QStringLiteral("00_"));
+    width(model_.textColumn(), QString(model_.bytesPerRow(), u'W'));
 }
 
 HexTable::Span HexTable::selection() const {
