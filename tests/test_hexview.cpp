@@ -98,8 +98,17 @@ class HexViewTest : public QObject {
     void cursorsFollowEachOther() {
         Rig rig;
         Tform1& f = rig.form();
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.imagen.setCell(kDataColumn, 0x123 + 1, "77");
         f.m->setCurrentIndex(f.imagen.index(0x123, kDataColumn));
-        HexView& view = openHexView(rig);
+        // Ctrl+H from the grid's open cell opens the view: no backspace.
+        QWidget* editor = f.m->indexWidget(f.m->currentIndex());
+        QVERIFY(editor);
+        QTest::keyClick(editor, Qt::Key_H, Qt::ControlModifier);
+        QVERIFY(f.vistaHexadecimal() && f.vistaHexadecimal()->isVisible());
+        QCOMPARE(rig.cell(0x123 + 1), QStringLiteral("77"));
+        HexView& view = *f.vistaHexadecimal();
         QCOMPARE(view.tabla->cursor(), std::size_t{0x123});
 
         QTest::keyClick(view.tabla, Qt::Key_Down);
