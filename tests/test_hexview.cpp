@@ -173,6 +173,14 @@ class HexViewTest : public QObject {
             rig.programmer.firmware().poke(Chip::Sram24, a, std::uint8_t(a * 3));
         HexView& view = openHexView(rig);
         view.tabla->moveTo(0x3FF, false);
+        struct PaintCounter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* event) override {
+                paints += event->type() == QEvent::Paint;
+                return false;
+            }
+        } counter;
+        view.tabla->viewport()->installEventFilter(&counter);
         QString seenMidway;
         rig.platform.escapeHeld = [&](int poll) {
             if (poll == 600) {
@@ -183,6 +191,10 @@ class HexViewTest : public QObject {
         };
         rig.click(f.BitBtn2);
         QCOMPARE(seenMidway, hex4(0x100 * 3 & 0xFF, 2));
+        // A byte off the screen costs no paint.
+        const int rowsShown = view.tabla->viewport()->height() / view.tabla->rowHeight(0) + 1;
+        QVERIFY2(counter.paints > 0 && counter.paints <= rowsShown * 16 + 2,
+                 qPrintable(QString::number(counter.paints)));
         QCOMPARE(rig.cell(0x3FF + 1), QString::number(0x3FF * 3 & 0xFF));
         QCOMPARE(view.estado->text().left(28), QStringLiteral("Hay una operación en curso: "));
     }
