@@ -7,7 +7,6 @@
 #include <QLineEdit>
 
 #include "app/HexView.h"
-#include "files/GridBytes.h"
 #include "view/AddressGridModel.h"
 #include "view/HexTable.h"
 #include "view/ImageHistory.h"
@@ -106,14 +105,16 @@ void HexView::find(bool forward) {
     estado->setText(QStringLiteral("Encontrado en %1").arg(model.addressText(*at)));
 }
 
-GridBytes HexView::selectionBytes() const {
+GridBytes HexView::selectionBytes() {
     const HexTable::Span span = tabla->selection();
-    const std::vector<QString>& texts = image_.column(kDataColumn);
-    const std::size_t end = std::min(span.last + 1, texts.size());
-    // The texts share their data: no text is copied.
-    const std::vector<QString> selected(texts.begin() + std::min(span.first, end),
-                                        texts.begin() + end);
-    return gridBytes(selected, span.size(), format_);
+    const ImageBytes& image = bytes();
+    GridBytes selected;
+    if (span.last >= image.bytes.size()) return selected;
+    selected.bytes.assign(image.bytes.begin() + std::ptrdiff_t(span.first),
+                          image.bytes.begin() + std::ptrdiff_t(span.last) + 1);
+    if (const auto notByte = image.firstNotAByte(span.first, span.last))
+        selected.notAByte = *notByte - span.first;
+    return selected;
 }
 
 void HexView::showSelection() {

@@ -45,9 +45,6 @@ HexView::HexView(AddressGridModel& image, const NumberFormat& format, ImageHisto
     enableEdits();
 }
 
-// The table and the image outlive nothing of this window.
-HexView::~HexView() = default;
-
 void HexView::buildControls() {
     auto* central = new QWidget(this);
     const auto caption = [central](const QString& text, QWidget* buddy) {

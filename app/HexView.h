@@ -33,7 +33,6 @@ class HexView : public QMainWindow {
   public:
     HexView(AddressGridModel& image, const NumberFormat& format, ImageHistory& history,
             Dialogs& dialogs, QWidget* parent = nullptr);
-    ~HexView() override;
 
     // The main grid whose current cell this view's cursor follows, and leads.
     void follow(DataGrid& grid);
@@ -64,8 +63,8 @@ class HexView : public QMainWindow {
     void wire();
     const ImageBytes& bytes();
     void imageChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight);
-    // The selection's bytes by gridBytes' rule.
-    GridBytes selectionBytes() const;
+    // The selection's bytes, and where its first text that is no byte is.
+    GridBytes selectionBytes();
     void showSelection();
     void enableEdits();
     // The main grid's open cell goes into the image before this view acts on it.
