@@ -13,6 +13,8 @@
 
 namespace {
 constexpr int kLongestAddress = 12;
+// A selection up to this long costs less read alone than the whole image.
+constexpr std::size_t kReadAlone = 4096;
 
 QString hex(std::uint32_t value, int digits) {
     return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
@@ -107,9 +109,16 @@ void HexView::find(bool forward) {
 
 GridBytes HexView::selectionBytes() {
     const HexTable::Span span = tabla->selection();
-    const ImageBytes& image = bytes();
     GridBytes selected;
-    if (span.last >= image.bytes.size()) return selected;
+    if (span.last >= model.addressCount()) return selected;
+    // A short selection is read alone; a long one from the search's bytes.
+    if (!bytes_ && span.size() <= kReadAlone) {
+        ImageBytes alone = spanBytes(image_.column(kDataColumn), span.first, span.size(), format_);
+        selected.bytes = std::move(alone.bytes);
+        if (!alone.notBytes.empty()) selected.notAByte = alone.notBytes.front();
+        return selected;
+    }
+    const ImageBytes& image = bytes();
     selected.bytes.assign(image.bytes.begin() + std::ptrdiff_t(span.first),
                           image.bytes.begin() + std::ptrdiff_t(span.last) + 1);
     if (const auto notByte = image.firstNotAByte(span.first, span.last))

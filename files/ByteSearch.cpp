@@ -49,6 +49,26 @@ std::optional<std::size_t> ImageBytes::firstNotAByte(std::size_t first, std::siz
     return *it;
 }
 
+namespace {
+// gridBytes' rule, one cell at a time: the byte of texts[first + i] into
+// bytes[at + i], and the addresses (counted as bytes' indexes) whose text is
+// no byte into notBytes.
+void readTexts(const std::vector<QString>& texts, std::size_t first, std::size_t count,
+               const NumberFormat& format, std::uint8_t* bytes, std::size_t at,
+               std::vector<std::uint32_t>& notBytes) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t a = first + i;
+        if (a >= texts.size() || texts[a].isEmpty()) {
+            bytes[i] = kEmptyCell;
+            continue;
+        }
+        const auto byte = format.readByte(texts[a]);
+        bytes[i] = byte.value_or(0);
+        if (!byte) notBytes.push_back(static_cast<std::uint32_t>(at + i));
+    }
+}
+}  // namespace
+
 void ImageBytes::refresh(const std::vector<QString>& texts, std::size_t first, std::size_t last,
                          const NumberFormat& format) {
     last = std::min(last, bytes.size() - 1);
@@ -56,17 +76,16 @@ void ImageBytes::refresh(const std::vector<QString>& texts, std::size_t first, s
     const auto from = std::lower_bound(notBytes.begin(), notBytes.end(), first);
     const auto to = std::upper_bound(from, notBytes.end(), last);
     std::vector<std::uint32_t> now;
-    // gridBytes' rule, one cell at a time.
-    for (std::size_t a = first; a <= last; ++a) {
-        if (a >= texts.size() || texts[a].isEmpty()) {
-            bytes[a] = kEmptyCell;
-            continue;
-        }
-        const auto byte = format.readByte(texts[a]);
-        bytes[a] = byte.value_or(0);
-        if (!byte) now.push_back(static_cast<std::uint32_t>(a));
-    }
+    readTexts(texts, first, last - first + 1, format, bytes.data() + first, first, now);
     notBytes.insert(notBytes.erase(from, to), now.begin(), now.end());
+}
+
+ImageBytes spanBytes(const std::vector<QString>& texts, std::size_t first, std::size_t count,
+                     const NumberFormat& format) {
+    ImageBytes span;
+    span.bytes.resize(count);
+    readTexts(texts, first, count, format, span.bytes.data(), 0, span.notBytes);
+    return span;
 }
 
 ImageBytes imageBytes(const std::vector<QString>& texts, std::size_t count,

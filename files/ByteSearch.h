@@ -25,6 +25,9 @@ struct ImageBytes {
 };
 ImageBytes imageBytes(const std::vector<QString>& texts, std::size_t count,
                       const NumberFormat& format);
+// The same of count addresses from first alone, counted from first.
+ImageBytes spanBytes(const std::vector<QString>& texts, std::size_t first, std::size_t count,
+                     const NumberFormat& format);
 
 // Bytes to look for; a wildcard position matches any byte.
 struct BytePattern {

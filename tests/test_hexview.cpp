@@ -269,6 +269,13 @@ class HexViewTest : public QObject {
 
         view.Copiar->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("01 02 03 04 05"));
+        // A text in the selection that is no byte: no sums, nothing copied.
+        f.imagen.setCell(kDataColumn, 0x10 + 1, "300");
+        QTRY_VERIFY(view.seleccion->text().endsWith("la dirección 0x0010 no tiene un byte"));
+        QGuiApplication::clipboard()->clear();
+        view.Copiar->trigger();
+        QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
+        f.imagen.setCell(kDataColumn, 0x10 + 1, "3");
 
         view.LlenarSeleccion->trigger();
         view.llenarCon->setText("a5");
