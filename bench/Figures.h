@@ -19,3 +19,5 @@ void fastProgramming();
 void benchRuns(const QString& folder);
 // Opening the hex view on a whole 27c010 image, and a search that finds nothing.
 void hexView();
+// Undoing a whole-chip read of a 27c010.
+void undoRead();

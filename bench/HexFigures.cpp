@@ -63,3 +63,18 @@ void hexView() {
     report("hexview_find_131072", median(warm), "ms");
     report("hexview_find_after_rewrite_131072", median(cold), "ms");
 }
+
+void undoRead() {
+    // A whole-chip read over a full image, then undone: every text back.
+    std::vector<double> undos;
+    for (int i = 0; i < kRuns; ++i) {
+        auto rig = fullLargestProm();
+        rig->click(rig->form().BitBtn2);
+        undos.push_back(elapsedMs([&] {
+            rig->form().Deshacer1->trigger();
+            QCoreApplication::processEvents();
+        }));
+        if (rig->cell(2) != QStringLiteral("13")) std::fprintf(stderr, "the read was not undone\n");
+    }
+    report("undo_read_131072", median(undos), "ms");
+}

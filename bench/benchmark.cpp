@@ -200,6 +200,7 @@ void peakMemory(const QString& folder) {
     rig->form().Abrir1->trigger();
     rig->form().Edit3->setText("07");
     rig->click(rig->form().BitBtn9);  // every address differs: the full mismatch window
+    rig->form().VistaHexadecimal1->trigger();
     QCoreApplication::processEvents();
     report("peak_rss", peakResidentMb(), "MB");
 }
@@ -249,5 +250,6 @@ int main(int argc, char** argv) {
     if (run("cli")) commandLine(folder.path());
     if (run("fast")) fastProgramming();
     if (run("hex")) hexView();
+    if (run("undo")) undoRead();
     return 0;
 }
