@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include "app/HexView.h"
 #include "tests/support/Files.h"
 #include "tests/support/Rig.h"
 #include "view/DataGrid.h"
+#include "view/HexTable.h"
 #include "view/ImageHistory.h"
 #include "view/NumberFormat.h"
 
@@ -61,6 +63,21 @@ class UndoTest : public QObject {
         QCOMPARE(rig.cell(3), QStringLiteral("77"));
         f.Rehacer1->trigger();
         QCOMPARE(rig.cell(3), QStringLiteral("2"));
+
+        // Across the views: a byte typed in the hex view is undone from the
+        // window's menu, a cell typed in the grid from the hex view's.
+        f.VistaHexadecimal1->trigger();
+        HexView& view = *f.vistaHexadecimal();
+        view.tabla->moveTo(2, false);
+        QTest::keyClicks(view.tabla, QStringLiteral("41"));
+        QCOMPARE(rig.cell(3), QStringLiteral("65"));
+        f.Deshacer1->trigger();
+        QCOMPARE(rig.cell(3), QStringLiteral("2"));
+        typeCell(f, 4, "99");
+        view.Deshacer->trigger();
+        QCOMPARE(rig.cell(5), QStringLiteral("4"));
+        view.Rehacer->trigger();
+        QCOMPARE(rig.cell(5), QStringLiteral("99"));
 
         // A conversion, LIMPIA MATRIZ and Abrir, a step each.
         f.ConvertirHexadecimal1->trigger();
