@@ -101,9 +101,8 @@ void Tform1::buildOperations() {
 
 void Tform1::followHistory() {
     // What an operation reads into the grid is one step.
-    connect(&marco, &OperationFrame::runningChanged, this, [this](bool running) {
-        running ? historia.beginStep() : historia.endStep();
-    });
+    connect(&marco, &OperationFrame::runningChanged, this,
+            [this](bool running) { running ? historia.beginStep() : historia.endStep(); });
     const auto enable = [this] {
         Deshacer1->setEnabled(!marco.running() && historia.canUndo());
         Rehacer1->setEnabled(!marco.running() && historia.canRedo());

@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "app/ImageChanges.h"
-#include "view/ImageHistory.h"
 #include "app/MainLayout.h"
 #include "app/MainMenu.h"
 #include "device/CommandSet.h"
@@ -14,6 +13,7 @@
 #include "operations/OperationFrame.h"
 #include "operations/Workbench.h"
 #include "view/AddressGridModel.h"
+#include "view/ImageHistory.h"
 #include "view/KeyFilter.h"
 #include "view/NumberFormat.h"
 

@@ -32,7 +32,8 @@ double timedRun(const QStringList& arguments, double* cpu = nullptr) {
     clock.start();
     cli.start();
     if (!cli.waitForFinished(-1) || cli.exitCode() != 0)
-        std::fprintf(stderr, "programador-cli failed: %s\n", cli.readAllStandardError().constData());
+        std::fprintf(stderr, "programador-cli failed: %s\n",
+                     cli.readAllStandardError().constData());
     const double wall = double(clock.nsecsElapsed()) / 1e6;
     if (cpu) *cpu = childCpuSeconds() - cpuBefore;
     return wall;
@@ -62,8 +63,8 @@ void benchRuns(const QString& folder) {
     image.open(QIODevice::WriteOnly);
     image.write(QByteArray(128, '\x5A'));
     image.close();
-    const QStringList program{"--virtual", "-q", "-t", "sram24", "--hasta", "0x7F", "programar",
-                              image.fileName()};
+    const QStringList program{"--virtual", "-q",   "-t",        "sram24",
+                              "--hasta",   "0x7F", "programar", image.fileName()};
     const double single = timedRun(program);
     QElapsedTimer clock;
     clock.start();

@@ -88,8 +88,9 @@ std::optional<int> Bench::refuse(const Command& command, const QStringList& argu
 
 int Bench::run(Command& command, const QStringList& arguments) {
     if (const auto refused = refuse(command, arguments)) return *refused;
-    batch_ = options_.lote ? QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))
-                           : QString();
+    batch_ = options_.lote
+                 ? QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))
+                 : QString();
     if (options_.todos)
         startGang(command);
     else
@@ -202,8 +203,7 @@ std::vector<Bench::Chip> Bench::gangRound(const QStringList& arguments, int sequ
     board_->clear();
     std::vector<Chip> chips;
     for (std::size_t row = 0; row < workers_.size(); ++row)
-        chips.push_back({workers_[row]->outcome(), workers_[row]->name(),
-                         serials[row]});
+        chips.push_back({workers_[row]->outcome(), workers_[row]->name(), serials[row]});
     return chips;
 }
 
@@ -228,9 +228,10 @@ void Bench::tellRound(const std::vector<Chip>& chips, int sequence) {
                                           counted(failed, "fallida", "fallidas")));
     } else if (sequence > 0) {
         const ChipOutcome& outcome = chips.front().outcome;
-        tell(QStringLiteral("Memoria %1: %2").arg(sequence).arg(
-            outcome.correct() ? QStringLiteral("correcta")
-                              : QStringLiteral("fallida (%1)").arg(outcome.result)));
+        tell(QStringLiteral("Memoria %1: %2")
+                 .arg(sequence)
+                 .arg(outcome.correct() ? QStringLiteral("correcta")
+                                        : QStringLiteral("fallida (%1)").arg(outcome.result)));
     }
     if (sequence > 0 && anyFailed) prompt_.bell();
 }

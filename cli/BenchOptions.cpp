@@ -64,11 +64,13 @@ void readBenchOptions(const QCommandLineParser& parser, Options& o) {
         {"verificar", "sin-verificar"}, {"rapida", "completa"}, {"comprobar", "sin-comprobar"}};
     for (const auto& [on, off] : opposites)
         if (parser.isSet(QLatin1String(on)) && parser.isSet(QLatin1String(off)))
-            throw Refused{QStringLiteral("--%1 y --%2 se excluyen").arg(QLatin1String(on), QLatin1String(off))};
+            throw Refused{QStringLiteral("--%1 y --%2 se excluyen")
+                              .arg(QLatin1String(on), QLatin1String(off))};
     o.dispositivo = parser.value(QStringLiteral("dispositivo"));
     if (parser.isSet(QStringLiteral("dispositivo")) && o.dispositivo.isEmpty())
-        throw Refused{QStringLiteral("-d necesita un programador: número de serie, ruta hidraw o "
-                                     "puerto USB (vea \"dispositivos\")")};
+        throw Refused{
+            QStringLiteral("-d necesita un programador: número de serie, ruta hidraw o "
+                           "puerto USB (vea \"dispositivos\")")};
     o.todos = parser.isSet(QStringLiteral("todos"));
     o.lote = parser.isSet(QStringLiteral("lote"));
     if (parser.isSet(QStringLiteral("serie"))) {

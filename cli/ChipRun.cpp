@@ -11,8 +11,8 @@
 
 namespace cli {
 
-ChipOutcome runChip(const Options& options, Streams& streams, Station& station,
-                    ChipContext context, Command& command, const QStringList& arguments) {
+ChipOutcome runChip(const Options& options, Streams& streams, Station& station, ChipContext context,
+                    Command& command, const QStringList& arguments) {
     QElapsedTimer clock;
     clock.start();
     Session session(options, streams, station, std::move(context));
@@ -27,7 +27,8 @@ ChipOutcome runChip(const Options& options, Streams& streams, Station& station,
         code = kUsoInvalido;
     }
     ChipOutcome outcome;
-    outcome.numberUsed = code == kCorrecto && session.resultOf(kCorrecto) == QLatin1String("correcto");
+    outcome.numberUsed =
+        code == kCorrecto && session.resultOf(kCorrecto) == QLatin1String("correcto");
     outcome.code = session.finish(command, code, double(clock.nsecsElapsed()) / 1e9);
     outcome.result = session.resultOf(outcome.code);
     outcome.verdict = session.verdict();

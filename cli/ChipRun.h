@@ -24,8 +24,8 @@ struct ChipOutcome {
 
 // One chip on one programmer: the order from its checks to its record line.
 // The single run and every worker of a gang go through here.
-ChipOutcome runChip(const Options& options, Streams& streams, Station& station,
-                    ChipContext context, Command& command, const QStringList& arguments);
+ChipOutcome runChip(const Options& options, Streams& streams, Station& station, ChipContext context,
+                    Command& command, const QStringList& arguments);
 
 // The exit code of many chips: an interruption first, then a chip that
 // differs, then a programmer that failed, then any other failure.

@@ -22,18 +22,21 @@ void refuseBenchOptions(const Options& o, const QString& name) {
     static const QStringList chipOrders{"leer", "programar", "verificar", "borrado", "llenar"};
     const auto only = [&](bool given, const char* option, const QStringList& orders) {
         if (given && !orders.contains(name))
-            throw Refused{QStringLiteral("%1 no vale con %2 (solo con %3)")
-                              .arg(QString::fromLatin1(option), name, orders.join(QStringLiteral(", ")))};
+            throw Refused{
+                QStringLiteral("%1 no vale con %2 (solo con %3)")
+                    .arg(QString::fromLatin1(option), name, orders.join(QStringLiteral(", ")))};
     };
     only(o.todos, "--todos", chipOrders);
     only(o.lote, "--lote", chipOrders);
     only(o.serie.has_value(), "--serie", {QStringLiteral("programar")});
     only(o.lecturas > 1, "--lecturas", {QStringLiteral("leer")});
     if (o.serie && !o.verificar)
-        throw Refused{QStringLiteral("--serie necesita verificar cada memoria: sin verificar, "
-                                     "ningún número quedaría usado y todas llevarían el mismo")};
+        throw Refused{
+            QStringLiteral("--serie necesita verificar cada memoria: sin verificar, "
+                           "ningún número quedaría usado y todas llevarían el mismo")};
     if (!o.contador.isEmpty() && !o.serie)
-        throw Refused{QStringLiteral("--contador necesita --serie: guarda el siguiente número de serie")};
+        throw Refused{
+            QStringLiteral("--contador necesita --serie: guarda el siguiente número de serie")};
     if (o.todos && !o.dispositivo.isEmpty())
         throw Refused{QStringLiteral("--todos y -d se excluyen: todos los programadores, o uno")};
 }
@@ -44,8 +47,7 @@ Command& commandFor(const std::vector<std::unique_ptr<Command>>& commands, Parse
     for (const auto& command : commands) {
         if (command->name() != name) continue;
         // The job's image, when the order names none.
-        if (parsed.positional.size() == 1 && command->takesJobImage() &&
-            !parsed.jobImage.isEmpty())
+        if (parsed.positional.size() == 1 && command->takesJobImage() && !parsed.jobImage.isEmpty())
             parsed.positional << parsed.jobImage;
         // A job copied with trabajo keeps its image.
         if (name == QLatin1String("trabajo") && parsed.positional.size() == 2 &&

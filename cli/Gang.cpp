@@ -16,7 +16,8 @@ GangBoard::GangBoard(Streams& streams, const std::vector<QString>& names, bool q
     : streams_(streams),
       live_(streams.errIsTerminal && !quiet),
       logged_(!streams.errIsTerminal && !quiet) {
-    for (const QString& name : names) rows_.push_back({shown(name), 0, QStringLiteral("esperando")});
+    for (const QString& name : names)
+        rows_.push_back({shown(name), 0, QStringLiteral("esperando")});
 }
 
 void GangBoard::progress(std::size_t row, int percent, const QString& state, bool settled) {
@@ -72,8 +73,8 @@ void GangBoard::drawLocked() {
 }
 
 GangWorker::GangWorker(std::size_t row, FoundProgrammer programmer, Options options,
-                       Streams& streams, const Backends& backends,
-                       std::unique_ptr<Command> command, GangBoard& board)
+                       Streams& streams, const Backends& backends, std::unique_ptr<Command> command,
+                       GangBoard& board)
     : row_(row),
       programmer_(std::move(programmer)),
       options_(std::move(options)),

@@ -14,11 +14,10 @@ struct KeyOption {
     const char* key;
     const char* option;
 };
-constexpr KeyOption kValued[] = {{"tipo", "tipo"},         {"formato", "formato"},
-                                 {"desplazamiento", "desplazamiento"},
-                                 {"carril", "carril"},     {"reintentos", "reintentos"},
-                                 {"serie", "serie"},       {"contador", "contador"},
-                                 {"registro", "registro"}};
+constexpr KeyOption kValued[] = {
+    {"tipo", "tipo"},         {"formato", "formato"},       {"desplazamiento", "desplazamiento"},
+    {"carril", "carril"},     {"reintentos", "reintentos"}, {"serie", "serie"},
+    {"contador", "contador"}, {"registro", "registro"}};
 // A "no" of the job is the option that turns the default off, unless the
 // user gave either that option or the one that keeps it on.
 struct Switch {
@@ -60,8 +59,10 @@ QString jobPath(const QStringList& arguments) {
 QStringList rangeWords(const QString& range, const QSet<QString>& given) {
     const QStringList ends = range.split(u'-');
     QStringList words;
-    if (!given.contains(QStringLiteral("desde"))) words << QStringLiteral("--desde") << ends[0].trimmed();
-    if (!given.contains(QStringLiteral("hasta"))) words << QStringLiteral("--hasta") << ends[1].trimmed();
+    if (!given.contains(QStringLiteral("desde")))
+        words << QStringLiteral("--desde") << ends[0].trimmed();
+    if (!given.contains(QStringLiteral("hasta")))
+        words << QStringLiteral("--hasta") << ends[1].trimmed();
     return words;
 }
 
@@ -86,9 +87,11 @@ std::variant<WithJob, QString> withJob(const QStringList& arguments) {
     auto read = job::read(path);
     if (auto* refusal = std::get_if<QString>(&read)) return *refusal;
     const job::Job& job = std::get<job::Job>(read);
-    if (const auto range = job.value(QStringLiteral("rango")); range && range->split(u'-').size() != 2)
-        return QStringLiteral("El trabajo %1: rango debe ser DESDE-HASTA, por ejemplo "
-                              "0x0000-0x0FFF, no %2")
+    if (const auto range = job.value(QStringLiteral("rango"));
+        range && range->split(u'-').size() != 2)
+        return QStringLiteral(
+                   "El trabajo %1: rango debe ser DESDE-HASTA, por ejemplo "
+                   "0x0000-0x0FFF, no %2")
             .arg(shown(path), shown(*range));
     const QStringList words = jobWords(job, givenOptions(arguments));
     // Checked alone first, so that a fault of the job names the job.
@@ -109,25 +112,27 @@ job::Job jobFromOptions(const Options& o, const QString& image) {
     if (o.desplazamiento != 0)
         job.set(QStringLiteral("desplazamiento"), QString::number(o.desplazamiento));
     if (o.carril)
-        job.set(QStringLiteral("carril"), QStringLiteral("%1/%2").arg(o.carril->k).arg(o.carril->n));
+        job.set(QStringLiteral("carril"),
+                QStringLiteral("%1/%2").arg(o.carril->k).arg(o.carril->n));
     if (o.desde || o.hasta) {
         const std::uint32_t maxdir = memoryType(o.tipo.value_or(kTipoInicial)).maxdir;
         job.set(QStringLiteral("rango"), hexAddress(o.desde.value_or(0), maxdir) + u'-' +
                                              hexAddress(o.hasta.value_or(maxdir), maxdir));
     }
-    const auto yesNo = [](bool value) { return value ? QStringLiteral("si") : QStringLiteral("no"); };
+    const auto yesNo = [](bool value) {
+        return value ? QStringLiteral("si") : QStringLiteral("no");
+    };
     job.set(QStringLiteral("verificacion"), yesNo(o.verificar));
     job.set(QStringLiteral("reintentos"), QString::number(o.reintentos));
     job.set(QStringLiteral("rapida"), yesNo(o.rapida));
     job.set(QStringLiteral("comprobacion"), yesNo(o.comprobar));
     if (o.serie)
-        job.set(QStringLiteral("serie"),
-                QStringLiteral("0x%1,%2,%3,%4,%5")
-                    .arg(QString::number(o.serie->address, 16).toUpper())
-                    .arg(o.serie->bytes)
-                    .arg(o.serie->start)
-                    .arg(o.serie->step)
-                    .arg(serialFormatName(o.serie->format)));
+        job.set(QStringLiteral("serie"), QStringLiteral("0x%1,%2,%3,%4,%5")
+                                             .arg(QString::number(o.serie->address, 16).toUpper())
+                                             .arg(o.serie->bytes)
+                                             .arg(o.serie->start)
+                                             .arg(o.serie->step)
+                                             .arg(serialFormatName(o.serie->format)));
     if (!o.contador.isEmpty()) job.set(QStringLiteral("contador"), absolute(o.contador));
     if (!o.registro.isEmpty()) job.set(QStringLiteral("registro"), absolute(o.registro));
     return job;
@@ -135,7 +140,8 @@ job::Job jobFromOptions(const Options& o, const QString& image) {
 
 QStringList describeJob(const job::Job& job) {
     QStringList lines;
-    for (const auto& [key, value] : job.values) lines << QStringLiteral("%1: %2").arg(key, shown(value));
+    for (const auto& [key, value] : job.values)
+        lines << QStringLiteral("%1: %2").arg(key, shown(value));
     return lines;
 }
 

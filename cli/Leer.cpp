@@ -57,21 +57,21 @@ class Leer : public Command {
         std::map<std::uint32_t, std::set<std::uint8_t>> unstable;
         for (std::uint32_t read = 2; read <= reads; ++read) {
             s.nextPass();
-            s.conclude(chip::readRange(
-                chip, s.first(), s.last(),
-                {s.atHook(), [&](std::uint32_t address, std::uint8_t byte) {
-                     if (byte != first[address]) unstable[address].insert(byte);
-                 }}));
+            s.conclude(chip::readRange(chip, s.first(), s.last(),
+                                       {s.atHook(), [&](std::uint32_t address, std::uint8_t byte) {
+                                            if (byte != first[address])
+                                                unstable[address].insert(byte);
+                                        }}));
         }
         if (unstable.empty()) return;
         QStringList lines;
         for (const auto& [address, others] : unstable) {
             QStringList bytes{hexByte(first[address])};
             for (const std::uint8_t byte : others) bytes << hexByte(byte);
-            lines << QStringLiteral("%1: %2").arg(s.addressText(address), bytes.join(QStringLiteral(", ")));
+            lines << QStringLiteral("%1: %2").arg(s.addressText(address),
+                                                  bytes.join(QStringLiteral(", ")));
         }
-        s.setDifferences(unstable.size(), lines.constFirst(),
-                         QStringLiteral("lectura inestable"));
+        s.setDifferences(unstable.size(), lines.constFirst(), QStringLiteral("lectura inestable"));
         for (const QString& line : lines.mid(0, kListedAddresses)) s.say(line);
         s.fail(kDifiere,
                QStringLiteral("Lectura inestable: %1 dieron bytes distintos en %2 lecturas; revise "

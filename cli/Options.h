@@ -4,8 +4,8 @@
 #include <QStringList>
 #include <cstdint>
 #include <optional>
-#include <vector>
 #include <variant>
+#include <vector>
 
 #include "cli/Arguments.h"
 #include "cli/SerialNumber.h"

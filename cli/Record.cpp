@@ -34,10 +34,11 @@ QString csvField(QString text) {
 }  // namespace
 
 QStringList RecordEntry::fields() const {
-    return {fecha,    tipo,         orden,      rango,       crc32,        resultado,
-            diferencias, segundos,  lote,       secuencia,   serie,        operario,
-            equipo,   version,      programador, imagen,     modo,         verificacion,
-            reintentos, comprobacion, primeraDiferencia, diagnostico};
+    return {
+        fecha,       tipo,   orden,     rango,        crc32,      resultado,    diferencias,
+        segundos,    lote,   secuencia, serie,        operario,   equipo,       version,
+        programador, imagen, modo,      verificacion, reintentos, comprobacion, primeraDiferencia,
+        diagnostico};
 }
 
 Record::~Record() {

@@ -49,11 +49,13 @@ std::optional<SerialCounter::Refusal> SerialCounter::open(const SerialSpec& spec
             break;
         case ExclusiveLock::State::Busy: {
             const auto holder = lockHolderOfFd(fd_);
-            QString text = QStringLiteral("El contador %1 está en uso por otro programa").arg(shown(path));
+            QString text =
+                QStringLiteral("El contador %1 está en uso por otro programa").arg(shown(path));
             if (holder)
-                text += holder->name.isEmpty()
-                            ? QStringLiteral(" (pid %1)").arg(holder->pid)
-                            : QStringLiteral(" (pid %1, %2)").arg(holder->pid).arg(shown(holder->name));
+                text +=
+                    holder->name.isEmpty()
+                        ? QStringLiteral(" (pid %1)").arg(holder->pid)
+                        : QStringLiteral(" (pid %1, %2)").arg(holder->pid).arg(shown(holder->name));
             return Refusal{kSinProgramador, text};
         }
         case ExclusiveLock::State::Failed:
@@ -85,9 +87,8 @@ std::optional<SerialCounter::Refusal> SerialCounter::readState() {
         bool ok = false;
         numbers.push_back(word.toULongLong(&ok));
         if (!ok || word.startsWith(u'+'))
-            return Refusal{kUsoInvalido,
-                           QStringLiteral("El contador %1 no tiene un número: %2")
-                               .arg(shown(path_), shown(line.left(kShownText)))};
+            return Refusal{kUsoInvalido, QStringLiteral("El contador %1 no tiene un número: %2")
+                                             .arg(shown(path_), shown(line.left(kShownText)))};
     }
     if (!exhausted_) {
         next_ = numbers.front();

@@ -25,7 +25,8 @@ std::optional<std::uint64_t> parseWide(const QString& text) {
     const bool hex = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
     const QString digits = hex ? text.mid(2) : text;
     if (digits.isEmpty()) return std::nullopt;
-    const QString allowed = hex ? QStringLiteral("0123456789abcdefABCDEF") : QStringLiteral("0123456789");
+    const QString allowed =
+        hex ? QStringLiteral("0123456789abcdefABCDEF") : QStringLiteral("0123456789");
     for (const QChar c : digits)
         if (!allowed.contains(c)) return std::nullopt;
     bool ok = false;
@@ -53,8 +54,9 @@ QString serialFormatName(SerialSpec::Format format) {
 }
 
 std::variant<SerialSpec, QString> parseSerial(const QString& text) {
-    const QString usage = QStringLiteral("--serie: %1 no vale (DIRECCION,BYTES,INICIO[,PASO][,"
-                                         "FORMATO] con FORMATO le, be, bcd, ascii o asciihex)")
+    const QString usage = QStringLiteral(
+                              "--serie: %1 no vale (DIRECCION,BYTES,INICIO[,PASO][,"
+                              "FORMATO] con FORMATO le, be, bcd, ascii o asciihex)")
                               .arg(shown(text));
     QStringList parts = text.split(u',');
     if (parts.size() < 3 || parts.size() > 5) return usage;
@@ -84,8 +86,7 @@ std::variant<SerialSpec, QString> parseSerial(const QString& text) {
     return spec;
 }
 
-std::optional<std::vector<std::uint8_t>> serialBytes(const SerialSpec& spec,
-                                                     std::uint64_t number) {
+std::optional<std::vector<std::uint8_t>> serialBytes(const SerialSpec& spec, std::uint64_t number) {
     switch (spec.format) {
         case SerialSpec::Format::Le:
         case SerialSpec::Format::Be: {

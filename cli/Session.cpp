@@ -32,9 +32,9 @@ Session::Session(const Options& options, Streams& streams, Station& station, Chi
       streams_(streams),
       station_(station),
       context_(std::move(context)),
-      display_(streams.err, streams.errIsTerminal, options.silencioso,
-               [this](std::uint64_t address) { return addressText(address); },
-               context_.progress),
+      display_(
+          streams.err, streams.errIsTerminal, options.silencioso,
+          [this](std::uint64_t address) { return addressText(address); }, context_.progress),
       platform_(&station.platform()) {
     startNs_ = platform_->nowNs();
 }

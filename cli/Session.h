@@ -78,8 +78,7 @@ struct ChipContext {
 class Session : public QObject {
     Q_OBJECT
   public:
-    Session(const Options& options, Streams& streams, Station& station,
-            ChipContext context = {});
+    Session(const Options& options, Streams& streams, Station& station, ChipContext context = {});
     ~Session() override;
 
     // Before the order runs: every file it will write is checked, the record

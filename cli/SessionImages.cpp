@@ -111,10 +111,10 @@ void Session::placeSerial(Wanted& wanted) {
     const SerialSpec& spec = *options_.serie;
     const auto bytes = serialBytes(spec, *context_.serial);
     if (!bytes)
-        fail(kUsoInvalido, QStringLiteral("El número de serie %1 no cabe en %2 (%3)")
-                               .arg(*context_.serial)
-                               .arg(counted(spec.bytes, "byte", "bytes"),
-                                    serialFormatName(spec.format)));
+        fail(kUsoInvalido,
+             QStringLiteral("El número de serie %1 no cabe en %2 (%3)")
+                 .arg(*context_.serial)
+                 .arg(counted(spec.bytes, "byte", "bytes"), serialFormatName(spec.format)));
     const std::uint64_t end = std::uint64_t{spec.address} + spec.bytes - 1;
     if (spec.address < first() || end > last())
         fail(kUsoInvalido, QStringLiteral("--serie: %1–%2 queda fuera del rango %3–%4")

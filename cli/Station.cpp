@@ -48,8 +48,11 @@ HidLibrary& Station::library() {
     if (options_.emulated) {
         library_ = &emulation();
     } else {
-        ownLibrary_ = backends_.real([this](const QString& text) { if (tell_) tell_(text); },
-                                     found_.path);
+        ownLibrary_ = backends_.real(
+            [this](const QString& text) {
+                if (tell_) tell_(text);
+            },
+            found_.path);
         library_ = ownLibrary_.get();
     }
     return *library_;
@@ -116,9 +119,10 @@ std::vector<FoundProgrammer> programmersFor(const Options& options, const Backen
         programmer.opens = true;
         if (index <= options.emulatedFiles.size())
             if (const auto holder = lockHolderOf(programmer.path))
-                programmer.holder = holder->name.isEmpty()
-                                        ? QStringLiteral("pid %1").arg(holder->pid)
-                                        : QStringLiteral("pid %1, %2").arg(holder->pid).arg(holder->name);
+                programmer.holder =
+                    holder->name.isEmpty()
+                        ? QStringLiteral("pid %1").arg(holder->pid)
+                        : QStringLiteral("pid %1, %2").arg(holder->pid).arg(holder->name);
         found.push_back(programmer);
     }
     return found;
@@ -151,17 +155,17 @@ Choice chooseProgrammers(const Options& options, const std::vector<FoundProgramm
     if (!options.dispositivo.isEmpty()) {
         // An emulated chip file may be named as the user likes: ./v2.bin is v2.bin.
         const auto sameFile = [&](const FoundProgrammer& programmer) {
-            return options.emulated &&
-                   QFileInfo(programmer.path).absoluteFilePath() ==
-                       QFileInfo(options.dispositivo).absoluteFilePath();
+            return options.emulated && QFileInfo(programmer.path).absoluteFilePath() ==
+                                           QFileInfo(options.dispositivo).absoluteFilePath();
         };
         for (const FoundProgrammer& programmer : found)
             if (programmer.matches(options.dispositivo) || sameFile(programmer))
                 choice.chosen.push_back(programmer);
         if (choice.chosen.size() > 1) {
             choice.refusalCode = kUsoInvalido;
-            choice.refusal = QStringLiteral("-d %1 nombra a %2 programadores; elija uno por su "
-                                            "ruta hidraw:\n")
+            choice.refusal = QStringLiteral(
+                                 "-d %1 nombra a %2 programadores; elija uno por su "
+                                 "ruta hidraw:\n")
                                  .arg(shown(options.dispositivo))
                                  .arg(choice.chosen.size()) +
                              listed(choice.chosen);
@@ -170,8 +174,9 @@ Choice chooseProgrammers(const Options& options, const std::vector<FoundProgramm
         }
         if (choice.chosen.empty()) {
             choice.refusalCode = kSinProgramador;
-            choice.refusal = QStringLiteral("No se encontró el programador %1 (-d: número de "
-                                            "serie, ruta hidraw o puerto USB).")
+            choice.refusal = QStringLiteral(
+                                 "No se encontró el programador %1 (-d: número de "
+                                 "serie, ruta hidraw o puerto USB).")
                                  .arg(shown(options.dispositivo));
             if (!found.empty())
                 choice.refusal += QStringLiteral(" Programadores conectados:\n") + listed(found);
@@ -192,8 +197,9 @@ Choice chooseProgrammers(const Options& options, const std::vector<FoundProgramm
         return choice;
     }
     choice.refusalCode = kUsoInvalido;
-    choice.refusal = QStringLiteral("Hay %1 programadores conectados: elija uno con -d (número de "
-                                    "serie, ruta hidraw o puerto USB) o use --todos:\n")
+    choice.refusal = QStringLiteral(
+                         "Hay %1 programadores conectados: elija uno con -d (número de "
+                         "serie, ruta hidraw o puerto USB) o use --todos:\n")
                          .arg(found.size()) +
                      listed(found);
     return choice;

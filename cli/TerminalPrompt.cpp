@@ -26,8 +26,9 @@ std::optional<QString> TerminalPrompt::open() {
     fd_ = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (fd_ >= 0) return std::nullopt;
     const int error = errno;
-    return QStringLiteral("--lote necesita una terminal (/dev/tty) donde pedir la siguiente "
-                          "memoria: %1")
+    return QStringLiteral(
+               "--lote necesita una terminal (/dev/tty) donde pedir la siguiente "
+               "memoria: %1")
         .arg(error == ENXIO ? QStringLiteral("este proceso no tiene terminal")
                             : safe_io::reason(error));
 }

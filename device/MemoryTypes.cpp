@@ -1,4 +1,5 @@
 #include "device/MemoryTypes.h"
+
 #include <array>
 
 const MemoryType& memoryType(std::uint8_t tipo) {

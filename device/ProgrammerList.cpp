@@ -60,9 +60,10 @@ std::vector<FoundProgrammer> findHidapiProgrammers(const QString& lockFolder,
             programmer.why = whyNotOpened(errno);
         }
         if (const auto holder = lockHolderOf(programmerLockPath(lockFolder, info->path)))
-            programmer.holder = holder->name.isEmpty()
-                                    ? QStringLiteral("pid %1").arg(holder->pid)
-                                    : QStringLiteral("pid %1, %2").arg(holder->pid).arg(holder->name);
+            programmer.holder =
+                holder->name.isEmpty()
+                    ? QStringLiteral("pid %1").arg(holder->pid)
+                    : QStringLiteral("pid %1, %2").arg(holder->pid).arg(holder->name);
         found.push_back(programmer);
     }
     hid_free_enumeration(list);

@@ -487,7 +487,8 @@ class CliTest : public QObject {
         const QList<QByteArray> lines = contents(log).trimmed().split('\n');
         QCOMPARE(lines.size(), 4);
         // The first eight columns as they always were, the new ones after.
-        QVERIFY(lines[0].startsWith("fecha,tipo,orden,rango,crc32,resultado,diferencias,segundos,"));
+        QVERIFY(
+            lines[0].startsWith("fecha,tipo,orden,rango,crc32,resultado,diferencias,segundos,"));
         const QList<QByteArray> names = lines[0].split(',');
         QCOMPARE(names.size(), 22);
         const QByteArray crc = QByteArray::number(image::crc32(image::Bytes(1024, 0x33)), 16)
@@ -496,20 +497,22 @@ class CliTest : public QObject {
         QVERIFY(lines[1].contains(",Sram 24 Pines,programar,0000-03FF," + crc + ",correcto,0,"));
         QVERIFY(lines[3].contains(",verificar,0000-03FF," + crc + ",difiere,1,"));
         // The time to the millisecond, with its offset; an operator's comma quoted.
-        QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}"
-                                                  "(Z|[+-]\\d\\d:\\d\\d),"))
-                    .match(QString::fromUtf8(lines[1]))
-                    .hasMatch());
+        QVERIFY(
+            QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}"
+                                              "(Z|[+-]\\d\\d:\\d\\d),"))
+                .match(QString::fromUtf8(lines[1]))
+                .hasMatch());
         QVERIFY(lines[1].contains(",\"Ana, turno 2\","));
         QVERIFY(lines[1].contains(",VIRTUAL-1,img.bin,rapida,si,0,,,"));
-        QVERIFY(lines[3].contains(",VIRTUAL-1,img.bin,rapida,si,0,,\"0x0005: chip 0x32, archivo 0x33\","));
+        QVERIFY(lines[3].contains(
+            ",VIRTUAL-1,img.bin,rapida,si,0,,\"0x0005: chip 0x32, archivo 0x33\","));
 
         // A record begun with eight columns goes on with eight, and the old names.
         const QString old = temp("antiguo.csv");
         writeFile(old, "fecha,tipo,orden,rango,crc32,resultado,diferencias,segundos\n");
         rig.programmer.unplug();
-        QCOMPARE(rig.emulated({"-q", "-t", "sram24", "--registro", old, "leer", temp("o.bin")}).code,
-                 3);
+        QCOMPARE(
+            rig.emulated({"-q", "-t", "sram24", "--registro", old, "leer", temp("o.bin")}).code, 3);
         const QList<QByteArray> oldLines = contents(old).trimmed().split('\n');
         QCOMPARE(oldLines.size(), 2);
         QCOMPARE(oldLines[1].split(',').size(), 8);
@@ -543,7 +546,8 @@ class CliTest : public QObject {
         writeFile(temp("malo.trabajo"), "tipo=28c64\ncarril=5/2\n");
         r = rig.emulated({"--trabajo", temp("malo.trabajo"), "programar", temp("trabajo-img.bin")});
         QCOMPARE(r.code, 2);
-        QVERIFY(r.err.startsWith("El trabajo " + temp("malo.trabajo").toUtf8() + ": --carril: 5/2"));
+        QVERIFY(
+            r.err.startsWith("El trabajo " + temp("malo.trabajo").toUtf8() + ": --carril: 5/2"));
         QVERIFY(rig.sent().empty());
     }
 

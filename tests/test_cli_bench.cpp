@@ -65,9 +65,10 @@ class CliBenchTest : public QObject {
         QVERIFY(other.open(QIODevice::ReadWrite));
         other.write("X");
         other.close();
-        const Result v = runCli({"--virtual=" + temp("g1.bin"), "--virtual=" + temp("g2.bin"),
-                                 "--virtual=" + temp("g3.bin"), "--sin-pausa", "--fallo-virtual",
-                                 "2:mudo", "-t", "sram28", "--todos", "verificar", temp("img.bin")});
+        const Result v =
+            runCli({"--virtual=" + temp("g1.bin"), "--virtual=" + temp("g2.bin"),
+                    "--virtual=" + temp("g3.bin"), "--sin-pausa", "--fallo-virtual", "2:mudo", "-t",
+                    "sram28", "--todos", "verificar", temp("img.bin")});
         QCOMPARE(v.code, 1);
         QVERIFY(v.err.contains("VIRTUAL-3: 0x0000: chip 0x58, archivo 0x00"));
         QVERIFY(v.err.endsWith("1 correcta, 2 fallidas\n"));
@@ -81,10 +82,10 @@ class CliBenchTest : public QObject {
         const QString counter = temp("contador.txt");
         const QString record = temp("lote.csv");
         // The programmer goes at its 1500th report: in the second chip.
-        Terminal bench(kCli, {"--virtual", "--sin-pausa", "--fallo-virtual", "1:desconecta=1500", "-t",
-                        "sram24", "--hasta", "0xFF", "--lote", "--serie", "0x80,2,1000,1,bcd",
-                        "--contador", counter, "--registro", record, "programar",
-                        temp("lote.bin")});
+        Terminal bench(
+            kCli, {"--virtual", "--sin-pausa", "--fallo-virtual", "1:desconecta=1500", "-t",
+                   "sram24", "--hasta", "0xFF", "--lote", "--serie", "0x80,2,1000,1,bcd",
+                   "--contador", counter, "--registro", record, "programar", temp("lote.bin")});
         const QByteArray prompt = "Coloque la siguiente memoria y pulse Enter (q para terminar)";
         QVERIFY(bench.waitFor("Memoria 1: correcta"));
         QVERIFY(bench.waitFor(prompt));
@@ -106,8 +107,8 @@ class CliBenchTest : public QObject {
         QCOMPARE(r.code, 2);
 
         // Enter pressed while a chip is programmed answers no question yet.
-        Terminal paced(kCli, {"--virtual", "-t", "sram24", "--hasta", "0xFF", "--lote",
-                              "programar", temp("lote.bin")});
+        Terminal paced(kCli, {"--virtual", "-t", "sram24", "--hasta", "0xFF", "--lote", "programar",
+                              temp("lote.bin")});
         paced.type("\n\n");
         QVERIFY(paced.waitFor("Memoria 1: correcta"));
         QVERIFY(paced.waitFor(prompt));
@@ -152,8 +153,8 @@ class CliBenchTest : public QObject {
 
     void serialNumbersInEveryFormat() {
         const auto bytes = [](const char* spec, std::uint64_t number) {
-            return cli::serialBytes(std::get<cli::SerialSpec>(cli::parseSerial(QLatin1String(spec))),
-                                    number);
+            return cli::serialBytes(
+                std::get<cli::SerialSpec>(cli::parseSerial(QLatin1String(spec))), number);
         };
         using B = std::vector<std::uint8_t>;
         QCOMPARE(*bytes("0,4,0", 0x12345678), (B{0x78, 0x56, 0x34, 0x12}));

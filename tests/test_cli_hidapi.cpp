@@ -1,12 +1,12 @@
+#include <pthread.h>
+#include <unistd.h>
+
 #include <QBuffer>
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <pthread.h>
-#include <unistd.h>
-
 #include <csignal>
 #include <thread>
 
@@ -14,8 +14,8 @@
 #include "device/ExclusiveLock.h"
 #include "device/HidapiLibrary.h"
 #include "device/HidapiProbe.h"
-#include "device/ProgrammerList.h"
 #include "device/Link.h"
+#include "device/ProgrammerList.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/StandInHidapi.h"
 
@@ -70,7 +70,8 @@ struct StandInCli {
                                                 .arg(port));
         QVERIFY(QDir().mkpath(device));
         QVERIFY(QDir().mkpath(sys.filePath(QStringLiteral("class/hidraw/") + node)));
-        QVERIFY(QFile::link(device, sys.filePath(QStringLiteral("class/hidraw/%1/device").arg(node))));
+        QVERIFY(
+            QFile::link(device, sys.filePath(QStringLiteral("class/hidraw/%1/device").arg(node))));
     }
 
     FakePlatform platform;
@@ -216,9 +217,11 @@ class CliHidapiTest : public QObject {
     void aBenchChoosesAmongProgrammers() {
         StandInCli cli;
         bus().programmer().serial = L"PRG-A";
-        stand_in::Device& second = bus().add("/dev/hidraw2", kProgrammerVendorId, kProgrammerProductId);
+        stand_in::Device& second =
+            bus().add("/dev/hidraw2", kProgrammerVendorId, kProgrammerProductId);
         second.serial = L"PRG-B";
-        stand_in::Device& held = bus().add("/dev/hidraw3", kProgrammerVendorId, kProgrammerProductId);
+        stand_in::Device& held =
+            bus().add("/dev/hidraw3", kProgrammerVendorId, kProgrammerProductId);
         for (std::uint32_t a = 0; a < 4; ++a) second.firmware.poke(Chip::Sram28, a, 0xC0 + a);
         cli.plugIntoPort(QStringLiteral("hidraw1"), QStringLiteral("1-1.2"));
         cli.plugIntoPort(QStringLiteral("hidraw2"), QStringLiteral("1-1.3"));

@@ -136,8 +136,7 @@ class UndoTest : public QObject {
         // At most 100 steps: the oldest go, and the image kept before them
         // can no longer be told apart, so it counts as changed.
         history.markKept();
-        for (int i = 0; i < 150; ++i)
-            image.setCell(kDataColumn, 1 + i, QString::number(i));
+        for (int i = 0; i < 150; ++i) image.setCell(kDataColumn, 1 + i, QString::number(i));
         QCOMPARE(history.steps(), ImageHistory::kMostSteps);
         int undone = 0;
         while (history.canUndo()) history.undo(), ++undone;

@@ -83,7 +83,6 @@ void AddressGridModel::clearColumn(int column, int firstRow, int lastRow) {
     columnChanged(column);
 }
 
-
 void AddressGridModel::columnChanged(int column) {
     if (addressCount_ > 0) emit dataChanged(index(0, column), index(addressCount_ - 1, column));
 }

@@ -52,8 +52,7 @@ void ImageHistory::Texts::squeeze() {
 
 std::size_t ImageHistory::Texts::bytes() const {
     return static_cast<std::size_t>(chars.capacity()) + lengths.capacity() +
-           longLengths.capacity() * sizeof(std::uint32_t) +
-           repeats.capacity() * sizeof(repeats[0]);
+           longLengths.capacity() * sizeof(std::uint32_t) + repeats.capacity() * sizeof(repeats[0]);
 }
 
 // The texts of a step, one after the other.

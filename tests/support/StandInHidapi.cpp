@@ -1,15 +1,15 @@
 #include "tests/support/StandInHidapi.h"
 
 #include <hidapi/hidapi.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <memory>
 #include <mutex>
-#include <unistd.h>
-#include <cwchar>
 
 #include "device/HidLibrary.h"
 
