@@ -19,7 +19,11 @@ void ImageHistory::Texts::add(QStringView text) {
         std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
     const qsizetype start = chars.size();
     if (ascii) {
-        for (const QChar c : text) chars.append(static_cast<char>(c.unicode()));
+        const qsizetype needed = start + text.size();
+        if (needed > chars.capacity()) chars.reserve(std::max(needed, 2 * chars.capacity()));
+        chars.resize(needed);
+        char* out = chars.data() + start;
+        for (const QChar c : text) *out++ = static_cast<char>(c.unicode());
     } else {
         chars.append(text.toUtf8());
     }
@@ -60,27 +64,50 @@ class ImageHistory::Texts::Reader {
   public:
     explicit Reader(const Texts& texts) : texts_(texts) {}
     QString next() {
+        advance();
+        return current();
+    }
+    QString current() {
+        if (!made_) text_ = QString::fromUtf8(start_, length_), made_ = true;
+        return text_;
+    }
+    // Whether the current text is this one, without making a string of it
+    // when it is plain ASCII, as a byte's text is.
+    bool currentIs(const QString& text) {
+        if (made_) return text == text_;
+        const bool ascii = std::none_of(start_, start_ + length_, [](char c) { return c & 0x80; });
+        if (!ascii) return text == current();
+        if (text.size() != length_) return false;
+        for (qsizetype i = 0; i < length_; ++i)
+            if (text[i].unicode() != static_cast<unsigned char>(start_[i])) return false;
+        return true;
+    }
+    // On to the next cell: the same text again, or the next run's.
+    void advance() {
         if (left_ > 0) {
             --left_;
-            return text_;
+            return;
         }
         std::uint32_t length = texts_.lengths[run_];
         if (length == kLong) length = texts_.longLengths[long_++];
-        text_ = QString::fromUtf8(texts_.chars.constData() + offset_, length);
+        start_ = texts_.chars.constData() + offset_;
+        length_ = length;
+        made_ = false;
         offset_ += length;
         if (repeat_ < texts_.repeats.size() && texts_.repeats[repeat_].first == run_)
             left_ = texts_.repeats[repeat_++].second;
         ++run_;
-        return text_;
     }
 
-  private:
     const Texts& texts_;
     std::size_t run_ = 0;
     std::size_t long_ = 0;
     std::size_t repeat_ = 0;
     std::uint32_t left_ = 0;
     qsizetype offset_ = 0;
+    const char* start_ = nullptr;
+    qsizetype length_ = 0;
+    bool made_ = false;
     QString text_;
 };
 
@@ -166,8 +193,12 @@ void ImageHistory::noteColumnAfter(const std::vector<QString>& texts) {
     if (applying_) return;
     Texts::Reader before(snapshot_);
     for (std::size_t address = 0; address < texts.size(); ++address) {
-        const QString was = address < snapshotSize_ ? before.next() : QString();
-        if (texts[address] != was) noteChange(address, was);
+        if (address >= snapshotSize_) {
+            if (!texts[address].isEmpty()) noteChange(address, QString());
+        } else {
+            before.advance();
+            if (!before.currentIs(texts[address])) noteChange(address, before.current());
+        }
     }
     snapshot_ = Texts{};
 }
