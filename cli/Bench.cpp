@@ -29,14 +29,14 @@ std::optional<QString> sharedStream(const Command& command, const QStringList& a
     return std::nullopt;
 }
 // The serial number's bytes inside the range, checked once for every chip.
-std::optional<QString> serialAreaRefusal(const SerialSpec& spec, const Options& options) {
+std::optional<QString> serialAreaRefusal(const SerialLayout& layout, const Options& options) {
     const std::uint32_t maxdir = memoryType(options.tipo.value_or(kTipoInicial)).maxdir;
     const std::uint64_t first = options.desde.value_or(0);
     const std::uint64_t last = options.hasta.value_or(maxdir);
-    const std::uint64_t end = std::uint64_t{spec.address} + spec.bytes - 1;
-    if (spec.address >= first && end <= last) return std::nullopt;
+    const std::uint64_t end = std::uint64_t{layout.address} + layout.bytes - 1;
+    if (layout.address >= first && end <= last) return std::nullopt;
     return QStringLiteral("--serie: %1–%2 queda fuera del rango %3–%4")
-        .arg(hexAddress(spec.address, maxdir), hexAddress(end, maxdir), hexAddress(first, maxdir),
+        .arg(hexAddress(layout.address, maxdir), hexAddress(end, maxdir), hexAddress(first, maxdir),
              hexAddress(last, maxdir));
 }
 }  // namespace

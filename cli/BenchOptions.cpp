@@ -76,7 +76,7 @@ void readBenchOptions(const QCommandLineParser& parser, Options& o) {
     if (parser.isSet(QStringLiteral("serie"))) {
         auto serial = parseSerial(parser.value(QStringLiteral("serie")));
         if (auto* refusal = std::get_if<QString>(&serial)) throw Refused{*refusal};
-        o.serie = std::get<SerialSpec>(serial);
+        o.serie = std::get<SerialLayout>(serial);
     }
     o.contador = parser.value(QStringLiteral("contador"));
     o.operario = parser.value(QStringLiteral("operario"));

@@ -53,7 +53,7 @@ struct Options {
     QString dispositivo;
     bool todos = false;
     bool lote = false;
-    std::optional<SerialSpec> serie;
+    std::optional<SerialLayout> serie;
     QString contador;
     QString operario;
     QString trabajo;

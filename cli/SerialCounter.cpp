@@ -32,10 +32,10 @@ QString SerialCounter::failure(int error) const {
         .arg(shown(path_), safe_io::reason(error));
 }
 
-std::optional<SerialCounter::Refusal> SerialCounter::open(const SerialSpec& spec,
+std::optional<SerialCounter::Refusal> SerialCounter::open(const SerialLayout& layout,
                                                           const QString& path) {
-    spec_ = spec;
-    next_ = spec.start;
+    layout_ = layout;
+    next_ = layout.start;
     path_ = path;
     if (path.isEmpty()) return std::nullopt;
     fd_ = ::open(QFile::encodeName(path).constData(),
@@ -110,10 +110,10 @@ std::vector<std::optional<std::uint64_t>> SerialCounter::take(std::size_t chips)
         } else {
             numbers.push_back(next_);
             // No number comes after the largest: it never wraps to 0.
-            if (next_ > std::numeric_limits<std::uint64_t>::max() - spec_.step)
+            if (next_ > std::numeric_limits<std::uint64_t>::max() - layout_.step)
                 exhausted_ = true;
             else
-                next_ += spec_.step;
+                next_ += layout_.step;
         }
     }
     return numbers;

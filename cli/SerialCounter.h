@@ -26,7 +26,7 @@ class SerialCounter {
         int exitCode;
         QString message;
     };
-    std::optional<Refusal> open(const SerialSpec& spec, const QString& path);
+    std::optional<Refusal> open(const SerialLayout& layout, const QString& path);
 
     // The numbers for the next chips, one each; none for a chip past the
     // last number there is.
@@ -41,7 +41,7 @@ class SerialCounter {
     std::optional<Refusal> readState();
     QString failure(int error) const;
 
-    SerialSpec spec_;
+    SerialLayout layout_;
     QString path_;
     int fd_ = -1;
     std::uint64_t next_ = 0;

@@ -13,12 +13,12 @@ constexpr std::uint32_t kLongestSerial = 32;
 constexpr std::uint64_t kDecimalBase = 10;
 constexpr std::uint64_t kHexBase = 16;
 
-const std::pair<const char*, SerialSpec::Format> kFormats[] = {
-    {"le", SerialSpec::Format::Le},
-    {"be", SerialSpec::Format::Be},
-    {"bcd", SerialSpec::Format::Bcd},
-    {"ascii", SerialSpec::Format::Ascii},
-    {"asciihex", SerialSpec::Format::AsciiHex}};
+const std::pair<const char*, SerialLayout::Format> kFormats[] = {
+    {"le", SerialLayout::Format::Le},
+    {"be", SerialLayout::Format::Be},
+    {"bcd", SerialLayout::Format::Bcd},
+    {"ascii", SerialLayout::Format::Ascii},
+    {"asciihex", SerialLayout::Format::AsciiHex}};
 
 // Decimal or 0x hexadecimal, up to 64 bits.
 std::optional<std::uint64_t> parseWide(const QString& text) {
@@ -47,25 +47,25 @@ std::optional<std::vector<std::uint8_t>> digitsOf(std::uint64_t number, std::uin
 }
 }  // namespace
 
-QString serialFormatName(SerialSpec::Format format) {
+QString serialFormatName(SerialLayout::Format format) {
     for (const auto& [name, value] : kFormats)
         if (value == format) return QString::fromLatin1(name);
     return {};
 }
 
-std::variant<SerialSpec, QString> parseSerial(const QString& text) {
+std::variant<SerialLayout, QString> parseSerial(const QString& text) {
     const QString usage = QStringLiteral(
                               "--serie: %1 no vale (DIRECCION,BYTES,INICIO[,PASO][,"
                               "FORMATO] con FORMATO le, be, bcd, ascii o asciihex)")
                               .arg(shown(text));
     QStringList parts = text.split(u',');
     if (parts.size() < 3 || parts.size() > 5) return usage;
-    SerialSpec spec;
+    SerialLayout layout;
     if (parts.size() >= 4 && !parts.last().isEmpty() && !parts.last()[0].isDigit()) {
         const QString name = parts.takeLast().toLower();
         bool known = false;
         for (const auto& [formatName, format] : kFormats)
-            if (name == QLatin1String(formatName)) spec.format = format, known = true;
+            if (name == QLatin1String(formatName)) layout.format = format, known = true;
         if (!known) return usage;
     }
     if (parts.size() > 4) return usage;
@@ -79,35 +79,36 @@ std::variant<SerialSpec, QString> parseSerial(const QString& text) {
             .arg(kLongestSerial)
             .arg(*bytes);
     if (*step == 0) return QStringLiteral("--serie: el paso no puede ser 0");
-    spec.address = *address;
-    spec.bytes = *bytes;
-    spec.start = *start;
-    spec.step = *step;
-    return spec;
+    layout.address = *address;
+    layout.bytes = *bytes;
+    layout.start = *start;
+    layout.step = *step;
+    return layout;
 }
 
-std::optional<std::vector<std::uint8_t>> serialBytes(const SerialSpec& spec, std::uint64_t number) {
-    switch (spec.format) {
-        case SerialSpec::Format::Le:
-        case SerialSpec::Format::Be: {
-            auto bytes = digitsOf(number, 256, spec.bytes);
-            if (bytes && spec.format == SerialSpec::Format::Le)
+std::optional<std::vector<std::uint8_t>> serialBytes(const SerialLayout& layout,
+                                                     std::uint64_t number) {
+    switch (layout.format) {
+        case SerialLayout::Format::Le:
+        case SerialLayout::Format::Be: {
+            auto bytes = digitsOf(number, 256, layout.bytes);
+            if (bytes && layout.format == SerialLayout::Format::Le)
                 std::reverse(bytes->begin(), bytes->end());
             return bytes;
         }
-        case SerialSpec::Format::Bcd: {
+        case SerialLayout::Format::Bcd: {
             // Two decimal digits a byte, the most significant first.
-            const auto digits = digitsOf(number, kDecimalBase, spec.bytes * 2);
+            const auto digits = digitsOf(number, kDecimalBase, layout.bytes * 2);
             if (!digits) return std::nullopt;
-            std::vector<std::uint8_t> bytes(spec.bytes);
-            for (std::uint32_t i = 0; i < spec.bytes; ++i)
+            std::vector<std::uint8_t> bytes(layout.bytes);
+            for (std::uint32_t i = 0; i < layout.bytes; ++i)
                 bytes[i] = static_cast<std::uint8_t>((*digits)[2 * i] << 4 | (*digits)[2 * i + 1]);
             return bytes;
         }
-        case SerialSpec::Format::Ascii:
-        case SerialSpec::Format::AsciiHex: {
-            const bool hex = spec.format == SerialSpec::Format::AsciiHex;
-            auto digits = digitsOf(number, hex ? kHexBase : kDecimalBase, spec.bytes);
+        case SerialLayout::Format::Ascii:
+        case SerialLayout::Format::AsciiHex: {
+            const bool hex = layout.format == SerialLayout::Format::AsciiHex;
+            auto digits = digitsOf(number, hex ? kHexBase : kDecimalBase, layout.bytes);
             if (!digits) return std::nullopt;
             for (std::uint8_t& digit : *digits)
                 digit = static_cast<std::uint8_t>(digit < 10 ? '0' + digit : 'A' + digit - 10);

@@ -10,7 +10,7 @@ namespace cli {
 
 // --serie DIRECCION,BYTES,INICIO[,PASO][,FORMATO]: a number written into
 // each chip, over the image, at those bytes.
-struct SerialSpec {
+struct SerialLayout {
     enum class Format { Le, Be, Bcd, Ascii, AsciiHex };
     std::uint32_t address = 0;
     std::uint32_t bytes = 0;
@@ -19,12 +19,13 @@ struct SerialSpec {
     Format format = Format::Le;
 };
 
-// The spec, or why it is refused (Spanish, naming --serie).
-std::variant<SerialSpec, QString> parseSerial(const QString& text);
-// The bytes of a number in the spec's format, or nothing when it does not
+// The layout, or why it is refused (Spanish, naming --serie).
+std::variant<SerialLayout, QString> parseSerial(const QString& text);
+// The bytes of a number in the layout's format, or nothing when it does not
 // fit in its bytes.
-std::optional<std::vector<std::uint8_t>> serialBytes(const SerialSpec& spec, std::uint64_t number);
+std::optional<std::vector<std::uint8_t>> serialBytes(const SerialLayout& layout,
+                                                     std::uint64_t number);
 // "le", "be", "bcd", "ascii", "asciihex".
-QString serialFormatName(SerialSpec::Format format);
+QString serialFormatName(SerialLayout::Format format);
 
 }  // namespace cli

@@ -108,20 +108,20 @@ void Session::placeSerial(Wanted& wanted) {
     if (!context_.serial)
         fail(kUsoInvalido, QStringLiteral("No quedan números de serie: el último posible ya se "
                                           "dio"));
-    const SerialSpec& spec = *options_.serie;
-    const auto bytes = serialBytes(spec, *context_.serial);
+    const SerialLayout& layout = *options_.serie;
+    const auto bytes = serialBytes(layout, *context_.serial);
     if (!bytes)
         fail(kUsoInvalido,
              QStringLiteral("El número de serie %1 no cabe en %2 (%3)")
                  .arg(*context_.serial)
-                 .arg(counted(spec.bytes, "byte", "bytes"), serialFormatName(spec.format)));
-    const std::uint64_t end = std::uint64_t{spec.address} + spec.bytes - 1;
-    if (spec.address < first() || end > last())
+                 .arg(counted(layout.bytes, "byte", "bytes"), serialFormatName(layout.format)));
+    const std::uint64_t end = std::uint64_t{layout.address} + layout.bytes - 1;
+    if (layout.address < first() || end > last())
         fail(kUsoInvalido, QStringLiteral("--serie: %1–%2 queda fuera del rango %3–%4")
-                               .arg(addressText(spec.address), addressText(end),
+                               .arg(addressText(layout.address), addressText(end),
                                     addressText(first()), addressText(last())));
-    for (std::uint32_t i = 0; i < spec.bytes; ++i) {
-        const std::uint32_t address = spec.address + i;
+    for (std::uint32_t i = 0; i < layout.bytes; ++i) {
+        const std::uint32_t address = layout.address + i;
         if (!wanted.given[address]) ++wanted.addresses;
         wanted.bytes[address] = (*bytes)[i];
         wanted.given[address] = true;

@@ -152,9 +152,9 @@ class CliBenchTest : public QObject {
     }
 
     void serialNumbersInEveryFormat() {
-        const auto bytes = [](const char* spec, std::uint64_t number) {
+        const auto bytes = [](const char* layout, std::uint64_t number) {
             return cli::serialBytes(
-                std::get<cli::SerialSpec>(cli::parseSerial(QLatin1String(spec))), number);
+                std::get<cli::SerialLayout>(cli::parseSerial(QLatin1String(layout))), number);
         };
         using B = std::vector<std::uint8_t>;
         QCOMPARE(*bytes("0,4,0", 0x12345678), (B{0x78, 0x56, 0x34, 0x12}));
