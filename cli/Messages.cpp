@@ -3,30 +3,17 @@
 #include <QLocale>
 #include <algorithm>
 
+#include "view/Errors.h"
+
 namespace cli {
 
 namespace {
-constexpr char16_t kFirstPrintable = 0x20;
-constexpr char16_t kDelete = 0x7F;
-constexpr char16_t kLastC1 = 0x9F;
 constexpr std::int64_t kNsPerSecond = 1'000'000'000;
 constexpr std::int64_t kShortRun = 10;
 }  // namespace
 
 QString shown(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        const bool control =
-            u < kFirstPrintable || (u >= kDelete && u <= kLastC1) || u == 0x2028 || u == 0x2029;
-        if (control)
-            out += QStringLiteral("\\x") +
-                   QStringLiteral("%1").arg(unsigned(u), 2, 16, QLatin1Char('0')).toUpper();
-        else
-            out += c;
-    }
-    return out;
+    return shownText(text);
 }
 
 QString capitalized(const QString& text) {

@@ -12,15 +12,6 @@
 #include "view/NumberFormat.h"
 
 namespace {
-Tform1& onScreen(Rig& rig) {
-    rig.ready().memoryType(0);
-    Tform1& f = rig.form();
-    f.show();
-    QApplication::setActiveWindow(&f);
-    if (!QTest::qWaitForWindowActive(&f)) qWarning("window not active");
-    return f;
-}
-
 // A value typed into a cell and taken, as leaving the cell takes it.
 void typeCell(Tform1& f, int address, const char* text) {
     QTest::mouseClick(f.m->viewport(), Qt::LeftButton, {},

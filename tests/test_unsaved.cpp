@@ -12,16 +12,6 @@
 #include "view/DataGrid.h"
 
 namespace {
-// The window on screen and active, as a user has it: shortcuts and clicks
-// reach it as they would on a desktop.
-Tform1& onScreen(Rig& rig) {
-    rig.ready().memoryType(0);
-    Tform1& f = rig.form();
-    f.show();
-    QApplication::setActiveWindow(&f);
-    if (!QTest::qWaitForWindowActive(&f)) qWarning("window not active");
-    return f;
-}
 
 void clickCell(Tform1& f, int address) {
     const QRect cell = f.m->visualRect(f.imagen.index(address, kDataColumn));

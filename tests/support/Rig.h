@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,3 +54,14 @@ struct Rig {
 };
 
 using Bytes = std::vector<std::uint8_t>;
+
+// The window on screen and active, as a user has it: shortcuts and clicks
+// reach it as they would on a desktop.
+inline Tform1& onScreen(Rig& rig) {
+    rig.ready().memoryType(0);
+    Tform1& f = rig.form();
+    f.show();
+    QApplication::setActiveWindow(&f);
+    if (!QTest::qWaitForWindowActive(&f)) qWarning("window not active");
+    return f;
+}
