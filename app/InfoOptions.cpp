@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "info/Version.h"
+#include "chip/Version.h"
 
 std::optional<int> answerInfoOptions(int argc, char** argv, const QString& program,
                                      const QString& usage) {

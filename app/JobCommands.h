@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "files/FileCommands.h"
-#include "files/JobFile.h"
+#include "image/JobFile.h"
 
 class Dialogs;
 class ImageChanges;

@@ -12,7 +12,7 @@
 
 #include "app/SystemPlatform.h"
 #include "bench/Figures.h"
-#include "files/ImageFormats.h"
+#include "image/ImageFormats.h"
 #include "tests/support/Rig.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "cli/Interrupts.h"
 #include "cli/Messages.h"
 #include "device/MemoryTypes.h"
-#include "files/SafeIo.h"
+#include "image/SafeIo.h"
 
 namespace cli {
 

@@ -6,7 +6,7 @@
 
 #include "cli/Command.h"
 #include "cli/Messages.h"
-#include "files/SafeIo.h"
+#include "image/SafeIo.h"
 #include "view/Errors.h"
 
 namespace cli {

@@ -6,8 +6,8 @@
 #include "cli/Bench.h"
 #include "cli/Command.h"
 #include "cli/Messages.h"
-#include "files/SafeIo.h"
-#include "info/Version.h"
+#include "image/SafeIo.h"
+#include "chip/Version.h"
 #include "view/Errors.h"
 
 namespace cli {

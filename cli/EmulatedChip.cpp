@@ -11,7 +11,7 @@
 #include "cli/Messages.h"
 #include "cli/Session.h"
 #include "device/ExclusiveLock.h"
-#include "files/SafeIo.h"
+#include "image/SafeIo.h"
 
 namespace cli {
 

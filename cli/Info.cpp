@@ -2,7 +2,7 @@
 #include "cli/JobOptions.h"
 #include "cli/Messages.h"
 #include "cli/Session.h"
-#include "files/ImageMap.h"
+#include "image/ImageMap.h"
 
 namespace cli {
 
@@ -42,8 +42,10 @@ class Info : public Command {
     int execute(Session& s, const QStringList& arguments) override {
         const QString& path = arguments.constFirst();
         if (path.endsWith(QLatin1String(".trabajo"))) return describeJobFile(s, path);
-        const QString name = pathShown(path, QStringLiteral("la entrada estándar"));
-        const image::Map image = s.moved(s.readImageMap(path), name);
+        // The offset and the swap move the file's addresses; each lane is shown apart.
+        image::Placement moving = s.options().placement();
+        moving.lane.reset();
+        const image::Map image = image::toChip(s.readImageMap(path), moving);
         s.print(s.lastFormatText());
         describe(s, image, QString());
         if (const auto lane = s.options().carril)

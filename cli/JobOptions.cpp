@@ -17,7 +17,7 @@ struct KeyOption {
 constexpr KeyOption kValued[] = {
     {"tipo", "tipo"},         {"formato", "formato"},       {"desplazamiento", "desplazamiento"},
     {"carril", "carril"},     {"reintentos", "reintentos"}, {"serie", "serie"},
-    {"contador", "contador"}, {"registro", "registro"}};
+    {"contador", "contador"}, {"registro", "registro"},     {"rellenar", "rellenar"}};
 // A "no" of the job is the option that turns the default off, unless the
 // user gave either that option or the one that keeps it on.
 struct Switch {
@@ -76,6 +76,9 @@ QStringList jobWords(const job::Job& job, const QSet<QString>& given) {
         if (job.value(QLatin1String(key)) == QStringLiteral("no") &&
             !given.contains(QLatin1String(off)) && !given.contains(QLatin1String(on)))
             words << QStringLiteral("--") + QLatin1String(off);
+    if (job.value(QStringLiteral("intercambiar")) == QStringLiteral("si") &&
+        !given.contains(QStringLiteral("intercambiar")))
+        words << QStringLiteral("--intercambiar");
     if (const auto range = job.value(QStringLiteral("rango"))) words << rangeWords(*range, given);
     return words;
 }
@@ -108,12 +111,15 @@ job::Job jobFromOptions(const Options& o, const QString& image) {
     const auto absolute = [](const QString& path) { return QFileInfo(path).absoluteFilePath(); };
     if (o.tipo) job.set(QStringLiteral("tipo"), memoryTypeName(*o.tipo));
     if (!image.isEmpty()) job.set(QStringLiteral("imagen"), absolute(image));
-    if (o.formato) job.set(QStringLiteral("formato"), formatKey(*o.formato));
+    if (o.formato) job.set(QStringLiteral("formato"), image::formatKey(*o.formato));
     if (o.desplazamiento != 0)
         job.set(QStringLiteral("desplazamiento"), QString::number(o.desplazamiento));
-    if (o.carril)
-        job.set(QStringLiteral("carril"),
-                QStringLiteral("%1/%2").arg(o.carril->k).arg(o.carril->n));
+    if (o.carril) job.set(QStringLiteral("carril"), image::laneKey(*o.carril));
+    job.set(QStringLiteral("intercambiar"),
+            o.intercambiar ? QStringLiteral("si") : QStringLiteral("no"));
+    if (o.rellenar)
+        job.set(QStringLiteral("rellenar"),
+                QStringLiteral("0x") + QString::number(*o.rellenar, 16).toUpper().rightJustified(2, u'0'));
     if (o.desde || o.hasta) {
         const std::uint32_t maxdir = memoryType(o.tipo.value_or(kTipoInicial)).maxdir;
         job.set(QStringLiteral("rango"), hexAddress(o.desde.value_or(0), maxdir) + u'-' +

@@ -5,7 +5,7 @@
 #include <variant>
 
 #include "cli/Options.h"
-#include "files/JobFile.h"
+#include "image/JobFile.h"
 
 namespace cli {
 

@@ -6,6 +6,7 @@
 #include "cli/Command.h"
 #include "cli/Messages.h"
 #include "cli/Session.h"
+#include "image/ImageIo.h"
 
 namespace cli {
 
@@ -26,16 +27,22 @@ class Leer : public Command {
         if (path == QLatin1String("-") && format == FileFormat::Binary && s.outputIsTerminal())
             s.fail(kUsoInvalido, QStringLiteral("leer -: la salida estándar es una terminal; use "
                                                 "un archivo o --formato hex"));
-        if (s.mapsAddresses()) return readMapped(s, path, format);
+        s.checkOutputPlacement(format);
+        // The file's other addresses, read before anything goes to the programmer.
+        const std::optional<image::Map> kept = keptAddresses(s, path);
         chip::Access& chip = s.open();
+        image::Map read;
         image::Bytes memory(s.memorySize(), image::kBlank);
-        readEveryTime(s, chip,
-                      [&](std::uint32_t address, std::uint8_t byte) { memory[address] = byte; });
+        readEveryTime(s, chip, [&](std::uint32_t address, std::uint8_t byte) {
+            memory[address] = byte;
+            read.put(address, byte);
+        });
         s.setImageCrc(memory, s.first(), s.last());
-        s.writeOutput(path, saveImage(format, memory, s.first(), s.last()));
-        s.setVerdict(QStringLiteral("Correcto: %1 direcciones leídas en %2")
-                         .arg(s.rangeSize())
-                         .arg(spokenDuration(s.elapsedNs())));
+        s.writeOutput(path, image::save(read, format, s.options().placement(), s.memorySize(),
+                                        kept ? &*kept : nullptr));
+        s.setVerdict(QStringLiteral("Correcto: %1 leídas en %2")
+                         .arg(counted(s.rangeSize(), "dirección", "direcciones"),
+                              spokenDuration(s.elapsedNs())));
         return kCorrecto;
     }
 
@@ -81,32 +88,16 @@ class Leer : public Command {
                    .arg(reads));
     }
 
-    // With a lane, an offset or a swap: the chip's bytes go to the file's
-    // addresses, and a lane read into an image file keeps its other lanes.
-    static int readMapped(Session& s, const QString& path, FileFormat format) {
-        const QString name = pathShown(path, QStringLiteral("la salida estándar"));
+    // --conservar: an existing file keeps the addresses the read does not
+    // give, so that a board is built from its lanes one read at a time.
+    static std::optional<image::Map> keptAddresses(Session& s, const QString& path) {
+        if (!s.options().conservar) return std::nullopt;
+        if (path == QLatin1String("-"))
+            s.fail(kUsoInvalido, QStringLiteral("--conservar necesita un archivo: la salida "
+                                                "estándar no tiene nada que conservar"));
         const QFileInfo existing(path);
-        image::Map file;
-        if (s.options().carril && path != QLatin1String("-") && existing.isFile() &&
-            existing.size() > 0)
-            file = s.moved(s.readImageMap(path), name);
-        chip::Access& chip = s.open();
-        image::Map read;
-        image::Bytes memory(s.memorySize(), image::kBlank);
-        readEveryTime(s, chip, [&](std::uint32_t address, std::uint8_t byte) {
-            memory[address] = byte;
-            read.put(address, byte);
-        });
-        s.setImageCrc(memory, s.first(), s.last());
-        if (const auto lane = s.options().carril)
-            image::putLane(file, read, lane->k, lane->n);
-        else
-            file = std::move(read);
-        s.writeOutput(path, saveMap(format, s.unmoved(std::move(file), name), s.memorySize()));
-        s.setVerdict(QStringLiteral("Correcto: %1 leídas en %2")
-                         .arg(counted(s.rangeSize(), "dirección", "direcciones"),
-                              spokenDuration(s.elapsedNs())));
-        return kCorrecto;
+        if (!existing.isFile() || existing.size() == 0) return std::nullopt;
+        return s.readImageMap(path);
     }
 };
 }  // namespace

@@ -55,40 +55,35 @@ void addOptions(QCommandLineParser& parser) {
     parser.addOption(valued({"rellenar"}, "XX"));
     parser.addOption(valued({"carril"}, "K/N"));
     parser.addOption(QCommandLineOption(QStringLiteral("intercambiar")));
+    parser.addOption(QCommandLineOption(QStringLiteral("conservar")));
     parser.addOption(QCommandLineOption(QStringLiteral("sin-comprobar")));
     option_parsing::addBenchOptions(parser);
     parser.addOption(QCommandLineOption(QStringList{"h", "help"}));
     parser.addOption(QCommandLineOption(QStringLiteral("version")));
 }
 
+// An option's value through the image's parser; its refusal with the
+// option's name in front.
+template <typename T>
+T parsed(image::Result<T> (*parse)(const QString&), const QCommandLineParser& parser,
+         const char* name) {
+    const QString option = QString::fromLatin1(name);
+    const auto result = parse(parser.value(option));
+    if (const auto* refusal = image::refusalOf(result))
+        throw Refused{QStringLiteral("--%1: %2").arg(option, refusal->text)};
+    return std::get<T>(result);
+}
+
 // How the file's addresses become the chip's: an offset, a swap of the
 // bytes of each word, a lane; and the byte that fills the gaps.
 void readImageOptions(const QCommandLineParser& parser, Options& o) {
-    if (parser.isSet(QStringLiteral("desplazamiento"))) {
-        const QString text = parser.value(QStringLiteral("desplazamiento"));
-        const bool negative = text.startsWith(u'-');
-        const auto magnitude = parseNumber(negative || text.startsWith(u'+') ? text.mid(1) : text);
-        if (!magnitude)
-            throw Refused{QStringLiteral("--desplazamiento: %1 no es un número (decimal, o "
-                                         "hexadecimal con 0x, con signo si hace falta)")
-                              .arg(shown(text))};
-        o.desplazamiento = negative ? -std::int64_t{*magnitude} : std::int64_t{*magnitude};
-    }
-    if (parser.isSet(QStringLiteral("rellenar"))) {
-        const auto value = parseNumber(parser.value(QStringLiteral("rellenar")));
-        if (!value || *value > 0xFF)
-            throw Refused{QStringLiteral("--rellenar: %1 no es un byte (0–255 o 0x00–0xFF)")
-                              .arg(shown(parser.value(QStringLiteral("rellenar"))))};
-        o.rellenar = static_cast<std::uint8_t>(*value);
-    }
-    if (parser.isSet(QStringLiteral("carril"))) {
-        o.carril = parseLane(parser.value(QStringLiteral("carril")));
-        if (!o.carril)
-            throw Refused{QStringLiteral("--carril: %1 no es un carril (K/2 o K/4 con K desde 0, "
-                                         "par o impar)")
-                              .arg(shown(parser.value(QStringLiteral("carril"))))};
-    }
+    if (parser.isSet(QStringLiteral("desplazamiento")))
+        o.desplazamiento = parsed(image::parseOffset, parser, "desplazamiento");
+    if (parser.isSet(QStringLiteral("rellenar")))
+        o.rellenar = parsed(image::parseByte, parser, "rellenar");
+    if (parser.isSet(QStringLiteral("carril"))) o.carril = parsed(image::parseLane, parser, "carril");
     o.intercambiar = parser.isSet(QStringLiteral("intercambiar"));
+    o.conservar = parser.isSet(QStringLiteral("conservar"));
     o.comprobar = !parser.isSet(QStringLiteral("sin-comprobar"));
 }
 
@@ -142,13 +137,7 @@ Options readOptions(const QCommandLineParser& parser) {
     }
     if (parser.isSet(QStringLiteral("desde"))) o.desde = number(parser, QStringLiteral("desde"));
     if (parser.isSet(QStringLiteral("hasta"))) o.hasta = number(parser, QStringLiteral("hasta"));
-    if (parser.isSet(QStringLiteral("formato"))) {
-        o.formato = formatNamed(parser.value(QStringLiteral("formato")));
-        if (!o.formato)
-            throw Refused{
-                QStringLiteral("--formato: formato desconocido: %1 (bin, hex, srec o mem)")
-                    .arg(shown(parser.value(QStringLiteral("formato"))))};
-    }
+    if (parser.isSet(QStringLiteral("formato"))) o.formato = parsed(image::parseFormat, parser, "formato");
     o.verificar = !parser.isSet(QStringLiteral("sin-verificar"));
     o.rapida = !parser.isSet(QStringLiteral("completa"));
     if (parser.isSet(QStringLiteral("reintentos"))) {

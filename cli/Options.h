@@ -42,6 +42,8 @@ struct Options {
     // From the file's addresses to the chip's.
     std::int64_t desplazamiento = 0;
     bool intercambiar = false;
+    // leer: the output file's other addresses kept.
+    bool conservar = false;
     std::optional<Lane> carril;
     // A PROM read before it is programmed, refused when it cannot take the image.
     bool comprobar = true;
@@ -57,6 +59,10 @@ struct Options {
     QString contador;
     QString operario;
     QString trabajo;
+    // How the image's file lies on the chip.
+    image::Placement placement() const {
+        return image::Placement{desplazamiento, carril, intercambiar, rellenar};
+    }
     // leer: the range read so many times, every read compared.
     std::uint32_t lecturas = 1;
 };

@@ -73,8 +73,11 @@ int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& 
         checkProm(s, chip, wanted, given, holding);
         s.nextPass();
     }
+    // --completa writes every address the image gives, whatever the check
+    // read there; without it a cell that holds its byte already is left.
+    const bool everyAddress = !s.options().rapida;
     const auto toWrite = [&](std::uint32_t address) {
-        return (!given || given(address)) && !holding[address];
+        return (!given || given(address)) && (everyAddress || !holding[address]);
     };
 
     std::vector<chip::Mismatch> readBack;

@@ -9,7 +9,7 @@
 #include <cerrno>
 
 #include "cli/Messages.h"
-#include "files/SafeIo.h"
+#include "image/SafeIo.h"
 
 namespace cli {
 

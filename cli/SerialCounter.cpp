@@ -12,7 +12,7 @@
 
 #include "cli/Messages.h"
 #include "device/ExclusiveLock.h"
-#include "files/SafeIo.h"
+#include "image/SafeIo.h"
 
 namespace cli {
 

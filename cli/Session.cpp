@@ -17,8 +17,8 @@
 #include "device/Link.h"
 #include "device/RealTimePlatform.h"
 #include "device/VirtualProgrammer.h"
-#include "files/MemoryFile.h"
-#include "files/SafeIo.h"
+#include "image/MemoryFile.h"
+#include "image/SafeIo.h"
 #include "view/Errors.h"
 
 namespace cli {

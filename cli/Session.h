@@ -13,7 +13,6 @@
 #include "chip/Loops.h"
 #include "chip/Progress.h"
 #include "cli/EmulatedChip.h"
-#include "cli/ImageFile.h"
 #include "cli/Interrupts.h"
 #include "cli/Options.h"
 #include "cli/Programmer.h"
@@ -22,6 +21,8 @@
 #include "cli/Station.h"
 #include "cli/Streams.h"
 #include "device/MemoryTypes.h"
+#include "image/ImageFormats.h"
+#include "image/Refusal.h"
 
 class CommandSet;
 class HidLibrary;
@@ -110,18 +111,16 @@ class Session : public QObject {
     FileFormat outputFormatOf(const QString& path);
     bool outputIsTerminal() const { return streams_.outIsTerminal; }
     // The image a file gives, its format declared or told by its contents,
-    // moved, swapped and laned as the options say; a refused file ends the
-    // run before anything goes to the programmer.
+    // placed on the chip as the options say; a refused file ends the run
+    // before anything goes to the programmer.
     Wanted loadWanted(const QString& path);
-    // The bytes a file gives at its own addresses, and the same moved and
-    // swapped as the options say (the lane is the chip's, taken apart).
+    // The bytes a file gives at its own addresses.
     image::Map readImageMap(const QString& path);
-    image::Map moved(image::Map map, const QString& name);
-    // The chip's bytes back at the file's addresses.
-    image::Map unmoved(image::Map map, const QString& name);
-    bool mapsAddresses() const {
-        return options_.carril || options_.desplazamiento != 0 || options_.intercambiar;
-    }
+    // Refuses, before the first report, a read the options cannot write
+    // back at the file's addresses.
+    void checkOutputPlacement(FileFormat format);
+    // A refusal of the core with its addresses written as this run writes them.
+    image::Refusal refusalIn(const image::Refusal& refusal) const;
     bool typeGiven() const { return options_.tipo.has_value(); }
     // The format of the last image read, and whether its contents told it.
     QString lastFormatText() const { return lastFormatText_; }
@@ -185,7 +184,13 @@ class Session : public QObject {
     std::uint64_t rangeSize() const { return std::uint64_t{last()} - first() + 1; }
 
   private:
-    image::Map chipAddresses(image::Map map, const QString& name);
+    struct ImageFile {
+        QByteArray bytes;
+        FileFormat format;
+    };
+    ImageFile readImageFile(const QString& path);
+    QString imageFileName(const QString& path) const;
+    QString subject(const QString& path) const;
     void checkTargets(const Command& command, const QStringList& arguments);
     void prepareEmulation();
     void closeProgrammer();

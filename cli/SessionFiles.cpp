@@ -4,7 +4,8 @@
 
 #include "cli/Messages.h"
 #include "cli/Session.h"
-#include "files/SafeIo.h"
+#include "image/ImageIo.h"
+#include "image/SafeIo.h"
 
 namespace cli {
 
@@ -52,7 +53,7 @@ void Session::writeOutput(const QString& path, const QByteArray& bytes) {
 FileFormat Session::outputFormatOf(const QString& path) {
     if (options_.formato) return *options_.formato;
     if (path == QLatin1String("-")) return FileFormat::Binary;
-    if (const auto format = formatOfPath(path)) return *format;
+    if (const auto format = image::formatOfPath(path)) return *format;
     // A device or a FIFO takes the bytes as they are, as standard output does.
     if (const auto identity = safe_io::identityOf(path); identity && !identity->regular)
         return FileFormat::Binary;

@@ -1,106 +1,108 @@
-// The session's images: a file's bytes at its addresses, moved, swapped
-// and laned to the chip's, and back again.
-#include <cstdlib>
-
+// The session's images: a file read through the image library, placed on
+// the chip as the options say, and what a read gives written back the same way.
 #include "cli/Messages.h"
 #include "cli/Session.h"
-#include "files/MemoryFile.h"
+#include "image/ImageIo.h"
+#include "image/MemoryFile.h"
 
 namespace cli {
 
-image::Map Session::readImageMap(const QString& path) {
+image::Refusal Session::refusalIn(const image::Refusal& refusal) const {
+    image::Refusal worded = refusal;
+    worded.text = refusal.wording([this](std::uint64_t address) { return addressText(address); });
+    worded.addresses.clear();
+    return worded;
+}
+
+Session::ImageFile Session::readImageFile(const QString& path) {
     const QString name = pathShown(path, QStringLiteral("la entrada estándar"));
     std::optional<FileFormat> format = options_.formato;
-    if (!format && path != QLatin1String("-")) format = formatOfPath(path);
-    const QByteArray bytes = readInput(path);
-    const QString noByte =
-        capitalized(QStringLiteral("%1 no da ningún byte: no hay nada que usar").arg(name));
-    if (bytes.isEmpty()) fail(kUsoInvalido, noByte);
+    if (!format && path != QLatin1String("-")) format = image::formatOfPath(path);
+    ImageFile file{readInput(path), FileFormat::Binary};
+    const QString noByte = QStringLiteral("%1 no da ningún byte: no hay nada que usar").arg(subject(path));
+    if (file.bytes.isEmpty()) fail(kUsoInvalido, noByte);
     const bool sniffed = !format;
     if (!format) {
-        format = formatOfContents(bytes);
+        format = image::formatOfBytes(file.bytes);
         if (!format)
             fail(kUsoInvalido, QStringLiteral("No se sabe el formato de %1: no es Intel HEX, "
                                               "S-records ni un archivo de memoria; indíquelo con "
                                               "--formato bin | hex | srec | mem")
                                    .arg(name));
     }
-    lastFormatText_ =
-        QStringLiteral("Formato: %1%2")
-            .arg(formatName(*format), sniffed ? QStringLiteral(" (por su contenido)") : QString());
+    file.format = *format;
+    lastFormatText_ = QStringLiteral("Formato: %1%2").arg(
+        image::formatName(*format), sniffed ? QStringLiteral(" (por su contenido)") : QString());
     if (sniffed && !options_.silencioso) say(lastFormatText_);
-    // Without a type, a memory file may be as long as the largest memory.
-    LoadedMap loaded =
-        loadMap(bytes, *format, options_.tipo ? memorySize() : std::size_t{kLargestMemory});
-    const QString fileName = path == QLatin1String("-") ? name : shown(memory_file::nameOf(path));
-    if (loaded.fault)
-        fail(kUsoInvalido, QStringLiteral("No se puede usar %1:\n%2").arg(fileName, *loaded.fault));
-    for (const QString& warning : loaded.warnings)
-        say(QStringLiteral("Aviso: %1: %2").arg(fileName, warning));
-    if (loaded.map.empty()) fail(kUsoInvalido, noByte);
-    return std::move(loaded.map);
+    return file;
 }
 
-image::Map Session::moved(image::Map map, const QString& name) {
-    if (options_.desplazamiento != 0) {
-        auto moved = image::shifted(map, options_.desplazamiento);
-        if (!moved)
-            fail(kUsoInvalido,
-                 QStringLiteral("--desplazamiento: %1%2 lleva %3 fuera de las direcciones "
-                                "0x0000–0xFFFFFFFF")
-                     .arg(options_.desplazamiento < 0 ? QStringLiteral("-") : QString())
-                     .arg(image::hexAddressText(
-                         static_cast<std::uint64_t>(std::abs(options_.desplazamiento))))
-                     .arg(name));
-        map = std::move(*moved);
-    }
-    if (options_.intercambiar) map = image::swapped(map);
-    return map;
+// A file's name as the subject of a sentence; never capitalised, for a
+// name is what it is.
+QString Session::subject(const QString& path) const {
+    return path == QLatin1String("-") ? QStringLiteral("La entrada estándar") : shown(path);
 }
 
-image::Map Session::unmoved(image::Map map, const QString& name) {
-    if (options_.intercambiar) map = image::swapped(map);
-    if (options_.desplazamiento == 0) return map;
-    auto back = image::shifted(map, -options_.desplazamiento);
-    if (!back)
-        fail(kUsoInvalido, QStringLiteral("--desplazamiento: lo leído no cabe en %1 en las "
-                                          "direcciones 0x0000–0xFFFFFFFF")
-                               .arg(name));
-    return std::move(*back);
+QString Session::imageFileName(const QString& path) const {
+    return path == QLatin1String("-") ? QStringLiteral("la entrada estándar")
+                                      : shown(memory_file::nameOf(path));
 }
 
-image::Map Session::chipAddresses(image::Map map, const QString& name) {
-    map = moved(std::move(map), name);
-    if (options_.carril) map = image::lane(map, options_.carril->k, options_.carril->n);
-    std::uint64_t outside = 0;
-    image::Map inside = image::cropped(map, first(), last(), &outside);
-    const QString range = addressText(first()) + QStringLiteral("–") + addressText(last());
-    // Said even with -q: a byte of the file that is not used is news.
-    if (outside > 0)
-        say((outside == 1
-                 ? QStringLiteral("Se omite 1 byte del archivo fuera de %1")
-                 : QStringLiteral("Se omiten %1 bytes del archivo fuera de %2").arg(outside))
-                .arg(range));
-    if (inside.empty())
+image::Map Session::readImageMap(const QString& path) {
+    const ImageFile file = readImageFile(path);
+    auto read = image::readFileMap(file.format, file.bytes);
+    if (const auto* refusal = image::refusalOf(read))
+        fail(kUsoInvalido, QStringLiteral("No se puede usar %1:\n%2")
+                               .arg(imageFileName(path), refusalIn(*refusal).text));
+    image::MapRead& map = std::get<image::MapRead>(read);
+    for (const QString& warning : map.warnings)
+        say(QStringLiteral("Aviso: %1: %2").arg(imageFileName(path), warning));
+    if (map.map.empty())
         fail(kUsoInvalido,
-             capitalized(QStringLiteral("%1 no da ningún byte en %2").arg(name, range)));
-    return inside;
+             QStringLiteral("%1 no da ningún byte: no hay nada que usar").arg(subject(path)));
+    return std::move(map.map);
 }
 
 Wanted Session::loadWanted(const QString& path) {
-    const QString name = pathShown(path, QStringLiteral("la entrada estándar"));
+    const ImageFile file = readImageFile(path);
+    const image::Range range{first(), last()};
+    auto result = image::load(file.bytes, file.format, options_.placement(), range, type().maxdir);
+    if (const auto* refusal = image::refusalOf(result))
+        fail(kUsoInvalido, QStringLiteral("No se puede usar %1:\n%2")
+                               .arg(imageFileName(path), refusalIn(*refusal).text));
+    image::Loaded& loaded = std::get<image::Loaded>(result);
+    if (loaded.given == 0)
+        fail(kUsoInvalido,
+             QStringLiteral("%1 no da ningún byte: no hay nada que usar").arg(subject(path)));
+    for (const QString& warning : loaded.warnings)
+        say(QStringLiteral("Aviso: %1: %2").arg(imageFileName(path), warning));
+    const QString rangeText = addressText(first()) + QStringLiteral("–") + addressText(last());
+    // Said even with -q: a byte of the file that is not used is news.
+    if (loaded.outside > 0)
+        say((loaded.outside == 1
+                 ? QStringLiteral("Se omite 1 byte del archivo fuera de %1")
+                 : QStringLiteral("Se omiten %1 bytes del archivo fuera de %2").arg(loaded.outside))
+                .arg(rangeText));
+    if (loaded.map.empty())
+        fail(kUsoInvalido, QStringLiteral("%1 no da ningún byte en %2").arg(subject(path), rangeText));
     Wanted wanted;
-    wanted.map = chipAddresses(readImageMap(path), name);
+    wanted.map = std::move(loaded.map);
     wanted.filled = options_.rellenar.has_value();
     wanted.bytes.assign(memorySize(), options_.rellenar.value_or(image::kBlank));
-    wanted.given.assign(memorySize(), wanted.filled);
+    wanted.given.assign(memorySize(), false);
     wanted.map.forEach([&](std::uint64_t address, std::uint8_t byte) {
         wanted.bytes[address] = byte;
         wanted.given[address] = true;
     });
-    wanted.addresses = wanted.filled ? rangeSize() : wanted.map.size();
+    wanted.addresses = wanted.map.size();
     imageName_ = path == QLatin1String("-") ? path : memory_file::nameOf(path);
     return wanted;
+}
+
+void Session::checkOutputPlacement(FileFormat format) {
+    if (const auto refusal = image::saveRefusal(format, options_.placement(), {first(), last()}))
+        fail(kUsoInvalido, QStringLiteral("No se puede leer en ese archivo: %1")
+                               .arg(refusalIn(*refusal).text));
 }
 
 void Session::placeSerial(Wanted& wanted) {

@@ -10,8 +10,8 @@
 #include "cli/Messages.h"
 #include "cli/Session.h"
 #include "device/MemoryTypes.h"
-#include "files/ImageFormats.h"
-#include "info/Version.h"
+#include "image/ImageFormats.h"
+#include "chip/Version.h"
 
 namespace cli {
 

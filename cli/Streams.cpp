@@ -5,8 +5,6 @@
 #include <cerrno>
 
 #include "cli/Interrupts.h"
-#include "files/ImageFormats.h"
-#include "files/MemoryFile.h"
 
 namespace cli {
 
@@ -36,37 +34,6 @@ int writeStream(QIODevice& out, bool closed, const QByteArray& bytes) {
     if (closed) return EBADF;
     if (const int fd = descriptorOf(out); fd >= 0) return safe_io::writeFd(fd, bytes, interrupted);
     return out.write(bytes) == bytes.size() ? 0 : EIO;
-}
-
-QString formatName(FileFormat format) {
-    switch (format) {
-        case FileFormat::IntelHex:
-            return QStringLiteral("Intel HEX");
-        case FileFormat::SRecord:
-            return QStringLiteral("S-records");
-        case FileFormat::Memory:
-            return QStringLiteral("archivo de memoria");
-        case FileFormat::Binary:
-            break;
-    }
-    return QStringLiteral("binario");
-}
-
-std::optional<FileFormat> formatOfContents(const QByteArray& bytes) {
-    if (const auto format = image::formatOfContents(bytes)) {
-        switch (*format) {
-            case image::Format::IntelHex:
-                return FileFormat::IntelHex;
-            case image::Format::SRecord:
-                return FileFormat::SRecord;
-            case image::Format::Binary:
-                return FileFormat::Binary;
-        }
-    }
-    const memory_file::Marker marker = memory_file::parse(bytes.left(4)).marker;
-    if (marker == memory_file::Marker::Decimal || marker == memory_file::Marker::Hexadecimal)
-        return FileFormat::Memory;
-    return std::nullopt;
 }
 
 }  // namespace cli

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "cli/Arguments.h"
-#include "files/SafeIo.h"
+#include "image/SafeIo.h"
 
 class QIODevice;
 
@@ -32,10 +32,5 @@ bool interrupted();
 safe_io::Read readStream(QIODevice& in);
 // 0, or the error number of a write that failed (EBADF when closed).
 int writeStream(QIODevice& out, bool closed, const QByteArray& bytes);
-
-// The format an image's first bytes tell; nothing for text that is none.
-std::optional<FileFormat> formatOfContents(const QByteArray& bytes);
-// "Intel HEX", "S-records", "archivo de memoria", "binario".
-QString formatName(FileFormat format);
 
 }  // namespace cli

@@ -8,7 +8,7 @@
 
 #include "cli/Messages.h"
 #include "cli/Session.h"
-#include "files/SafeIo.h"
+#include "image/SafeIo.h"
 
 namespace cli {
 

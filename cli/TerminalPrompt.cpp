@@ -9,7 +9,7 @@
 #include <cerrno>
 
 #include "cli/Streams.h"
-#include "files/SafeIo.h"
+#include "image/SafeIo.h"
 
 namespace cli {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "files/ImageFormats.h"
+#include "image/ImageFormats.h"
 
 struct NumberFormat;
 

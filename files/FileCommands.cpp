@@ -3,7 +3,7 @@
 #include <QStringList>
 
 #include "device/CommandSet.h"
-#include "files/MemoryFile.h"
+#include "files/MemoryFileIo.h"
 #include "view/AddressGridModel.h"
 #include "view/NumberFormat.h"
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "files/MemoryFile.h"
+#include "image/MemoryFile.h"
 #include "view/Dialogs.h"
 
 class AddressGridModel;

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "files/FileCommands.h"
-#include "files/MemoryFile.h"
+#include "files/MemoryFileIo.h"
 #include "view/Errors.h"
 #include "view/NumberFormat.h"
 #include "view/Unit2.h"

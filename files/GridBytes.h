@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "files/ImageFormats.h"
+#include "image/ImageFormats.h"
 #include "view/ImageSums.h"
 
 struct NumberFormat;

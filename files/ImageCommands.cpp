@@ -5,7 +5,7 @@
 
 #include "device/CommandSet.h"
 #include "files/GridBytes.h"
-#include "files/MemoryFile.h"
+#include "files/MemoryFileIo.h"
 #include "view/AddressGridModel.h"
 #include "view/Errors.h"
 #include "view/NumberFormat.h"

@@ -6,7 +6,7 @@
 #include <variant>
 
 #include "files/FileCommands.h"
-#include "files/ImageFormats.h"
+#include "image/ImageFormats.h"
 
 // Every importable file shown at first; then one format at a time, and any file.
 inline const FileDialogOptions kImportDialog{

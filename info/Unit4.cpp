@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "chip/Version.h"
 #include "view/WindowLook.h"
 
 namespace {
@@ -23,6 +24,6 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOn
     Label2 = creditLine(this, QStringLiteral("DESARROLLADO POR TEODORO VELAR"), 8, 48);
     Label3 = creditLine(this, QStringLiteral("MAIL: ") + QLatin1String(kContactAddress), 16, 80);
     Label4 =
-        creditLine(this, QStringLiteral("Versión ") + QLatin1String(PROGRAMADOR_VERSION), 16, 104);
+        creditLine(this, QStringLiteral("Versión ") + programVersion(), 16, 104);
     centerOnScreen(this);
 }

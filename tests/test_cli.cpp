@@ -8,7 +8,7 @@
 
 #include "cli/Cli.h"
 #include "cli/Messages.h"
-#include "files/ImageFormats.h"
+#include "image/ImageFormats.h"
 #include "tests/support/ByteText.h"
 #include "tests/support/CliRig.h"
 #include "tests/support/Files.h"
@@ -209,13 +209,18 @@ class CliTest : public QObject {
         QCOMPARE(contents(temp("srec.bin")), binary);
         QCOMPARE(contents(temp("r.bin")), binary);
         QCOMPARE(rig.emulated({"-q", "-t", "27c010", "verificar", temp("r.mem")}).code, 0);
-        // A range: the binary holds it alone, the others at their addresses.
+        // A range at its addresses in every format: a binary file has FF
+        // before it, and holds it alone moved by --desplazamiento DESDE.
         QCOMPARE(rig.emulated({"-q", "-t", "27c010", "--desde", "0xFFF0", "--hasta", "0x1000F",
                                "leer", temp("part.hex")})
                      .code,
                  0);
         QCOMPARE(rig.emulated({"-q", "-t", "27c010", "--desde", "0xFFF0", "--hasta", "0x1000F",
                                "--formato", "bin", "leer", "-"})
+                     .out,
+                 QByteArray(0xFFF0, '\xFF') + binary.mid(0xFFF0, 32));
+        QCOMPARE(rig.emulated({"-q", "-t", "27c010", "--desde", "0xFFF0", "--hasta", "0x1000F",
+                               "--desplazamiento", "0xFFF0", "--formato", "bin", "leer", "-"})
                      .out,
                  binary.mid(0xFFF0, 32));
         QVERIFY(objcopy({"-I", "ihex", "-O", "binary", temp("part.hex"), temp("part.bin")}));
@@ -430,7 +435,8 @@ class CliTest : public QObject {
                      .code,
                  0);
         QCOMPARE(
-            odd.emulated({"-q", "-t", "sram24", "--carril", "impar", "leer", temp("board.hex")})
+            odd.emulated({"-q", "-t", "sram24", "--carril", "impar", "--conservar", "leer",
+                          temp("board.hex")})
                 .code,
             0);
         QVERIFY(objcopy({"-I", "ihex", "-O", "binary", temp("board.hex"), temp("rebuilt.bin")}));
@@ -529,7 +535,8 @@ class CliTest : public QObject {
         r = rig.run({"info", jobPath});
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.startsWith("tipo: 28c64\nimagen: " + temp("trabajo-img.bin").toUtf8() +
-                                 "\nrango: 0x0000-0x003F\nverificacion: no\nreintentos: 3\n"));
+                                 "\nintercambiar: no\nrango: 0x0000-0x003F\nverificacion: "
+                                 "no\nreintentos: 3\n"));
 
         // The job's type, image and range; the command line's --hasta and
         // --completa win over it.

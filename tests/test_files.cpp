@@ -13,8 +13,8 @@
 
 #include "files/FileCommands.h"
 #include "files/GridBytes.h"
-#include "files/JobFile.h"
-#include "files/MemoryFile.h"
+#include "image/JobFile.h"
+#include "image/MemoryFile.h"
 #include "info/Unit5.h"
 #include "operations/ProgressLine.h"
 #include "tests/support/Files.h"
@@ -100,6 +100,8 @@ class FilesTest : public QObject {
             {"reintentos", "3"},
             {"verificacion", QStringLiteral("Sí")},
             {"rango", "0x0-0x1FFF"},
+            {"rellenar", "0xFF"},
+            {"intercambiar", "si"},
             {"carril", "1/2"},
             {"desplazamiento", "-0xE000"},
             {"formato", "hex"},

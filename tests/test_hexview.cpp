@@ -10,7 +10,7 @@
 #include <QTest>
 
 #include "app/HexView.h"
-#include "files/ImageFormats.h"
+#include "image/ImageFormats.h"
 #include "tests/support/Rig.h"
 #include "view/ChecksumLine.h"
 #include "view/DataGrid.h"

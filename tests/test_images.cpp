@@ -7,9 +7,9 @@
 
 #include "app/JobCommands.h"
 #include "files/ImageCommands.h"
-#include "files/ImageFormats.h"
-#include "files/JobFile.h"
-#include "files/MemoryFile.h"
+#include "image/ImageFormats.h"
+#include "image/JobFile.h"
+#include "image/MemoryFile.h"
 #include "operations/BlankCheck.h"
 #include "operations/ProgressLine.h"
 #include "tests/support/ByteText.h"

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "files/MemoryFile.h"
+#include "image/MemoryFile.h"
 #include "operations/ProgressLine.h"
 #include "operations/Unit6.h"
 #include "tests/support/ByteText.h"

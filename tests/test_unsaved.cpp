@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QWindow>
 
-#include "files/MemoryFile.h"
+#include "image/MemoryFile.h"
 #include "tests/support/Files.h"
 #include "tests/support/Rig.h"
 #include "view/DataGrid.h"

@@ -3,6 +3,8 @@
 #include <QString>
 #include <stdexcept>
 
+#include "image/Texts.h"
+
 // The errors that end a handler. The first two are shown in the standard
 // error box; a cancellation has already said what it had to.
 class UserError : public std::runtime_error {
@@ -33,6 +35,3 @@ class Cancelled : public std::exception {
 // character is "." or sorts before it.
 QString withFullStop(const QString& text);
 
-// A text from a file as a message may show it: control characters written
-// as \xNN, so that none breaks or hides a line of the message.
-QString shownText(const QString& text);

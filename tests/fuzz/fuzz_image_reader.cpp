@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "files/ImageFormats.h"
+#include "image/ImageFormats.h"
 
 namespace {
 // The size of "Sram 24 Pines" keeps runs fast; the largest keeps 24-bit addresses in play.

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "files/MemoryFile.h"
+#include "image/MemoryFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "files/ImageMap.h"
+#include "image/ImageMap.h"
 
 // Memory images as the trade exchanges them: raw binary, Intel HEX and
 // Motorola S-records. Readers take a file's bytes and the memory's size and
@@ -17,7 +17,8 @@ namespace image {
 
 using Bytes = std::vector<std::uint8_t>;
 
-enum class Format { Binary, IntelHex, SRecord };
+// A memory file is the window's own: a marker line, then a line per address.
+enum class Format { Binary, IntelHex, SRecord, Memory };
 
 struct Fault {
     int line = 0;  // 0: the file as a whole

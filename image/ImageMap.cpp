@@ -1,4 +1,4 @@
-#include "files/ImageMap.h"
+#include "image/ImageMap.h"
 
 #include <QStringList>
 #include <iterator>

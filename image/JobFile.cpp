@@ -1,4 +1,4 @@
-#include "files/JobFile.h"
+#include "image/JobFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "files/SafeIo.h"
+#include "image/SafeIo.h"
 #include "view/Errors.h"
 
 namespace job {
@@ -16,7 +16,7 @@ namespace {
 // A job names a few files and options: anything larger is no job.
 constexpr qint64 kMaxJobBytes = 1024 * 1024;
 const QStringList kPathKeys = {"imagen", "contador", "registro"};
-const QStringList kBooleanKeys = {"verificacion", "rapida", "comprobacion"};
+const QStringList kBooleanKeys = {"verificacion", "rapida", "comprobacion", "intercambiar"};
 const QString kSi = QStringLiteral("si");
 const QString kNo = QStringLiteral("no");
 

@@ -1,4 +1,4 @@
-#include "info/Version.h"
+#include "chip/Version.h"
 
 QString versionText(const QString& program) {
     return program + QStringLiteral(" " PROGRAMADOR_VERSION "\n") +

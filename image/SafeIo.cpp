@@ -1,4 +1,4 @@
-#include "files/SafeIo.h"
+#include "image/SafeIo.h"
 
 #include <fcntl.h>
 #include <poll.h>

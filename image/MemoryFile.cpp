@@ -1,10 +1,4 @@
-#include "files/MemoryFile.h"
-
-#include <QElapsedTimer>
-#include <cerrno>
-
-#include "files/SafeIo.h"
-#include "view/Errors.h"
+#include "image/MemoryFile.h"
 
 namespace memory_file {
 
@@ -12,15 +6,6 @@ namespace {
 constexpr char kLineFeed = '\n';
 constexpr char kCarriageReturn = '\r';
 const QByteArray kLineEnd("\r\n");
-constexpr qint64 kLongestWaitMs = 10'000;
-
-QString readError(const QString& path, const QString& reason) {
-    return QStringLiteral("No se puede leer el archivo %1: %2").arg(path, reason);
-}
-
-QString writeError(const QString& path, const QString& reason) {
-    return QStringLiteral("No se puede escribir el archivo %1: %2").arg(path, reason);
-}
 }  // namespace
 
 QStringList splitLines(const QByteArray& bytes, qsizetype keep, std::size_t* count,
@@ -64,31 +49,6 @@ Contents parse(const QByteArray& bytes) {
     return contents;
 }
 
-Contents read(const QString& path) {
-    return parse(readBytes(path));
-}
-
-QByteArray readBytes(const QString& path) {
-    // A FIFO nobody writes must not hold the window for ever.
-    QElapsedTimer waiting;
-    waiting.start();
-    safe_io::Read read = safe_io::readPath(
-        path, kMaxFileBytes, [&waiting] { return waiting.hasExpired(kLongestWaitMs); });
-    switch (read.end) {
-        case safe_io::Read::End::Complete:
-            return std::move(read.bytes);
-        case safe_io::Read::End::TooLarge:
-            throw IoError(
-                readError(path, QStringLiteral("es demasiado grande para un archivo de memoria")));
-        case safe_io::Read::End::Cancelled:
-            throw IoError(readError(path, QStringLiteral("nadie lo escribe")));
-        case safe_io::Read::End::Failed:
-            break;
-    }
-    if (read.error == ENOENT) throw IoError(kFileNotFound);
-    throw IoError(readError(path, safe_io::reason(read.error)));
-}
-
 QByteArray format(const QString& marker, const std::vector<QString>& texts, std::size_t count) {
     QByteArray bytes;
     std::size_t size = marker.size() + kLineEnd.size();
@@ -104,9 +64,42 @@ QByteArray format(const QString& marker, const std::vector<QString>& texts, std:
     return bytes;
 }
 
-void write(const QString& path, const QByteArray& bytes) {
-    if (const int error = safe_io::writePath(path, bytes))
-        throw IoError(writeError(path, safe_io::reason(error)));
+std::optional<std::int64_t> numberOfText(const QString& text, bool hexadecimal) {
+    constexpr int kHexDigits = 8;
+    constexpr std::int64_t kInt32Max = 2147483647;
+    if (hexadecimal) {
+        std::uint32_t value = 0;
+        int significant = 0;
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            const int digit = (u >= u'0' && u <= u'9')   ? u - u'0'
+                              : (u >= u'A' && u <= u'F') ? u - u'A' + 10
+                              : (u >= u'a' && u <= u'f') ? u - u'a' + 10
+                                                         : -1;
+            if (digit < 0) return std::nullopt;
+            if (significant > 0 || digit != 0) ++significant;
+            if (significant > kHexDigits) return std::nullopt;
+            value = value << 4 | static_cast<std::uint32_t>(digit);
+        }
+        if (text.isEmpty()) return std::nullopt;
+        return static_cast<std::int32_t>(value);
+    }
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == u' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
+    const qsizetype firstDigit = i;
+    std::int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (u < u'0' || u > u'9') return std::nullopt;
+        value = value * 10 + (u - u'0');
+        if (value > kInt32Max + 1) return std::nullopt;
+    }
+    if (i == firstDigit) return std::nullopt;
+    if (negative) value = -value;
+    if (value > kInt32Max) return std::nullopt;
+    return value;
 }
 
 QString nameOf(const QString& path) {

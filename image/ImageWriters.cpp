@@ -1,5 +1,5 @@
 // The writers of the trade's formats, over one block of bytes or a map.
-#include "files/ImageFormats.h"
+#include "image/ImageFormats.h"
 
 #include <algorithm>
 
@@ -139,6 +139,7 @@ QByteArray writeMap(Format format, const Map& map) {
         case Format::SRecord:
             return sRecordsOfRuns(map.runs());
         case Format::Binary:
+        case Format::Memory:  // read and written by ImageIo
             break;
     }
     // A binary file has no gaps: they are written as a blank chip holds them.
@@ -154,6 +155,7 @@ QByteArray write(Format format, const Bytes& bytes, std::uint32_t base) {
         case Format::SRecord:
             return writeSRecord(bytes, base);
         case Format::Binary:
+        case Format::Memory:  // read and written by ImageIo
             break;
     }
     return writeBinary(bytes);

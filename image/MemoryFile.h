@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 inline const QString kMarcaDecimal = QStringLiteral("d");
@@ -56,18 +58,15 @@ struct Contents {
 
 Contents parse(const QByteArray& bytes);
 
-// Reads a whole file, of at most kMaxFileBytes. Throws IoError when it
-// cannot be read.
-Contents read(const QString& path);
-QByteArray readBytes(const QString& path);
 
 // The bytes of a file holding these texts (indexes 0 .. count - 1).
 QByteArray format(const QString& marker, const std::vector<QString>& texts, std::size_t count);
 
-// Writes the bytes so that a file is replaced only once all of them are
-// written; a device or a FIFO is written in place. Throws IoError naming
-// the path and the reason.
-void write(const QString& path, const QByteArray& bytes);
+
+// A data line's number as the window reads it: decimal with optional
+// leading blanks and sign, within 32 bits; or hexadecimal of at most eight
+// significant digits, as a 32-bit two's complement. Nothing for any other text.
+std::optional<std::int64_t> numberOfText(const QString& text, bool hexadecimal);
 
 // The name after the last folder separator, backslash or colon.
 QString nameOf(const QString& path);

@@ -1,4 +1,4 @@
-#include "files/ImageFormats.h"
+#include "image/ImageFormats.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -292,6 +292,7 @@ MapRead readMap(Format format, const QByteArray& file) {
         case Format::SRecord:
             return readSRecordMap(file);
         case Format::Binary:
+        case Format::Memory:  // read and written by ImageIo
             break;
     }
     MapRead read;
@@ -308,6 +309,7 @@ ReadResult read(Format format, const QByteArray& file, std::size_t memorySize) {
         case Format::SRecord:
             return readSRecord(file, memorySize);
         case Format::Binary:
+        case Format::Memory:  // read and written by ImageIo
             break;
     }
     return readBinary(file, memorySize);
