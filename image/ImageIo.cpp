@@ -115,7 +115,9 @@ Result<Loaded> load(const QByteArray& bytes, Format format, const Placement& pla
                                .arg(QStringLiteral("%1")),
                            {chipLast}};
         }
-    loaded.map = cropped(chip, range.first, range.last, &loaded.outside);
+    std::uint64_t pastRange = 0;
+    loaded.map = cropped(chip, range.first, range.last, &pastRange);
+    loaded.outside += pastRange;
     if (placement.fill)
         for (std::uint64_t a = range.first; a <= range.last; ++a)
             loaded.map.put(a, *placement.fill);
