@@ -6,6 +6,8 @@
 #include "device/CommandSet.h"
 #include "files/GridBytes.h"
 #include "files/MemoryFileIo.h"
+#include "image/ImageIo.h"
+#include "image/Parse.h"
 #include "view/AddressGridModel.h"
 #include "view/Errors.h"
 #include "view/NumberFormat.h"
@@ -40,19 +42,14 @@ std::size_t ImageCommands::memorySize() const {
 }
 
 std::optional<std::int64_t> offsetOf(const QString& text) {
-    const bool negative = text.startsWith(u'-');
-    QString digits = negative || text.startsWith(u'+') ? text.mid(1) : text;
-    const bool hexadecimal = digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
-    if (hexadecimal) digits = digits.mid(2);
-    bool ok = !digits.isEmpty() && !digits.contains(u' ') && !digits.startsWith(u'+');
-    const qulonglong value = ok ? digits.toULongLong(&ok, hexadecimal ? 16 : 10) : 0;
-    if (!ok || value > image::kLastAddress) return std::nullopt;
-    return negative ? -std::int64_t(value) : std::int64_t(value);
+    const auto offset = image::parseOffset(text);
+    if (image::refusalOf(offset)) return std::nullopt;
+    return std::get<std::int64_t>(offset);
 }
 
 namespace {
 bool mapping(const ChosenFile& chosen) {
-    return chosen.offset != QLatin1String("0") || chosen.lane != 0;
+    return chosen.offset != QLatin1String("0") || chosen.lane != 0 || chosen.swap;
 }
 
 // Lane k of n from the index of "Carril"; n = 1 is the whole image.
@@ -62,6 +59,15 @@ std::pair<unsigned, unsigned> laneOf(int index) {
     return {0, 1};
 }
 }  // namespace
+
+std::optional<image::Placement> placementOf(const ChosenFile& chosen) {
+    const auto offset = offsetOf(chosen.offset);
+    if (!offset) return std::nullopt;
+    const auto [k, n] = laneOf(chosen.lane);
+    image::Placement placement{*offset, std::nullopt, chosen.swap, std::nullopt};
+    if (n > 1) placement.lane = image::Lane{k, n};
+    return placement;
+}
 
 std::optional<image::Map> ImageCommands::mapped(const image::Map& map, const ChosenFile& chosen,
                                                 bool exporting,
@@ -79,7 +85,8 @@ std::optional<image::Map> ImageCommands::mapped(const image::Map& map, const Cho
     const auto laned = [k = k, n = n](const image::Map& m) {
         return n == 1 ? m : image::lane(m, k, n);
     };
-    auto moved = image::shifted(exporting ? laned(map) : map, *offset);
+    const image::Map board = chosen.swap ? image::swapped(map) : map;
+    auto moved = image::shifted(exporting ? laned(board) : board, *offset);
     if (!moved) {
         refuse(QStringLiteral("el desplazamiento %1 lleva la imagen fuera de las direcciones")
                    .arg(chosen.offset));
@@ -106,33 +113,40 @@ std::variant<Imported, QString> ImageCommands::load(const ChosenFile& chosen, st
     if (!format) format = image::formatOfName(path);
     if (!format) format = image::formatOfContents(file);
     if (!format) return refused(kNotAnImage);
-    image::ReadResult result =
-        mapping(chosen) ? image::ReadResult{} : image::read(*format, file, size);
-    if (result.fault) return refused(result.fault->text());
-    if (mapping(chosen)) {
-        // What the file gives, moved and laned to the chip's addresses; FF
-        // where it says nothing.
-        image::MapRead read = image::readMap(*format, file);
-        if (read.fault) return refused(read.fault->text());
-        if (!read.warnings.isEmpty()) return refused(read.warnings.constFirst());
-        QString refusal;
-        const auto chip =
-            mapped(read.map, chosen, false, [&](const QString& why) { refusal = refused(why); });
-        if (!chip) return refusal;
-        if (!chip->empty() && chip->highest() >= size)
-            return refused(QStringLiteral("la dirección 0x%1 está fuera de la memoria (la última "
-                                          "es 0x%2)")
-                               .arg(QString::number(chip->highest(), 16).toUpper(),
-                                    QString::number(size - 1, 16).toUpper()));
-        result = {image::Bytes(size, image::kBlank), std::nullopt, 0};
-        chip->forEach([&](std::uint64_t a, std::uint8_t byte) { result.bytes[a] = byte; });
+    if (!mapping(chosen) && !chosen.keepRest) {
+        image::ReadResult result = image::read(*format, file, size);
+        if (result.fault) return refused(result.fault->text());
+        return Imported{std::move(result.bytes), *format, std::nullopt};
     }
-    return Imported{std::move(result.bytes), *format};
+    // What the file gives, placed at the chip's addresses as the command
+    // line places it.
+    const auto placement = placementOf(chosen);
+    if (!placement)
+        return refused(QStringLiteral("el desplazamiento %1 no es un número (decimal, o "
+                                      "hexadecimal con 0x, con signo si hace falta)")
+                           .arg(chosen.offset));
+    auto loaded = image::load(file, *format, *placement, {0, size - 1}, size - 1);
+    if (const auto* refusal = image::refusalOf(loaded))
+        return refused(refusal->wording(image::hexAddressText));
+    const image::Loaded& placed = std::get<image::Loaded>(loaded);
+    if (!placed.warnings.isEmpty()) return refused(placed.warnings.constFirst());
+    if (placed.outside > 0)
+        return refused(QStringLiteral("%1 bytes del archivo quedan fuera de la memoria (la última "
+                                      "dirección es 0x%2)")
+                           .arg(placed.outside)
+                           .arg(QString::number(size - 1, 16).toUpper()));
+    Imported imported{image::Bytes(size, image::kBlank), *format, std::nullopt};
+    placed.map.forEach([&](std::uint64_t a, std::uint8_t byte) { imported.bytes[a] = byte; });
+    if (chosen.keepRest) imported.only = placed.map;
+    return imported;
 }
 
 void ImageCommands::show(const ChosenFile& chosen, const Imported& imported) {
     const NumberFormat& number = host_.formato;
     host_.imagen.updateColumn(kDataColumn, [&](std::vector<QString>& texts) {
+        if (imported.only)
+            return imported.only->forEach(
+                [&](std::uint64_t a, std::uint8_t byte) { texts[a] = number.show(byte); });
         for (std::size_t a = 0; a < imported.bytes.size(); ++a)
             texts[a] = number.show(imported.bytes[a]);
     });

@@ -7,13 +7,14 @@
 
 #include "files/FileCommands.h"
 #include "image/ImageFormats.h"
+#include "image/Placement.h"
 
 // Every importable file shown at first; then one format at a time, and any file.
 inline const FileDialogOptions kImportDialog{
     QStringLiteral("Imágenes de memoria|*.bin;*.rom;*.img;*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec|"
                    "Imagen binaria|*.bin;*.rom;*.img|Intel HEX|*.hex;*.ihx|"
                    "Motorola S-record|*.s19;*.s28;*.s37;*.srec|Todos los archivos|*"),
-    QString(), QString(), true};
+    QString(), QString(), true, true};
 // One filter per format, in the order of kExportFormats.
 inline const FileDialogOptions kExportDialog{
     QStringLiteral("Imagen binaria|*.bin;*.rom;*.img|Intel HEX|*.hex;*.ihx|"
@@ -29,11 +30,16 @@ std::optional<image::Format> formatoNamed(const QString& name);
 // "0", "4096", "-0xE000": an offset as typed in the dialog or a job file
 // gives it; nothing when it is no number or leaves the addresses.
 std::optional<std::int64_t> offsetOf(const QString& text);
+// The chosen file's placement on the chip; nothing for an offset that is no number.
+std::optional<image::Placement> placementOf(const ChosenFile& chosen);
 
-// A file's bytes at the chip's addresses, and the format they were read in.
+// A file's bytes at the chip's addresses, and the format they were read in:
+// the whole memory (FF where the file says nothing), or with "Conservar el
+// resto de la imagen" only the addresses the file gives.
 struct Imported {
     image::Bytes bytes;
     image::Format format;
+    std::optional<image::Map> only;
 };
 
 // "Archivo" > "Importar..." and "Exportar...": the memory image to and from

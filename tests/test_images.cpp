@@ -4,10 +4,13 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <array>
+#include <random>
 
 #include "app/JobCommands.h"
 #include "files/ImageCommands.h"
 #include "image/ImageFormats.h"
+#include "image/ImageIo.h"
 #include "image/JobFile.h"
 #include "image/MemoryFile.h"
 #include "operations/BlankCheck.h"
@@ -202,6 +205,65 @@ class ImagesTest : public QObject {
             f.Importar1->trigger();
             QCOMPARE(rig.dialogs.messages.size(), 1);
             QVERIFY(rig.dialogs.messages.first().startsWith("No se puede importar board.hex:"));
+        }
+    }
+
+    // An image built from two lanes of a board: each import keeps the rest,
+    // one undo step takes one back, and the bytes agree with the command
+    // line's reading of the same file with the same placement.
+    void importKeepsTheRestAndSwapsBytes() {
+        Rig rig;
+        Tform1& f = rig.form();
+        rig.memoryType(0);
+        image::Bytes board(32);
+        for (std::size_t a = 0; a < board.size(); ++a) board[a] = static_cast<std::uint8_t>(a + 1);
+        writeFile(temp("b.bin"), image::writeBinary(board));
+        const auto importLane = [&](int lane, bool swap) {
+            rig.dialogs.fileAnswers.push_back(temp("b.bin"));
+            rig.dialogs.chosenLane = lane;
+            rig.dialogs.chosenSwap = swap;
+            rig.dialogs.chosenKeepRest = true;
+            f.Importar1->trigger();
+            QVERIFY(rig.dialogs.messages.isEmpty());
+        };
+        f.imagen.setCell(1, 1 + 100, QStringLiteral("7"));
+        importLane(1, false);  // "par": chip 0..15 = 1, 3, 5...
+        QCOMPARE(rig.cell(1), QStringLiteral("1"));
+        QCOMPARE(rig.cell(16), QStringLiteral("31"));
+        QCOMPARE(rig.cell(101), QStringLiteral("7"));
+        rig.dialogs.chosenOffset = QStringLiteral("32");  // the odd lane, swapped, after it
+        importLane(2, true);
+        QCOMPARE(rig.cell(17), QStringLiteral("1"));
+        QCOMPARE(rig.cell(1), QStringLiteral("1"));
+        QCOMPARE(rig.cell(101), QStringLiteral("7"));
+        f.Deshacer1->trigger();
+        QCOMPARE(rig.cell(17), QStringLiteral(""));
+        QCOMPARE(rig.cell(1), QStringLiteral("1"));
+        QVERIFY(rig.dialogs.lastOptions.keepRestField);
+
+        // The window's reading and the command line's agree on random files.
+        std::mt19937 random(35);
+        for (int n = 0; n < 100; ++n) {
+            const image::Format format = std::array{image::Format::Binary, image::Format::IntelHex,
+                                                    image::Format::SRecord}[random() % 3];
+            image::Bytes bytes(1 + random() % 1024);
+            for (auto& byte : bytes) byte = std::uint8_t(random());
+            const QByteArray file = image::write(format, bytes, random() % (1024 - bytes.size() + 1));
+            ChosenFile chosen{temp("f.img"), 0, QString::number(int(random() % 64) - 32),
+                              int(random() % 7), random() % 2 == 1, false};
+            writeFile(chosen.path, file);
+            const auto window = ImageCommands::load(chosen, 1024, format);
+            const auto core = image::load(file, format, *placementOf(chosen), {0, 1023}, 1023);
+            if (image::refusalOf(core)) {
+                QVERIFY(std::holds_alternative<QString>(window));
+                continue;
+            }
+            image::Bytes expected(1024, image::kBlank);
+            std::get<image::Loaded>(core).map.forEach(
+                [&](std::uint64_t a, std::uint8_t byte) { expected[a] = byte; });
+            if (std::get<image::Loaded>(core).outside > 0) continue;
+            QVERIFY(std::holds_alternative<Imported>(window));
+            QVERIFY(std::get<Imported>(window).bytes == expected);
         }
     }
 

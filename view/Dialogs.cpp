@@ -1,6 +1,7 @@
 #include "view/Dialogs.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -45,7 +46,16 @@ class FileDialog : public QFileDialog {
 };
 
 // "Desplazamiento" and "Carril" in the dialog's own grid, under its filter.
-void addImageMapping(QFileDialog& dialog, QLineEdit*& offset, QComboBox*& lane) {
+struct MappingFields {
+    QLineEdit* offset = nullptr;
+    QComboBox* lane = nullptr;
+    QCheckBox* swap = nullptr;
+    QCheckBox* keepRest = nullptr;
+};
+
+void addImageMapping(QFileDialog& dialog, MappingFields& fields, bool keepRestField) {
+    QLineEdit*& offset = fields.offset;
+    QComboBox*& lane = fields.lane;
     auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
     if (!grid) return;
     offset = new QLineEdit(QStringLiteral("0"), &dialog);
@@ -67,6 +77,17 @@ void addImageMapping(QFileDialog& dialog, QLineEdit*& offset, QComboBox*& lane) 
     grid->addWidget(offset, row, 1);
     grid->addWidget(laneLabel, row + 1, 0);
     grid->addWidget(lane, row + 1, 1);
+    fields.swap = new QCheckBox(QStringLiteral("Intercambiar bytes"), &dialog);
+    fields.swap->setAccessibleName(QStringLiteral("Intercambiar bytes"));
+    fields.swap->setAccessibleDescription(
+        QStringLiteral("Intercambia los dos bytes de cada palabra de 16 bits"));
+    grid->addWidget(fields.swap, row + 2, 1);
+    if (!keepRestField) return;
+    fields.keepRest = new QCheckBox(QStringLiteral("Conservar el resto de la imagen"), &dialog);
+    fields.keepRest->setAccessibleName(QStringLiteral("Conservar el resto de la imagen"));
+    fields.keepRest->setAccessibleDescription(
+        QStringLiteral("Solo cambian las direcciones que da el archivo"));
+    grid->addWidget(fields.keepRest, row + 3, 1);
 }
 
 std::optional<ChosenFile> runFileDialog(const FileDialogOptions& options,
@@ -85,9 +106,8 @@ std::optional<ChosenFile> runFileDialog(const FileDialogOptions& options,
                              QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(filter);
                          if (first.hasMatch()) dialog.setDefaultSuffix(first.captured(1));
                      });
-    QLineEdit* offset = nullptr;
-    QComboBox* lane = nullptr;
-    if (options.imageMapping) addImageMapping(dialog, offset, lane);
+    MappingFields fields;
+    if (options.imageMapping) addImageMapping(dialog, fields, options.keepRestField);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     QString path = dialog.selectedFiles().constFirst();
     if (path.isEmpty()) return std::nullopt;
@@ -100,8 +120,10 @@ std::optional<ChosenFile> runFileDialog(const FileDialogOptions& options,
     const int filter = static_cast<int>(
         qtFilter(options.filter).split(QStringLiteral(";;")).indexOf(dialog.selectedNameFilter()));
     ChosenFile chosen{path, std::max(filter, 0)};
-    if (offset) chosen.offset = offset->text().trimmed();
-    if (lane) chosen.lane = lane->currentIndex();
+    if (fields.offset) chosen.offset = fields.offset->text().trimmed();
+    if (fields.lane) chosen.lane = fields.lane->currentIndex();
+    if (fields.swap) chosen.swap = fields.swap->isChecked();
+    if (fields.keepRest) chosen.keepRest = fields.keepRest->isChecked();
     return chosen;
 }
 }  // namespace

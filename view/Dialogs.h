@@ -10,8 +10,11 @@ struct FileDialogOptions {
     QString filter;
     QString defaultSuffix;
     QString fileName;
-    // The fields "Desplazamiento" and "Carril" under the file's name.
+    // The fields "Desplazamiento", "Carril" and "Intercambiar bytes" under
+    // the file's name.
     bool imageMapping = false;
+    // And "Conservar el resto de la imagen", for an import.
+    bool keepRestField = false;
 };
 
 // The lanes "Carril" offers: all of the image, then par, impar, and 0 to 3 of 4.
@@ -28,6 +31,9 @@ struct ChosenFile {
     int filter = 0;
     QString offset = QStringLiteral("0");
     int lane = 0;
+    bool swap = false;
+    // Only the file's addresses change; the rest of the image stays.
+    bool keepRest = false;
 };
 
 // What the user does with changes that were not saved.

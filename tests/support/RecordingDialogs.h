@@ -36,12 +36,12 @@ class RecordingDialogs : public Dialogs {
     std::optional<ChosenFile> saveFile(const FileDialogOptions& options) override {
         const auto path = saveFileName(options);
         if (!path) return std::nullopt;
-        return ChosenFile{*path, chosenFilter, chosenOffset, chosenLane};
+        return ChosenFile{*path, chosenFilter, chosenOffset, chosenLane, chosenSwap, false};
     }
     std::optional<ChosenFile> openFile(const FileDialogOptions& options) override {
         const auto path = openFileName(options);
         if (!path) return std::nullopt;
-        return ChosenFile{*path, 0, chosenOffset, chosenLane};
+        return ChosenFile{*path, 0, chosenOffset, chosenLane, chosenSwap, chosenKeepRest};
     }
 
     void clear() {
@@ -61,6 +61,8 @@ class RecordingDialogs : public Dialogs {
     // What "Desplazamiento" and "Carril" answer with.
     QString chosenOffset = QStringLiteral("0");
     int chosenLane = 0;
+    bool chosenSwap = false;
+    bool chosenKeepRest = false;
     std::function<void(const QString&)> onMessage;
 
   private:
