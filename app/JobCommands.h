@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "files/FileCommands.h"
+#include "engine/Settings.h"
 #include "image/JobFile.h"
 
 class Dialogs;
@@ -46,7 +47,7 @@ class JobCommands {
     std::optional<Plan> planOf(const QString& path, const job::Job& job);
     // The job's image read for the memory type it selects; false, the
     // refusal told, when it cannot be.
-    bool planImage(const QString& path, const job::Job& job, Plan& plan);
+    bool planImage(const QString& path, Plan& plan);
     void apply(const Plan& plan);
 
     Tform1& form_;
@@ -55,5 +56,5 @@ class JobCommands {
     ImageCommands& imagenes_;
     ImageChanges& cambios_;
     std::optional<ImageSource> image_;
-    job::Job kept_;
+    engine::Settings kept_;
 };

@@ -15,12 +15,7 @@ namespace cli {
 using FileFormat = image::Format;
 using Lane = image::Lane;
 
-// The value a parser gives, or nothing when it refused.
-template <typename T>
-std::optional<T> valueOf(const image::Result<T>& result) {
-    if (const T* value = std::get_if<T>(&result)) return *value;
-    return std::nullopt;
-}
+using image::valueOf;
 
 // Decimal, or hexadecimal after 0x; nothing for anything else or past 32 bits.
 inline std::optional<std::uint32_t> parseNumber(const QString& text) {

@@ -74,8 +74,9 @@ void readBenchOptions(const QCommandLineParser& parser, Options& o) {
     o.todos = parser.isSet(QStringLiteral("todos"));
     o.lote = parser.isSet(QStringLiteral("lote"));
     if (parser.isSet(QStringLiteral("serie"))) {
-        auto serial = parseSerial(parser.value(QStringLiteral("serie")));
-        if (auto* refusal = std::get_if<QString>(&serial)) throw Refused{*refusal};
+        auto serial = engine::parseSerial(parser.value(QStringLiteral("serie")));
+        if (auto* refusal = image::refusalOf(serial))
+            throw Refused{QStringLiteral("--serie: ") + refusal->text};
         o.serie = std::get<SerialLayout>(serial);
     }
     o.contador = parser.value(QStringLiteral("contador"));

@@ -7,7 +7,6 @@
 #include "cli/Command.h"
 #include "cli/Messages.h"
 #include "image/SafeIo.h"
-#include "view/Errors.h"
 
 namespace cli {
 
@@ -22,9 +21,6 @@ ChipOutcome runChip(const Options& options, Streams& streams, Station& station, 
         code = command.execute(session, arguments);
     } catch (const Exit& exit) {
         code = exit.code;
-    } catch (const UserError& error) {
-        session.say(shown(error.text()));
-        code = kUsoInvalido;
     }
     ChipOutcome outcome;
     outcome.numberUsed =

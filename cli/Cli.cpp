@@ -8,7 +8,6 @@
 #include "cli/Messages.h"
 #include "image/SafeIo.h"
 #include "chip/Version.h"
-#include "view/Errors.h"
 
 namespace cli {
 

@@ -2,23 +2,17 @@
 
 #include <QString>
 #include <QStringList>
-#include <variant>
+#include <optional>
 
 #include "cli/Options.h"
 #include "image/JobFile.h"
 
 namespace cli {
 
-// The command line with a job file's options put in front of the user's
-// (--trabajo), each only where the user gave none of its own, and the job's
-// image for an order that names none.
-struct WithJob {
-    QStringList arguments;
-    QString image;
-    // The job numbers the chips it programs; another order leaves that out.
-    bool serialFromJob = false;
-};
-std::variant<WithJob, QString> withJob(const QStringList& arguments);
+// --trabajo: the job's settings put under the user's options, each only
+// where the user gave none of its own, and the job's image for an order
+// that names none. The refusal names the job.
+std::optional<QString> applyJob(Parsed& parsed, const QStringList& arguments);
 
 // The job the options make, with its image (trabajo ARCHIVO [IMAGEN]).
 job::Job jobFromOptions(const Options& options, const QString& image);

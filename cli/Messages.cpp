@@ -3,7 +3,7 @@
 #include <QLocale>
 #include <algorithm>
 
-#include "view/Errors.h"
+#include "image/Texts.h"
 
 namespace cli {
 

@@ -214,11 +214,9 @@ void checkRange(const Options& options) {
 
 std::variant<Parsed, QString> parseArguments(const QStringList& arguments) {
     try {
-        auto job = withJob(arguments);
-        if (auto* refusal = std::get_if<QString>(&job)) throw Refused{*refusal};
-        Parsed parsed = parse(std::get<WithJob>(job).arguments);
-        parsed.jobImage = std::get<WithJob>(job).image;
-        parsed.serialFromJob = std::get<WithJob>(job).serialFromJob;
+        Parsed parsed = parse(arguments);
+        if (!parsed.options.trabajo.isEmpty())
+            if (const auto refusal = applyJob(parsed, arguments)) throw Refused{*refusal};
         return parsed;
     } catch (const Refused& refused) {
         return refused.message;

@@ -8,9 +8,13 @@
 #include <vector>
 
 #include "cli/Arguments.h"
-#include "cli/SerialNumber.h"
+#include "engine/Settings.h"
 
 namespace cli {
+
+using engine::SerialLayout;
+using engine::serialBytes;
+using engine::serialFormatName;
 
 // A fault of an emulated programmer, for trials of a bench: reads that
 // change a bit now and then, an unplug at a report, no answers.
@@ -21,48 +25,26 @@ struct EmulatedFault {
     std::int64_t atReport = 0;
 };
 
-struct Options {
-    std::optional<std::uint8_t> tipo;
-    std::optional<std::uint32_t> desde;
-    std::optional<std::uint32_t> hasta;
-    std::optional<FileFormat> formato;
-    bool verificar = true;
-    // Off with --completa: every address written, as the window's default.
-    bool rapida = true;
-    std::int32_t reintentos = 1;
+// The settings of a job, and what only a run of the command line has.
+struct Options : engine::Settings {
     bool emulated = false;
     // One emulated programmer per file (--virtual=ARCHIVO, repeated).
     QStringList emulatedFiles;
     std::vector<EmulatedFault> emulatedFaults;
     bool sinPausa = false;
     bool silencioso = false;
-    QString registro;
     QString diferencias;
     QString informe;
-    // From the file's addresses to the chip's.
-    std::int64_t desplazamiento = 0;
-    bool intercambiar = false;
     // leer: the output file's other addresses kept.
     bool conservar = false;
-    std::optional<Lane> carril;
-    // A PROM read before it is programmed, refused when it cannot take the image.
-    bool comprobar = true;
-    // The byte of the gaps of the range, programmed and verified.
-    std::optional<std::uint8_t> rellenar;
 
     // A bench: which programmer (serial, hidraw path or USB port path), or
     // all at once; a batch of chips; a number in each chip.
     QString dispositivo;
     bool todos = false;
     bool lote = false;
-    std::optional<SerialLayout> serie;
-    QString contador;
     QString operario;
     QString trabajo;
-    // How the image's file lies on the chip.
-    image::Placement placement() const {
-        return image::Placement{desplazamiento, carril, intercambiar, rellenar};
-    }
     // leer: the range read so many times, every read compared.
     std::uint32_t lecturas = 1;
 };

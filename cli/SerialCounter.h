@@ -6,9 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "cli/SerialNumber.h"
+#include "engine/SerialNumber.h"
 
 namespace cli {
+
+using engine::SerialLayout;
 
 // The serial numbers of a bench. With --contador, the next number lives in
 // its file, held under the file's lock from the start of the run to its end,

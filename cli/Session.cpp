@@ -19,7 +19,6 @@
 #include "device/VirtualProgrammer.h"
 #include "image/MemoryFile.h"
 #include "image/SafeIo.h"
-#include "view/Errors.h"
 
 namespace cli {
 

@@ -32,6 +32,7 @@ struct ImageSource {
     QString formato;
     std::int64_t offset = 0;
     int lane = 0;  // an index into kCarriles
+    bool swap = false;
 };
 
 // What opening and saving change in the main window.

@@ -151,7 +151,7 @@ void ImageCommands::show(const ChosenFile& chosen, const Imported& imported) {
             texts[a] = number.show(imported.bytes[a]);
     });
     host_.cameFrom({chosen.path, formatoName(imported.format), offsetOf(chosen.offset).value_or(0),
-                    chosen.lane});
+                    chosen.lane, chosen.swap});
 }
 
 void ImageCommands::Exportar1Click() {

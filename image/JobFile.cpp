@@ -8,7 +8,7 @@
 #include <cerrno>
 
 #include "image/SafeIo.h"
-#include "view/Errors.h"
+#include "image/Texts.h"
 
 namespace job {
 

@@ -12,6 +12,13 @@
 // its prefix in front ("--carril: ", "El trabajo X: ", the dialog's field).
 namespace image {
 
+// The value a parser gives, or nothing when it refused.
+template <typename T>
+std::optional<T> valueOf(const Result<T>& result) {
+    if (const T* value = std::get_if<T>(&result)) return *value;
+    return std::nullopt;
+}
+
 // Decimal, or hexadecimal after 0x; no sign, no blanks, at most 32 bits.
 Result<std::uint32_t> parseNumber(const QString& text);
 // A byte: 0–255 or 0x00–0xFF.

@@ -554,7 +554,7 @@ class CliTest : public QObject {
         r = rig.emulated({"--trabajo", temp("malo.trabajo"), "programar", temp("trabajo-img.bin")});
         QCOMPARE(r.code, 2);
         QVERIFY(
-            r.err.startsWith("El trabajo " + temp("malo.trabajo").toUtf8() + ": --carril: 5/2"));
+            r.err.startsWith("El trabajo " + temp("malo.trabajo").toUtf8() + ": carril: 5/2"));
         QVERIFY(rig.sent().empty());
     }
 

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "cli/SerialNumber.h"
+#include "engine/SerialNumber.h"
 #include "tests/support/CliRig.h"
 #include "tests/support/Terminal.h"
 
@@ -154,7 +154,7 @@ class CliBenchTest : public QObject {
     void serialNumbersInEveryFormat() {
         const auto bytes = [](const char* layout, std::uint64_t number) {
             return cli::serialBytes(
-                std::get<cli::SerialLayout>(cli::parseSerial(QLatin1String(layout))), number);
+                std::get<cli::SerialLayout>(engine::parseSerial(QLatin1String(layout))), number);
         };
         using B = std::vector<std::uint8_t>;
         QCOMPARE(*bytes("0,4,0", 0x12345678), (B{0x78, 0x56, 0x34, 0x12}));
@@ -165,7 +165,7 @@ class CliBenchTest : public QObject {
         QVERIFY(!bytes("0,1,0", 256).has_value());
         QVERIFY(!bytes("0,2,0,1,bcd", 10000).has_value());
         for (const char* wrong : {"0,0,1", "0,4", "0,4,1,0", "0,4,1,1,octal", "x,4,1", "0,4,-1"})
-            QVERIFY(std::holds_alternative<QString>(cli::parseSerial(QLatin1String(wrong))));
+            QVERIFY(image::refusalOf(engine::parseSerial(QLatin1String(wrong))));
 
         // Into the chip over the image, the PROM check taking it in: a number
         // that needs a 1 where the chip holds a 0 is refused, nothing written.

@@ -173,9 +173,7 @@ class EngineTest : public QObject {
             o.registro = temp("registro.csv");
             const QString path = temp(QStringLiteral("p%1.trabajo").arg(n));
             QVERIFY(!job::write(path, cli::jobFromOptions(o, temp("img.bin"))));
-            const auto with = cli::withJob({"programador-cli", "--trabajo", path, "tipos"});
-            if (const auto* refusal = std::get_if<QString>(&with)) QFAIL(qPrintable(*refusal));
-            const auto parsed = cli::parseArguments(std::get<cli::WithJob>(with).arguments);
+            const auto parsed = cli::parseArguments({"programador-cli", "--trabajo", path, "tipos"});
             if (const auto* refusal = std::get_if<QString>(&parsed)) QFAIL(qPrintable(*refusal));
             const cli::Options& b = std::get<cli::Parsed>(parsed).options;
             QCOMPARE(b.tipo, o.tipo);

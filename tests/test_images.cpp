@@ -332,14 +332,15 @@ class ImagesTest : public QObject {
                  (QStringList{"El trabajo " + temp("falta.trabajo") + ": no existe la imagen " +
                                   temp("falta.hex"),
                               "El trabajo " + temp("tipo.trabajo") +
-                                  ": tipo desconocido: sram99 (sram24, sram28, 28c64, 27c512 o "
-                                  "27c010)"}));
+                                  ": tipo: sram99 no es un tipo de memoria (sram24, sram28, 28c64, "
+                                  "27c512 o 27c010)"}));
         QCOMPARE(f.comandos.tipo, 3);
         QVERIFY(f.banco->rapida);
         QCOMPARE(rig.cell(32), QStringLiteral("64"));
 
-        // Saved back, ".trabajo" added: the window's values and the serial it
-        // has no place for; opened in another window, the same image.
+        // Saved back, ".trabajo" added, written as the command line writes a
+        // job: the window's values and the serial it has no place for;
+        // opened in another window, the same image.
         rig.dialogs.clear();
         rig.dialogs.fileAnswers = {temp("copia")};
         f.GuardarTrabajo1->trigger();
@@ -348,9 +349,10 @@ class ImagesTest : public QObject {
         const std::vector<std::pair<QString, QString>> expected = {
             {"tipo", "27c512"},     {"imagen", temp("placa.hex")},
             {"formato", "hex"},     {"desplazamiento", "-0xE000"},
-            {"carril", "impar"},    {"verificacion", "no"},
-            {"reintentos", "5"},    {"rapida", "si"},
-            {"comprobacion", "si"}, {"serie", "0x10,4,1"}};
+            {"carril", "1/2"},      {"intercambiar", "no"},
+            {"verificacion", "no"}, {"reintentos", "5"},
+            {"rapida", "si"},       {"comprobacion", "si"},
+            {"serie", "0x10,4,1,1,le"}};
         QVERIFY(std::get<job::Job>(saved).values == expected);
         Rig other;
         other.dialogs.fileAnswers = {temp("copia.trabajo")};

@@ -3,8 +3,6 @@
 #include <QString>
 #include <stdexcept>
 
-#include "image/Texts.h"
-
 // The errors that end a handler. The first two are shown in the standard
 // error box; a cancellation has already said what it had to.
 class UserError : public std::runtime_error {

@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <optional>
 #include <variant>
+
+#include "image/Refusal.h"
 #include <vector>
 
-namespace cli {
+namespace engine {
 
 // --serie DIRECCION,BYTES,INICIO[,PASO][,FORMATO]: a number written into
 // each chip, over the image, at those bytes.
@@ -19,8 +21,8 @@ struct SerialLayout {
     Format format = Format::Le;
 };
 
-// The layout, or why it is refused (Spanish, naming --serie).
-std::variant<SerialLayout, QString> parseSerial(const QString& text);
+// The layout, or why it is refused.
+image::Result<SerialLayout> parseSerial(const QString& text);
 // The bytes of a number in the layout's format, or nothing when it does not
 // fit in its bytes.
 std::optional<std::vector<std::uint8_t>> serialBytes(const SerialLayout& layout,
@@ -28,4 +30,4 @@ std::optional<std::vector<std::uint8_t>> serialBytes(const SerialLayout& layout,
 // "le", "be", "bcd", "ascii", "asciihex".
 QString serialFormatName(SerialLayout::Format format);
 
-}  // namespace cli
+}  // namespace engine

@@ -1,12 +1,12 @@
-#include "cli/SerialNumber.h"
+#include "engine/SerialNumber.h"
 
 #include <QStringList>
 #include <algorithm>
 
-#include "cli/Arguments.h"
-#include "cli/Messages.h"
+#include "image/Parse.h"
+#include "image/Texts.h"
 
-namespace cli {
+namespace engine {
 
 namespace {
 constexpr std::uint32_t kLongestSerial = 32;
@@ -45,6 +45,11 @@ std::optional<std::vector<std::uint8_t>> digitsOf(std::uint64_t number, std::uin
     if (number != 0) return std::nullopt;
     return digits;
 }
+std::optional<std::uint32_t> number(const QString& text) {
+    const auto value = image::parseNumber(text);
+    if (image::refusalOf(value)) return std::nullopt;
+    return std::get<std::uint32_t>(value);
+}
 }  // namespace
 
 QString serialFormatName(SerialLayout::Format format) {
@@ -53,11 +58,11 @@ QString serialFormatName(SerialLayout::Format format) {
     return {};
 }
 
-std::variant<SerialLayout, QString> parseSerial(const QString& text) {
-    const QString usage = QStringLiteral(
-                              "--serie: %1 no vale (DIRECCION,BYTES,INICIO[,PASO][,"
+image::Result<SerialLayout> parseSerial(const QString& text) {
+    const image::Refusal usage = image::refused(QStringLiteral(
+                              "%1 no vale (DIRECCION,BYTES,INICIO[,PASO][,"
                               "FORMATO] con FORMATO le, be, bcd, ascii o asciihex)")
-                              .arg(shown(text));
+                              .arg(shownText(text)));
     QStringList parts = text.split(u',');
     if (parts.size() < 3 || parts.size() > 5) return usage;
     SerialLayout layout;
@@ -69,16 +74,16 @@ std::variant<SerialLayout, QString> parseSerial(const QString& text) {
         if (!known) return usage;
     }
     if (parts.size() > 4) return usage;
-    const auto address = parseNumber(parts[0]);
-    const auto bytes = parseNumber(parts[1]);
+    const auto address = number(parts[0]);
+    const auto bytes = number(parts[1]);
     const auto start = parseWide(parts[2]);
     const auto step = parts.size() == 4 ? parseWide(parts[3]) : std::optional<std::uint64_t>(1);
     if (!address || !bytes || !start || !step) return usage;
     if (*bytes == 0 || *bytes > kLongestSerial)
-        return QStringLiteral("--serie: el número ocupa de 1 a %1 bytes, no %2")
-            .arg(kLongestSerial)
-            .arg(*bytes);
-    if (*step == 0) return QStringLiteral("--serie: el paso no puede ser 0");
+        return image::refused(QStringLiteral("el número ocupa de 1 a %1 bytes, no %2")
+                                  .arg(kLongestSerial)
+                                  .arg(*bytes));
+    if (*step == 0) return image::refused(QStringLiteral("el paso no puede ser 0"));
     layout.address = *address;
     layout.bytes = *bytes;
     layout.start = *start;
@@ -118,4 +123,4 @@ std::optional<std::vector<std::uint8_t>> serialBytes(const SerialLayout& layout,
     return std::nullopt;
 }
 
-}  // namespace cli
+}  // namespace engine
