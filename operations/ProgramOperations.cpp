@@ -124,19 +124,8 @@ void ProgramOperations::startProgress(const Plan& plan) {
     const int writes = b.comandos.writeReports();
     const int reads = b.comandos.readReports();
     // The fill reads back in its one pass; the others verify in a second one.
-    const bool secondPass = verifying() && plan.kind != Kind::Fill;
-    const chip::Fast fast = b.rapida ? chip::fastFor(b.comandos.tipo) : chip::Fast::Off;
-    const double programming =
-        chip::programPassReports(fast, verification(plan), writes, reads,
-                                 fast == chip::Fast::SkipBlank ? blankShare(plan) : 0);
-    std::vector<Progress::Pass> passes{
-        {Progress::Activity::Programando, plan.first, plan.last, programming}};
-    if (secondPass)
-        passes.push_back({Progress::Activity::Verificando, plan.first, plan.last, double(reads)});
-    if (checksPromFirst(plan))
-        passes.insert(passes.begin(),
-                      {Progress::Activity::Comprobando, plan.first, plan.last, double(reads)});
-    b.frame.progress.start(std::move(passes), b.platform.nowNs());
+    const engine::Plan passes = programmingPlan(plan, writes, reads);
+    b.frame.progress.start(passes.passes, b.platform.nowNs());
 }
 
 double ProgramOperations::blankShare(const Plan& plan) const {
@@ -155,11 +144,15 @@ double ProgramOperations::blankShare(const Plan& plan) const {
     return double(blank) / double(std::int64_t{plan.last} - plan.first + 1);
 }
 
-chip::Verification ProgramOperations::verification(const Plan& plan) const {
-    if (!verifying()) return chip::Verification::None;
-    // The fill reads each byte back once, without retries.
-    return plan.kind == Kind::Fill ? chip::Verification::EachByte
-                                   : chip::Verification::EachByteWithRetry;
+engine::Plan ProgramOperations::programmingPlan(const Plan& plan, int writes, int reads) const {
+    const Workbench& b = bench_;
+    // The fill reads back in its one pass; the others verify in a second one.
+    const bool fast = b.rapida && chip::fastFor(b.comandos.tipo) == chip::Fast::SkipBlank;
+    return engine::planProgramming(
+        {b.comandos.tipo,
+         plan.kind == Kind::Fill ? engine::Programming::Fill : engine::Programming::Range,
+         verifying(), b.rapida, checksPromFirst(plan), static_cast<std::uint32_t>(plan.first),
+         static_cast<std::uint32_t>(plan.last), writes, reads, fast ? blankShare(plan) : 0});
 }
 
 bool ProgramOperations::programmingPass(const Plan& plan) {
@@ -187,14 +180,16 @@ bool ProgramOperations::programmingPass(const Plan& plan) {
         },
         [&] { return decimalToInt(b.controls.Edit2->text()); }};
     if (plan.last < plan.first) return true;
+    const engine::Plan passes = programmingPlan(plan, 0, 0);
     std::vector<bool> holding;
-    if (checksPromFirst(plan)) {
+    if (passes.checkProm) {
         if (!checkPass(plan, holding)) return false;
-        hooks.holds = [&](std::uint32_t address) { return bool(holding[address]); };
+        // Fast mode leaves a cell that holds its byte; the full one writes it.
+        if (!passes.everyAddress)
+            hooks.holds = [&](std::uint32_t address) { return bool(holding[address]); };
     }
-    const chip::Fast fast = b.rapida ? chip::fastFor(b.comandos.tipo) : chip::Fast::Off;
     return b.frame.conclude(chip::programRange(b.chip, first, static_cast<std::uint32_t>(plan.last),
-                                               verification(plan), hooks, fast));
+                                               passes.verification, hooks, passes.fast));
 }
 
 bool ProgramOperations::checksPromFirst(const Plan& plan) const {

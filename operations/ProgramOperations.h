@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "chip/Loops.h"
+#include "engine/ProgrammingPlan.h"
 
 struct Workbench;
 
@@ -40,7 +41,6 @@ class ProgramOperations {
     // The passes the plan will make, for the progress line.
     void startProgress(const Plan& plan);
     bool programmingPass(const Plan& plan);
-    chip::Verification verification(const Plan& plan) const;
     // The share of the plan's addresses whose byte is FF.
     double blankShare(const Plan& plan) const;
     // The value for an address, shown where the operation shows it.
@@ -49,6 +49,8 @@ class ProgramOperations {
     // for a text that is no byte.
     std::optional<std::int32_t> wantedAt(const Plan& plan, std::uint32_t address) const;
     bool checksPromFirst(const Plan& plan) const;
+    // The passes, fast mode and the PROM check, as the command line decides them.
+    engine::Plan programmingPlan(const Plan& plan, int writes, int reads) const;
     // False when the operation ends there: the chip cannot take the image.
     bool checkPass(const Plan& plan, std::vector<bool>& holding);
     void verifyPass(const Plan& plan);

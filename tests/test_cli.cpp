@@ -159,6 +159,16 @@ class CliTest : public QObject {
              {"--sin-comprobar", "--completa", "--desde", "0", "--hasta", "9", "programar",
               temp("prom.bin")},
              3},
+            {"checked first, then every address: one plan for both",
+             [](Rig& rig) {
+                 rig.form().ComprobarAntes1->setChecked(true);
+                 for (int a = 0; a < 10; ++a)
+                     rig.form().imagen.setCell(1, a + 1, a % 4 ? "255" : QString::number(a + 1));
+                 rig.type(rig.form().PLOT1, "0").type(rig.form().PLOT2, "9");
+                 rig.click(rig.form().BitBtn5);
+             },
+             {"--completa", "--desde", "0", "--hasta", "9", "programar", temp("prom.bin")},
+             3},
         };
         QByteArray prom(10, '\xFF');
         for (int a = 0; a < 10; a += 4) prom[a] = char(a + 1);
@@ -176,6 +186,38 @@ class CliTest : public QObject {
             QCOMPARE(Bytes(all.begin(), all.begin() + 3), (Bytes{8, 8, 8}));
             QCOMPARE(Bytes(all.end() - 2, all.end()), (Bytes{8, 8}));
         }
+    }
+
+    // --completa writes every address the image gives, PROM check or not;
+    // a job is written over nothing but a job.
+    void completaWritesEveryAddressAndJobsWriteOverNoImage() {
+        QByteArray prom(16, '\xFF');
+        for (int a = 0; a < 16; a += 4) prom[a] = char(a + 1);
+        writeFile(temp("cuatro.bin"), prom);
+        for (const auto& [options, writes] :
+             {std::pair{QStringList{"--completa"}, 16}, std::pair{QStringList{}, 4},
+              std::pair{QStringList{"--completa", "--sin-comprobar"}, 16}}) {
+            CliRig rig;
+            QCOMPARE(rig.emulated(QStringList{"-q", "-t", "27c512", "--hasta", "15"} + options +
+                                  QStringList{"programar", temp("cuatro.bin")})
+                         .code,
+                     0);
+            QCOMPARE(rig.programmer.firmware().writesApplied(), writes);
+        }
+        CliRig rig;
+        writeFile(temp("rom.hex"), ":0100000042BD\r\n:00000001FF\r\n");
+        for (const QStringList& order : {QStringList{"trabajo", temp("rom.hex")},
+                                         QStringList{"trabajo", temp("rom.hex"), temp("rom.hex")}}) {
+            const Result r = rig.run(QStringList{"-t", "27c512"} + order);
+            QCOMPARE(r.code, 2);
+            QCOMPARE(contents(temp("rom.hex")), QByteArray(":0100000042BD\r\n:00000001FF\r\n"));
+        }
+        QCOMPARE(rig.run({"-t", "27c512", "--intercambiar", "--rellenar", "0x00", "trabajo",
+                          temp("nuevo.trabajo"), temp("rom.hex")})
+                     .code,
+                 0);
+        QCOMPARE(rig.run({"-t", "27c512", "trabajo", temp("nuevo.trabajo"), temp("rom.hex")}).code, 0);
+        QVERIFY(contents(temp("nuevo.trabajo")).contains("intercambiar=no"));
     }
 
     void ctrlCCancelsWithTheWindowsBytes() {

@@ -44,8 +44,11 @@ Placement randomPlacement(Random& r, image::Range range) {
     p.lane = r.pick(kLanes);
     p.swap = r.coin();
     const std::int64_t low = p.fileSpan(range.first, range.last).first;
-    // Anything from moving the range to the file's start, to a little beyond.
-    p.offset = r.coin() ? 0 : std::int64_t(r.below(std::uint64_t(low) + 1)) - std::int64_t(r.below(64));
+    // None; one that moves the range towards the file's start; or one that
+    // moves it far into the file, as -0xE000 does a board's ROM.
+    const std::int64_t choices[] = {0, std::int64_t(r.below(std::uint64_t(low) + 1)),
+                                    -std::int64_t(r.below(0x20000))};
+    p.offset = choices[r.below(3)];
     if (p.fileSpan(range.first, range.last).first < 0) p.offset = low;
     return p;
 }
