@@ -4,17 +4,15 @@
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <algorithm>
 #include <cstdint>
-#include <limits>
 
 #include "app/ImageChanges.h"
-#include "app/Sram.h"
+#include "device/CommandSet.h"
 #include "device/MemoryTypes.h"
 #include "engine/Settings.h"
+#include "files/ImageCommands.h"
 #include "image/Parse.h"
 #include "image/Texts.h"
-#include "files/ImageCommands.h"
 #include "view/Dialogs.h"
 #include "view/Errors.h"
 #include "view/conversiones.h"
@@ -110,10 +108,10 @@ void JobCommands::apply(const Plan& plan) {
     const engine::Settings& s = plan.job.settings;
     const auto in = [&](const char* key) { return plan.job.keys.contains(QLatin1String(key)); };
     if (s.tipo) form_.selectMemoryType(*s.tipo);
-    if (in("verificacion")) form_.ch->setChecked(s.verificar);
-    if (in("reintentos")) form_.Edit2->setText(QString::number(s.reintentos));
-    if (in("rapida")) form_.ProgramacionRapida1->setChecked(s.rapida);
-    if (in("comprobacion")) form_.ComprobarAntes1->setChecked(s.comprobar);
+    if (in("verificacion")) form_.verificar.setChecked(s.verificar);
+    if (in("reintentos")) form_.reintentos.setText(QString::number(s.reintentos));
+    if (in("rapida")) form_.rapida.setChecked(s.rapida);
+    if (in("comprobacion")) form_.comprobar.setChecked(s.comprobar);
     if (plan.memory) {
         archivos_.show(plan.image.path, *plan.memory);
         cambios_.markKept();
@@ -125,7 +123,7 @@ void JobCommands::apply(const Plan& plan) {
 void JobCommands::GuardarTrabajo1Click() {
     if (!image_) return dialogs_.message(kGuardeLaImagen);
     // A retry count that is no number is refused before anything is asked.
-    const std::int32_t reintentos = decimalToInt(form_.Edit2->text());
+    const std::int32_t reintentos = decimalToInt(form_.reintentos.text());
     auto path = dialogs_.saveFileName(kJobDialog);
     if (!path) return;
     if (!path->endsWith(kSuffix, Qt::CaseInsensitive)) *path += kSuffix;
@@ -137,10 +135,10 @@ void JobCommands::GuardarTrabajo1Click() {
     settings.desplazamiento = image_->offset;
     settings.carril = laneOfIndex(image_->lane);
     settings.intercambiar = image_->swap;
-    settings.verificar = form_.ch->isChecked();
+    settings.verificar = form_.verificar.isChecked();
     settings.reintentos = reintentos;
-    settings.rapida = form_.ProgramacionRapida1->isChecked();
-    settings.comprobar = form_.ComprobarAntes1->isChecked();
+    settings.rapida = form_.rapida.isChecked();
+    settings.comprobar = form_.comprobar.isChecked();
     const job::Job job = engine::jobOf(settings);
     if (const auto refusal = job::write(*path, job)) dialogs_.message(*refusal);
 }

@@ -1,16 +1,32 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "files/FileCommands.h"
 #include "engine/Settings.h"
 #include "image/JobFile.h"
 
+class CommandSet;
 class Dialogs;
 class ImageChanges;
 class ImageCommands;
-class Tform1;
+class QAction;
+class QCheckBox;
+class QLineEdit;
+
+// What a job reads from the window and sets in it: the memory type and the
+// options the window has a place for.
+struct JobWindow {
+    const CommandSet& comandos;
+    std::function<void(std::uint8_t tipo)> selectMemoryType;
+    QCheckBox& verificar;
+    QLineEdit& reintentos;
+    QAction& rapida;
+    QAction& comprobar;
+};
 
 inline const FileDialogOptions kJobDialog{QStringLiteral("Trabajos|*.trabajo"),
                                           QStringLiteral("*.trabajo"), QString()};
@@ -23,9 +39,9 @@ inline const QString kGuardeLaImagen = QStringLiteral(
 // last opened and written back with the next one saved.
 class JobCommands {
   public:
-    JobCommands(Tform1& form, Dialogs& dialogs, FileCommands& archivos, ImageCommands& imagenes,
-                ImageChanges& cambios)
-        : form_(form),
+    JobCommands(JobWindow window, Dialogs& dialogs, FileCommands& archivos,
+                ImageCommands& imagenes, ImageChanges& cambios)
+        : form_(std::move(window)),
           dialogs_(dialogs),
           archivos_(archivos),
           imagenes_(imagenes),
@@ -50,7 +66,7 @@ class JobCommands {
     bool planImage(const QString& path, Plan& plan);
     void apply(const Plan& plan);
 
-    Tform1& form_;
+    JobWindow form_;
     Dialogs& dialogs_;
     FileCommands& archivos_;
     ImageCommands& imagenes_;
