@@ -127,6 +127,8 @@ void JobCommands::GuardarTrabajo1Click() {
     auto path = dialogs_.saveFileName(kJobDialog);
     if (!path) return;
     if (!path->endsWith(kSuffix, Qt::CaseInsensitive)) *path += kSuffix;
+    if (const auto refusal = job::overwriteRefusal(*path, image_->path))
+        return dialogs_.message(QStringLiteral("No se guarda el trabajo: ") + *refusal);
     // What the window has no place for comes from the job last opened.
     engine::Settings settings = kept_;
     settings.tipo = form_.comandos.tipo;

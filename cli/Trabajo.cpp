@@ -29,29 +29,15 @@ class Trabajo : public Command {
         // A job that names no image file it can find would fail on the bench.
         if (!image.isEmpty() && !QFileInfo(image).isFile())
             s.fail(kUsoInvalido, QStringLiteral("No existe la imagen %1").arg(shown(image)));
-        refuseOverwriting(s, path, image);
+        // A job is written over nothing but an older job.
+        if (const auto refusal = job::overwriteRefusal(path, image))
+            s.fail(kUsoInvalido, QStringLiteral("trabajo: ") + *refusal);
         if (const auto refusal = job::write(path, jobFromOptions(s.options(), image)))
             s.fail(kUsoInvalido, *refusal);
         s.setVerdict(QStringLiteral("Trabajo guardado en %1").arg(shown(path)));
         return kCorrecto;
     }
 
-  private:
-    // A job is written over nothing but an older job: never over its own
-    // image, nor over a file that is something else (an image, a record).
-    static void refuseOverwriting(Session& s, const QString& path, const QString& image) {
-        const QFileInfo target(path);
-        if (!image.isEmpty() && target.exists() &&
-            target.canonicalFilePath() == QFileInfo(image).canonicalFilePath())
-            s.fail(kUsoInvalido, QStringLiteral("trabajo: %1 es la imagen del trabajo; el trabajo "
-                                                "necesita un archivo propio")
-                                     .arg(shown(path)));
-        if (!target.exists() || (target.isFile() && target.size() == 0)) return;
-        if (!target.isFile() || std::holds_alternative<QString>(job::read(path)))
-            s.fail(kUsoInvalido, QStringLiteral("trabajo: %1 existe y no es un trabajo; no se "
-                                                "escribe encima")
-                                     .arg(shown(path)));
-    }
 };
 }  // namespace
 

@@ -206,4 +206,17 @@ std::optional<QString> write(const QString& path, const Job& job) {
     return std::nullopt;
 }
 
+std::optional<QString> overwriteRefusal(const QString& path, const QString& image) {
+    const QFileInfo target(path);
+    if (!image.isEmpty() && target.exists() &&
+        target.canonicalFilePath() == QFileInfo(image).canonicalFilePath())
+        return QStringLiteral("%1 es la imagen del trabajo; el trabajo necesita un archivo propio")
+            .arg(shownText(path));
+    if (!target.exists() || (target.isFile() && target.size() == 0)) return std::nullopt;
+    if (!target.isFile() || std::holds_alternative<QString>(read(path)))
+        return QStringLiteral("%1 existe y no es un trabajo; no se escribe encima")
+            .arg(shownText(path));
+    return std::nullopt;
+}
+
 }  // namespace job

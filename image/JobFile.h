@@ -30,6 +30,9 @@ struct Job {
 
 // The job, or a Spanish refusal naming the file (and the key when one is at fault).
 std::variant<Job, QString> read(const QString& path);
+// Why a job may not be written at path: it is the job's image, or an
+// existing file that is no job (an image, a record). Nothing when it may.
+std::optional<QString> overwriteRefusal(const QString& path, const QString& image);
 // Writes the whole file anew (atomically: a temporary file renamed over it,
 // as files/SafeIo's writePath does), paths written relative to the job's
 // folder when they lie beneath it. The refusal, or nothing.

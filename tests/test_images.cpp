@@ -16,6 +16,7 @@
 #include "operations/BlankCheck.h"
 #include "operations/ProgressLine.h"
 #include "tests/support/ByteText.h"
+#include "tests/support/CliRig.h"
 #include "tests/support/Files.h"
 #include "tests/support/Rig.h"
 #include "view/ChecksumLine.h"
@@ -42,12 +43,6 @@ bool objcopy(const QStringList& arguments) {
     QProcess process;
     process.start(QStringLiteral("objcopy"), arguments);
     return process.waitForFinished() && process.exitCode() == 0;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 }  // namespace
 
@@ -358,6 +353,23 @@ class ImagesTest : public QObject {
         other.dialogs.fileAnswers = {temp("copia.trabajo")};
         other.form().AbrirTrabajo1->trigger();
         QCOMPARE(other.form().imagen.column(1), f.imagen.column(1));
+
+        // The command line writes the same job for the same settings; and
+        // neither writes one over a file that is no job.
+        CliRig cli;
+        QCOMPARE(cli.run({"--trabajo", temp("copia.trabajo"), "trabajo", temp("cli.trabajo"),
+                          temp("placa.hex")})
+                     .code,
+                 0);
+        QCOMPARE(contents(temp("cli.trabajo")), contents(temp("copia.trabajo")));
+        writeFile(temp("notas.trabajo"), "no es un trabajo\n");
+        rig.dialogs.clear();
+        rig.dialogs.fileAnswers = {temp("notas.trabajo")};
+        f.GuardarTrabajo1->trigger();
+        QCOMPARE(rig.dialogs.messages,
+                 QStringList{"No se guarda el trabajo: " + temp("notas.trabajo") +
+                             " existe y no es un trabajo; no se escribe encima"});
+        QCOMPARE(contents(temp("notas.trabajo")), QByteArray("no es un trabajo\n"));
 
         // A grid that no longer comes from a file, or never did: nothing written.
         other.click(other.form().BitBtn11);
