@@ -84,8 +84,9 @@ bool JobCommands::planImage(const QString& path, Plan& plan) {
     if (s.imagen.isEmpty()) return true;
     if (!QFileInfo::exists(s.imagen))
         return refuse(QStringLiteral("no existe la imagen %1").arg(shownText(s.imagen)));
-    plan.image = ChosenFile{s.imagen, 0, image::offsetKey(s.desplazamiento),
-                            laneIndexOf(s.carril), s.intercambiar, false};
+    plan.image =
+        ChosenFile{s.imagen,       0,    image::offsetKey(s.desplazamiento), laneIndexOf(s.carril),
+                   s.intercambiar, false};
     const bool memory = s.formato ? *s.formato == image::Format::Memory : isMemoryFile(s.imagen);
     if (memory) {
         if (s.carril || s.desplazamiento != 0 || s.intercambiar)

@@ -30,8 +30,12 @@ void Tform1::buildOperations() {
         [this](const ImageSource& source) { trabajos_->cameFrom(source); }};
     archivos_ = std::make_unique<FileCommands>(host);
     imagenes_ = std::make_unique<ImageCommands>(host);
-    const JobWindow window{comandos, [this](std::uint8_t tipo) { selectMemoryType(tipo); }, *ch,
-                           *Edit2, *ProgramacionRapida1, *ComprobarAntes1};
+    const JobWindow window{comandos,
+                           [this](std::uint8_t tipo) { selectMemoryType(tipo); },
+                           *ch,
+                           *Edit2,
+                           *ProgramacionRapida1,
+                           *ComprobarAntes1};
     trabajos_ = std::make_unique<JobCommands>(window, dialogs_, *archivos_, *imagenes_, cambios_);
     borrado_ = std::make_unique<BlankCheck>(*banco);
 }

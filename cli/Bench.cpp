@@ -1,6 +1,7 @@
 #include "cli/Bench.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QThread>
 
@@ -9,6 +10,7 @@
 #include "cli/Interrupts.h"
 #include "cli/Messages.h"
 #include "device/MemoryTypes.h"
+#include "image/ImageMap.h"
 #include "image/SafeIo.h"
 
 namespace cli {
@@ -35,6 +37,12 @@ std::optional<QString> serialAreaRefusal(const SerialLayout& layout, const Optio
     const std::uint64_t last = options.hasta.value_or(maxdir);
     const std::uint64_t end = std::uint64_t{layout.address} + layout.bytes - 1;
     if (layout.address >= first && end <= last) return std::nullopt;
+    if (end > image::kLastAddress)
+        return QStringLiteral(
+                   "--serie: %1 bytes desde %2 pasan de 0xFFFFFFFF, la última "
+                   "dirección posible")
+            .arg(layout.bytes)
+            .arg(hexAddress(layout.address, maxdir));
     return QStringLiteral("--serie: %1–%2 queda fuera del rango %3–%4")
         .arg(hexAddress(layout.address, maxdir), hexAddress(end, maxdir), hexAddress(first, maxdir),
              hexAddress(last, maxdir));
@@ -68,16 +76,26 @@ std::optional<int> Bench::refuse(const Command& command, const QStringList& argu
                      .arg(pathShown(*stream, QStringLiteral("la entrada o salida estándar"))));
             return kUsoInvalido;
         }
+    if (const auto clash = outputOverChipFile(command, arguments)) {
+        tell(*clash);
+        return kUsoInvalido;
+    }
     if (options_.serie)
         if (const auto refusal = serialAreaRefusal(*options_.serie, options_)) {
             tell(*refusal);
             return kUsoInvalido;
         }
-    if (options_.serie)
+    if (const auto clash = counterClash(command, arguments)) {
+        tell(*clash);
+        return kUsoInvalido;
+    }
+    if (options_.serie) {
         if (const auto refusal = counter_.open(*options_.serie, options_.contador)) {
             tell(refusal->message);
             return refusal->exitCode;
         }
+        tellSettled();
+    }
     if (options_.lote)
         if (const auto refusal = prompt_.open()) {
             tell(*refusal);
@@ -116,6 +134,11 @@ int Bench::run(Command& command, const QStringList& arguments) {
         }
         // A refused file or option would be refused again for every chip.
         if (!options_.lote || interrupted() || refused) break;
+        // A programmer left half-way takes no chip more: none would be touched.
+        if (station_ && station_->halted()) {
+            tell(QStringLiteral("Se detiene el lote: el programador quedó a mitad de una orden"));
+            break;
+        }
         if (!prompt_.next(QStringLiteral("Coloque la siguiente memoria y pulse Enter (q para "
                                          "terminar)"))) {
             // Ctrl+C at the question is no q: the batch did not end as asked.
@@ -135,12 +158,63 @@ int Bench::run(Command& command, const QStringList& arguments) {
     return combinedCode(codes);
 }
 
-ChipContext Bench::contextFor(int sequence, std::optional<std::uint64_t> serial) const {
+std::optional<QString> Bench::outputOverChipFile(const Command& command,
+                                                 const QStringList& arguments) const {
+    // Each programmer's own output is named after it: none may be another
+    // programmer's emulated chip.
+    for (const FoundProgrammer& programmer : chosen_)
+        for (const QString& output : command.outputs(argumentsFor(
+                 command, arguments, options_.todos ? programmer.name() : QString(), 0)))
+            for (const QString& chipFile : options_.emulatedFiles)
+                if (chipFile != programmer.path &&
+                    QFileInfo(output).absoluteFilePath() == QFileInfo(chipFile).absoluteFilePath())
+                    return QStringLiteral(
+                               "%1 es el chip emulado de --virtual=%2: la salida lo "
+                               "borraría")
+                        .arg(shown(output), shown(chipFile));
+    return std::nullopt;
+}
+
+ChipContext Bench::contextFor(int sequence, std::optional<std::uint64_t> serial) {
     ChipContext context;
     context.lote = batch_;
     context.secuencia = sequence;
     context.serial = serial;
+    context.burning = [this](std::uint64_t number) { return counter_.burning(number); };
     return context;
+}
+
+Bench::Chip Bench::failedToReserve(const QString& failure) {
+    tell(failure);
+    ChipOutcome outcome;
+    outcome.code = kUsoInvalido;
+    outcome.result = QStringLiteral("error");
+    return Chip{outcome, QString(), std::nullopt};
+}
+
+void Bench::tellSettled() {
+    const SerialCounter::Settled& settled = counter_.settledAtStart();
+    for (const std::uint64_t number : settled.givenBack)
+        tell(QStringLiteral("El número de serie %1 vuelve a darse: una ejecución interrumpida lo "
+                            "reservó sin llegar a grabarlo")
+                 .arg(number));
+    for (const std::uint64_t number : settled.voided)
+        tell(QStringLiteral("El número de serie %1 queda anulado: una ejecución se interrumpió "
+                            "mientras lo grababa, y la memoria puede llevarlo a medias")
+                 .arg(number));
+}
+
+std::optional<QString> Bench::counterClash(const Command& command,
+                                           const QStringList& arguments) const {
+    if (options_.contador.isEmpty()) return std::nullopt;
+    const QString counter = QFileInfo(options_.contador).absoluteFilePath();
+    for (const QString& file : command.inputs(arguments) + command.outputs(arguments))
+        if (QFileInfo(file).absoluteFilePath() == counter)
+            return QStringLiteral(
+                       "--contador: %1 es también un archivo de la orden; el contador "
+                       "necesita un archivo propio")
+                .arg(shown(options_.contador));
+    return std::nullopt;
 }
 
 Options Bench::optionsFor(const QString& programmer, int sequence) const {
@@ -161,8 +235,10 @@ QStringList Bench::argumentsFor(const Command& command, const QStringList& argum
 
 std::vector<Bench::Chip> Bench::single(Command& command, const QStringList& arguments,
                                        int sequence) {
-    std::optional<std::uint64_t> serial;
-    if (options_.serie) serial = counter_.take(1).front();
+    std::vector<std::optional<std::uint64_t>> serials{std::nullopt};
+    if (options_.serie)
+        if (const auto failure = counter_.take(1, serials)) return {failedToReserve(*failure)};
+    const std::optional<std::uint64_t> serial = serials.front();
     const Options options = optionsFor({}, sequence);
     Chip chip{runChip(options, streams_, *station_, contextFor(sequence, serial), command,
                       argumentsFor(command, arguments, {}, sequence)),
@@ -184,7 +260,9 @@ void Bench::startGang(const Command& command) {
 
 std::vector<Bench::Chip> Bench::gangRound(const QStringList& arguments, int sequence) {
     std::vector<std::optional<std::uint64_t>> serials(workers_.size());
-    if (options_.serie) serials = counter_.take(workers_.size());
+    if (options_.serie)
+        if (const auto failure = counter_.take(workers_.size(), serials))
+            return {failedToReserve(*failure)};
     for (std::size_t row = 0; row < workers_.size(); ++row) {
         GangWorker& worker = *workers_[row];
         const auto serial = serials[row];

@@ -31,10 +31,17 @@ class Bench {
         std::optional<std::uint64_t> serial;
     };
     std::optional<int> refuse(const Command& command, const QStringList& arguments);
+    // A round that could not reserve its numbers touches no chip.
+    Chip failedToReserve(const QString& failure);
     std::vector<Chip> single(Command& command, const QStringList& arguments, int sequence);
     std::vector<Chip> gangRound(const QStringList& arguments, int sequence);
     void startGang(const Command& command);
-    ChipContext contextFor(int sequence, std::optional<std::uint64_t> serial) const;
+    ChipContext contextFor(int sequence, std::optional<std::uint64_t> serial);
+    std::optional<QString> outputOverChipFile(const Command& command,
+                                              const QStringList& arguments) const;
+    std::optional<QString> counterClash(const Command& command,
+                                        const QStringList& arguments) const;
+    void tellSettled();
     Options optionsFor(const QString& programmer, int sequence) const;
     QStringList argumentsFor(const Command& command, const QStringList& arguments,
                              const QString& programmer, int sequence) const;

@@ -2,12 +2,12 @@
 
 #include <QIODevice>
 
+#include "chip/Version.h"
 #include "cli/Arguments.h"
 #include "cli/Bench.h"
 #include "cli/Command.h"
 #include "cli/Messages.h"
 #include "image/SafeIo.h"
-#include "chip/Version.h"
 
 namespace cli {
 
@@ -38,6 +38,36 @@ void refuseBenchOptions(const Options& o, const QString& name) {
             QStringLiteral("--contador necesita --serie: guarda el siguiente número de serie")};
     if (o.todos && !o.dispositivo.isEmpty())
         throw Refused{QStringLiteral("--todos y -d se excluyen: todos los programadores, o uno")};
+}
+
+// Options given on the command line that mean nothing for the order are
+// refused: taken in silence they would let a user believe they acted. A
+// job's settings are not: a job holds every one.
+void refuseMeaningless(const QSet<QString>& given, const QString& name) {
+    static const QStringList image{"formato", "desplazamiento", "carril", "intercambiar"};
+    static const QStringList programming{"sin-verificar", "verificar",     "completa", "rapida",
+                                         "reintentos",    "sin-comprobar", "comprobar"};
+    static const QStringList record{"registro", "operario"};
+    static const std::pair<const char*, QStringList> meaningful[] = {
+        {"leer", image + record + QStringList{"conservar"}},
+        {"programar", image + programming + record + QStringList{"rellenar"}},
+        {"verificar", image + record + QStringList{"rellenar"}},
+        {"llenar", programming + record},
+        {"borrado", record},
+        {"info", image},
+        {"trabajo", image + programming + QStringList{"rellenar", "registro"}},
+        {"tipos", {}},
+        {"sondeo", {}},
+        {"dispositivos", {}}};
+    static const QStringList judged =
+        image + programming + record + QStringList{"rellenar", "conservar"};
+    for (const auto& [order, options] : meaningful) {
+        if (name != QLatin1String(order)) continue;
+        for (const QString& option : judged)
+            if (given.contains(option) && !options.contains(option))
+                throw Refused{
+                    QStringLiteral("--%1 no sirve para %2: la orden no lo usa").arg(option, name)};
+    }
 }
 
 Command& commandFor(const std::vector<std::unique_ptr<Command>>& commands, Parsed& parsed) {
@@ -73,6 +103,7 @@ Command& commandFor(const std::vector<std::unique_ptr<Command>>& commands, Parse
             parsed.options.contador.clear();
         }
         if (name != QLatin1String("trabajo")) refuseBenchOptions(parsed.options, name);
+        refuseMeaningless(parsed.given, name);
         return *command;
     }
     throw Refused{QStringLiteral("Orden desconocida: %1 (vea --help)").arg(shown(name))};

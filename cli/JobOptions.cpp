@@ -8,20 +8,6 @@
 namespace cli {
 
 namespace {
-// The long names of the options the user gave.
-QSet<QString> givenOptions(const QStringList& arguments) {
-    QSet<QString> given;
-    for (const QString& argument : arguments.mid(1)) {
-        if (argument == QLatin1String("--")) break;
-        // -t and -d with their value joined on, -tsram28, as Qt takes them.
-        if (argument.startsWith(QLatin1String("-t")) && !argument.startsWith(QLatin1String("--")))
-            given << QStringLiteral("tipo");
-        if (!argument.startsWith(QLatin1String("--"))) continue;
-        given << argument.mid(2).section(u'=', 0, 0);
-    }
-    return given;
-}
-
 // Each setting with the job's key and the options that set it on the command line.
 template <typename T>
 void under(T& option, const T& fromJob, bool inJob, const QSet<QString>& given,

@@ -81,7 +81,8 @@ void readImageOptions(const QCommandLineParser& parser, Options& o) {
         o.desplazamiento = parsed(image::parseOffset, parser, "desplazamiento");
     if (parser.isSet(QStringLiteral("rellenar")))
         o.rellenar = parsed(image::parseByte, parser, "rellenar");
-    if (parser.isSet(QStringLiteral("carril"))) o.carril = parsed(image::parseLane, parser, "carril");
+    if (parser.isSet(QStringLiteral("carril")))
+        o.carril = parsed(image::parseLane, parser, "carril");
     o.intercambiar = parser.isSet(QStringLiteral("intercambiar"));
     o.conservar = parser.isSet(QStringLiteral("conservar"));
     o.comprobar = !parser.isSet(QStringLiteral("sin-comprobar"));
@@ -137,7 +138,8 @@ Options readOptions(const QCommandLineParser& parser) {
     }
     if (parser.isSet(QStringLiteral("desde"))) o.desde = number(parser, QStringLiteral("desde"));
     if (parser.isSet(QStringLiteral("hasta"))) o.hasta = number(parser, QStringLiteral("hasta"));
-    if (parser.isSet(QStringLiteral("formato"))) o.formato = parsed(image::parseFormat, parser, "formato");
+    if (parser.isSet(QStringLiteral("formato")))
+        o.formato = parsed(image::parseFormat, parser, "formato");
     o.verificar = !parser.isSet(QStringLiteral("sin-verificar"));
     o.rapida = !parser.isSet(QStringLiteral("completa"));
     if (parser.isSet(QStringLiteral("reintentos"))) {
@@ -215,12 +217,26 @@ void checkRange(const Options& options) {
 std::variant<Parsed, QString> parseArguments(const QStringList& arguments) {
     try {
         Parsed parsed = parse(arguments);
+        parsed.given = givenOptions(arguments);
         if (!parsed.options.trabajo.isEmpty())
             if (const auto refusal = applyJob(parsed, arguments)) throw Refused{*refusal};
         return parsed;
     } catch (const Refused& refused) {
         return refused.message;
     }
+}
+
+QSet<QString> givenOptions(const QStringList& arguments) {
+    QSet<QString> given;
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QLatin1String("--")) break;
+        // -t and -d with their value joined on, -tsram28, as Qt takes them.
+        if (argument.startsWith(QLatin1String("-t")) && !argument.startsWith(QLatin1String("--")))
+            given << QStringLiteral("tipo");
+        if (!argument.startsWith(QLatin1String("--"))) continue;
+        given << argument.mid(2).section(u'=', 0, 0);
+    }
+    return given;
 }
 
 std::optional<QString> rangeRefusal(const Options& options) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QSet>
 #include <QStringList>
 #include <cstdint>
 #include <optional>
@@ -56,6 +57,8 @@ struct Parsed {
     // The image a job file names, for an order given none.
     QString jobImage;
     bool serialFromJob = false;
+    // The long names of the options given on the command line itself.
+    QSet<QString> given;
     bool help = false;
     bool version = false;
 };
@@ -63,6 +66,9 @@ struct Parsed {
 // The options and the order's words, or why they are refused (exit 2). The
 // refusal is Spanish and names the option; nothing of Qt's English reaches it.
 std::variant<Parsed, QString> parseArguments(const QStringList& arguments);
+
+// The long names of the options in a command line, "-t" as "tipo".
+QSet<QString> givenOptions(const QStringList& arguments);
 
 // Why the range does not fit the chosen memory, naming the option.
 std::optional<QString> rangeRefusal(const Options& options);

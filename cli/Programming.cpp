@@ -55,7 +55,8 @@ int programWanted(Session& s, const std::function<std::uint8_t(std::uint32_t)>& 
              lastReadBack = address;
              if (kind == Programming::WholeFill) compare(address, byte);
          },
-         [&] { return s.options().reintentos; }, compare, [&] { s.nextPass(); }});
+         [&] { return s.options().reintentos; },
+         [&](std::uint32_t address) { s.beforeWrite(address); }, compare, [&] { s.nextPass(); }});
     s.conclude(run.outcome);
     if (run.fit && run.fit->refused > 0) refuseChip(s, *run.fit);
     if (!s.options().verificar) {

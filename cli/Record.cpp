@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <cerrno>
 
@@ -15,6 +16,7 @@ namespace cli {
 
 namespace {
 constexpr int kLockPollUs = 20'000;
+constexpr qint64 kSilentWaitMs = 1000;
 }  // namespace
 
 const QString Record::kCabeceraAntigua =
@@ -63,10 +65,19 @@ std::optional<QString> Record::open(const QString& path) {
 }
 
 int Record::lock(const std::function<bool()>& cancelled) {
-    // Every run that appends waits its turn, and a signal ends the wait.
+    // Every run that appends waits its turn, says so, and a signal ends the wait.
+    bool told = false;
+    QElapsedTimer waited;
+    waited.start();
     while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR) return errno;
         if (cancelled && cancelled()) return ECANCELED;
+        // A turn of a few milliseconds is no news; a held lock is.
+        if (!told && waiting_ && waited.hasExpired(kSilentWaitMs))
+            waiting_(QStringLiteral("Esperando al registro %1, que usa otro "
+                                    "programa…")
+                         .arg(shown(path_)));
+        told = told || waited.hasExpired(kSilentWaitMs);
         ::usleep(kLockPollUs);
     }
     return 0;
@@ -103,7 +114,10 @@ std::optional<QString> Record::append(const RecordEntry& entry,
     if (regular && status.st_size > 0 && !endsLine(status.st_size)) bytes += '\n';
     bytes += (fields.join(u',') + u'\n').toUtf8();
     // One write: with O_APPEND it lands whole at the end.
-    const int error = safe_io::writeFd(fd_, bytes, cancelled);
+    int error = safe_io::writeFd(fd_, bytes, cancelled);
+    // The line is what commits a chip and its serial number: on the disk
+    // before the counter lets the number go.
+    if (!error && regular && ::fdatasync(fd_) != 0) error = errno;
     // Half a line would spoil the file for every later reader.
     if (error && S_ISREG(status.st_mode)) (void)::ftruncate(fd_, status.st_size);
     ::flock(fd_, LOCK_UN);

@@ -42,6 +42,8 @@ class Record {
     // The line, ended here; the refusal, or nothing. cancelled ends a wait
     // for the lock or for a reader.
     std::optional<QString> append(const RecordEntry& entry, const std::function<bool()>& cancelled);
+    // Told once when an append must wait for another program's lock.
+    void onWaiting(std::function<void(const QString&)> tell) { waiting_ = std::move(tell); }
 
   private:
     int lock(const std::function<bool()>& cancelled);
@@ -51,6 +53,7 @@ class Record {
 
     int fd_ = -1;
     QString path_;
+    std::function<void(const QString&)> waiting_;
 };
 
 }  // namespace cli

@@ -64,6 +64,11 @@ std::optional<SerialCounter::Refusal> SerialCounter::open(const SerialLayout& la
     return readState();
 }
 
+namespace {
+const QString kReservado = QStringLiteral("reservado");
+const QString kGrabando = QStringLiteral("grabando");
+}  // namespace
+
 std::optional<SerialCounter::Refusal> SerialCounter::readState() {
     QByteArray text(kLongestCounter, '\0');
     const ssize_t count = ::pread(fd_, text.data(), text.size(), 0);
@@ -71,10 +76,8 @@ std::optional<SerialCounter::Refusal> SerialCounter::readState() {
     text.truncate(count);
     // Only an empty file is a new counter, which starts at INICIO.
     if (text.isEmpty()) return std::nullopt;
-    // The text ends at its first line break: what a cut rewrite left after
-    // it is no number.
-    const qsizetype end = text.indexOf('\n');
-    const QString line = QString::fromUtf8(end < 0 ? text : text.left(end)).simplified();
+    const QList<QByteArray> lines = text.split('\n');
+    const QString line = QString::fromUtf8(lines.constFirst()).simplified();
     const QStringList words = line.split(u' ', Qt::SkipEmptyParts);
     if (words.isEmpty())
         return Refusal{kUsoInvalido, QStringLiteral("El contador %1 no tiene un número: su "
@@ -96,11 +99,48 @@ std::optional<SerialCounter::Refusal> SerialCounter::readState() {
     }
     returned_ = std::move(numbers);
     std::sort(returned_.begin(), returned_.end());
+    if (const auto refusal = checkReturned(line)) return refusal;
+    // The pending lines of a run that died: the lock is ours, so none is alive.
+    for (const QByteArray& pending : lines.mid(1)) {
+        const QStringList parts = QString::fromUtf8(pending).simplified().split(u' ');
+        bool ok = false;
+        const std::uint64_t number = parts.value(1).toULongLong(&ok);
+        if (parts.size() != 2 || !ok) continue;
+        if (parts[0] == kReservado) settled_.givenBack.push_back(number);
+        if (parts[0] == kGrabando) settled_.voided.push_back(number);
+    }
+    if (settled_.givenBack.empty() && settled_.voided.empty()) return std::nullopt;
+    returned_.insert(returned_.end(), settled_.givenBack.begin(), settled_.givenBack.end());
+    std::sort(returned_.begin(), returned_.end());
+    if (const auto failed = write()) return Refusal{kUsoInvalido, *failed};
     return std::nullopt;
 }
 
-std::vector<std::optional<std::uint64_t>> SerialCounter::take(std::size_t chips) {
-    std::vector<std::optional<std::uint64_t>> numbers;
+// A number given back was handed out before: it lies below the next one,
+// and it is given back once. A hand-edited counter that says otherwise
+// would put one number on two chips.
+std::optional<SerialCounter::Refusal> SerialCounter::checkReturned(const QString& line) const {
+    for (std::size_t i = 0; i < returned_.size(); ++i) {
+        const bool twice = i > 0 && returned_[i] == returned_[i - 1];
+        const bool notYet = !exhausted_ && returned_[i] >= next_;
+        if (!twice && !notYet) continue;
+        return Refusal{
+            kUsoInvalido,
+            QStringLiteral("El contador %1 no vale (\"%2\"): %3; un número devuelto debe ser "
+                           "menor que el siguiente y estar una sola vez")
+                .arg(shown(path_), shown(line.left(kShownText)),
+                     twice ? QStringLiteral("%1 está dos veces").arg(returned_[i])
+                           : QStringLiteral("%1 no es menor que el siguiente, %2")
+                                 .arg(returned_[i])
+                                 .arg(next_))};
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> SerialCounter::take(std::size_t chips,
+                                           std::vector<std::optional<std::uint64_t>>& numbers) {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    numbers.clear();
     for (std::size_t i = 0; i < chips; ++i) {
         if (!returned_.empty()) {
             numbers.push_back(returned_.front());
@@ -115,8 +155,16 @@ std::vector<std::optional<std::uint64_t>> SerialCounter::take(std::size_t chips)
             else
                 next_ += layout_.step;
         }
+        if (numbers.back()) reserved_.push_back(*numbers.back());
     }
-    return numbers;
+    return write();
+}
+
+std::optional<QString> SerialCounter::burning(std::uint64_t number) {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    if (std::find(burning_.begin(), burning_.end(), number) != burning_.end()) return std::nullopt;
+    burning_.push_back(number);
+    return write();
 }
 
 QString SerialCounter::stateText() const {
@@ -125,27 +173,46 @@ QString SerialCounter::stateText() const {
     return words.join(u' ');
 }
 
+std::optional<QString> SerialCounter::write() {
+    if (fd_ < 0) return std::nullopt;
+    QString text = stateText() + u'\n';
+    for (const std::uint64_t number : reserved_)
+        text +=
+            (std::find(burning_.begin(), burning_.end(), number) != burning_.end() ? kGrabando
+                                                                                   : kReservado) +
+            u' ' + QString::number(number) + u'\n';
+    const QByteArray bytes = text.toUtf8();
+    // Written in place under the lock, the lines first and the rest cut
+    // after: a rewrite cut short still reads as whole lines.
+    errno = ENOSPC;
+    if (::pwrite(fd_, bytes.constData(), static_cast<std::size_t>(bytes.size()), 0) !=
+            bytes.size() ||
+        ::ftruncate(fd_, bytes.size()) != 0 || ::fdatasync(fd_) != 0)
+        return failure(errno) + QStringLiteral(". Escriba en él a mano \"%1\"").arg(stateText());
+    return std::nullopt;
+}
+
 std::optional<QString> SerialCounter::settle(
     const std::vector<std::pair<std::uint64_t, bool>>& chips) {
-    for (const auto& [number, correct] : chips)
-        if (!correct) returned_.push_back(number);
+    const std::lock_guard<std::mutex> hold(mutex_);
+    // A run that took no number changes nothing, and writes nothing.
+    if (chips.empty()) return std::nullopt;
+    for (const auto& [number, correct] : chips) {
+        reserved_.erase(std::remove(reserved_.begin(), reserved_.end(), number), reserved_.end());
+        const auto burnt = std::find(burning_.begin(), burning_.end(), number);
+        const bool wasBurning = burnt != burning_.end();
+        if (wasBurning) burning_.erase(burnt);
+        // A byte of it may be in the chip: never given again.
+        if (!correct && !wasBurning) returned_.push_back(number);
+    }
     std::sort(returned_.begin(), returned_.end());
-    if (fd_ < 0) return std::nullopt;
-    const QByteArray text = (stateText() + u'\n').toUtf8();
-    // Written in place under the lock, the line first and the rest cut
-    // after: a rewrite cut short still reads as a whole line.
-    errno = ENOSPC;
-    if (::pwrite(fd_, text.constData(), static_cast<std::size_t>(text.size()), 0) != text.size() ||
-        ::ftruncate(fd_, text.size()) != 0 || ::fdatasync(fd_) != 0) {
+    if (const auto failed = write()) {
         QStringList used;
         for (const auto& [number, correct] : chips)
             if (correct) used << QString::number(number);
-        return failure(errno) +
-               QStringLiteral(". Escriba en él a mano \"%1\"%2")
-                   .arg(stateText(), used.isEmpty() ? QString()
-                                                    : QStringLiteral(": las memorias correctas "
-                                                                     "llevan %1")
-                                                          .arg(used.join(QStringLiteral(", "))));
+        return *failed + (used.isEmpty() ? QString()
+                                         : QStringLiteral(": las memorias correctas llevan %1")
+                                               .arg(used.join(QStringLiteral(", "))));
     }
     return std::nullopt;
 }

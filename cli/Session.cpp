@@ -78,6 +78,7 @@ void Session::prepare(const Command& command, const QStringList& arguments) {
     checkTargets(command, arguments);
     if (!options_.registro.isEmpty())
         if (const auto refusal = record_.open(options_.registro)) fail(kUsoInvalido, *refusal);
+    record_.onWaiting([this](const QString& line) { say(line); });
     if (options_.emulated) prepareEmulation();
 }
 

@@ -71,6 +71,9 @@ struct ChipContext {
     std::function<void(int percent, const QString& state)> progress;
     // The verdict is told by the bench with the others', not at the end.
     bool verdictApart = false;
+    // Before a byte of the serial number may reach the chip; the failure to
+    // record that ends the run before it does.
+    std::function<std::optional<QString>(std::uint64_t)> burning;
 };
 
 // One run of the command line on one chip: its options, what it tells on
@@ -106,6 +109,8 @@ class Session : public QObject {
     // ends the run (exit 2); a signal while it waits, exit 130.
     QByteArray readInput(const QString& path);
     void writeOutput(const QString& path, const QByteArray& bytes);
+    // The same, giving the error number (0 when written) instead of ending the run.
+    int writeOutputFile(const QString& path, const QByteArray& bytes);
     // The format a file is written in: --formato, else its extension;
     // binary for "-".
     FileFormat outputFormatOf(const QString& path);
@@ -144,6 +149,9 @@ class Session : public QObject {
     // The serial number's bytes over the wanted image, at their addresses;
     // refused (exit 2) when they do not fit the range or the number its bytes.
     void placeSerial(Wanted& wanted);
+    // The program pass is about to send address: the serial number starts
+    // burning at its first byte.
+    void beforeWrite(std::uint32_t address);
     // A report the hardware check sent below the link failed.
     void haltProgrammer() { programmer_->halt(); }
     // The time of the platform, in nanoseconds.
@@ -220,6 +228,7 @@ class Session : public QObject {
     QString imageName_;
     std::optional<bool> checked_;
     int retriesUsed_ = 0;
+    bool serialBurning_ = false;
     std::vector<chip::Compared> compared_;
 };
 

@@ -38,10 +38,13 @@ QByteArray Session::readInput(const QString& path) {
     refuseRead(path, read.error);
 }
 
+int Session::writeOutputFile(const QString& path, const QByteArray& bytes) {
+    return path == QLatin1String("-") ? writeStream(streams_.out, streams_.outClosed, bytes)
+                                      : safe_io::writePath(path, bytes, interrupted);
+}
+
 void Session::writeOutput(const QString& path, const QByteArray& bytes) {
-    const bool standard = path == QLatin1String("-");
-    const int error = standard ? writeStream(streams_.out, streams_.outClosed, bytes)
-                               : safe_io::writePath(path, bytes, interrupted);
+    const int error = writeOutputFile(path, bytes);
     if (error == 0) return;
     const QString name = pathShown(path, QStringLiteral("la salida estándar"));
     if (error == ECANCELED)

@@ -19,7 +19,8 @@ Session::ImageFile Session::readImageFile(const QString& path) {
     std::optional<FileFormat> format = options_.formato;
     if (!format && path != QLatin1String("-")) format = image::formatOfPath(path);
     ImageFile file{readInput(path), FileFormat::Binary};
-    const QString noByte = QStringLiteral("%1 no da ningún byte: no hay nada que usar").arg(subject(path));
+    const QString noByte =
+        QStringLiteral("%1 no da ningún byte: no hay nada que usar").arg(subject(path));
     if (file.bytes.isEmpty()) fail(kUsoInvalido, noByte);
     const bool sniffed = !format;
     if (!format) {
@@ -31,8 +32,9 @@ Session::ImageFile Session::readImageFile(const QString& path) {
                                    .arg(name));
     }
     file.format = *format;
-    lastFormatText_ = QStringLiteral("Formato: %1%2").arg(
-        image::formatName(*format), sniffed ? QStringLiteral(" (por su contenido)") : QString());
+    lastFormatText_ = QStringLiteral("Formato: %1%2")
+                          .arg(image::formatName(*format),
+                               sniffed ? QStringLiteral(" (por su contenido)") : QString());
     if (sniffed && !options_.silencioso) say(lastFormatText_);
     return file;
 }
@@ -84,7 +86,8 @@ Wanted Session::loadWanted(const QString& path) {
                  : QStringLiteral("Se omiten %1 bytes del archivo fuera de %2").arg(loaded.outside))
                 .arg(rangeText));
     if (loaded.map.empty())
-        fail(kUsoInvalido, QStringLiteral("%1 no da ningún byte en %2").arg(subject(path), rangeText));
+        fail(kUsoInvalido,
+             QStringLiteral("%1 no da ningún byte en %2").arg(subject(path), rangeText));
     Wanted wanted;
     wanted.map = std::move(loaded.map);
     wanted.filled = options_.rellenar.has_value();
@@ -101,8 +104,17 @@ Wanted Session::loadWanted(const QString& path) {
 
 void Session::checkOutputPlacement(FileFormat format) {
     if (const auto refusal = image::saveRefusal(format, options_.placement(), {first(), last()}))
-        fail(kUsoInvalido, QStringLiteral("No se puede leer en ese archivo: %1")
-                               .arg(refusalIn(*refusal).text));
+        fail(kUsoInvalido,
+             QStringLiteral("No se puede leer en ese archivo: %1").arg(refusalIn(*refusal).text));
+}
+
+void Session::beforeWrite(std::uint32_t address) {
+    if (serialBurning_ || !options_.serie || !context_.serial) return;
+    const SerialLayout& layout = *options_.serie;
+    if (address < layout.address || address - layout.address >= layout.bytes) return;
+    serialBurning_ = true;
+    if (context_.burning)
+        if (const auto failure = context_.burning(*context_.serial)) fail(kUsoInvalido, *failure);
 }
 
 void Session::placeSerial(Wanted& wanted) {

@@ -7,11 +7,12 @@
 #include <QSysInfo>
 
 #include "chip/Diagnosis.h"
+#include "chip/Version.h"
 #include "cli/Messages.h"
 #include "cli/Session.h"
 #include "device/MemoryTypes.h"
 #include "image/ImageFormats.h"
-#include "chip/Version.h"
+#include "image/SafeIo.h"
 
 namespace cli {
 
@@ -33,19 +34,30 @@ int Session::reportMismatches(const std::vector<chip::Mismatch>& mismatches,
     for (const chip::Mismatch& m : mismatches)
         lines << QStringLiteral("%1: chip %2, %3 %4")
                      .arg(addressText(m.address), hexByte(m.chip), wantedName, hexByte(m.wanted));
-    if (!options_.diferencias.isEmpty())
-        writeOutput(options_.diferencias,
-                    lines.isEmpty() ? QByteArray() : (lines.join(u'\n') + u'\n').toUtf8());
-    if (mismatches.empty()) return kCorrecto;
-    firstDifference_ = lines.constFirst();
-    for (const QString& line : lines.mid(0, kListedMismatches)) say(line);
-    say(QStringLiteral("%1 diferencias en total").arg(mismatches.size()));
-    if (const auto why =
-            chip::diagnose(compared_, type().tipo >= kTipoProm512, QStringLiteral("0x"))) {
-        diagnosis_ = *why;
-        say(*why);
+    if (!mismatches.empty()) {
+        firstDifference_ = lines.constFirst();
+        for (const QString& line : lines.mid(0, kListedMismatches)) say(line);
+        say(QStringLiteral("%1 en total")
+                .arg(counted(mismatches.size(), "diferencia", "diferencias")));
+        if (const auto why =
+                chip::diagnose(compared_, type().tipo >= kTipoProm512, QStringLiteral("0x"))) {
+            diagnosis_ = *why;
+            say(*why);
+        }
     }
-    return kDifiere;
+    // The list is told first: a file that cannot be written loses nothing
+    // of it, and a chip that differs keeps its exit code.
+    const int code = mismatches.empty() ? kCorrecto : kDifiere;
+    if (!options_.diferencias.isEmpty())
+        if (const int error = writeOutputFile(
+                options_.diferencias,
+                lines.isEmpty() ? QByteArray() : (lines.join(u'\n') + u'\n').toUtf8())) {
+            say(QStringLiteral("No se puede escribir %1: %2")
+                    .arg(pathShown(options_.diferencias, QStringLiteral("la salida estándar")),
+                         safe_io::reason(error)));
+            if (code == kCorrecto) throw Exit{kUsoInvalido};
+        }
+    return code;
 }
 
 void Session::setImageCrc(const image::Bytes& bytes, std::uint32_t first, std::uint32_t last) {

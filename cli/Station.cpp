@@ -144,7 +144,9 @@ QString describeProgrammer(const FoundProgrammer& p) {
         fields.prepend(p.serial);
     }
     fields << (p.opens ? QStringLiteral("se abre") : QStringLiteral("no se abre (%1)").arg(p.why));
-    fields << (p.holder.isEmpty()
+    fields << (!p.lockProblem.isEmpty()
+                   ? QStringLiteral("sin bloqueo posible: %1").arg(shown(p.lockProblem))
+               : p.holder.isEmpty()
                    ? QStringLiteral("libre")
                    : QStringLiteral("en uso por otro programa (%1)").arg(shown(p.holder)));
     return QStringLiteral("  ") + fields.join(QStringLiteral("  "));

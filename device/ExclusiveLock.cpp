@@ -67,8 +67,16 @@ namespace {
 // of it would be refused. A link is never followed.
 int openLockFile(const QByteArray& name) {
     for (;;) {
-        const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd >= 0 || errno != ENOENT) return fd;
+        // Without waiting: a FIFO put at the lock's path must not hold us.
+        const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+            struct stat status {};
+            if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) return fd;
+            ::close(fd);
+            errno = EINVAL;
+            return -1;
+        }
+        if (errno != ENOENT) return fd;
         const int made =
             ::open(name.constData(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                    kEveryoneReadsAndWrites);
@@ -105,6 +113,14 @@ void ExclusiveLock::release() {
     fd_ = -1;
 }
 
+QString lockFileProblem(const QString& path) {
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0 || S_ISREG(status.st_mode))
+        return {};
+    return S_ISLNK(status.st_mode) ? QStringLiteral("%1 es un enlace simbólico").arg(path)
+                                   : QStringLiteral("%1 no es un archivo normal").arg(path);
+}
+
 std::optional<LockHolder> lockHolderOf(const QString& path) {
     struct stat status {};
     if (::stat(QFile::encodeName(path).constData(), &status) != 0) return std::nullopt;
@@ -130,6 +146,9 @@ QString lockFailureText(const QString& path, int error) {
                         : error == EROFS
                             ? QStringLiteral("el sistema de archivos es de solo lectura")
                         : error == ENOENT ? QStringLiteral("no existe la carpeta")
+                        : error == EINVAL ? QStringLiteral(
+                                                "no es un archivo normal (una FIFO, un dispositivo "
+                                                "o una carpeta): bórrelo")
                                           : QStringLiteral("error del sistema %1").arg(error);
     return QStringLiteral("No se puede tomar el bloqueo del programador %1: %2").arg(path, why);
 }

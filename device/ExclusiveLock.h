@@ -39,6 +39,9 @@ struct LockHolder {
     QString name;
 };
 std::optional<LockHolder> lockHolderOf(const QString& path);
+// Why the lock file at path can be no lock (a FIFO, a device, a link), or
+// empty when it is a regular file or missing.
+QString lockFileProblem(const QString& path);
 std::optional<LockHolder> lockHolderOfFd(int fd);
 
 // "El programador está en uso por otro programa (pid N, nombre)".

@@ -59,7 +59,9 @@ std::vector<FoundProgrammer> findHidapiProgrammers(const QString& lockFolder,
         } else {
             programmer.why = whyNotOpened(errno);
         }
-        if (const auto holder = lockHolderOf(programmerLockPath(lockFolder, info->path)))
+        const QString lockPath = programmerLockPath(lockFolder, info->path);
+        programmer.lockProblem = lockFileProblem(lockPath);
+        if (const auto holder = lockHolderOf(lockPath))
             programmer.holder =
                 holder->name.isEmpty()
                     ? QStringLiteral("pid %1").arg(holder->pid)

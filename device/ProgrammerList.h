@@ -12,6 +12,7 @@ struct FoundProgrammer {
     bool opens = false;
     QString why;     // why it does not open
     QString holder;  // "pid N, nombre" of another program that holds it
+    QString lockProblem;  // why its lock file can be no lock, or empty
 
     // How it is named in messages and in the record: its serial, else its path.
     QString name() const { return serial.isEmpty() ? path : serial; }

@@ -7,7 +7,7 @@ namespace engine {
 Plan planProgramming(const PlanAsk& ask) {
     Plan plan;
     plan.fast = ask.fast ? chip::fastFor(ask.tipo) : chip::Fast::Off;
-    plan.verification = !ask.verify                       ? chip::Verification::None
+    plan.verification = !ask.verify                     ? chip::Verification::None
                         : ask.kind == Programming::Fill ? chip::Verification::EachByte
                                                         : chip::Verification::EachByteWithRetry;
     plan.verifyPass = ask.verify && ask.kind == Programming::Range;
@@ -34,14 +34,20 @@ RunOutcome runPlan(chip::Access& chip, const Plan& plan, std::uint32_t first, st
     if (plan.checkProm) {
         run.fit = chip::checkProm(
             chip, first, last,
-            [&](std::uint32_t address) { return std::optional<std::int32_t>(hooks.wanted(address)); },
+            [&](std::uint32_t address) {
+                return std::optional<std::int32_t>(hooks.wanted(address));
+            },
             {hooks.at, {}, hooks.given}, holding);
         run.outcome = run.fit->outcome;
         if (!run.outcome.completed() || run.fit->refused > 0) return run;
         if (hooks.nextPass) hooks.nextPass();
     }
     chip::ProgramHooks program{
-        hooks.at, [&](std::uint32_t address) { return std::int32_t{hooks.wanted(address)}; },
+        hooks.at,
+        [&](std::uint32_t address) {
+            if (hooks.beforeWrite) hooks.beforeWrite(address);
+            return std::int32_t{hooks.wanted(address)};
+        },
         [&](std::uint32_t address, std::uint8_t byte) {
             if (hooks.readBack) hooks.readBack(address, byte);
             if (byte != hooks.wanted(address))

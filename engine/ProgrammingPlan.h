@@ -56,6 +56,8 @@ struct RunHooks {
     std::function<bool(std::uint32_t)> given;
     std::function<void(std::uint32_t, std::uint8_t)> readBack;
     std::function<std::int32_t()> retries;
+    // Before the program pass sends anything for an address.
+    std::function<void(std::uint32_t)> beforeWrite;
     // Each byte of the verify pass.
     std::function<void(std::uint32_t, std::uint8_t)> verified;
     // Between passes.

@@ -59,10 +59,10 @@ QString serialFormatName(SerialLayout::Format format) {
 }
 
 image::Result<SerialLayout> parseSerial(const QString& text) {
-    const image::Refusal usage = image::refused(QStringLiteral(
-                              "%1 no vale (DIRECCION,BYTES,INICIO[,PASO][,"
-                              "FORMATO] con FORMATO le, be, bcd, ascii o asciihex)")
-                              .arg(shownText(text)));
+    const image::Refusal usage =
+        image::refused(QStringLiteral("%1 no vale (DIRECCION,BYTES,INICIO[,PASO][,"
+                                      "FORMATO] con FORMATO le, be, bcd, ascii o asciihex)")
+                           .arg(shownText(text)));
     QStringList parts = text.split(u',');
     if (parts.size() < 3 || parts.size() > 5) return usage;
     SerialLayout layout;

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <optional>
 #include <variant>
+#include <vector>
 
 #include "image/Refusal.h"
-#include <vector>
 
 namespace engine {
 

@@ -48,8 +48,9 @@ image::Result<QString> textOf(const QString& text) {
 
 image::Result<std::pair<std::uint32_t, std::uint32_t>> rangeOf(const QString& text) {
     const QStringList ends = text.split(u'-');
-    const auto refusal = image::refused(
-        QStringLiteral("debe ser DESDE-HASTA, por ejemplo 0x0000-0x0FFF, no %1").arg(shownText(text)));
+    const auto refusal =
+        image::refused(QStringLiteral("debe ser DESDE-HASTA, por ejemplo 0x0000-0x0FFF, no %1")
+                           .arg(shownText(text)));
     if (ends.size() != 2) return refusal;
     const auto first = image::parseNumber(ends[0].trimmed());
     const auto last = image::parseNumber(ends[1].trimmed());

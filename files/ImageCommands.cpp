@@ -18,25 +18,6 @@ const QString kNotAnImage = QStringLiteral(
     "Si es una imagen binaria, dele la extensión .bin.");
 }  // namespace
 
-QString formatoName(image::Format format) {
-    switch (format) {
-        case image::Format::Binary:
-            return QStringLiteral("bin");
-        case image::Format::IntelHex:
-            return QStringLiteral("hex");
-        case image::Format::SRecord:
-            break;
-    }
-    return QStringLiteral("srec");
-}
-
-std::optional<image::Format> formatoNamed(const QString& name) {
-    for (const image::Format format :
-         {image::Format::Binary, image::Format::IntelHex, image::Format::SRecord})
-        if (name.compare(formatoName(format), Qt::CaseInsensitive) == 0) return format;
-    return std::nullopt;
-}
-
 std::size_t ImageCommands::memorySize() const {
     return std::size_t{host_.comandos.type().maxdir} + 1;
 }
@@ -150,7 +131,7 @@ void ImageCommands::show(const ChosenFile& chosen, const Imported& imported) {
         for (std::size_t a = 0; a < imported.bytes.size(); ++a)
             texts[a] = number.show(imported.bytes[a]);
     });
-    host_.cameFrom({chosen.path, formatoName(imported.format), offsetOf(chosen.offset).value_or(0),
+    host_.cameFrom({chosen.path, image::formatKey(imported.format), offsetOf(chosen.offset).value_or(0),
                     chosen.lane, chosen.swap});
 }
 

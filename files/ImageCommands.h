@@ -23,10 +23,6 @@ inline const FileDialogOptions kExportDialog{
 inline constexpr image::Format kExportFormats[] = {image::Format::Binary, image::Format::IntelHex,
                                                    image::Format::SRecord};
 
-// "bin", "hex" and "srec": the formats as job files name them.
-QString formatoName(image::Format format);
-std::optional<image::Format> formatoNamed(const QString& name);
-
 // "0", "4096", "-0xE000": an offset as typed in the dialog or a job file
 // gives it; nothing when it is no number or leaves the addresses.
 std::optional<std::int64_t> offsetOf(const QString& text);

@@ -62,11 +62,11 @@ std::optional<std::uint64_t> firstPast(const Map& map, std::uint64_t last) {
 }
 
 QByteArray memoryFileOf(const Map& file, std::uint64_t chipSize) {
-    const std::size_t count = std::max<std::uint64_t>(chipSize, file.empty() ? 0 : file.highest() + 1);
+    const std::size_t count =
+        std::max<std::uint64_t>(chipSize, file.empty() ? 0 : file.highest() + 1);
     std::vector<QString> texts(count);
-    file.forEach([&](std::uint64_t address, std::uint8_t byte) {
-        texts[address] = QString::number(byte);
-    });
+    file.forEach(
+        [&](std::uint64_t address, std::uint8_t byte) { texts[address] = QString::number(byte); });
     return memory_file::format(kMarcaDecimal, texts, count);
 }
 }  // namespace
@@ -97,8 +97,8 @@ Result<MapRead> readFileMap(Format format, const QByteArray& bytes) {
     return read;
 }
 
-Result<Loaded> load(const QByteArray& bytes, Format format, const Placement& placement,
-                    Range range, std::uint64_t chipLast) {
+Result<Loaded> load(const QByteArray& bytes, Format format, const Placement& placement, Range range,
+                    std::uint64_t chipLast) {
     auto read = readFileMap(format, bytes);
     if (const Refusal* refusal = refusalOf(read)) return *refusal;
     Loaded loaded;
@@ -148,8 +148,8 @@ std::optional<Refusal> saveRefusal(Format format, const Placement& placement, Ra
     return std::nullopt;
 }
 
-QByteArray save(const Map& chip, Format format, const Placement& placement,
-                std::uint64_t chipSize, const Map* base) {
+QByteArray save(const Map& chip, Format format, const Placement& placement, std::uint64_t chipSize,
+                const Map* base) {
     Map file = toFile(chip, placement);
     if (base) {
         Map merged = *base;

@@ -52,8 +52,8 @@ struct Loaded {
 };
 // A file's bytes placed on a chip whose last address is chipLast. A memory
 // file may not give a byte past the chip's last address once placed.
-Result<Loaded> load(const QByteArray& bytes, Format format, const Placement& placement,
-                    Range range, std::uint64_t chipLast);
+Result<Loaded> load(const QByteArray& bytes, Format format, const Placement& placement, Range range,
+                    std::uint64_t chipLast);
 
 // Why the range cannot be written with the placement, before any byte is
 // read: a file address below 0, a binary file past the readers' bound, a
@@ -63,7 +63,7 @@ std::optional<Refusal> saveRefusal(Format format, const Placement& placement, Ra
 // over base (the file's other addresses, kept) when there is one. A binary
 // file starts at address 0, FF before and between; a memory file has a line
 // for every address of the chip at least.
-QByteArray save(const Map& chip, Format format, const Placement& placement,
-                 std::uint64_t chipSize, const Map* base = nullptr);
+QByteArray save(const Map& chip, Format format, const Placement& placement, std::uint64_t chipSize,
+                const Map* base = nullptr);
 
 }  // namespace image

@@ -1,7 +1,7 @@
 // The writers of the trade's formats, over one block of bytes or a map.
-#include "image/ImageFormats.h"
-
 #include <algorithm>
+
+#include "image/ImageFormats.h"
 
 namespace image {
 

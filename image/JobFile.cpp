@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QSettings>
 #include <QStringDecoder>
 #include <algorithm>
@@ -146,8 +147,28 @@ void Job::set(const QString& key, const QString& text) {
     values.insert(place, {key, text});
 }
 
+// A key given twice: QSettings would keep one in silence, and which one was
+// meant is not for the program to guess.
+std::optional<QString> keyGivenTwice(const QString& path) {
+    const safe_io::Read read = safe_io::readPath(path, kMaxJobBytes, [] { return true; });
+    QSet<QString> seen;
+    for (const QByteArray& raw : read.bytes.split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#') ||
+            line.startsWith(u'[') || !line.contains(u'='))
+            continue;
+        const QString key = line.section(u'=', 0, 0).trimmed();
+        if (seen.contains(key))
+            return faultIn(path,
+                           QStringLiteral("la clave %1 aparece dos veces").arg(shownText(key)));
+        seen.insert(key);
+    }
+    return std::nullopt;
+}
+
 std::variant<Job, QString> read(const QString& path) {
     if (auto refused = checkContents(path)) return *refused;
+    if (auto twice = keyGivenTwice(path)) return *twice;
     QSettings settings(path, QSettings::IniFormat);
     if (settings.status() == QSettings::AccessError)
         return QStringLiteral("No se puede leer el trabajo %1").arg(shownText(path));

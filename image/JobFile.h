@@ -14,10 +14,10 @@
 namespace job {
 
 // The keys a job holds, in the order they are written.
-inline const QStringList kKeys = {
-    "tipo",         "imagen",  "formato",      "desplazamiento", "carril",       "intercambiar",
-    "rellenar",     "rango",   "verificacion", "reintentos",     "rapida",       "comprobacion",
-    "serie",        "contador", "registro"};
+inline const QStringList kKeys = {"tipo",         "imagen",       "formato",  "desplazamiento",
+                                  "carril",       "intercambiar", "rellenar", "rango",
+                                  "verificacion", "reintentos",   "rapida",   "comprobacion",
+                                  "serie",        "contador",     "registro"};
 
 struct Job {
     // The keys the file gives, each with its text, in the order of kKeys. The

@@ -58,10 +58,8 @@ struct Contents {
 
 Contents parse(const QByteArray& bytes);
 
-
 // The bytes of a file holding these texts (indexes 0 .. count - 1).
 QByteArray format(const QString& marker, const std::vector<QString>& texts, std::size_t count);
-
 
 // A data line's number as the window reads it: decimal with optional
 // leading blanks and sign, within 32 bits; or hexadecimal of at most eight

@@ -44,8 +44,7 @@ Result<std::uint8_t> parseByte(const QString& text) {
 
 Result<std::int64_t> parseOffset(const QString& text) {
     const bool negative = text.startsWith(u'-');
-    const auto magnitude =
-        digitsValue(negative || text.startsWith(u'+') ? text.mid(1) : text);
+    const auto magnitude = digitsValue(negative || text.startsWith(u'+') ? text.mid(1) : text);
     if (!magnitude)
         return refused(QStringLiteral("%1 no es un número (decimal, o hexadecimal con 0x, con "
                                       "signo si hace falta)")

@@ -91,12 +91,13 @@ class CliBenchTest : public QObject {
         QVERIFY(bench.waitFor(prompt));
         bench.type("\n");
         QVERIFY(bench.waitFor("Memoria 2: fallida (error)"));
-        QVERIFY(bench.waitFor("\a" + prompt));
-        bench.type("q\n");
+        // A programmer left half-way asks for no chip more: none would be touched.
+        QVERIFY(bench.waitFor("Se detiene el lote: el programador quedó a mitad de una orden"));
         QVERIFY(bench.waitFor("memorias, 1 correcta y 1 fallida; rendimiento 50,0 %"));
         QCOMPARE(bench.exitCode(), 3);
-        // 1000 went into the good chip; 1001 comes back for the next one.
-        QCOMPARE(contentsOf(counter), QByteArray("1002 1001\n"));
+        // 1000 went into the good chip; 1001 was burning when the
+        // programmer went, so it may be in that chip: never given again.
+        QCOMPARE(contentsOf(counter), QByteArray("1002\n"));
         const QList<QByteArray> lines = contentsOf(record).trimmed().split('\n');
         QCOMPARE(lines.size(), 3);
         QVERIFY(lines[1].contains(",correcto,") && lines[1].contains(",1,1000,"));
@@ -149,6 +150,84 @@ class CliBenchTest : public QObject {
                                     "-t", "sram24", "--todos", "programar", temp("tubo")});
         QCOMPARE(gang.code, 2);
         QVERIFY(gang.err.startsWith("Con --todos o --lote,"));
+    }
+
+    // A number is never on two chips: a hand-edited counter that would give
+    // one twice is refused; a run that died is settled at the next start
+    // (a reserved number given back, a burning one voided); a chip that
+    // failed after its number began to burn never gives it back.
+    void serialNumbersSurviveEveryFault() {
+        writeFile(temp("s.bin"), QByteArray(32, '\x11'));
+        const auto program = [&](const QString& counter, const QStringList& more = {}) {
+            return runCli(QStringList{"--virtual", "--sin-pausa", "-t", "sram24", "--hasta", "0x1F",
+                                      "--serie", "0x10,2,1,1,be", "--contador", counter} +
+                          more + QStringList{"programar", temp("s.bin")});
+        };
+        for (const char* edited : {"1000 1003\n", "5 5\n", "1000 999 999\n"}) {
+            writeFile(temp("editado.txt"), edited);
+            const Result r = program(temp("editado.txt"));
+            QCOMPARE(r.code, 2);
+            QVERIFY(r.err.contains("un número devuelto debe ser menor que el siguiente"));
+            QCOMPARE(contentsOf(temp("editado.txt")), QByteArray(edited));
+        }
+        // What a kill -9 leaves: one number reserved, one burning.
+        writeFile(temp("muerto.txt"), "1005 1001\nreservado 1002\ngrabando 1003\n");
+        const Result settled = program(temp("muerto.txt"), {"--registro", temp("m.csv")});
+        QCOMPARE(settled.code, 0);
+        QVERIFY(settled.err.contains("El número de serie 1002 vuelve a darse"));
+        QVERIFY(settled.err.contains("El número de serie 1003 queda anulado"));
+        QCOMPARE(contentsOf(temp("muerto.txt")), QByteArray("1005 1002\n"));
+        QVERIFY(contentsOf(temp("m.csv")).contains(",1001,"));
+        // The counter as the image, or the image as the counter: refused, both kept.
+        writeFile(temp("cuenta.txt"), "7\n");
+        QCOMPARE(runCli({"--virtual", "-t", "sram24", "--serie", "0x10,2,1", "--contador",
+                         temp("cuenta.txt"), "--formato", "bin", "programar", temp("cuenta.txt")})
+                     .code,
+                 2);
+        QCOMPARE(contentsOf(temp("cuenta.txt")), QByteArray("7\n"));
+        // A chip that failed while its number burned: voided, not given back.
+        writeFile(temp("falla.txt"), "20\n");
+        QCOMPARE(program(temp("falla.txt"), {"--fallo-virtual", "1:desconecta=200"}).code, 3);
+        QCOMPARE(contentsOf(temp("falla.txt")), QByteArray("21\n"));
+        // One that failed before any byte of it went: given back.
+        QCOMPARE(program(temp("falla.txt"), {"--fallo-virtual", "1:desconecta=20"}).code, 3);
+        QCOMPARE(contentsOf(temp("falla.txt")), QByteArray("22 21\n"));
+    }
+
+    // The bench's other edges: a gang's output over another programmer's
+    // chip, a list of differences that cannot be written, options that mean
+    // nothing for the order, a job key given twice, a number past 32 bits.
+    void theBenchRefusesWhatWouldMislead() {
+        writeFile(temp("out-VIRTUAL-2.bin"), "chip");
+        Result r = runCli({"--virtual=" + temp("out-VIRTUAL-2.bin"), "--virtual=" + temp("b.bin"),
+                           "-t", "sram24", "--todos", "leer", temp("out.bin")});
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains("es el chip emulado de --virtual="));
+        QCOMPARE(contentsOf(temp("out-VIRTUAL-2.bin")), QByteArray("chip"));
+
+        writeFile(temp("uno.bin"), QByteArray(1, '\x42'));
+        r = runCli({"--virtual", "-t", "sram24", "--hasta", "0", "--diferencias",
+                    "/dev/full", "verificar", temp("uno.bin")});
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.err.contains("1 diferencia en total"));
+        QVERIFY(r.err.contains("No se puede escribir"));
+
+        for (const QStringList& meaningless :
+             {QStringList{"--carril", "par", "llenar", "5"},
+              QStringList{"--rellenar", "0", "leer", temp("x.bin")},
+              QStringList{"--registro", temp("r.csv"), "info", temp("uno.bin")}}) {
+            r = runCli(QStringList{"--virtual", "-t", "sram24"} + meaningless);
+            QCOMPARE(r.code, 2);
+            QVERIFY(r.err.contains("no sirve para"));
+        }
+        writeFile(temp("doble.trabajo"), "tipo=sram24\nreintentos=1\nreintentos=5\n");
+        r = runCli({"--trabajo", temp("doble.trabajo"), "tipos"});
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains("la clave reintentos aparece dos veces"));
+        r = runCli({"--virtual", "-t", "sram24", "--serie", "0xFFFFFFFE,4,1", "programar",
+                    temp("uno.bin")});
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains("pasan de 0xFFFFFFFF"));
     }
 
     void serialNumbersInEveryFormat() {

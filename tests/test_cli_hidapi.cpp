@@ -1,4 +1,5 @@
 #include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QBuffer>
@@ -160,6 +161,17 @@ class CliHidapiTest : public QObject {
         QVERIFY(bus().writes.empty());
         QCOMPARE(secret.permissions() & (QFile::WriteOther | QFile::ReadOther),
                  QFile::Permissions());
+
+        // A FIFO at the lock's path (any user can make one) holds nothing:
+        // refused at once, nothing sent, and the list says so.
+        QVERIFY(QFile::remove(lock));
+        QCOMPARE(::mkfifo(QFile::encodeName(lock).constData(), 0666), 0);
+        bus().clearRecord();
+        const Result fifo = cli.run({"-t", "sram28", "leer", "-"});
+        QCOMPARE(fifo.code, 3);
+        QVERIFY(fifo.err.contains("no es un archivo normal"));
+        QVERIFY(bus().writes.empty());
+        QVERIFY(cli.run({"dispositivos"}).out.contains("sin bloqueo posible"));
     }
 
     void ctrlCSendsTheCancelRun() {

@@ -86,8 +86,8 @@ class EngineTest : public QObject {
     void savedImagesLoadBackTheSame() {
         Random r(31);
         for (int n = 0; n < cases(400); ++n) {
-            const std::uint64_t size = r.pick({std::uint64_t{1024}, std::uint64_t{8192},
-                                               std::uint64_t{65536}});
+            const std::uint64_t size =
+                r.pick({std::uint64_t{1024}, std::uint64_t{8192}, std::uint64_t{65536}});
             const image::Range range = randomRange(r, std::min<std::uint64_t>(size, 4096));
             const Format format = r.pick(kFormats);
             const Placement placement = randomPlacement(r, range);
@@ -113,7 +113,8 @@ class EngineTest : public QObject {
             const std::uint64_t chipSize = 1 + r.below(300);
             const Format format = r.pick(kFormats);
             Map board;
-            for (std::uint64_t a = 0; a < chipSize * ways; ++a) board.put(a, std::uint8_t(r.below(256)));
+            for (std::uint64_t a = 0; a < chipSize * ways; ++a)
+                board.put(a, std::uint8_t(r.below(256)));
             std::vector<unsigned> order(ways);
             for (unsigned k = 0; k < ways; ++k) order[k] = k;
             std::shuffle(order.begin(), order.end(), r.engine);
@@ -144,7 +145,8 @@ class EngineTest : public QObject {
                  QStringLiteral("línea 8195: un dato más allá de la última dirección 0x1FFF"));
         // A negative offset drops what falls before the chip, and says so.
         const QByteArray bin = image::save(board, Format::Binary, {}, 16384);
-        const auto moved = image::load(bin, Format::Binary, {-0x100, {}, false, {}}, {0, 0xFF}, 8191);
+        const auto moved =
+            image::load(bin, Format::Binary, {-0x100, {}, false, {}}, {0, 0xFF}, 8191);
         QCOMPARE(std::get<image::Loaded>(moved).map.at(0), std::optional<std::uint8_t>(0x00));
         QCOMPARE(std::get<image::Loaded>(moved).outside, 16384u - 256u);
         // Before the file's start, and past the bound a reader takes: refused first.
@@ -176,7 +178,8 @@ class EngineTest : public QObject {
             o.registro = temp("registro.csv");
             const QString path = temp(QStringLiteral("p%1.trabajo").arg(n));
             QVERIFY(!job::write(path, cli::jobFromOptions(o, temp("img.bin"))));
-            const auto parsed = cli::parseArguments({"programador-cli", "--trabajo", path, "tipos"});
+            const auto parsed =
+                cli::parseArguments({"programador-cli", "--trabajo", path, "tipos"});
             if (const auto* refusal = std::get_if<QString>(&parsed)) QFAIL(qPrintable(*refusal));
             const cli::Options& b = std::get<cli::Parsed>(parsed).options;
             QCOMPARE(b.tipo, o.tipo);
@@ -215,15 +218,23 @@ class EngineTest : public QObject {
             for (std::uint32_t a = 0; a < size; ++a)
                 first.programmer.firmware().poke(chip, a, std::uint8_t(r.below(256)));
             const QString file = temp("ida." + image::formatKey(format));
-            const QStringList options = QStringList{"-q", "-t", type, "--formato", image::formatKey(format),
-                                                    "--desde", QString::number(range.first),
-                                                    "--hasta", QString::number(range.last)} +
+            const QStringList options = QStringList{"-q",
+                                                    "-t",
+                                                    type,
+                                                    "--formato",
+                                                    image::formatKey(format),
+                                                    "--desde",
+                                                    QString::number(range.first),
+                                                    "--hasta",
+                                                    QString::number(range.last)} +
                                         placementWords(p);
             QFile::remove(file);
-            QVERIFY2(first.emulated(options + QStringList{"leer", file}).code == 0, qPrintable(what));
+            QVERIFY2(first.emulated(options + QStringList{"leer", file}).code == 0,
+                     qPrintable(what));
             const Result verify = first.emulated(options + QStringList{"verificar", file});
             QVERIFY2(verify.code == 0, qPrintable(what + ": " + verify.err));
-            QVERIFY2(second.emulated(options + QStringList{"programar", file}).code == 0, qPrintable(what));
+            QVERIFY2(second.emulated(options + QStringList{"programar", file}).code == 0,
+                     qPrintable(what));
             for (std::uint64_t a = range.first; a <= range.last; ++a)
                 QVERIFY2(second.programmer.firmware().peek(chip, std::uint32_t(a)) ==
                              first.programmer.firmware().peek(chip, std::uint32_t(a)),
