@@ -89,7 +89,19 @@ std::optional<int> Bench::refuse(const Command& command, const QStringList& argu
         tell(*clash);
         return kUsoInvalido;
     }
-    if (options_.serie) {
+    if (!options_.base.isEmpty()) {
+        base_ = std::make_unique<LineDatabase>();
+        // Numbers come from a named sequence: the job's name, or "serie".
+        const QString sequence = !options_.secuencia.isEmpty() ? options_.secuencia
+                                 : !options_.trabajo.isEmpty()
+                                     ? QFileInfo(options_.trabajo).completeBaseName()
+                                     : QStringLiteral("serie");
+        if (const auto refusal = base_->open(options_.base, sequence, options_.serie,
+                                             [this](const QString& line) { tell(line); })) {
+            tell(refusal->message);
+            return refusal->exitCode;
+        }
+    } else if (options_.serie) {
         if (const auto refusal = counter_.open(*options_.serie, options_.contador)) {
             tell(refusal->message);
             return refusal->exitCode;
@@ -127,6 +139,11 @@ int Bench::run(Command& command, const QStringList& arguments) {
             refused |= c.outcome.code == kUsoInvalido;
         }
         tellRound(chips, sequence);
+        if (baseLost_) {
+            tell(QStringLiteral("Se detiene el lote: la base no responde"));
+            break;
+        }
+        if (base_) numbers.clear();  // settled with each chip's row
         if (const auto failure = counter_.settle(numbers)) {
             tell(*failure);
             codes.push_back(kUsoInvalido);
@@ -180,8 +197,32 @@ ChipContext Bench::contextFor(int sequence, std::optional<std::uint64_t> serial)
     context.lote = batch_;
     context.secuencia = sequence;
     context.serial = serial;
-    context.burning = [this](std::uint64_t number) { return counter_.burning(number); };
+    context.burning = [this](std::uint64_t number) {
+        return base_ ? base_->burning(number) : counter_.burning(number);
+    };
+    if (base_)
+        context.commit = [this, serial](const RecordEntry& entry, bool correct) {
+            return commitChip(entry, serial, correct);
+        };
     return context;
+}
+
+std::optional<QString> Bench::reserve(std::size_t chips,
+                                      std::vector<std::optional<std::uint64_t>>& serials) {
+    return base_ ? base_->take(chips, serials) : counter_.take(chips, serials);
+}
+
+std::optional<QString> Bench::commitChip(const RecordEntry& entry,
+                                         std::optional<std::uint64_t> serial, bool correct) {
+    const auto failure = base_->commit(entry, serial, correct);
+    if (!failure) return std::nullopt;
+    // Lost in the middle: the chip finished; its line waits in a local file.
+    baseLost_ = true;
+    QString spooled;
+    if (const auto lost = base_->spool(entry, spooled)) return *failure + u'\n' + *lost;
+    return *failure + QStringLiteral("\nLa línea de esta memoria queda en %1, y pasará a la base "
+                                     "en la próxima ejecución")
+                          .arg(shown(spooled));
 }
 
 Bench::Chip Bench::failedToReserve(const QString& failure) {
@@ -237,7 +278,7 @@ std::vector<Bench::Chip> Bench::single(Command& command, const QStringList& argu
                                        int sequence) {
     std::vector<std::optional<std::uint64_t>> serials{std::nullopt};
     if (options_.serie)
-        if (const auto failure = counter_.take(1, serials)) return {failedToReserve(*failure)};
+        if (const auto failure = reserve(1, serials)) return {failedToReserve(*failure)};
     const std::optional<std::uint64_t> serial = serials.front();
     const Options options = optionsFor({}, sequence);
     Chip chip{runChip(options, streams_, *station_, contextFor(sequence, serial), command,
@@ -261,7 +302,7 @@ void Bench::startGang(const Command& command) {
 std::vector<Bench::Chip> Bench::gangRound(const QStringList& arguments, int sequence) {
     std::vector<std::optional<std::uint64_t>> serials(workers_.size());
     if (options_.serie)
-        if (const auto failure = counter_.take(workers_.size(), serials))
+        if (const auto failure = reserve(workers_.size(), serials))
             return {failedToReserve(*failure)};
     for (std::size_t row = 0; row < workers_.size(); ++row) {
         GangWorker& worker = *workers_[row];

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <atomic>
+
 #include <QString>
 #include <QStringList>
 #include <memory>
 #include <vector>
 
 #include "cli/ChipRun.h"
+#include "cli/LineDatabase.h"
 #include "cli/SerialCounter.h"
 #include "cli/TerminalPrompt.h"
 
@@ -42,6 +45,10 @@ class Bench {
     std::optional<QString> counterClash(const Command& command,
                                         const QStringList& arguments) const;
     void tellSettled();
+    std::optional<QString> reserve(std::size_t chips,
+                                   std::vector<std::optional<std::uint64_t>>& serials);
+    std::optional<QString> commitChip(const RecordEntry& entry,
+                                      std::optional<std::uint64_t> serial, bool correct);
     Options optionsFor(const QString& programmer, int sequence) const;
     QStringList argumentsFor(const Command& command, const QStringList& arguments,
                              const QString& programmer, int sequence) const;
@@ -56,6 +63,9 @@ class Bench {
     std::unique_ptr<GangBoard> board_;
     std::vector<std::unique_ptr<GangWorker>> workers_;
     SerialCounter counter_;
+    std::unique_ptr<LineDatabase> base_;
+    // The database could not take a chip's line: the batch stops.
+    std::atomic<bool> baseLost_{false};
     TerminalPrompt prompt_;
     QString batch_;
     int correct_ = 0;

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "cli/Messages.h"
+#include "cli/LineDatabase.h"
 #include "cli/OptionParsing.h"
 
 namespace cli::option_parsing {
@@ -53,6 +54,8 @@ void addBenchOptions(QCommandLineParser& parser) {
     parser.addOption(valued({"operario"}, "NOMBRE"));
     parser.addOption(valued({"trabajo"}, "ARCHIVO"));
     parser.addOption(valued({"lecturas"}, "N"));
+    parser.addOption(valued({"base"}, "DESTINO"));
+    parser.addOption(valued({"secuencia"}, "NOMBRE"));
     parser.addOption(valued({"fallo-virtual"}, "K:FALLO"));
     // The defaults said aloud, to win over a job's "no".
     for (const char* flag : {"verificar", "rapida", "comprobar"})
@@ -80,9 +83,18 @@ void readBenchOptions(const QCommandLineParser& parser, Options& o) {
         o.serie = std::get<SerialLayout>(serial);
     }
     o.contador = parser.value(QStringLiteral("contador"));
+    o.base = parser.value(QStringLiteral("base"));
+    o.secuencia = parser.value(QStringLiteral("secuencia"));
+    if (!o.base.isEmpty() && !o.contador.isEmpty())
+        throw Refused{QStringLiteral("--contador y --base se excluyen: serían dos fuentes de "
+                                     "números de serie")};
+    if (parser.isSet(QStringLiteral("base")) && !LineDatabase::isDatabase(o.base))
+        throw Refused{QStringLiteral("--base: %1 no es una base que este programa sepa usar "
+                                     "(ARCHIVO.sqlite)")
+                          .arg(shown(o.base))};
     o.operario = parser.value(QStringLiteral("operario"));
     o.trabajo = parser.value(QStringLiteral("trabajo"));
-    for (const char* name : {"contador", "operario", "trabajo"})
+    for (const char* name : {"contador", "operario", "trabajo", "secuencia"})
         if (parser.isSet(QLatin1String(name)) && parser.value(QLatin1String(name)).isEmpty())
             throw Refused{QStringLiteral("--%1 necesita un valor, no un texto vacío")
                               .arg(QLatin1String(name))};

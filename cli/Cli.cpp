@@ -29,6 +29,8 @@ void refuseBenchOptions(const Options& o, const QString& name) {
     only(o.lote, "--lote", chipOrders);
     only(o.serie.has_value(), "--serie", {QStringLiteral("programar")});
     only(o.lecturas > 1, "--lecturas", {QStringLiteral("leer")});
+    only(!o.base.isEmpty(), "--base", chipOrders);
+    only(!o.secuencia.isEmpty(), "--secuencia", {QStringLiteral("programar")});
     if (o.serie && !o.verificar)
         throw Refused{
             QStringLiteral("--serie necesita verificar cada memoria: sin verificar, "

@@ -46,6 +46,9 @@ struct Options : engine::Settings {
     bool lote = false;
     QString operario;
     QString trabajo;
+    // The line's database (ARCHIVO.sqlite) and the sequence of its numbers.
+    QString base;
+    QString secuencia;
     // leer: the range read so many times, every read compared.
     std::uint32_t lecturas = 1;
 };

@@ -188,6 +188,9 @@ int Session::finish(const Command& command, int exitCode, double seconds) {
         say(*failure);
         if (exitCode == kCorrecto) exitCode = kUsoInvalido;
     }
+    // Proven before any line is written: a line that fails after keeps the
+    // chip's number its own.
+    const bool proven = exitCode == kCorrecto && !unverified_;
     // After Ctrl+C the line is still owed: the other runs holding the
     // record's lock get a while to let go.
     QElapsedTimer waited;
@@ -198,6 +201,12 @@ int Session::finish(const Command& command, int exitCode, double seconds) {
                 record_.append(recordEntry(command.name(), exitCode, seconds), givenUp)) {
             say(*failure);
             if (exitCode == kCorrecto) exitCode = interrupted() ? kInterrumpido : kUsoInvalido;
+        }
+    if (context_.commit)
+        if (const auto failure =
+                context_.commit(recordEntry(command.name(), exitCode, seconds), proven)) {
+            say(*failure);
+            if (exitCode == kCorrecto) exitCode = kSinProgramador;
         }
     if (exitCode == kCorrecto && !options_.silencioso && !verdict_.isEmpty() &&
         !context_.verdictApart)

@@ -74,6 +74,9 @@ struct ChipContext {
     // Before a byte of the serial number may reach the chip; the failure to
     // record that ends the run before it does.
     std::function<std::optional<QString>(std::uint64_t)> burning;
+    // The chip's row, committed with its serial number's end; the failure,
+    // with the line kept in a local file, ends the run with exit 3.
+    std::function<std::optional<QString>(const RecordEntry&, bool correct)> commit;
 };
 
 // One run of the command line on one chip: its options, what it tells on

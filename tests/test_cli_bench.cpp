@@ -4,8 +4,12 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <csignal>
+#include <random>
 
 #include "engine/SerialNumber.h"
 #include "tests/support/CliRig.h"
@@ -192,6 +196,69 @@ class CliBenchTest : public QObject {
         // One that failed before any byte of it went: given back.
         QCOMPARE(program(temp("falla.txt"), {"--fallo-virtual", "1:desconecta=20"}).code, 3);
         QCOMPARE(contentsOf(temp("falla.txt")), QByteArray("22 21\n"));
+    }
+
+    // Two benches taking numbers from one SQLite base at once, one of them
+    // killed (kill -9) while it works: no number is on two chips (read from
+    // the chips themselves), every correct chip has exactly one row, and
+    // the next start settles every number left reserved or burning.
+    void aBaseHandsEachNumberOutOnceThroughAKill() {
+        writeFile(temp("b.bin"), QByteArray(32, '\0'));
+        const QString base = temp("linea.sqlite");
+        const auto benchArguments = [&](const QString& chip, bool paced) {
+            QStringList arguments{"--virtual=" + chip, "-q", "-t", "sram24", "--hasta", "0x1F",
+                                  "--serie", "0x10,2,1000", "--base", base, "programar",
+                                  temp("b.bin")};
+            if (!paced) arguments.prepend("--sin-pausa");
+            return arguments;
+        };
+        std::mt19937 random(36);
+        std::vector<std::unique_ptr<QProcess>> benches;
+        QStringList chips;
+        for (int round = 0; round < 3; ++round) {
+            for (int bench = 0; bench < 2; ++bench) {
+                const QString chip = temp(QStringLiteral("chip-%1-%2.bin").arg(round).arg(bench));
+                writeFile(chip, QByteArray(1024, '\0'));
+                chips << chip;
+                benches.push_back(std::make_unique<QProcess>());
+                benches.back()->start(kCli, benchArguments(chip, round == 1 && bench == 0));
+            }
+            // One bench of the second round dies at a random moment of its run.
+            if (round == 1) {
+                QVERIFY(benches[2]->waitForStarted());
+                QThread::msleep(20 + random() % 200);
+                ::kill(pid_t(benches[2]->processId()), SIGKILL);
+            }
+            for (auto& process : benches) process->waitForFinished(60000);
+        }
+        // The next start settles what the dead one left.
+        const QString last = temp("chip-ultimo.bin");
+        writeFile(last, QByteArray(1024, '\0'));
+        chips << last;
+        QCOMPARE(runCli(benchArguments(last, false)).code, 0);
+
+        const auto query = [&](const QString& sql) {
+            QProcess sqlite;
+            sqlite.start(QStringLiteral("sqlite3"), {base, sql});
+            sqlite.waitForFinished();
+            return QString::fromUtf8(sqlite.readAllStandardOutput()).trimmed();
+        };
+        QCOMPARE(query("SELECT COUNT(*) FROM numeros_serie WHERE estado IN ('reservado', "
+                       "'grabando')"),
+                 QStringLiteral("0"));
+        const QStringList correct =
+            query("SELECT serie FROM memorias WHERE resultado = 'correcto'").split(u'\n');
+        QCOMPARE(QSet<QString>(correct.begin(), correct.end()).size(), correct.size());
+        QVERIFY(correct.size() >= 6);
+        // Every chip's own bytes: a number read from two chips is one too many.
+        QStringList inChips;
+        for (const QString& chip : chips) {
+            const QByteArray bytes = contentsOf(chip);
+            const int number = (std::uint8_t(bytes[0x10])) | (std::uint8_t(bytes[0x11]) << 8);
+            if (number != 0) inChips << QString::number(number);
+        }
+        for (const QString& number : correct) QCOMPARE(inChips.count(number), 1);
+        QCOMPARE(QSet<QString>(inChips.begin(), inChips.end()).size(), inChips.size());
     }
 
     // The bench's other edges: a gang's output over another programmer's
