@@ -90,7 +90,7 @@ void readBenchOptions(const QCommandLineParser& parser, Options& o) {
                                      "números de serie")};
     if (parser.isSet(QStringLiteral("base")) && !LineDatabase::isDatabase(o.base))
         throw Refused{QStringLiteral("--base: %1 no es una base que este programa sepa usar "
-                                     "(ARCHIVO.sqlite)")
+                                     "(ARCHIVO.sqlite o postgresql://…)")
                           .arg(shown(o.base))};
     o.operario = parser.value(QStringLiteral("operario"));
     o.trabajo = parser.value(QStringLiteral("trabajo"));

@@ -16,7 +16,9 @@
 #include <QSysInfo>
 #include <QThread>
 #include <QUuid>
+#include <QRandomGenerator>
 #include <QVariant>
+#include <libpq-fe.h>
 #include <limits>
 
 #include "cli/Messages.h"
@@ -28,7 +30,6 @@ constexpr int kSchemaVersion = 1;
 constexpr int kSinProgramador = 3;
 constexpr int kUsoInvalido = 2;
 constexpr int kBusyTimeoutMs = 10000;
-const QString kDriver = QStringLiteral("QSQLITE");
 
 const QStringList kColumns = {
     "fecha",     "tipo",         "orden",       "rango",        "crc32",     "resultado",
@@ -57,19 +58,51 @@ QString sessionsFolder(const QString& path) {
     return path + QStringLiteral("-sesiones");
 }
 
-// A session's lock is free when the run that held it is gone.
-bool sessionDead(const QString& path, const QString& session) {
-    const QString lock = sessionsFolder(path) + u'/' + session + QStringLiteral(".lock");
-    const int fd = ::open(QFile::encodeName(lock).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC |
-                                                                     O_NONBLOCK);
-    // No lock file: the session never ran here, or was settled; dead.
-    if (fd < 0) return true;
-    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    ::close(fd);
-    if (free) QFile::remove(lock);
-    return free;
-}
 }  // namespace
+
+std::variant<LineDatabase::Server, QString> LineDatabase::serverOf(const QString& uri) {
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(uri.toUtf8().constData(), &error);
+    if (!options) {
+        const QString why = error ? QString::fromUtf8(error).trimmed() : QString();
+        PQfreemem(error);
+        return QStringLiteral("--base: %1 no es un destino de PostgreSQL válido%2")
+            .arg(shown(uri), why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(shown(why)));
+    }
+    Server server;
+    QStringList rest;
+    std::optional<QString> refusal;
+    for (PQconninfoOption* option = options; option->keyword; ++option) {
+        if (!option->val || !*option->val) continue;
+        const QString key = QString::fromUtf8(option->keyword);
+        const QString value = QString::fromUtf8(option->val);
+        if (key == QLatin1String("password"))
+            refusal = QStringLiteral("--base: la contraseña no va en el destino (la vería "
+                                     "cualquiera): use PGPASSWORD o ~/.pgpass");
+        else if (key == QLatin1String("host"))
+            server.host = value;
+        else if (key == QLatin1String("port"))
+            server.port = value.toInt();
+        else if (key == QLatin1String("dbname"))
+            server.database = value;
+        else if (key == QLatin1String("user"))
+            server.user = value;
+        else if (value.contains(u';') || value.contains(u' '))
+            refusal = QStringLiteral("--base: el controlador de Qt no puede llevar %1=%2")
+                          .arg(key, shown(value));
+        else
+            rest << key + u'=' + value;
+    }
+    PQconninfoFree(options);
+    if (refusal) return *refusal;
+    server.options = rest.join(u';');
+    server.shown = QStringLiteral("postgresql://%1%2%3/%4")
+                       .arg(server.user.isEmpty() ? QString() : server.user + u'@',
+                            server.host.startsWith(u'/') ? QString() : server.host,
+                            server.port > 0 ? QStringLiteral(":%1").arg(server.port) : QString(),
+                            server.database);
+    return server;
+}
 
 LineDatabase::LineDatabase() = default;
 
@@ -86,6 +119,42 @@ LineDatabase::~LineDatabase() {
     }
 }
 
+bool LineDatabase::postgres() const {
+    return !destination_.isEmpty() && !isSqliteFile(destination_);
+}
+
+std::optional<QString> LineDatabase::begin(QSqlDatabase& db) {
+    if (!postgres()) return run(db, QStringLiteral("BEGIN IMMEDIATE"));
+    if (const auto failed = run(db, QStringLiteral("BEGIN"))) return failed;
+    // One writer of numbers at a time, in every bench of the line.
+    return run(db, QStringLiteral("LOCK TABLE numeros_serie IN SHARE ROW EXCLUSIVE MODE"));
+}
+
+// A session's lock is free when the run that held it is gone: a file lock
+// beside an SQLite base, an advisory lock held by a PostgreSQL connection.
+bool LineDatabase::sessionDead(const QString& session) {
+    if (postgres()) {
+        QSqlQuery probe(connection());
+        probe.prepare(QStringLiteral("SELECT pg_try_advisory_lock(?)"));
+        probe.addBindValue(session.toLongLong());
+        if (!probe.exec() || !probe.next() || !probe.value(0).toBool()) return false;
+        QSqlQuery release(connection());
+        release.prepare(QStringLiteral("SELECT pg_advisory_unlock(?)"));
+        release.addBindValue(session.toLongLong());
+        (void)release.exec();
+        return true;
+    }
+    const QString lock = sessionsFolder(path_) + u'/' + session + QStringLiteral(".lock");
+    const int fd = ::open(QFile::encodeName(lock).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    // No lock file: the session never ran here, or was settled; dead.
+    if (fd < 0) return true;
+    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    if (free) QFile::remove(lock);
+    return free;
+}
+
 QString LineDatabase::failure(const QString& what) const {
     return QStringLiteral("La base %1 no responde: %2").arg(shown(path_), shown(what));
 }
@@ -97,7 +166,18 @@ QSqlDatabase LineDatabase::connection() {
                              .arg(session_)
                              .arg(quintptr(QThread::currentThreadId()));
     if (QSqlDatabase::contains(name)) return QSqlDatabase::database(name);
-    QSqlDatabase db = QSqlDatabase::addDatabase(kDriver, name);
+    if (postgres()) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(server_.host);
+        if (server_.port > 0) db.setPort(server_.port);
+        db.setDatabaseName(server_.database);
+        db.setUserName(server_.user);
+        db.setConnectOptions(server_.options);
+        // The server's notices are English and for its administrator.
+        if (db.open()) (void)run(db, QStringLiteral("SET client_min_messages TO WARNING"));
+        return db;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(path_);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     if (db.open()) {
@@ -111,20 +191,42 @@ QSqlDatabase LineDatabase::connection() {
 std::optional<LineDatabase::Refusal> LineDatabase::open(
     const QString& path, const QString& sequence, const std::optional<engine::SerialLayout>& layout,
     const std::function<void(const QString&)>& tell) {
-    path_ = QFileInfo(path).absoluteFilePath();
+    destination_ = path;
     sequence_ = sequence;
     layout_ = layout;
-    session_ = QUuid::createUuid().toString(QUuid::WithoutBraces);
     bench_ = QSysInfo::machineHostName();
-    if (!QSqlDatabase::isDriverAvailable(kDriver))
+    if (postgres()) {
+        auto server = serverOf(path);
+        if (const auto* refusal = std::get_if<QString>(&server)) return Refusal{kUsoInvalido, *refusal};
+        server_ = std::get<Server>(server);
+        path_ = server_.shown;
+        // A random 63-bit key: the session's advisory lock and its name in the rows.
+        session_ = QString::number(QRandomGenerator::system()->generate64() >> 1);
+    } else {
+        path_ = QFileInfo(path).absoluteFilePath();
+        session_ = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    }
+    const QString driver = postgres() ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE");
+    if (!QSqlDatabase::isDriverAvailable(driver))
         return Refusal{kSinProgramador,
-                       QStringLiteral("No se puede usar la base %1: falta el controlador de "
-                                      "SQLite de Qt (paquete libqt6sql6-sqlite)")
-                           .arg(shown(path))};
+                       QStringLiteral("No se puede usar la base %1: falta el controlador %2 de Qt "
+                                      "(paquete %3)")
+                           .arg(shown(path_), driver,
+                                postgres() ? QStringLiteral("libqt6sql6-psql")
+                                           : QStringLiteral("libqt6sql6-sqlite"))};
     QSqlDatabase db = connection();
     if (!db.isOpen())
         return Refusal{kSinProgramador, failure(db.lastError().databaseText())};
     if (const auto failed = makeSchema()) return Refusal{kSinProgramador, *failed};
+    if (postgres()) {
+        QSqlQuery hold(db);
+        hold.prepare(QStringLiteral("SELECT pg_advisory_lock(?)"));
+        hold.addBindValue(session_.toLongLong());
+        if (const auto failed = run(hold)) return Refusal{kSinProgramador, failure(*failed)};
+        replaySpool(tell);
+        settleDeadSessions(tell);
+        return std::nullopt;
+    }
     if (!QDir().mkpath(sessionsFolder(path_)))
         return Refusal{kUsoInvalido, QStringLiteral("No se puede crear la carpeta %1")
                                          .arg(shown(sessionsFolder(path_)))};
@@ -168,7 +270,7 @@ void LineDatabase::replaySpool(const std::function<void(const QString&)>& tell) 
     if (!file.exists() || !file.open(QIODevice::ReadOnly)) return;
     const QList<QByteArray> lines = file.readAll().split('\n');
     QSqlDatabase db = connection();
-    if (run(db, QStringLiteral("BEGIN IMMEDIATE"))) return;
+    if (begin(db)) return;
     int replayed = 0;
     for (const QByteArray& line : lines) {
         const QJsonArray array = QJsonDocument::fromJson(line).array();
@@ -190,19 +292,26 @@ void LineDatabase::replaySpool(const std::function<void(const QString&)>& tell) 
 
 std::optional<QString> LineDatabase::makeSchema() {
     QSqlDatabase db = connection();
-    if (const auto failed = run(db, QStringLiteral("BEGIN IMMEDIATE"))) return failure(*failed);
+    if (const auto failed = postgres() ? run(db, QStringLiteral("BEGIN")) : begin(db))
+        return failure(*failed);
     QStringList columns;
     for (const QString& column : kColumns) columns << column + QStringLiteral(" TEXT");
-    const QStringList statements = {
+    const QString id = postgres() ? QStringLiteral("BIGSERIAL PRIMARY KEY")
+                                  : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    const QString number = postgres() ? QStringLiteral("BIGINT") : QStringLiteral("INTEGER");
+    QStringList statements = {
         QStringLiteral("CREATE TABLE IF NOT EXISTS esquema (version INTEGER NOT NULL)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS memorias (id INTEGER PRIMARY KEY "
-                       "AUTOINCREMENT, %1)")
-            .arg(columns.join(QStringLiteral(", "))),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS memorias (id %1, %2)")
+            .arg(id, columns.join(QStringLiteral(", "))),
         QStringLiteral("CREATE TABLE IF NOT EXISTS secuencias (nombre TEXT PRIMARY KEY, "
-                       "siguiente INTEGER NOT NULL)"),
+                       "siguiente %1 NOT NULL)")
+            .arg(number),
         QStringLiteral("CREATE TABLE IF NOT EXISTS numeros_serie (secuencia TEXT NOT NULL, numero "
-                       "INTEGER NOT NULL, estado TEXT NOT NULL, puesto TEXT, sesion TEXT, fecha "
-                       "TEXT, UNIQUE (secuencia, numero))")};
+                       "%1 NOT NULL, estado TEXT NOT NULL, puesto TEXT, sesion TEXT, fecha "
+                       "TEXT, UNIQUE (secuencia, numero))")
+            .arg(number)};
+    // Benches that start together make the tables once.
+    if (postgres()) statements.prepend(QStringLiteral("SELECT pg_advisory_xact_lock(7210)"));
     for (const QString& statement : statements)
         if (const auto failed = run(db, statement)) {
             (void)run(db, QStringLiteral("ROLLBACK"));
@@ -235,10 +344,10 @@ void LineDatabase::settleDeadSessions(const std::function<void(const QString&)>&
     if (!sessions.exec()) return;
     QStringList dead;
     while (sessions.next())
-        if (sessionDead(path_, sessions.value(0).toString())) dead << sessions.value(0).toString();
+        if (sessionDead(sessions.value(0).toString())) dead << sessions.value(0).toString();
     sessions.finish();
     for (const QString& session : dead) {
-        if (run(db, QStringLiteral("BEGIN IMMEDIATE"))) return;
+        if (begin(db)) return;
         QSqlQuery pending(db);
         pending.prepare(QStringLiteral("SELECT secuencia, numero, estado FROM numeros_serie WHERE "
                                        "sesion = ? AND estado IN ('reservado', 'grabando')"));
@@ -288,7 +397,7 @@ std::optional<QString> LineDatabase::take(std::size_t chips,
     numbers.assign(chips, std::nullopt);
     if (!layout_) return std::nullopt;
     QSqlDatabase db = connection();
-    if (const auto failed = run(db, QStringLiteral("BEGIN IMMEDIATE"))) return failure(*failed);
+    if (const auto failed = begin(db)) return failure(*failed);
     const auto rollback = [&](const QString& why) {
         (void)run(db, QStringLiteral("ROLLBACK"));
         return failure(why);
@@ -365,7 +474,7 @@ std::optional<QString> LineDatabase::burning(std::uint64_t number) {
 std::optional<QString> LineDatabase::commit(const RecordEntry& entry,
                                             std::optional<std::uint64_t> number, bool correct) {
     QSqlDatabase db = connection();
-    if (const auto failed = run(db, QStringLiteral("BEGIN IMMEDIATE"))) return failure(*failed);
+    if (const auto failed = begin(db)) return failure(*failed);
     const auto rollback = [&](const QString& why) {
         (void)run(db, QStringLiteral("ROLLBACK"));
         return failure(why);

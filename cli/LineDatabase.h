@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <variant>
 #include <vector>
 
 #include "cli/Record.h"
@@ -54,19 +55,41 @@ class LineDatabase {
     // replayed at the next start; the file's name, or the failure.
     std::optional<QString> spool(const RecordEntry& entry, QString& spoolPath);
 
-    static bool isDatabase(const QString& destination) {
+    static bool isSqliteFile(const QString& destination) {
         return destination.endsWith(QLatin1String(".sqlite"), Qt::CaseInsensitive);
     }
+    static bool isDatabase(const QString& destination) {
+        return isSqliteFile(destination) ||
+               destination.startsWith(QLatin1String("postgresql://")) ||
+               destination.startsWith(QLatin1String("postgres://"));
+    }
+
+    // A PostgreSQL URI as Qt's driver takes it: host (or socket folder),
+    // port, database, user, and the other keywords as connection options.
+    struct Server {
+        QString host;
+        int port = 0;
+        QString database;
+        QString user;
+        QString options;
+        QString shown;  // the destination without what it must not say
+    };
+    static std::variant<Server, QString> serverOf(const QString& uri);
 
   private:
     QSqlDatabase connection();
+    bool postgres() const;
+    std::optional<QString> begin(QSqlDatabase& db);
+    bool sessionDead(const QString& session);
     std::optional<QString> makeSchema();
     void settleDeadSessions(const std::function<void(const QString&)>& tell);
     std::optional<QString> insertRow(QSqlDatabase& db, const QStringList& fields);
     void replaySpool(const std::function<void(const QString&)>& tell);
     QString failure(const QString& what) const;
 
+    QString destination_;
     QString path_;
+    Server server_;
     QString sequence_;
     QString session_;
     QString bench_;

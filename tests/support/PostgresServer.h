@@ -1,0 +1,49 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+// A real PostgreSQL server for a test: a fresh cluster in a temporary
+// folder, made and run as the postgres user (initdb refuses root), reached
+// through a Unix socket only, and stopped at the end.
+class PostgresServer {
+  public:
+    PostgresServer() {
+        if (::geteuid() != 0 || !QFile::exists(bin("initdb"))) return;
+        folder_.setAutoRemove(true);
+        QProcess::execute(QStringLiteral("chown"), {QStringLiteral("postgres"), folder_.path()});
+        ready_ = as({bin("initdb"), "-D", data(), "-A", "trust", "-U", "postgres"}) &&
+                 as({bin("pg_ctl"), "-D", data(), "-o", "-k " + folder_.path() +
+                     " -c listen_addresses=''", "-l", folder_.filePath("log"), "-w", "start"}) &&
+                 as({bin("createdb"), "-h", folder_.path(), "linea"});
+    }
+    ~PostgresServer() {
+        if (ready_) as({bin("pg_ctl"), "-D", data(), "-m", "immediate", "-w", "stop"});
+    }
+    bool ready() const { return ready_; }
+    QString uri() const {
+        return QStringLiteral("postgresql:///linea?host=%1&user=postgres").arg(folder_.path());
+    }
+    // psql's answer to a query, unaligned and without headers.
+    QString query(const QString& sql) const {
+        QProcess psql;
+        psql.start(bin("psql"), {"-h", folder_.path(), "-U", "postgres", "-At", "-c", sql, "linea"});
+        psql.waitForFinished();
+        return QString::fromUtf8(psql.readAllStandardOutput()).trimmed();
+    }
+
+  private:
+    static QString bin(const char* name) {
+        return QStringLiteral("/usr/lib/postgresql/15/bin/") + QLatin1String(name);
+    }
+    QString data() const { return folder_.filePath(QStringLiteral("datos")); }
+    bool as(const QStringList& command) const {
+        return QProcess::execute(QStringLiteral("runuser"),
+                                 QStringList{"-u", "postgres", "--"} + command) == 0;
+    }
+
+    QTemporaryDir folder_{QStringLiteral("/tmp/programador-pg-XXXXXX")};
+    bool ready_ = false;
+};
