@@ -117,7 +117,19 @@ std::optional<int> Bench::refuse(const Command& command, const QStringList& argu
 }
 
 int Bench::run(Command& command, const QStringList& arguments) {
+    if (options_.json) json_ = std::make_unique<JsonEvents>(streams_.out, streams_.outClosed);
+    const int code = runChips(command, arguments);
+    if (json_) json_->end(code);
+    return code;
+}
+
+int Bench::runChips(Command& command, const QStringList& arguments) {
     if (const auto refused = refuse(command, arguments)) return *refused;
+    if (json_) {
+        QStringList names;
+        for (const FoundProgrammer& programmer : chosen_) names << programmer.name();
+        json_->start(command.name(), typeName(options_.tipo.value_or(kTipoInicial)), names);
+    }
     batch_ = options_.lote
                  ? QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))
                  : QString();
@@ -192,7 +204,8 @@ std::optional<QString> Bench::outputOverChipFile(const Command& command,
     return std::nullopt;
 }
 
-ChipContext Bench::contextFor(int sequence, std::optional<std::uint64_t> serial) {
+ChipContext Bench::contextFor(int sequence, std::optional<std::uint64_t> serial,
+                              const QString& programmer) {
     ChipContext context;
     context.lote = batch_;
     context.secuencia = sequence;
@@ -200,6 +213,12 @@ ChipContext Bench::contextFor(int sequence, std::optional<std::uint64_t> serial)
     context.burning = [this](std::uint64_t number) {
         return base_ ? base_->burning(number) : counter_.burning(number);
     };
+    if (json_) {
+        context.memory = [this](const RecordEntry& entry) { json_->memory(entry); };
+        context.progress = [this, programmer](int percent, const QString& state) {
+            json_->progress(programmer, percent, state);
+        };
+    }
     if (base_)
         context.commit = [this, serial](const RecordEntry& entry, bool correct) {
             return commitChip(entry, serial, correct);
@@ -220,8 +239,9 @@ std::optional<QString> Bench::commitChip(const RecordEntry& entry,
     baseLost_ = true;
     QString spooled;
     if (const auto lost = base_->spool(entry, spooled)) return *failure + u'\n' + *lost;
-    return *failure + QStringLiteral("\nLa línea de esta memoria queda en %1, y pasará a la base "
-                                     "en la próxima ejecución")
+    return *failure + QStringLiteral(
+                          "\nLa línea de esta memoria queda en %1, y pasará a la base "
+                          "en la próxima ejecución")
                           .arg(shown(spooled));
 }
 
@@ -281,8 +301,8 @@ std::vector<Bench::Chip> Bench::single(Command& command, const QStringList& argu
         if (const auto failure = reserve(1, serials)) return {failedToReserve(*failure)};
     const std::optional<std::uint64_t> serial = serials.front();
     const Options options = optionsFor({}, sequence);
-    Chip chip{runChip(options, streams_, *station_, contextFor(sequence, serial), command,
-                      argumentsFor(command, arguments, {}, sequence)),
+    Chip chip{runChip(options, streams_, *station_, contextFor(sequence, serial, station_->name()),
+                      command, argumentsFor(command, arguments, {}, sequence)),
               station_->name(), serial};
     return {chip};
 }
@@ -307,7 +327,8 @@ std::vector<Bench::Chip> Bench::gangRound(const QStringList& arguments, int sequ
     for (std::size_t row = 0; row < workers_.size(); ++row) {
         GangWorker& worker = *workers_[row];
         const auto serial = serials[row];
-        worker.startRound(optionsFor(worker.name(), sequence), contextFor(sequence, serial),
+        worker.startRound(optionsFor(worker.name(), sequence),
+                          contextFor(sequence, serial, worker.name()),
                           argumentsFor(worker.command(), arguments, worker.name(), sequence));
     }
     for (;;) {

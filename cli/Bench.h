@@ -1,13 +1,13 @@
 #pragma once
 
-#include <atomic>
-
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <memory>
 #include <vector>
 
 #include "cli/ChipRun.h"
+#include "cli/JsonEvents.h"
 #include "cli/LineDatabase.h"
 #include "cli/SerialCounter.h"
 #include "cli/TerminalPrompt.h"
@@ -39,16 +39,17 @@ class Bench {
     std::vector<Chip> single(Command& command, const QStringList& arguments, int sequence);
     std::vector<Chip> gangRound(const QStringList& arguments, int sequence);
     void startGang(const Command& command);
-    ChipContext contextFor(int sequence, std::optional<std::uint64_t> serial);
+    ChipContext contextFor(int sequence, std::optional<std::uint64_t> serial,
+                           const QString& programmer);
+    int runChips(Command& command, const QStringList& arguments);
     std::optional<QString> outputOverChipFile(const Command& command,
                                               const QStringList& arguments) const;
-    std::optional<QString> counterClash(const Command& command,
-                                        const QStringList& arguments) const;
+    std::optional<QString> counterClash(const Command& command, const QStringList& arguments) const;
     void tellSettled();
     std::optional<QString> reserve(std::size_t chips,
                                    std::vector<std::optional<std::uint64_t>>& serials);
-    std::optional<QString> commitChip(const RecordEntry& entry,
-                                      std::optional<std::uint64_t> serial, bool correct);
+    std::optional<QString> commitChip(const RecordEntry& entry, std::optional<std::uint64_t> serial,
+                                      bool correct);
     Options optionsFor(const QString& programmer, int sequence) const;
     QStringList argumentsFor(const Command& command, const QStringList& arguments,
                              const QString& programmer, int sequence) const;
@@ -64,6 +65,7 @@ class Bench {
     std::vector<std::unique_ptr<GangWorker>> workers_;
     SerialCounter counter_;
     std::unique_ptr<LineDatabase> base_;
+    std::unique_ptr<JsonEvents> json_;
     // The database could not take a chip's line: the batch stops.
     std::atomic<bool> baseLost_{false};
     TerminalPrompt prompt_;

@@ -5,8 +5,8 @@
 #include <QSet>
 #include <algorithm>
 
-#include "cli/Messages.h"
 #include "cli/LineDatabase.h"
+#include "cli/Messages.h"
 #include "cli/OptionParsing.h"
 
 namespace cli::option_parsing {
@@ -55,6 +55,7 @@ void addBenchOptions(QCommandLineParser& parser) {
     parser.addOption(valued({"trabajo"}, "ARCHIVO"));
     parser.addOption(valued({"lecturas"}, "N"));
     parser.addOption(valued({"base"}, "DESTINO"));
+    parser.addOption(QCommandLineOption(QStringLiteral("json")));
     parser.addOption(valued({"secuencia"}, "NOMBRE"));
     parser.addOption(valued({"fallo-virtual"}, "K:FALLO"));
     // The defaults said aloud, to win over a job's "no".
@@ -84,10 +85,12 @@ void readBenchOptions(const QCommandLineParser& parser, Options& o) {
     }
     o.contador = parser.value(QStringLiteral("contador"));
     o.base = parser.value(QStringLiteral("base"));
+    o.json = parser.isSet(QStringLiteral("json"));
     o.secuencia = parser.value(QStringLiteral("secuencia"));
     if (!o.base.isEmpty() && !o.contador.isEmpty())
-        throw Refused{QStringLiteral("--contador y --base se excluyen: serían dos fuentes de "
-                                     "números de serie")};
+        throw Refused{
+            QStringLiteral("--contador y --base se excluyen: serían dos fuentes de "
+                           "números de serie")};
     if (parser.isSet(QStringLiteral("base")) && !LineDatabase::isDatabase(o.base))
         throw Refused{QStringLiteral("--base: %1 no es una base que este programa sepa usar "
                                      "(ARCHIVO.sqlite o postgresql://…)")

@@ -30,6 +30,7 @@ void refuseBenchOptions(const Options& o, const QString& name) {
     only(o.serie.has_value(), "--serie", {QStringLiteral("programar")});
     only(o.lecturas > 1, "--lecturas", {QStringLiteral("leer")});
     only(!o.base.isEmpty(), "--base", chipOrders);
+    only(o.json, "--json", chipOrders);
     only(!o.secuencia.isEmpty(), "--secuencia", {QStringLiteral("programar")});
     if (o.serie && !o.verificar)
         throw Refused{
@@ -105,6 +106,11 @@ Command& commandFor(const std::vector<std::unique_ptr<Command>>& commands, Parse
             parsed.options.contador.clear();
         }
         if (name != QLatin1String("trabajo")) refuseBenchOptions(parsed.options, name);
+        if (parsed.options.json && name == QLatin1String("leer") &&
+            parsed.positional.value(1) == QLatin1String("-"))
+            throw Refused{
+                QStringLiteral("--json no vale con leer -: la salida estándar lleva la "
+                               "imagen")};
         refuseMeaningless(parsed.given, name);
         return *command;
     }

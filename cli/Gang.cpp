@@ -90,7 +90,8 @@ GangWorker::~GangWorker() {
 
 void GangWorker::startRound(Options options, ChipContext context, QStringList arguments) {
     context.line = [this](const QString& text) { board_.line(row_, text); };
-    context.progress = [this](int percent, const QString& state) {
+    context.progress = [this, json = context.progress](int percent, const QString& state) {
+        if (json) json(percent, state);
         board_.progress(row_, percent, state);
     };
     context.verdictApart = true;

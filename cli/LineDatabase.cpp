@@ -1,6 +1,7 @@
 #include "cli/LineDatabase.h"
 
 #include <fcntl.h>
+#include <libpq-fe.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -10,15 +11,14 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSysInfo>
 #include <QThread>
 #include <QUuid>
-#include <QRandomGenerator>
 #include <QVariant>
-#include <libpq-fe.h>
 #include <limits>
 
 #include "cli/Messages.h"
@@ -31,14 +31,18 @@ constexpr int kSinProgramador = 3;
 constexpr int kUsoInvalido = 2;
 constexpr int kBusyTimeoutMs = 10000;
 
-const QStringList kColumns = {
-    "fecha",     "tipo",         "orden",       "rango",        "crc32",     "resultado",
-    "diferencias", "segundos",   "lote",        "secuencia",    "serie",     "operario",
-    "equipo",    "version",      "programador", "imagen",       "modo",      "verificacion",
-    "reintentos", "comprobacion", "primera_diferencia", "diagnostico", "trabajo", "puesto"};
+const QStringList kColumns = {"fecha",       "tipo",         "orden",
+                              "rango",       "crc32",        "resultado",
+                              "diferencias", "segundos",     "lote",
+                              "secuencia",   "serie",        "operario",
+                              "equipo",      "version",      "programador",
+                              "imagen",      "modo",         "verificacion",
+                              "reintentos",  "comprobacion", "primera_diferencia",
+                              "diagnostico", "trabajo",      "puesto"};
 
 QString now() {
-    return QDateTime::currentDateTime().toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())
+    return QDateTime::currentDateTime()
+        .toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())
         .toString(Qt::ISODateWithMs);
 }
 
@@ -77,8 +81,9 @@ std::variant<LineDatabase::Server, QString> LineDatabase::serverOf(const QString
         const QString key = QString::fromUtf8(option->keyword);
         const QString value = QString::fromUtf8(option->val);
         if (key == QLatin1String("password"))
-            refusal = QStringLiteral("--base: la contraseña no va en el destino (la vería "
-                                     "cualquiera): use PGPASSWORD o ~/.pgpass");
+            refusal = QStringLiteral(
+                "--base: la contraseña no va en el destino (la vería "
+                "cualquiera): use PGPASSWORD o ~/.pgpass");
         else if (key == QLatin1String("host"))
             server.host = value;
         else if (key == QLatin1String("port"))
@@ -145,8 +150,8 @@ bool LineDatabase::sessionDead(const QString& session) {
         return true;
     }
     const QString lock = sessionsFolder(path_) + u'/' + session + QStringLiteral(".lock");
-    const int fd = ::open(QFile::encodeName(lock).constData(),
-                          O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    const int fd =
+        ::open(QFile::encodeName(lock).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     // No lock file: the session never ran here, or was settled; dead.
     if (fd < 0) return true;
     const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
@@ -162,9 +167,8 @@ QString LineDatabase::failure(const QString& what) const {
 QSqlDatabase LineDatabase::connection() {
     // A connection of Qt's belongs to the thread that made it: a gang's
     // workers each have their own.
-    const QString name = QStringLiteral("linea-%1-%2")
-                             .arg(session_)
-                             .arg(quintptr(QThread::currentThreadId()));
+    const QString name =
+        QStringLiteral("linea-%1-%2").arg(session_).arg(quintptr(QThread::currentThreadId()));
     if (QSqlDatabase::contains(name)) return QSqlDatabase::database(name);
     if (postgres()) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
@@ -197,7 +201,8 @@ std::optional<LineDatabase::Refusal> LineDatabase::open(
     bench_ = QSysInfo::machineHostName();
     if (postgres()) {
         auto server = serverOf(path);
-        if (const auto* refusal = std::get_if<QString>(&server)) return Refusal{kUsoInvalido, *refusal};
+        if (const auto* refusal = std::get_if<QString>(&server))
+            return Refusal{kUsoInvalido, *refusal};
         server_ = std::get<Server>(server);
         path_ = server_.shown;
         // A random 63-bit key: the session's advisory lock and its name in the rows.
@@ -215,8 +220,7 @@ std::optional<LineDatabase::Refusal> LineDatabase::open(
                                 postgres() ? QStringLiteral("libqt6sql6-psql")
                                            : QStringLiteral("libqt6sql6-sqlite"))};
     QSqlDatabase db = connection();
-    if (!db.isOpen())
-        return Refusal{kSinProgramador, failure(db.lastError().databaseText())};
+    if (!db.isOpen()) return Refusal{kSinProgramador, failure(db.lastError().databaseText())};
     if (const auto failed = makeSchema()) return Refusal{kSinProgramador, *failed};
     if (postgres()) {
         QSqlQuery hold(db);
@@ -228,8 +232,9 @@ std::optional<LineDatabase::Refusal> LineDatabase::open(
         return std::nullopt;
     }
     if (!QDir().mkpath(sessionsFolder(path_)))
-        return Refusal{kUsoInvalido, QStringLiteral("No se puede crear la carpeta %1")
-                                         .arg(shown(sessionsFolder(path_)))};
+        return Refusal{
+            kUsoInvalido,
+            QStringLiteral("No se puede crear la carpeta %1").arg(shown(sessionsFolder(path_)))};
     const QString lock = sessionsFolder(path_) + u'/' + session_ + QStringLiteral(".lock");
     lockFd_ = ::open(QFile::encodeName(lock).constData(),
                      O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
@@ -323,14 +328,16 @@ std::optional<QString> LineDatabase::makeSchema() {
     version.finish();
     if (found > kSchemaVersion) {
         (void)run(db, QStringLiteral("ROLLBACK"));
-        return QStringLiteral("La base %1 es de una versión más nueva del programa (esquema %2; "
-                              "este conoce hasta el %3)")
+        return QStringLiteral(
+                   "La base %1 es de una versión más nueva del programa (esquema %2; "
+                   "este conoce hasta el %3)")
             .arg(shown(path_))
             .arg(found)
             .arg(kSchemaVersion);
     }
     if (found == 0)
-        (void)run(db, QStringLiteral("INSERT INTO esquema (version) VALUES (%1)").arg(kSchemaVersion));
+        (void)run(db,
+                  QStringLiteral("INSERT INTO esquema (version) VALUES (%1)").arg(kSchemaVersion));
     if (const auto failed = run(db, QStringLiteral("COMMIT"))) return failure(*failed);
     return std::nullopt;
 }
@@ -338,8 +345,9 @@ std::optional<QString> LineDatabase::makeSchema() {
 void LineDatabase::settleDeadSessions(const std::function<void(const QString&)>& tell) {
     QSqlDatabase db = connection();
     QSqlQuery sessions(db);
-    sessions.prepare(QStringLiteral("SELECT DISTINCT sesion FROM numeros_serie WHERE estado IN "
-                                    "('reservado', 'grabando') AND sesion <> ?"));
+    sessions.prepare(
+        QStringLiteral("SELECT DISTINCT sesion FROM numeros_serie WHERE estado IN "
+                       "('reservado', 'grabando') AND sesion <> ?"));
     sessions.addBindValue(session_);
     if (!sessions.exec()) return;
     QStringList dead;
@@ -349,8 +357,9 @@ void LineDatabase::settleDeadSessions(const std::function<void(const QString&)>&
     for (const QString& session : dead) {
         if (begin(db)) return;
         QSqlQuery pending(db);
-        pending.prepare(QStringLiteral("SELECT secuencia, numero, estado FROM numeros_serie WHERE "
-                                       "sesion = ? AND estado IN ('reservado', 'grabando')"));
+        pending.prepare(
+            QStringLiteral("SELECT secuencia, numero, estado FROM numeros_serie WHERE "
+                           "sesion = ? AND estado IN ('reservado', 'grabando')"));
         pending.addBindValue(session);
         pending.exec();
         std::vector<std::tuple<QString, qint64, bool>> numbers;
@@ -360,9 +369,11 @@ void LineDatabase::settleDeadSessions(const std::function<void(const QString&)>&
         pending.finish();
         for (const auto& [sequence, number, wasBurning] : numbers) {
             QSqlQuery settle(db);
-            settle.prepare(QStringLiteral("UPDATE numeros_serie SET estado = ?, fecha = ?, "
-                                          "sesion = ? WHERE secuencia = ? AND numero = ?"));
-            settle.addBindValue(wasBurning ? QStringLiteral("anulado") : QStringLiteral("devuelto"));
+            settle.prepare(
+                QStringLiteral("UPDATE numeros_serie SET estado = ?, fecha = ?, "
+                               "sesion = ? WHERE secuencia = ? AND numero = ?"));
+            settle.addBindValue(wasBurning ? QStringLiteral("anulado")
+                                           : QStringLiteral("devuelto"));
             settle.addBindValue(now());
             settle.addBindValue(session_);
             settle.addBindValue(sequence);
@@ -404,17 +415,19 @@ std::optional<QString> LineDatabase::take(std::size_t chips,
     };
     for (std::size_t i = 0; i < chips; ++i) {
         QSqlQuery back(db);
-        back.prepare(QStringLiteral("SELECT numero FROM numeros_serie WHERE secuencia = ? AND "
-                                    "estado = 'devuelto' ORDER BY numero LIMIT 1"));
+        back.prepare(
+            QStringLiteral("SELECT numero FROM numeros_serie WHERE secuencia = ? AND "
+                           "estado = 'devuelto' ORDER BY numero LIMIT 1"));
         back.addBindValue(sequence_);
         if (const auto failed = run(back)) return rollback(*failed);
         QSqlQuery mark(db);
         if (back.next()) {
             const qint64 number = back.value(0).toLongLong();
             back.finish();
-            mark.prepare(QStringLiteral("UPDATE numeros_serie SET estado = 'reservado', puesto = "
-                                        "?, sesion = ?, fecha = ? WHERE secuencia = ? AND numero "
-                                        "= ?"));
+            mark.prepare(
+                QStringLiteral("UPDATE numeros_serie SET estado = 'reservado', puesto = "
+                               "?, sesion = ?, fecha = ? WHERE secuencia = ? AND numero "
+                               "= ?"));
             mark.addBindValue(bench_);
             mark.addBindValue(session_);
             mark.addBindValue(now());
@@ -438,14 +451,16 @@ std::optional<QString> LineDatabase::take(std::size_t chips,
         const qint64 after =
             number > std::numeric_limits<qint64>::max() - step ? -1 : number + step;
         QSqlQuery advance(db);
-        advance.prepare(known ? QStringLiteral("UPDATE secuencias SET siguiente = ? WHERE nombre = ?")
-                              : QStringLiteral("INSERT INTO secuencias (siguiente, nombre) VALUES "
-                                               "(?, ?)"));
+        advance.prepare(known
+                            ? QStringLiteral("UPDATE secuencias SET siguiente = ? WHERE nombre = ?")
+                            : QStringLiteral("INSERT INTO secuencias (siguiente, nombre) VALUES "
+                                             "(?, ?)"));
         advance.addBindValue(after);
         advance.addBindValue(sequence_);
         if (const auto failed = run(advance)) return rollback(*failed);
-        mark.prepare(QStringLiteral("INSERT INTO numeros_serie (secuencia, numero, estado, puesto, "
-                                    "sesion, fecha) VALUES (?, ?, 'reservado', ?, ?, ?)"));
+        mark.prepare(
+            QStringLiteral("INSERT INTO numeros_serie (secuencia, numero, estado, puesto, "
+                           "sesion, fecha) VALUES (?, ?, 'reservado', ?, ?, ?)"));
         mark.addBindValue(sequence_);
         mark.addBindValue(number);
         mark.addBindValue(bench_);
@@ -461,8 +476,9 @@ std::optional<QString> LineDatabase::take(std::size_t chips,
 
 std::optional<QString> LineDatabase::burning(std::uint64_t number) {
     QSqlQuery mark(connection());
-    mark.prepare(QStringLiteral("UPDATE numeros_serie SET estado = 'grabando', fecha = ? WHERE "
-                                "secuencia = ? AND numero = ? AND sesion = ?"));
+    mark.prepare(
+        QStringLiteral("UPDATE numeros_serie SET estado = 'grabando', fecha = ? WHERE "
+                       "secuencia = ? AND numero = ? AND sesion = ?"));
     mark.addBindValue(now());
     mark.addBindValue(sequence_);
     mark.addBindValue(qint64(number));
@@ -484,16 +500,19 @@ std::optional<QString> LineDatabase::commit(const RecordEntry& entry,
     if (const auto failed = insertRow(db, fields)) return rollback(*failed);
     if (number) {
         QSqlQuery state(db);
-        state.prepare(QStringLiteral("SELECT estado FROM numeros_serie WHERE secuencia = ? AND "
-                                     "numero = ?"));
+        state.prepare(
+            QStringLiteral("SELECT estado FROM numeros_serie WHERE secuencia = ? AND "
+                           "numero = ?"));
         state.addBindValue(sequence_);
         state.addBindValue(qint64(*number));
         if (const auto failed = run(state)) return rollback(*failed);
-        const bool wasBurning = state.next() && state.value(0).toString() == QLatin1String("grabando");
+        const bool wasBurning =
+            state.next() && state.value(0).toString() == QLatin1String("grabando");
         state.finish();
         QSqlQuery settle(db);
-        settle.prepare(QStringLiteral("UPDATE numeros_serie SET estado = ?, fecha = ? WHERE "
-                                      "secuencia = ? AND numero = ?"));
+        settle.prepare(
+            QStringLiteral("UPDATE numeros_serie SET estado = ?, fecha = ? WHERE "
+                           "secuencia = ? AND numero = ?"));
         settle.addBindValue(correct      ? QStringLiteral("grabado")
                             : wasBurning ? QStringLiteral("anulado")
                                          : QStringLiteral("devuelto"));

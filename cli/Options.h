@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <QSet>
+#include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <optional>
@@ -13,9 +13,9 @@
 
 namespace cli {
 
-using engine::SerialLayout;
 using engine::serialBytes;
 using engine::serialFormatName;
+using engine::SerialLayout;
 
 // A fault of an emulated programmer, for trials of a bench: reads that
 // change a bit now and then, an unplug at a report, no answers.
@@ -49,6 +49,8 @@ struct Options : engine::Settings {
     // The line's database (ARCHIVO.sqlite) and the sequence of its numbers.
     QString base;
     QString secuencia;
+    // JSON Lines on standard output.
+    bool json = false;
     // leer: the range read so many times, every read compared.
     std::uint32_t lecturas = 1;
 };

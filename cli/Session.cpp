@@ -202,6 +202,7 @@ int Session::finish(const Command& command, int exitCode, double seconds) {
             say(*failure);
             if (exitCode == kCorrecto) exitCode = interrupted() ? kInterrumpido : kUsoInvalido;
         }
+    if (context_.memory) context_.memory(recordEntry(command.name(), exitCode, seconds));
     if (context_.commit)
         if (const auto failure =
                 context_.commit(recordEntry(command.name(), exitCode, seconds), proven)) {

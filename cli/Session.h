@@ -77,6 +77,8 @@ struct ChipContext {
     // The chip's row, committed with its serial number's end; the failure,
     // with the line kept in a local file, ends the run with exit 3.
     std::function<std::optional<QString>(const RecordEntry&, bool correct)> commit;
+    // --json: the chip's line as an event.
+    std::function<void(const RecordEntry&)> memory;
 };
 
 // One run of the command line on one chip: its options, what it tells on

@@ -37,7 +37,6 @@ class Trabajo : public Command {
         s.setVerdict(QStringLiteral("Trabajo guardado en %1").arg(shown(path)));
         return kCorrecto;
     }
-
 };
 }  // namespace
 

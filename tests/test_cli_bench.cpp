@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -259,6 +261,36 @@ class CliBenchTest : public QObject {
         }
         for (const QString& number : correct) QCOMPARE(inChips.count(number), 1);
         QCOMPARE(QSet<QString>(inChips.begin(), inChips.end()).size(), inChips.size());
+    }
+
+    // --json: JSON Lines on stdout, words on stderr; one memoria per chip
+    // with the record's columns, and a fin that carries the exit code.
+    void jsonLinesForMachines() {
+        writeFile(temp("j.bin"), QByteArray(32, '\x22'));
+        const Result r = runCli({"--virtual=" + temp("j1.bin"), "--virtual=" + temp("j2.bin"),
+                                 "--todos", "--json", "-t", "sram24", "--hasta", "0x1F", "--serie",
+                                 "0x10,2,5", "programar", temp("j.bin")});
+        QCOMPARE(r.code, 0);
+        QStringList events;
+        QSet<QString> serials;
+        for (const QByteArray& line : r.out.trimmed().split('\n')) {
+            const QJsonObject object = QJsonDocument::fromJson(line).object();
+            QCOMPARE(object.value("esquema").toInt(), 1);
+            events << object.value("evento").toString();
+            if (events.last() == QLatin1String("memoria")) {
+                QCOMPARE(object.value("resultado").toString(), QStringLiteral("correcto"));
+                serials << object.value("serie").toString();
+            }
+            if (events.last() == QLatin1String("fin")) QCOMPARE(object.value("salida").toInt(), 0);
+        }
+        QCOMPARE(events.first(), QStringLiteral("inicio"));
+        QCOMPARE(events.last(), QStringLiteral("fin"));
+        QCOMPARE(events.count("memoria"), 2);
+        QCOMPARE(serials, (QSet<QString>{"5", "6"}));
+        QVERIFY(!r.err.contains("{"));
+        const Result stdoutImage = runCli({"--virtual", "--json", "-t", "sram24", "leer", "-"});
+        QCOMPARE(stdoutImage.code, 2);
+        QVERIFY(stdoutImage.out.isEmpty());
     }
 
     // The bench's other edges: a gang's output over another programmer's

@@ -15,8 +15,9 @@ class PostgresServer {
         folder_.setAutoRemove(true);
         QProcess::execute(QStringLiteral("chown"), {QStringLiteral("postgres"), folder_.path()});
         ready_ = as({bin("initdb"), "-D", data(), "-A", "trust", "-U", "postgres"}) &&
-                 as({bin("pg_ctl"), "-D", data(), "-o", "-k " + folder_.path() +
-                     " -c listen_addresses=''", "-l", folder_.filePath("log"), "-w", "start"}) &&
+                 as({bin("pg_ctl"), "-D", data(), "-o",
+                     "-k " + folder_.path() + " -c listen_addresses=''", "-l",
+                     folder_.filePath("log"), "-w", "start"}) &&
                  as({bin("createdb"), "-h", folder_.path(), "linea"});
     }
     ~PostgresServer() {
@@ -29,7 +30,8 @@ class PostgresServer {
     // psql's answer to a query, unaligned and without headers.
     QString query(const QString& sql) const {
         QProcess psql;
-        psql.start(bin("psql"), {"-h", folder_.path(), "-U", "postgres", "-At", "-c", sql, "linea"});
+        psql.start(bin("psql"),
+                   {"-h", folder_.path(), "-U", "postgres", "-At", "-c", sql, "linea"});
         psql.waitForFinished();
         return QString::fromUtf8(psql.readAllStandardOutput()).trimmed();
     }
