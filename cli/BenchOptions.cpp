@@ -56,6 +56,7 @@ void addBenchOptions(QCommandLineParser& parser) {
     parser.addOption(valued({"lecturas"}, "N"));
     parser.addOption(valued({"base"}, "DESTINO"));
     parser.addOption(QCommandLineOption(QStringLiteral("json")));
+    parser.addOption(QCommandLineOption(QStringLiteral("sellar")));
     parser.addOption(valued({"secuencia"}, "NOMBRE"));
     parser.addOption(valued({"fallo-virtual"}, "K:FALLO"));
     // The defaults said aloud, to win over a job's "no".
@@ -86,6 +87,7 @@ void readBenchOptions(const QCommandLineParser& parser, Options& o) {
     o.contador = parser.value(QStringLiteral("contador"));
     o.base = parser.value(QStringLiteral("base"));
     o.json = parser.isSet(QStringLiteral("json"));
+    o.sellar = parser.isSet(QStringLiteral("sellar"));
     o.secuencia = parser.value(QStringLiteral("secuencia"));
     if (!o.base.isEmpty() && !o.contador.isEmpty())
         throw Refused{

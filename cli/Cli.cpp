@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include <QFileInfo>
 #include <QIODevice>
 
 #include "chip/Version.h"
@@ -78,9 +79,13 @@ Command& commandFor(const std::vector<std::unique_ptr<Command>>& commands, Parse
     const QString name = parsed.positional.constFirst();
     for (const auto& command : commands) {
         if (command->name() != name) continue;
-        // The job's image, when the order names none.
+        // The job's image, when the order names none; a sealed job's only.
         if (parsed.positional.size() == 1 && command->takesJobImage() && !parsed.jobImage.isEmpty())
             parsed.positional << parsed.jobImage;
+        else if (!parsed.options.sello.isEmpty() && command->takesJobImage() &&
+                 QFileInfo(parsed.positional.value(1)).absoluteFilePath() != parsed.jobImage)
+            throw Refused{QStringLiteral("%1 cambiaría la imagen del trabajo sellado %2")
+                              .arg(shown(parsed.positional.value(1)), shown(parsed.options.trabajo))};
         // A job copied with trabajo keeps its image.
         if (name == QLatin1String("trabajo") && parsed.positional.size() == 2 &&
             !parsed.jobImage.isEmpty())

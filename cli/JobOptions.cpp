@@ -4,6 +4,7 @@
 #include <QSet>
 
 #include "cli/Messages.h"
+#include "image/SafeIo.h"
 
 namespace cli {
 
@@ -16,6 +17,22 @@ void under(T& option, const T& fromJob, bool inJob, const QSet<QString>& given,
     for (const char* name : options)
         if (given.contains(QLatin1String(name))) return;
     option = fromJob;
+}
+// The options that would change what a sealed job says.
+const QStringList kSealedOptions = {
+    "tipo",       "formato",    "desplazamiento", "carril",        "intercambiar", "rellenar",
+    "desde",      "hasta",      "verificar",      "sin-verificar", "reintentos",   "rapida",
+    "completa",   "comprobar",  "sin-comprobar",  "serie",         "contador",     "registro"};
+
+std::optional<QString> checkSeal(const QString& path, const QString& seal, const job::Job& job,
+                                 const QString& image, const QSet<QString>& given) {
+    const safe_io::Read bytes = safe_io::readPath(image, safe_io::kMaxInputBytes, [] { return true; });
+    if (const auto broken = engine::sealBroken(seal, job, bytes.bytes))
+        return QStringLiteral("El trabajo %1 no coincide con su sello: %2").arg(shown(path), *broken);
+    for (const QString& option : kSealedOptions)
+        if (given.contains(option))
+            return QStringLiteral("--%1 cambiaría el trabajo sellado %2").arg(option, shown(path));
+    return std::nullopt;
 }
 }  // namespace
 
@@ -47,6 +64,10 @@ std::optional<QString> applyJob(Parsed& parsed, const QStringList& arguments) {
     under(o.contador, j.contador, in("contador"), given, {"contador"});
     under(o.registro, j.registro, in("registro"), given, {"registro"});
     parsed.jobImage = j.imagen;
+    if (const auto seal = std::get<job::Job>(read).value(QStringLiteral("sello")))
+        if (const auto refusal = checkSeal(path, *seal, std::get<job::Job>(read), j.imagen, given))
+            return refusal;
+    o.sello = std::get<job::Job>(read).value(QStringLiteral("sello")).value_or(QString());
     // The job numbers the chips it programs; another order leaves that out.
     parsed.serialFromJob = in("serie") && !given.contains(QStringLiteral("serie"));
     return std::nullopt;

@@ -45,6 +45,7 @@ void JsonEvents::memory(const RecordEntry& entry) {
     const QStringList fields = entry.fields();
     for (qsizetype i = 0; i < columns.size() && i < fields.size(); ++i)
         object.insert(columns[i], fields[i]);
+    if (!entry.trabajo.isEmpty()) object.insert(QStringLiteral("trabajo"), entry.trabajo);
     write(object);
 }
 

@@ -258,7 +258,7 @@ std::optional<QString> LineDatabase::insertRow(QSqlDatabase& db, const QStringLi
 std::optional<QString> LineDatabase::spool(const RecordEntry& entry, QString& spoolPath) {
     spoolPath = path_ + QStringLiteral(".pendiente");
     QStringList fields = entry.fields();
-    fields << QString() << bench_ + u'/' + entry.programador;
+    fields << entry.trabajo << bench_ + u'/' + entry.programador;
     QJsonArray array;
     for (const QString& field : fields) array.append(field);
     const QByteArray line = QJsonDocument(array).toJson(QJsonDocument::Compact) + '\n';
@@ -496,7 +496,7 @@ std::optional<QString> LineDatabase::commit(const RecordEntry& entry,
         return failure(why);
     };
     QStringList fields = entry.fields();
-    fields << QString() << bench_ + u'/' + entry.programador;
+    fields << entry.trabajo << bench_ + u'/' + entry.programador;
     if (const auto failed = insertRow(db, fields)) return rollback(*failed);
     if (number) {
         QSqlQuery state(db);

@@ -51,6 +51,9 @@ struct Options : engine::Settings {
     QString secuencia;
     // JSON Lines on standard output.
     bool json = false;
+    // trabajo --sellar; the seal of the sealed job in use.
+    bool sellar = false;
+    QString sello;
     // leer: the range read so many times, every read compared.
     std::uint32_t lecturas = 1;
 };

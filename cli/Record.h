@@ -17,6 +17,8 @@ struct RecordEntry {
     QString primeraDiferencia, diagnostico;
     // The result as a record of the first eight columns named it.
     QString resultadoAntiguo;
+    // The seal of the job the chip was made under; no column of the CSV record.
+    QString trabajo;
 
     QStringList fields() const;
 };

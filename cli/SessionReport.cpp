@@ -133,6 +133,7 @@ RecordEntry Session::recordEntry(const QString& order, int exitCode, double seco
     if (checked_) e.comprobacion = yesNo(*checked_);
     e.primeraDiferencia = firstDifference_;
     e.diagnostico = diagnosis_;
+    e.trabajo = options_.sello;
     return e;
 }
 

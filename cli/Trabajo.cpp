@@ -4,6 +4,8 @@
 #include "cli/JobOptions.h"
 #include "cli/Messages.h"
 #include "cli/Session.h"
+#include "engine/Settings.h"
+#include "image/SafeIo.h"
 
 namespace cli {
 
@@ -32,7 +34,18 @@ class Trabajo : public Command {
         // A job is written over nothing but an older job.
         if (const auto refusal = job::overwriteRefusal(path, image))
             s.fail(kUsoInvalido, QStringLiteral("trabajo: ") + *refusal);
-        if (const auto refusal = job::write(path, jobFromOptions(s.options(), image)))
+        job::Job job = jobFromOptions(s.options(), image);
+        if (s.options().sellar) {
+            if (image.isEmpty())
+                s.fail(kUsoInvalido, QStringLiteral("trabajo --sellar necesita la imagen: el sello "
+                                                    "cubre sus bytes"));
+            const safe_io::Read bytes =
+                safe_io::readPath(image, safe_io::kMaxInputBytes, [] { return true; });
+            if (bytes.end != safe_io::Read::End::Complete)
+                s.fail(kUsoInvalido, QStringLiteral("No se puede leer la imagen %1").arg(shown(image)));
+            job.set(QStringLiteral("sello"), engine::sealOf(job, bytes.bytes));
+        }
+        if (const auto refusal = job::write(path, job))
             s.fail(kUsoInvalido, *refusal);
         s.setVerdict(QStringLiteral("Trabajo guardado en %1").arg(shown(path)));
         return kCorrecto;

@@ -1,5 +1,6 @@
 #include "engine/Settings.h"
 
+#include <QCryptographicHash>
 #include <QStringList>
 
 #include "device/MemoryTypes.h"
@@ -148,6 +149,33 @@ job::Job jobOf(const Settings& s, const QSet<QString>& keys) {
     if (!s.contador.isEmpty()) put("contador", s.contador);
     if (!s.registro.isEmpty()) put("registro", s.registro);
     return job;
+}
+
+namespace {
+QByteArray settingsText(const job::Job& job) {
+    QByteArray text;
+    for (const auto& [key, value] : job.values)
+        if (key != QLatin1String("imagen") && key != QLatin1String("sello"))
+            text += (key + u'=' + value + u'\n').toUtf8();
+    return text;
+}
+
+QString sha256(const QByteArray& bytes) {
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+}  // namespace
+
+QString sealOf(const job::Job& job, const QByteArray& imageBytes) {
+    return sha256(settingsText(job)) + u':' + sha256(imageBytes);
+}
+
+std::optional<QString> sealBroken(const QString& seal, const job::Job& job,
+                                  const QByteArray& imageBytes) {
+    const QStringList parts = seal.split(u':');
+    if (parts.size() != 2) return QStringLiteral("el sello no es válido");
+    if (parts[1] != sha256(imageBytes)) return QStringLiteral("la imagen cambió");
+    if (parts[0] != sha256(settingsText(job))) return QStringLiteral("los ajustes cambiaron");
+    return std::nullopt;
 }
 
 }  // namespace engine

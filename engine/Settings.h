@@ -54,4 +54,11 @@ image::Result<JobSettings> settingsOf(const job::Job& job);
 // The job that holds these settings; keys lists those to write (all, when empty).
 job::Job jobOf(const Settings& settings, const QSet<QString>& keys = {});
 
+// A job's seal: the SHA-256 of its settings (every key but the image's path
+// and the seal) and that of its image's bytes, "AJUSTES:IMAGEN" in hexadecimal.
+QString sealOf(const job::Job& job, const QByteArray& imageBytes);
+// Why a sealed job no longer matches its seal, or nothing when it does.
+std::optional<QString> sealBroken(const QString& seal, const job::Job& job,
+                                  const QByteArray& imageBytes);
+
 }  // namespace engine

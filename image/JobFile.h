@@ -17,7 +17,7 @@ namespace job {
 inline const QStringList kKeys = {"tipo",         "imagen",       "formato",  "desplazamiento",
                                   "carril",       "intercambiar", "rellenar", "rango",
                                   "verificacion", "reintentos",   "rapida",   "comprobacion",
-                                  "serie",        "contador",     "registro"};
+                                  "serie",        "contador",     "registro", "sello"};
 
 struct Job {
     // The keys the file gives, each with its text, in the order of kKeys. The

@@ -293,6 +293,31 @@ class CliBenchTest : public QObject {
         QVERIFY(stdoutImage.out.isEmpty());
     }
 
+    // A sealed job runs as sealed: a changed image or setting, or an option
+    // that would change one, is refused; the seal goes into every row.
+    void aSealedJobRunsAsSealed() {
+        writeFile(temp("sellada.bin"), QByteArray(16, '\x33'));
+        const QString job = temp("sellado.trabajo");
+        QCOMPARE(runCli({"-t", "sram24", "--hasta", "0xF", "--sellar", "trabajo", job,
+                         temp("sellada.bin")})
+                     .code,
+                 0);
+        const auto run = [&](const QStringList& more) {
+            return runCli(QStringList{"--virtual", "--trabajo", job, "--json"} + more +
+                          QStringList{"programar"});
+        };
+        Result r = run({"-q", "--operario", "Ana"});
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.out.contains("\"trabajo\":\""));
+        r = run({"--hasta", "0x7"});
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains("--hasta cambiaría el trabajo sellado"));
+        writeFile(temp("sellada.bin"), QByteArray(16, '\x34'));
+        r = run({});
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains("no coincide con su sello: la imagen cambió"));
+    }
+
     // The bench's other edges: a gang's output over another programmer's
     // chip, a list of differences that cannot be written, options that mean
     // nothing for the order, a job key given twice, a number past 32 bits.

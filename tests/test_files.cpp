@@ -100,6 +100,7 @@ class FilesTest : public QObject {
             {"reintentos", "3"},
             {"verificacion", QStringLiteral("Sí")},
             {"rango", "0x0-0x1FFF"},
+            {"sello", "a:b"},
             {"rellenar", "0xFF"},
             {"intercambiar", "si"},
             {"carril", "1/2"},
