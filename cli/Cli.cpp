@@ -30,8 +30,8 @@ void refuseBenchOptions(const Options& o, const QString& name) {
     only(o.lote, "--lote", chipOrders);
     only(o.serie.has_value(), "--serie", {QStringLiteral("programar")});
     only(o.lecturas > 1, "--lecturas", {QStringLiteral("leer")});
-    only(!o.base.isEmpty(), "--base", chipOrders);
-    only(o.json, "--json", chipOrders);
+    only(!o.base.isEmpty(), "--base", chipOrders + QStringList{"estadisticas"});
+    only(o.json, "--json", chipOrders + QStringList{"estadisticas"});
     only(!o.secuencia.isEmpty(), "--secuencia", {QStringLiteral("programar")});
     if (o.serie && !o.verificar)
         throw Refused{
@@ -62,7 +62,8 @@ void refuseMeaningless(const QSet<QString>& given, const QString& name) {
         {"trabajo", image + programming + QStringList{"rellenar", "registro"}},
         {"tipos", {}},
         {"sondeo", {}},
-        {"dispositivos", {}}};
+        {"dispositivos", {}},
+        {"estadisticas", {}}};
     static const QStringList judged =
         image + programming + record + QStringList{"rellenar", "conservar"};
     for (const auto& [order, options] : meaningful) {
@@ -148,6 +149,7 @@ std::vector<std::unique_ptr<Command>> allCommands() {
     commands.push_back(makeSondeo());
     commands.push_back(makeDispositivos());
     commands.push_back(makeTrabajo());
+    commands.push_back(makeEstadisticas());
     return commands;
 }
 

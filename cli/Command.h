@@ -54,5 +54,6 @@ std::unique_ptr<Command> makeSondeo();
 std::unique_ptr<Command> makeInfo();
 std::unique_ptr<Command> makeDispositivos();
 std::unique_ptr<Command> makeTrabajo();
+std::unique_ptr<Command> makeEstadisticas();
 
 }  // namespace cli

@@ -295,6 +295,34 @@ void LineDatabase::replaySpool(const std::function<void(const QString&)>& tell) 
                  .arg(counted(replayed, "línea pendiente", "líneas pendientes"), shown(spoolPath)));
 }
 
+std::optional<QString> LineDatabase::readRows(const QString& destination,
+                                              std::vector<std::map<QString, QString>>& rows) {
+    destination_ = destination;
+    session_ = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    if (postgres()) {
+        auto server = serverOf(destination);
+        if (const auto* refusal = std::get_if<QString>(&server)) return *refusal;
+        server_ = std::get<Server>(server);
+        path_ = server_.shown;
+    } else {
+        path_ = QFileInfo(destination).absoluteFilePath();
+        if (!QFileInfo(path_).isFile())
+            return QStringLiteral("No existe la base %1").arg(shown(destination));
+    }
+    QSqlDatabase db = connection();
+    if (!db.isOpen()) return failure(db.lastError().databaseText());
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT %1 FROM memorias ORDER BY id").arg(kColumns.join(u','))))
+        return failure(query.lastError().databaseText());
+    while (query.next()) {
+        std::map<QString, QString> row;
+        for (qsizetype i = 0; i < kColumns.size(); ++i)
+            row[kColumns[i]] = query.value(int(i)).toString();
+        rows.push_back(std::move(row));
+    }
+    return std::nullopt;
+}
+
 std::optional<QString> LineDatabase::makeSchema() {
     QSqlDatabase db = connection();
     if (const auto failed = postgres() ? run(db, QStringLiteral("BEGIN")) : begin(db))

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -50,6 +51,11 @@ class LineDatabase {
     // transaction. Safe from any thread: each has its own connection.
     std::optional<QString> commit(const RecordEntry& entry, std::optional<std::uint64_t> number,
                                   bool correct);
+
+    // Every chip's row, as column name to text, for the statistics; nothing
+    // is made or settled. The failure, or nothing.
+    std::optional<QString> readRows(const QString& destination,
+                                    std::vector<std::map<QString, QString>>& rows);
 
     // A chip's row that could not reach the database, kept in a local file
     // replayed at the next start; the file's name, or the failure.

@@ -208,9 +208,9 @@ class CliBenchTest : public QObject {
         writeFile(temp("b.bin"), QByteArray(32, '\0'));
         const QString base = temp("linea.sqlite");
         const auto benchArguments = [&](const QString& chip, bool paced) {
-            QStringList arguments{"--virtual=" + chip, "-q", "-t", "sram24", "--hasta", "0x1F",
-                                  "--serie", "0x10,2,1000", "--base", base, "programar",
-                                  temp("b.bin")};
+            QStringList arguments{
+                "--virtual=" + chip, "-q",          "-t",     "sram24", "--hasta",   "0x1F",
+                "--serie",           "0x10,2,1000", "--base", base,     "programar", temp("b.bin")};
             if (!paced) arguments.prepend("--sin-pausa");
             return arguments;
         };
@@ -318,6 +318,50 @@ class CliBenchTest : public QObject {
         QVERIFY(r.err.contains("no coincide con su sello: la imagen cambió"));
     }
 
+    // The yield and the failures' Pareto, from a record as benches write it.
+    void statisticsOfARecord() {
+        const QString header =
+            "fecha,tipo,orden,rango,crc32,resultado,diferencias,segundos,lote,secuencia,serie,"
+            "operario,equipo,version,programador,imagen,modo,verificacion,reintentos,comprobacion,"
+            "primera_diferencia,diagnostico\n";
+        const auto line = [](const char* result, const char* who, const char* first,
+                             const char* why) {
+            return QStringLiteral(
+                       "2026-12-10T10:00:00.000+01:00,Sram 24 Pines,programar,0-FF,,%1,0,"
+                       "1.0,L1,1,,%2,vm,1.1.0,VIRTUAL-1,i.bin,rapida,si,0,,%3,%4\n")
+                .arg(QLatin1String(result), QLatin1String(who), QLatin1String(first),
+                     QLatin1String(why));
+        };
+        writeFile(
+            temp("estad.csv"),
+            (header + line("correcto", "Ana", "", "") + line("correcto", "Ana", "", "") +
+             line("difiere", "Ana", "\"0x0010: chip 0x00, archivo 0x08\"", "\"bit 3, fijo a 0\"") +
+             line("difiere", "Luis", "\"0x0010: chip 0x00, archivo 0x08\"", "\"bit 3, fijo a 0\"") +
+             line("error", "Luis", "", ""))
+                .toUtf8());
+        Result r = runCli({"estadisticas", temp("estad.csv")});
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.out.contains("Ana                       2 de 3  66,7 %"));
+        QVERIFY(r.out.contains("Luis                      0 de 2  0,0 %"));
+        QVERIFY(r.out.contains("Fallos por diagnostico (3):"));
+        QVERIFY(r.out.contains("bit 3, fijo a 0"));
+        r = runCli({"--json", "estadisticas", temp("estad.csv")});
+        QCOMPARE(r.code, 0);
+        bool pareto = false;
+        for (const QByteArray& json : r.out.trimmed().split('\n')) {
+            const QJsonObject object = QJsonDocument::fromJson(json).object();
+            QCOMPARE(object.value("esquema").toInt(), 1);
+            if (object.value("evento") == QLatin1String("pareto") &&
+                object.value("por") == QLatin1String("primera_diferencia") &&
+                object.value("clave") == QLatin1String("0x0010")) {
+                QCOMPARE(object.value("fallos").toInt(), 2);
+                pareto = true;
+            }
+        }
+        QVERIFY(pareto);
+        QCOMPARE(runCli({"estadisticas", temp("j.bin")}).code, 2);
+    }
+
     // The bench's other edges: a gang's output over another programmer's
     // chip, a list of differences that cannot be written, options that mean
     // nothing for the order, a job key given twice, a number past 32 bits.
@@ -330,8 +374,8 @@ class CliBenchTest : public QObject {
         QCOMPARE(contentsOf(temp("out-VIRTUAL-2.bin")), QByteArray("chip"));
 
         writeFile(temp("uno.bin"), QByteArray(1, '\x42'));
-        r = runCli({"--virtual", "-t", "sram24", "--hasta", "0", "--diferencias",
-                    "/dev/full", "verificar", temp("uno.bin")});
+        r = runCli({"--virtual", "-t", "sram24", "--hasta", "0", "--diferencias", "/dev/full",
+                    "verificar", temp("uno.bin")});
         QCOMPARE(r.code, 1);
         QVERIFY(r.err.contains("1 diferencia en total"));
         QVERIFY(r.err.contains("No se puede escribir"));
