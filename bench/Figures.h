@@ -21,3 +21,6 @@ void benchRuns(const QString& folder);
 void hexView();
 // Undoing a whole-chip read of a 27c010.
 void undoRead();
+// One chip recorded with its serial number on SQLite and PostgreSQL, and
+// eight benches taking numbers from one server (-1: a number went twice).
+void lineRecords(const QString& folder);

@@ -251,5 +251,6 @@ int main(int argc, char** argv) {
     if (run("fast")) fastProgramming();
     if (run("hex")) hexView();
     if (run("undo")) undoRead();
+    if (run("line")) lineRecords(folder.path());
     return 0;
 }

@@ -42,8 +42,12 @@ class PostgresServer {
     }
     QString data() const { return folder_.filePath(QStringLiteral("datos")); }
     bool as(const QStringList& command) const {
-        return QProcess::execute(QStringLiteral("runuser"),
-                                 QStringList{"-u", "postgres", "--"} + command) == 0;
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(QProcess::nullDevice());
+        process.start(QStringLiteral("runuser"), QStringList{"-u", "postgres", "--"} + command);
+        return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0;
     }
 
     QTemporaryDir folder_{QStringLiteral("/tmp/programador-pg-XXXXXX")};
