@@ -118,14 +118,13 @@ bool ProgramOperations::readInputs(Plan& plan) {
     return true;
 }
 
-void ProgramOperations::startProgress(const Plan& plan) {
+engine::Plan ProgramOperations::startProgress(const Plan& plan) {
     Workbench& b = bench_;
-    if (plan.last < plan.first) return;
-    const int writes = b.comandos.writeReports();
-    const int reads = b.comandos.readReports();
     // The fill reads back in its one pass; the others verify in a second one.
-    const engine::Plan passes = programmingPlan(plan, writes, reads);
-    b.frame.progress.start(passes.passes, b.platform.nowNs());
+    const engine::Plan passes =
+        programmingPlan(plan, b.comandos.writeReports(), b.comandos.readReports());
+    if (plan.last >= plan.first) b.frame.progress.start(passes.passes, b.platform.nowNs());
+    return passes;
 }
 
 double ProgramOperations::blankShare(const Plan& plan) const {
@@ -157,7 +156,7 @@ engine::Plan ProgramOperations::programmingPlan(const Plan& plan, int writes, in
 
 bool ProgramOperations::programmingPass(const Plan& plan) {
     Workbench& b = bench_;
-    startProgress(plan);
+    const engine::Plan passes = startProgress(plan);
     const auto first = static_cast<std::uint32_t>(plan.first);
     chip::ProgramHooks hooks{
         [&](std::uint32_t address) {
@@ -180,7 +179,6 @@ bool ProgramOperations::programmingPass(const Plan& plan) {
         },
         [&] { return decimalToInt(b.controls.Edit2->text()); }};
     if (plan.last < plan.first) return true;
-    const engine::Plan passes = programmingPlan(plan, 0, 0);
     std::vector<bool> holding;
     if (passes.checkProm) {
         if (!checkPass(plan, holding)) return false;

@@ -39,7 +39,8 @@ class ProgramOperations {
     // Reads the operation's fields; false when it must stop before any write.
     bool readInputs(Plan& plan);
     // The passes the plan will make, for the progress line.
-    void startProgress(const Plan& plan);
+    // The plan of the run, and its progress started.
+    engine::Plan startProgress(const Plan& plan);
     bool programmingPass(const Plan& plan);
     // The share of the plan's addresses whose byte is FF.
     double blankShare(const Plan& plan) const;
