@@ -2,6 +2,7 @@
 // answered at the terminal, serial numbers and their counter, repeated reads.
 #include <sys/stat.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,6 +12,7 @@
 #include <QTest>
 #include <QThread>
 #include <csignal>
+#include <memory>
 #include <random>
 
 #include "engine/SerialNumber.h"
@@ -360,6 +362,57 @@ class CliBenchTest : public QObject {
         }
         QVERIFY(pareto);
         QCOMPARE(runCli({"estadisticas", temp("j.bin")}).code, 2);
+    }
+
+    // A kill -9 at each step of a number's life, seen from outside in the
+    // counter file: reserved, it is given back; burning, it is voided and
+    // the chip may hold it; no chip after takes either twice.
+    void aKillAtEachStepOfTheCounter() {
+        writeFile(temp("k.bin"), QByteArray(256, '\0'));
+        const QString counter = temp("k.txt");
+        writeFile(counter, "500\n");
+        const auto start = [&](const QString& chip, bool paced) {
+            auto process = std::make_unique<QProcess>();
+            QStringList arguments{"--virtual=" + chip, "-q",    "-t",        "sram24",
+                                  "--hasta",           "0xFF",  "--serie",   "0x80,2,500",
+                                  "--contador",        counter, "programar", temp("k.bin")};
+            if (!paced) arguments.prepend("--sin-pausa");
+            process->start(kCli, arguments);
+            return process;
+        };
+        for (const char* step : {"reservado", "grabando"}) {
+            const QString killed = temp(QStringLiteral("k-%1.bin").arg(QLatin1String(step)));
+            writeFile(killed, QByteArray(1024, '\0'));
+            auto process = start(killed, true);
+            QElapsedTimer waited;
+            waited.start();
+            while (!contentsOf(counter).contains(step) && !waited.hasExpired(20000))
+                QThread::usleep(200);
+            ::kill(pid_t(process->processId()), SIGKILL);
+            process->waitForFinished();
+            QVERIFY(contentsOf(counter).contains(step));
+        }
+        // The next start settles both; then chips take numbers as before.
+        QStringList chips;
+        for (int chip = 0; chip < 3; ++chip) {
+            chips << temp(QStringLiteral("k-%1.bin").arg(chip));
+            writeFile(chips.last(), QByteArray(1024, '\0'));
+            auto process = start(chips.last(), false);
+            QVERIFY(process->waitForFinished());
+            QCOMPARE(process->exitCode(), 0);
+        }
+        QVERIFY(!contentsOf(counter).contains("reservado") &&
+                !contentsOf(counter).contains("grabando"));
+        QSet<int> numbers;
+        for (const QString& chip : chips + QStringList{temp("k-grabando.bin")}) {
+            const QByteArray bytes = contentsOf(chip);
+            const int number = std::uint8_t(bytes[0x80]) | std::uint8_t(bytes[0x81]) << 8;
+            if (number == 0) continue;
+            QVERIFY2(!numbers.contains(number), qPrintable(QString::number(number)));
+            numbers.insert(number);
+        }
+        QCOMPARE(numbers.size(),
+                 3 + (contentsOf(temp("k-grabando.bin")).mid(0x80, 2) != QByteArray(2, '\0')));
     }
 
     // The bench's other edges: a gang's output over another programmer's
