@@ -125,7 +125,7 @@ void JobCommands::GuardarTrabajo1Click() {
     if (!image_) return dialogs_.message(kGuardeLaImagen);
     // A retry count that is no number is refused before anything is asked.
     const std::int32_t reintentos = decimalToInt(form_.reintentos.text());
-    auto path = dialogs_.saveFileName(kJobDialog);
+    auto path = dialogs_.saveFileName(kSaveJobDialog);
     if (!path) return;
     if (!path->endsWith(kSuffix, Qt::CaseInsensitive)) *path += kSuffix;
     if (const auto refusal = job::overwriteRefusal(*path, image_->path))

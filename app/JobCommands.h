@@ -29,7 +29,11 @@ struct JobWindow {
 };
 
 inline const FileDialogOptions kJobDialog{QStringLiteral("Trabajos|*.trabajo"),
-                                          QStringLiteral("*.trabajo"), QString()};
+                                          QStringLiteral("*.trabajo"), QString(), false, false,
+                                          QStringLiteral("Abrir trabajo")};
+inline const FileDialogOptions kSaveJobDialog{QStringLiteral("Trabajos|*.trabajo"),
+                                              QStringLiteral("*.trabajo"), QString(), false,
+                                              false, QStringLiteral("Guardar trabajo")};
 inline const QString kGuardeLaImagen = QStringLiteral(
     "Guarde antes la imagen de memoria en un archivo: el trabajo nombra el archivo de su imagen.");
 

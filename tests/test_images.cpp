@@ -235,6 +235,7 @@ class ImagesTest : public QObject {
         QCOMPARE(rig.cell(17), QStringLiteral(""));
         QCOMPARE(rig.cell(1), QStringLiteral("1"));
         QVERIFY(rig.dialogs.lastOptions.keepRestField);
+        QCOMPARE(rig.dialogs.lastOptions.title, QStringLiteral("Importar"));
 
         // The window's reading and the command line's agree on random files.
         std::mt19937 random(35);

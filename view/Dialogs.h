@@ -15,6 +15,8 @@ struct FileDialogOptions {
     bool imageMapping = false;
     // And "Conservar el resto de la imagen", for an import.
     bool keepRestField = false;
+    // The window's title; empty, the system's own ("Abrir", "Guardar como").
+    QString title = QString();
 };
 
 // The lanes "Carril" offers: all of the image, then par, impar, and 0 to 3 of 4.
