@@ -7,6 +7,12 @@
 
 namespace cli {
 
+namespace {
+QString givesNoByte(const QString& subject) {
+    return QStringLiteral("%1 no da ningún byte: no hay nada que usar").arg(subject);
+}
+}  // namespace
+
 image::Refusal Session::refusalIn(const image::Refusal& refusal) const {
     image::Refusal worded = refusal;
     worded.text = refusal.wording([this](std::uint64_t address) { return addressText(address); });
@@ -19,9 +25,7 @@ Session::ImageFile Session::readImageFile(const QString& path) {
     std::optional<FileFormat> format = options_.formato;
     if (!format && path != QLatin1String("-")) format = image::formatOfPath(path);
     ImageFile file{readInput(path), FileFormat::Binary};
-    const QString noByte =
-        QStringLiteral("%1 no da ningún byte: no hay nada que usar").arg(subject(path));
-    if (file.bytes.isEmpty()) fail(kUsoInvalido, noByte);
+    if (file.bytes.isEmpty()) fail(kUsoInvalido, givesNoByte(subject(path)));
     const bool sniffed = !format;
     if (!format) {
         format = image::formatOfBytes(file.bytes);
@@ -59,9 +63,7 @@ image::Map Session::readImageMap(const QString& path) {
     image::MapRead& map = std::get<image::MapRead>(read);
     for (const QString& warning : map.warnings)
         say(QStringLiteral("Aviso: %1: %2").arg(imageFileName(path), warning));
-    if (map.map.empty())
-        fail(kUsoInvalido,
-             QStringLiteral("%1 no da ningún byte: no hay nada que usar").arg(subject(path)));
+    if (map.map.empty()) fail(kUsoInvalido, givesNoByte(subject(path)));
     return std::move(map.map);
 }
 
@@ -73,9 +75,7 @@ Wanted Session::loadWanted(const QString& path) {
         fail(kUsoInvalido, QStringLiteral("No se puede usar %1:\n%2")
                                .arg(imageFileName(path), refusalIn(*refusal).text));
     image::Loaded& loaded = std::get<image::Loaded>(result);
-    if (loaded.given == 0)
-        fail(kUsoInvalido,
-             QStringLiteral("%1 no da ningún byte: no hay nada que usar").arg(subject(path)));
+    if (loaded.given == 0) fail(kUsoInvalido, givesNoByte(subject(path)));
     for (const QString& warning : loaded.warnings)
         say(QStringLiteral("Aviso: %1: %2").arg(imageFileName(path), warning));
     const QString rangeText = addressText(first()) + QStringLiteral("–") + addressText(last());
