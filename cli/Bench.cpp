@@ -156,6 +156,7 @@ int Bench::runChips(Command& command, const QStringList& arguments) {
             break;
         }
         if (base_) numbers.clear();  // settled with each chip's row
+        if (!numbers.empty()) crashPoint("confirmar");
         if (const auto failure = counter_.settle(numbers)) {
             tell(*failure);
             codes.push_back(kUsoInvalido);
@@ -211,7 +212,9 @@ ChipContext Bench::contextFor(int sequence, std::optional<std::uint64_t> serial,
     context.secuencia = sequence;
     context.serial = serial;
     context.burning = [this](std::uint64_t number) {
-        return base_ ? base_->burning(number) : counter_.burning(number);
+        auto failure = base_ ? base_->burning(number) : counter_.burning(number);
+        if (!failure) crashPoint("grabando");
+        return failure;
     };
     if (json_) {
         context.memory = [this](const RecordEntry& entry) { json_->memory(entry); };
@@ -228,11 +231,14 @@ ChipContext Bench::contextFor(int sequence, std::optional<std::uint64_t> serial,
 
 std::optional<QString> Bench::reserve(std::size_t chips,
                                       std::vector<std::optional<std::uint64_t>>& serials) {
-    return base_ ? base_->take(chips, serials) : counter_.take(chips, serials);
+    auto failure = base_ ? base_->take(chips, serials) : counter_.take(chips, serials);
+    if (!failure) crashPoint("reservado");
+    return failure;
 }
 
 std::optional<QString> Bench::commitChip(const RecordEntry& entry,
                                          std::optional<std::uint64_t> serial, bool correct) {
+    if (serial) crashPoint("confirmar");
     const auto failure = base_->commit(entry, serial, correct);
     if (!failure) return std::nullopt;
     // Lost in the middle: the chip finished; its line waits in a local file.

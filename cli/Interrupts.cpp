@@ -3,7 +3,11 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <mutex>
+#include <string>
 
 namespace cli {
 
@@ -48,6 +52,18 @@ bool InterruptGuard::requested() {
         sigismember(&pending, SIGHUP))
         if (sigtimedwait(&interrupts, nullptr, &now) > 0) interruptRequested = true;
     return interruptRequested;
+}
+
+void crashPoint(const char* step) {
+    static const char* const wanted = std::getenv("PROGRAMADOR_CAIDA");
+    if (!wanted) return;
+    static std::mutex counting;
+    static int reached = 0;
+    const char* colon = std::strchr(wanted, ':');
+    const std::string name(wanted, colon ? std::size_t(colon - wanted) : std::strlen(wanted));
+    if (name != step) return;
+    const std::lock_guard lock(counting);
+    if (++reached == (colon ? std::atoi(colon + 1) : 1)) ::raise(SIGKILL);
 }
 
 }  // namespace cli

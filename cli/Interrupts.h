@@ -21,4 +21,9 @@ class InterruptGuard {
 // made later inherit the held signals, and only the loops ask for them.
 void holdInterruptsInEveryThread();
 
+// A kill -9 at a fixed step of a serial number's life, for the crash tests:
+// PROGRAMADOR_CAIDA=PASO:N dies the Nth time the run reaches PASO
+// (reservado, grabando, confirmar). Unset, it does nothing.
+void crashPoint(const char* step);
+
 }  // namespace cli

@@ -24,14 +24,15 @@ class PostgresServer {
         if (ready_) as({bin("pg_ctl"), "-D", data(), "-m", "immediate", "-w", "stop"});
     }
     bool ready() const { return ready_; }
-    QString uri() const {
-        return QStringLiteral("postgresql:///linea?host=%1&user=postgres").arg(folder_.path());
+    QString uri(const QString& database = QStringLiteral("linea")) const {
+        return QStringLiteral("postgresql:///%1?host=%2&user=postgres")
+            .arg(database, folder_.path());
     }
     // psql's answer to a query, unaligned and without headers.
-    QString query(const QString& sql) const {
+    QString query(const QString& sql, const QString& database = QStringLiteral("linea")) const {
         QProcess psql;
         psql.start(bin("psql"),
-                   {"-h", folder_.path(), "-U", "postgres", "-At", "-c", sql, "linea"});
+                   {"-h", folder_.path(), "-U", "postgres", "-At", "-c", sql, database});
         psql.waitForFinished();
         return QString::fromUtf8(psql.readAllStandardOutput()).trimmed();
     }
