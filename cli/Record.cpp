@@ -25,6 +25,7 @@ const QString Record::kCabecera = QStringLiteral(
     "fecha,tipo,orden,rango,crc32,resultado,diferencias,segundos,lote,secuencia,serie,operario,"
     "equipo,version,programador,imagen,modo,verificacion,reintentos,comprobacion,"
     "primera_diferencia,diagnostico\n");
+const QString Record::kCabeceraSellada = kCabecera.trimmed() + QStringLiteral(",trabajo\n");
 
 namespace {
 // A field with a comma, a quote or a line break goes between quotes.
@@ -83,11 +84,15 @@ int Record::lock(const std::function<bool()>& cancelled) {
     return 0;
 }
 
-bool Record::hasOldColumns() const {
+int Record::columnsOfHeader() const {
+    const int beforeSeal = int(kCabecera.count(u',')) + 1;
     QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly)) return beforeSeal;
     // A header written on another system may end in CR LF.
-    return file.open(QIODevice::ReadOnly) &&
-           file.readLine(kCabecera.size() * 2).trimmed() == kCabeceraAntigua.trimmed().toUtf8();
+    const QByteArray header = file.readLine(kCabeceraSellada.size() * 2).trimmed();
+    for (const QString* known : {&kCabeceraAntigua, &kCabecera, &kCabeceraSellada})
+        if (header == known->trimmed().toUtf8()) return int(known->count(u',')) + 1;
+    return beforeSeal;
 }
 
 bool Record::endsLine(qint64 size) const {
@@ -103,12 +108,14 @@ std::optional<QString> Record::append(const RecordEntry& entry,
     struct stat status {};
     QByteArray bytes;
     const bool regular = ::fstat(fd_, &status) == 0 && S_ISREG(status.st_mode);
-    if (regular && status.st_size == 0) bytes = kCabecera.toUtf8();
-    QStringList fields = entry.fields();
-    if (regular && status.st_size > 0 && hasOldColumns()) {
-        fields = fields.mid(0, 8);
-        fields[5] = entry.resultadoAntiguo;
-    }
+    if (regular && status.st_size == 0) bytes = kCabeceraSellada.toUtf8();
+    QStringList fields = entry.fields() << entry.trabajo;
+    // A pipe or a device has no header: it gets the columns before the seal.
+    const int columns = regular && status.st_size > 0 ? columnsOfHeader()
+                        : regular                     ? int(fields.size())
+                                                      : int(fields.size()) - 1;
+    fields = fields.mid(0, columns);
+    if (columns == 8) fields[5] = entry.resultadoAntiguo;
     for (QString& field : fields) field = csvField(field);
     // A line left without its end by another program is ended first.
     if (regular && status.st_size > 0 && !endsLine(status.st_size)) bytes += '\n';

@@ -17,7 +17,8 @@ struct RecordEntry {
     QString primeraDiferencia, diagnostico;
     // The result as a record of the first eight columns named it.
     QString resultadoAntiguo;
-    // The seal of the job the chip was made under; no column of the CSV record.
+    // The seal of the job the chip was made under: a CSV column only in a
+    // record begun with it.
     QString trabajo;
 
     QStringList fields() const;
@@ -25,8 +26,9 @@ struct RecordEntry {
 
 // The record a bench keeps with --registro: one CSV line per chip, appended
 // whole under the file's lock, with the header once at the top, however
-// many runs end at the same moment. A record begun with the first eight
-// columns goes on with those, so that the scripts reading it keep working.
+// many runs end at the same moment. A record goes on with the columns it
+// was begun with (the first eight, those before the seal, or all), so
+// that the scripts reading it keep working.
 class Record {
   public:
     Record() = default;
@@ -36,6 +38,8 @@ class Record {
 
     static const QString kCabecera;
     static const QString kCabeceraAntigua;
+    // What a new record begins with: every column and the job's seal.
+    static const QString kCabeceraSellada;
 
     // Opened at the start, so that a record that cannot be kept refuses the
     // run before the programmer is touched. The refusal, or nothing.
@@ -49,7 +53,7 @@ class Record {
 
   private:
     int lock(const std::function<bool()>& cancelled);
-    bool hasOldColumns() const;
+    int columnsOfHeader() const;
     bool endsLine(qint64 size) const;
     QString failure(int error) const;
 

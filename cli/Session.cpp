@@ -193,6 +193,7 @@ int Session::finish(const Command& command, int exitCode, double seconds) {
     const bool proven = exitCode == kCorrecto && !unverified_;
     // After Ctrl+C the line is still owed: the other runs holding the
     // record's lock get a while to let go.
+    ended_ = QDateTime::currentDateTime();
     QElapsedTimer waited;
     waited.start();
     const auto givenUp = [&] { return interrupted() && waited.elapsed() > kRecordPatienceMs; };

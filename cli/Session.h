@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -226,6 +227,8 @@ class Session : public QObject {
     EmulatedChip chipFile_;
     QString verdict_;
     bool unverified_ = false;
+    // When the chip's run ended: one time in its record line, row and JSON.
+    QDateTime ended_;
     std::optional<std::uint32_t> crc_;
     std::size_t differences_ = 0;
     QString firstDifference_;

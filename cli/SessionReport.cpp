@@ -108,9 +108,8 @@ RecordEntry Session::recordEntry(const QString& order, int exitCode, double seco
     RecordEntry e;
     // To the millisecond and with its offset: two chips of a gang never
     // share a time, and a record read elsewhere still tells the hour.
-    e.fecha = QDateTime::currentDateTime()
-                  .toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())
-                  .toString(Qt::ISODateWithMs);
+    const QDateTime ended = ended_.isValid() ? ended_ : QDateTime::currentDateTime();
+    e.fecha = ended.toOffsetFromUtc(ended.offsetFromUtc()).toString(Qt::ISODateWithMs);
     e.tipo = QString::fromLatin1(type().caption);
     e.orden = order;
     e.rango = plain(first()) + u'-' + plain(last());

@@ -538,7 +538,8 @@ class CliTest : public QObject {
         QVERIFY(
             lines[0].startsWith("fecha,tipo,orden,rango,crc32,resultado,diferencias,segundos,"));
         const QList<QByteArray> names = lines[0].split(',');
-        QCOMPARE(names.size(), 22);
+        QCOMPARE(names.size(), 23);
+        QCOMPARE(names.last(), QByteArray("trabajo"));
         const QByteArray crc = QByteArray::number(image::crc32(image::Bytes(1024, 0x33)), 16)
                                    .toUpper()
                                    .rightJustified(8, '0');

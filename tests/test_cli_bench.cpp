@@ -15,6 +15,7 @@
 #include <memory>
 #include <random>
 
+#include "cli/Record.h"
 #include "engine/SerialNumber.h"
 #include "tests/support/CliRig.h"
 #include "tests/support/Terminal.h"
@@ -299,18 +300,33 @@ class CliBenchTest : public QObject {
     // that would change one, is refused; the seal goes into every row.
     void aSealedJobRunsAsSealed() {
         writeFile(temp("sellada.bin"), QByteArray(16, '\x33'));
+        const auto seal = [&](const QString& job, const QString& record) {
+            return runCli({"-t", "sram24", "--hasta", "0xF", "--registro", record, "--sellar",
+                           "trabajo", job, temp("sellada.bin")})
+                .code;
+        };
         const QString job = temp("sellado.trabajo");
-        QCOMPARE(runCli({"-t", "sram24", "--hasta", "0xF", "--sellar", "trabajo", job,
-                         temp("sellada.bin")})
-                     .code,
-                 0);
-        const auto run = [&](const QStringList& more) {
-            return runCli(QStringList{"--virtual", "--trabajo", job, "--json"} + more +
+        QCOMPARE(seal(job, temp("nuevo.csv")), 0);
+        QCOMPARE(seal(temp("antes.trabajo"), temp("antes.csv")), 0);
+        const auto runJob = [&](const QString& path, const QStringList& more) {
+            return runCli(QStringList{"--virtual", "--trabajo", path, "--json"} + more +
                           QStringList{"programar"});
         };
+        const auto run = [&](const QStringList& more) { return runJob(job, more); };
+        // A new record has the seal's column; one begun without it keeps its columns.
         Result r = run({"-q", "--operario", "Ana"});
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.contains("\"trabajo\":\""));
+        const QJsonObject memory = QJsonDocument::fromJson(r.out.split('\n').value(4)).object();
+        const QString line = QString::fromUtf8(contentsOf(temp("nuevo.csv")).split('\n').value(1));
+        // The same chip, the same time and seal in the record and in JSON.
+        QVERIFY(line.startsWith(memory["fecha"].toString() + u','));
+        QVERIFY(line.endsWith(u',' + memory["trabajo"].toString()));
+        writeFile(temp("antes.csv"), cli::Record::kCabecera.toUtf8());
+        QCOMPARE(runJob(temp("antes.trabajo"), {"-q"}).code, 0);
+        const QList<QByteArray> kept = contentsOf(temp("antes.csv")).trimmed().split('\n');
+        QCOMPARE(kept.size(), 2);
+        QCOMPARE(kept[1].count(','), cli::Record::kCabecera.count(u','));
         r = run({"--hasta", "0x7"});
         QCOMPARE(r.code, 2);
         QVERIFY(r.err.contains("--hasta cambiaría el trabajo sellado"));

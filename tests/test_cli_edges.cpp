@@ -110,8 +110,8 @@ class CliEdgesTest : public QObject {
         QCOMPARE(eight.err, QByteArray());
         const QList<QByteArray> lines = contents(record).split('\n');
         QCOMPARE(lines.size(), 10);
-        QCOMPARE(lines.count(cli::Record::kCabecera.trimmed().toUtf8()), 1);
-        QCOMPARE(lines.first(), cli::Record::kCabecera.trimmed().toUtf8());
+        QCOMPARE(lines.count(cli::Record::kCabeceraSellada.trimmed().toUtf8()), 1);
+        QCOMPARE(lines.first(), cli::Record::kCabeceraSellada.trimmed().toUtf8());
         for (const QByteArray& line : lines.mid(1, 8))
             QVERIFY2(line.contains(",Sram 24 Pines,leer,0000-000F,") && line.contains(",correcto,"),
                      line.constData());
