@@ -46,6 +46,12 @@ QString value(const Row& row, const char* column) {
     return found == row.end() ? QString() : found->second;
 }
 
+// A job's seal is two SHA-256 sums; its first twelve digits tell jobs apart
+// in a table, as a short commit name does.
+QString shortSeal(const QString& key) {
+    return key.size() == 129 && key[64] == u':' ? key.left(12) + QStringLiteral("…") : key;
+}
+
 // estadisticas [--base DESTINO | REGISTRO.csv]: yield per job, batch,
 // operator, programmer and day, and the failures' Pareto by diagnosis and
 // by first differing address; a table, or JSON Lines with --json.
@@ -137,7 +143,7 @@ class Estadisticas : public Command {
                   {"correctas", count.second},
                   {"rendimiento", share}},
                  QStringLiteral("  %1  %2 de %3  %4 %")
-                     .arg(key.leftJustified(24), QString::number(count.second),
+                     .arg(shortSeal(key).leftJustified(24), QString::number(count.second),
                           QString::number(count.first),
                           QString::number(share, 'f', 1).replace(u'.', u',')));
         }

@@ -341,14 +341,15 @@ class CliBenchTest : public QObject {
         const QString header =
             "fecha,tipo,orden,rango,crc32,resultado,diferencias,segundos,lote,secuencia,serie,"
             "operario,equipo,version,programador,imagen,modo,verificacion,reintentos,comprobacion,"
-            "primera_diferencia,diagnostico\n";
-        const auto line = [](const char* result, const char* who, const char* first,
-                             const char* why) {
+            "primera_diferencia,diagnostico,trabajo\n";
+        const QString seal = QString(64, u'a') + u':' + QString(64, u'b');
+        const auto line = [&](const char* result, const char* who, const char* first,
+                              const char* why) {
             return QStringLiteral(
                        "2026-12-10T10:00:00.000+01:00,Sram 24 Pines,programar,0-FF,,%1,0,"
-                       "1.0,L1,1,,%2,vm,1.1.0,VIRTUAL-1,i.bin,rapida,si,0,,%3,%4\n")
+                       "1.0,L1,1,,%2,vm,1.1.0,VIRTUAL-1,i.bin,rapida,si,0,,%3,%4,%5\n")
                 .arg(QLatin1String(result), QLatin1String(who), QLatin1String(first),
-                     QLatin1String(why));
+                     QLatin1String(why), seal);
         };
         writeFile(
             temp("estad.csv"),
@@ -361,6 +362,7 @@ class CliBenchTest : public QObject {
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.contains("Ana                       2 de 3  66,7 %"));
         QVERIFY(r.out.contains("Luis                      0 de 2  0,0 %"));
+        QVERIFY(r.out.contains("aaaaaaaaaaaa…             2 de 5  40,0 %"));
         QVERIFY(r.out.contains("Fallos por diagnostico (3):"));
         QVERIFY(r.out.contains("bit 3, fijo a 0"));
         r = runCli({"--json", "estadisticas", temp("estad.csv")});
@@ -369,6 +371,8 @@ class CliBenchTest : public QObject {
         for (const QByteArray& json : r.out.trimmed().split('\n')) {
             const QJsonObject object = QJsonDocument::fromJson(json).object();
             QCOMPARE(object.value("esquema").toInt(), 1);
+            if (object.value("por") == QLatin1String("trabajo"))
+                QCOMPARE(object.value("clave").toString(), seal);
             if (object.value("evento") == QLatin1String("pareto") &&
                 object.value("por") == QLatin1String("primera_diferencia") &&
                 object.value("clave") == QLatin1String("0x0010")) {
