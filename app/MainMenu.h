@@ -13,6 +13,8 @@ struct Form1Menu {
             *Salir1 = nullptr;
     // A production job: the memory type, the options and the image.
     QAction *AbrirTrabajo1 = nullptr, *GuardarTrabajo1 = nullptr;
+    // The yield and failures of a record of chips, in tables and charts.
+    QAction* EstadisticasRegistro1 = nullptr;
     QAction *Deshacer1 = nullptr, *Rehacer1 = nullptr;
     std::array<QAction*, 5> tipoItems{};
     QAction* VerificarBorrado1 = nullptr;

@@ -54,6 +54,7 @@ void wireMenu(Tform1& f) {
         {f.Exportar1, &Tform1::Exportar1Click},
         {f.AbrirTrabajo1, &Tform1::AbrirTrabajo1Click},
         {f.GuardarTrabajo1, &Tform1::GuardarTrabajo1Click},
+        {f.EstadisticasRegistro1, &Tform1::EstadisticasRegistro1Click},
         {f.Deshacer1, &Tform1::Deshacer1Click},
         {f.Rehacer1, &Tform1::Rehacer1Click},
         {f.Salir1, &Tform1::Salir1Click},

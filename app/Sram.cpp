@@ -9,6 +9,8 @@
 #include "app/HandlerGuard.h"
 #include "app/HexView.h"
 #include "app/JobCommands.h"
+#include "app/StatisticsWindow.h"
+#include "app/WindowPlacement.h"
 #include "device/ApplicationWindow.h"
 #include "device/HidLibrary.h"
 #include "device/Platform.h"
@@ -101,6 +103,7 @@ void Tform1::VistaHexadecimal1Click() {
         vistaHex_->follow(*m);
         vistaHex_->setRunning(marco.running());
     }
+    placeBeside(*vistaHex_, *this);
     vistaHex_->show();
     vistaHex_->raise();
     vistaHex_->activateWindow();
@@ -283,6 +286,18 @@ void Tform1::AbrirTrabajo1Click() {
 
 void Tform1::GuardarTrabajo1Click() {
     if (!marco.running()) trabajos_->GuardarTrabajo1Click();
+}
+
+void Tform1::EstadisticasRegistro1Click() {
+    if (marco.running()) return;
+    const auto path = dialogs_.openFileName(kRecordDialog);
+    if (!path) return;
+    if (!estadisticas_) estadisticas_ = std::make_unique<StatisticsWindow>(this);
+    if (const auto refusal = estadisticas_->open(*path)) return dialogs_.message(*refusal);
+    placeBeside(*estadisticas_, *this);
+    estadisticas_->show();
+    estadisticas_->raise();
+    estadisticas_->activateWindow();
 }
 
 void Tform1::VerificarBorrado1Click() {

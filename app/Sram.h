@@ -23,6 +23,7 @@ class Dialogs;
 class FileCommands;
 class FileCompare;
 class HexView;
+class StatisticsWindow;
 class HidLibrary;
 class ImageCommands;
 class JobCommands;
@@ -85,6 +86,7 @@ class Tform1 : public QMainWindow, public Form1Controls, public Form1Menu {
     void Exportar1Click();
     void AbrirTrabajo1Click();
     void GuardarTrabajo1Click();
+    void EstadisticasRegistro1Click();
     // Undo and redo: typing, fills, pastes, conversions, files, clearing
     // and what an operation read, one step each.
     void Deshacer1Click();
@@ -160,4 +162,5 @@ class Tform1 : public QMainWindow, public Form1Controls, public Form1Menu {
     bool exited_ = false;
     // Last: it goes before the image and the history it works on.
     std::unique_ptr<HexView> vistaHex_;
+    std::unique_ptr<StatisticsWindow> estadisticas_;
 };

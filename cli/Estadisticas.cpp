@@ -1,55 +1,17 @@
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <algorithm>
-#include <map>
 
 #include "cli/Command.h"
 #include "cli/LineDatabase.h"
 #include "cli/Messages.h"
 #include "cli/Session.h"
-#include "image/SafeIo.h"
+#include "engine/RecordStatistics.h"
 
 namespace cli {
 
 namespace {
-using Row = std::map<QString, QString>;
-constexpr int kParetoLines = 10;
-
-// The fields of one CSV line: commas apart, quotes around a field with a
-// comma or a quote, a quote inside written twice.
-QStringList csvFields(const QString& line) {
-    QStringList fields{QString()};
-    bool quoted = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line[i];
-        if (quoted && c == u'"' && i + 1 < line.size() && line[i + 1] == u'"') {
-            fields.last() += u'"';
-            ++i;
-        } else if (c == u'"') {
-            quoted = !quoted;
-        } else if (c == u',' && !quoted) {
-            fields << QString();
-        } else {
-            fields.last() += c;
-        }
-    }
-    return fields;
-}
-
-bool correct(const Row& row) {
-    return row.at(QStringLiteral("resultado")) == QLatin1String("correcto");
-}
-
-QString value(const Row& row, const char* column) {
-    const auto found = row.find(QLatin1String(column));
-    return found == row.end() ? QString() : found->second;
-}
-
-// A job's seal is two SHA-256 sums; its first twelve digits tell jobs apart
-// in a table, as a short commit name does.
-QString shortSeal(const QString& key) {
-    return key.size() == 129 && key[64] == u':' ? key.left(12) + QStringLiteral("…") : key;
+QString percentText(double percent) {
+    return QString::number(percent, 'f', 1).replace(u'.', u',');
 }
 
 // estadisticas [--base DESTINO | REGISTRO.csv]: yield per job, batch,
@@ -65,29 +27,18 @@ class Estadisticas : public Command {
     QStringList inputs(const QStringList& arguments) const override { return arguments; }
 
     int execute(Session& s, const QStringList& arguments) override {
-        const std::vector<Row> rows = readRows(s, arguments.value(0));
+        const std::vector<engine::RecordRow> rows = readRows(s, arguments.value(0));
         if (rows.empty())
             s.fail(kUsoInvalido, QStringLiteral("El registro no tiene ninguna memoria"));
-        const std::pair<const char*, const char*> groups[] = {{"trabajo", "trabajo"},
-                                                              {"lote", "lote"},
-                                                              {"operario", "operario"},
-                                                              {"programador", "programador"},
-                                                              {"dia", "fecha"}};
-        for (const auto& [group, column] : groups) yieldBy(s, rows, group, column);
-        paretoBy(s, rows, "diagnostico", [](const Row& row) {
-            const QString why = value(row, "diagnostico");
-            return why.isEmpty() ? value(row, "resultado") : why;
-        });
-        paretoBy(s, rows, "primera_diferencia", [](const Row& row) {
-            const QString first = value(row, "primera_diferencia").section(u':', 0, 0);
-            return first.isEmpty() ? QStringLiteral("(ninguna)") : first;
-        });
+        const engine::RecordStatistics statistics = engine::statisticsOf(rows);
+        for (const engine::YieldTable& table : statistics.yields) showYield(s, table);
+        for (const engine::Pareto& pareto : statistics.paretos) showPareto(s, pareto);
         return kCorrecto;
     }
 
   private:
-    static std::vector<Row> readRows(Session& s, const QString& record) {
-        std::vector<Row> rows;
+    static std::vector<engine::RecordRow> readRows(Session& s, const QString& record) {
+        std::vector<engine::RecordRow> rows;
         if (!s.options().base.isEmpty()) {
             LineDatabase base;
             if (const auto failure = base.readRows(s.options().base, rows))
@@ -96,19 +47,14 @@ class Estadisticas : public Command {
         }
         if (record.isEmpty())
             s.fail(kUsoInvalido, QStringLiteral("estadisticas necesita un registro CSV o --base"));
-        const QStringList lines =
-            QString::fromUtf8(s.readInput(record)).split(u'\n', Qt::SkipEmptyParts);
-        const QStringList header = csvFields(lines.value(0).trimmed());
-        if (!header.contains(QStringLiteral("resultado")))
-            s.fail(kUsoInvalido,
-                   QStringLiteral("%1 no es un registro: no tiene la columna resultado")
-                       .arg(shown(record)));
-        for (const QString& line : lines.mid(1)) {
-            const QStringList fields = csvFields(line.trimmed());
-            Row row;
-            for (qsizetype i = 0; i < header.size(); ++i) row[header[i]] = fields.value(i);
-            rows.push_back(std::move(row));
+        // A SQLite base named as the record is read as --base would read it.
+        if (engine::isSqliteFile(record)) {
+            if (const auto failure = engine::rowsOfSqlite(record, shown(record), rows))
+                s.fail(kUsoInvalido, *failure);
+            return rows;
         }
+        if (const auto refusal = engine::rowsOfCsv(s.readInput(record), shown(record), rows))
+            s.fail(kUsoInvalido, *refusal);
         return rows;
     }
 
@@ -119,68 +65,38 @@ class Estadisticas : public Command {
         s.print(QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact)));
     }
 
-    static void yieldBy(Session& s, const std::vector<Row>& rows, const char* group,
-                        const char* column) {
-        std::map<QString, std::pair<int, int>> counts;
-        for (const Row& row : rows) {
-            QString key = value(row, column);
-            if (QLatin1String(group) == QLatin1String("dia")) key = key.left(10);
-            auto& [all, good] = counts[key.isEmpty() ? QStringLiteral("(sin)") : key];
-            ++all;
-            good += correct(row);
-        }
+    static void showYield(Session& s, const engine::YieldTable& table) {
         if (!s.options().json)
             s.print(QStringLiteral("Rendimiento por %1:")
-                        .arg(QLatin1String(group) == QLatin1String("dia") ? QStringLiteral("día")
-                                                                          : QLatin1String(group)));
-        for (const auto& [key, count] : counts) {
-            const double share = 100.0 * count.second / count.first;
+                        .arg(table.by == QLatin1String("dia") ? QStringLiteral("día") : table.by));
+        for (const engine::Yield& group : table.groups)
             show(s,
                  {{"evento", "rendimiento"},
-                  {"por", group},
-                  {"clave", key},
-                  {"memorias", count.first},
-                  {"correctas", count.second},
-                  {"rendimiento", share}},
+                  {"por", table.by},
+                  {"clave", group.key},
+                  {"memorias", group.chips},
+                  {"correctas", group.correct},
+                  {"rendimiento", group.percent()}},
                  QStringLiteral("  %1  %2 de %3  %4 %")
-                     .arg(shortSeal(key).leftJustified(24), QString::number(count.second),
-                          QString::number(count.first),
-                          QString::number(share, 'f', 1).replace(u'.', u',')));
-        }
+                     .arg(engine::shortSeal(group.key).leftJustified(24),
+                          QString::number(group.correct), QString::number(group.chips),
+                          percentText(group.percent())));
     }
 
-    template <typename Cause>
-    static void paretoBy(Session& s, const std::vector<Row>& rows, const char* by, Cause cause) {
-        std::map<QString, int> counts;
-        int failures = 0;
-        for (const Row& row : rows)
-            if (!correct(row) && value(row, "resultado") != QLatin1String("sin verificar")) {
-                ++counts[cause(row)];
-                ++failures;
-            }
-        std::vector<std::pair<QString, int>> sorted(counts.begin(), counts.end());
-        std::stable_sort(sorted.begin(), sorted.end(),
-                         [](const auto& a, const auto& b) { return a.second > b.second; });
+    static void showPareto(Session& s, const engine::Pareto& pareto) {
         if (!s.options().json)
             s.print(QStringLiteral("Fallos por %1 (%2):")
-                        .arg(QLatin1String(by), QString::number(failures)));
-        int cumulative = 0;
-        // The causes that make most of the failures; the rest are counted, not listed.
-        const std::size_t listed = std::min<std::size_t>(sorted.size(), kParetoLines);
-        for (std::size_t i = 0; i < listed; ++i) {
-            const auto& [key, count] = sorted[i];
-            cumulative += count;
-            const double share = 100.0 * cumulative / failures;
+                        .arg(pareto.by, QString::number(pareto.failures)));
+        for (const engine::ParetoCause& cause : pareto.causes)
             show(s,
                  {{"evento", "pareto"},
-                  {"por", by},
-                  {"clave", key},
-                  {"fallos", count},
-                  {"acumulado", share}},
+                  {"por", pareto.by},
+                  {"clave", cause.cause},
+                  {"fallos", cause.failures},
+                  {"acumulado", cause.cumulativePercent}},
                  QStringLiteral("  %1  %2  %3 %")
-                     .arg(key.left(60).leftJustified(40), QString::number(count),
-                          QString::number(share, 'f', 1).replace(u'.', u',')));
-        }
+                     .arg(cause.cause.left(60).leftJustified(40), QString::number(cause.failures),
+                          percentText(cause.cumulativePercent)));
     }
 };
 }  // namespace

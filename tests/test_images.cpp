@@ -7,7 +7,12 @@
 #include <array>
 #include <random>
 
+#include <QChartView>
+#include <QLabel>
+#include <QTableWidget>
+
 #include "app/JobCommands.h"
+#include "app/StatisticsWindow.h"
 #include "files/ImageCommands.h"
 #include "image/ImageFormats.h"
 #include "image/ImageIo.h"
@@ -395,6 +400,44 @@ class ImagesTest : public QObject {
         QCOMPARE(other.form().windowTitle(),
                  QStringLiteral("Programador de Memorias: T.VELAR -: imagen.mem"));
         QVERIFY(!other.form().cambios());
+    }
+
+    // "Estadísticas del registro…" over what the command line recorded: the
+    // CSV and the SQLite base give the same figures, and what the charts
+    // draw is also said in words.
+    void statisticsOfARecordInTheWindow() {
+        writeFile(temp("e.bin"), QByteArray(16, '\x5B'));
+        CliRig cli;
+        const QStringList run{"-q",        "-t",           "sram24",  "--hasta",
+                              "0xF",       "--registro",   temp("e.csv"), "--base",
+                              temp("e.sqlite"), "programar", temp("e.bin")};
+        QCOMPARE(cli.emulated(run).code, 0);
+        QCOMPARE(cli.emulated(run).code, 0);
+        cli.programmer.firmware().setStuckBits(Chip::Sram24, 5, 0x01, 0x00);
+        QCOMPARE(cli.emulated(run).code, 1);
+        Rig rig;
+        Tform1& f = rig.form();
+        for (const char* record : {"e.csv", "e.sqlite"}) {
+            rig.dialogs.fileAnswers = {temp(record)};
+            f.EstadisticasRegistro1->trigger();
+            QCOMPARE(rig.dialogs.messages, QStringList{});
+            QCOMPARE(rig.dialogs.lastOptions.title, QStringLiteral("Estadísticas del registro"));
+            auto* window = f.findChild<StatisticsWindow*>();
+            QVERIFY(window && window->isVisible());
+            QCOMPARE(window->summary()->text(),
+                     QLatin1String(record) + ": 3 memorias, 2 correctas; rendimiento 66,7 %");
+            QCOMPARE(window->summary()->accessibleName(), window->summary()->text());
+            QCOMPARE(window->paretoChart()->chart()->series().size(), 2);
+            const QString pareto = window->paretoChart()->accessibleDescription();
+            QVERIFY2(pareto.contains("0x0005") && pareto.endsWith(": 1 (100,0 %)"),
+                     qPrintable(pareto));
+            QVERIFY(window->dailyChart()->accessibleDescription().endsWith(": 2 de 3 (66,7 %)"));
+            QVERIFY(window->yields()->rowCount() >= 5 && window->failures()->rowCount() == 2);
+        }
+        rig.dialogs.fileAnswers = {temp("e.bin")};
+        f.EstadisticasRegistro1->trigger();
+        QCOMPARE(rig.dialogs.messages,
+                 QStringList{"e.bin no es un registro: no tiene la columna resultado"});
     }
 
     void unknownExtensionsAreReadByTheirContents() {
