@@ -93,7 +93,7 @@ class LineTest : public QObject {
         };
         // One bench dies in each round but the last: after a reservation,
         // while burning, at a random moment, before the commit.
-        const QStringList crashes{"reservado:2", "grabando:1", "", "confirmar:2", ""};
+        const QStringList crashes{"reservado:1", "grabando:1", "", "confirmar:2", ""};
         std::mt19937 random(37);
         for (int round = 0; round < 5; ++round) {
             std::vector<std::unique_ptr<QProcess>> benches;
