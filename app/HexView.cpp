@@ -125,7 +125,7 @@ void HexView::buildControls() {
 }
 
 void HexView::buildMenu() {
-    QMenu* edicion = menuBar()->addMenu(QStringLiteral("Edición"));
+    QMenu* edicion = menuBar()->addMenu(QStringLiteral("&Edición"));
     const auto item = [edicion](const QString& text, const QKeySequence& keys) {
         QAction* action = edicion->addAction(text);
         action->setShortcut(keys);

@@ -10,7 +10,7 @@
 
 namespace {
 void buildArchivo(QMenuBar* bar, Form1Menu& menu) {
-    QMenu* archivo = bar->addMenu(QStringLiteral("Archivo"));
+    QMenu* archivo = bar->addMenu(QStringLiteral("&Archivo"));
     menu.Abrir1 = archivo->addAction(QStringLiteral("Abrir"));
     menu.Guardar1 = archivo->addAction(QStringLiteral("Guardar"));
     menu.Importar1 = archivo->addAction(QStringLiteral("Importar..."));
@@ -25,7 +25,7 @@ void buildArchivo(QMenuBar* bar, Form1Menu& menu) {
 }
 
 void buildTipos(QMenuBar* bar, Form1Menu& menu, QObject* owner) {
-    QMenu* tipos = bar->addMenu(QStringLiteral("Tipo de Memoria"));
+    QMenu* tipos = bar->addMenu(QStringLiteral("&Tipo de Memoria"));
     auto* group = new QActionGroup(owner);
     for (const MemoryType& type : kMemoryTypes) {
         QAction* item = tipos->addAction(QString::fromLatin1(type.caption));
@@ -45,7 +45,7 @@ void buildTipos(QMenuBar* bar, Form1Menu& menu, QObject* owner) {
 }
 
 void buildFormato(QMenuBar* bar, Form1Menu& menu, QObject* owner) {
-    QMenu* formatos = bar->addMenu(QStringLiteral("Formato"));
+    QMenu* formatos = bar->addMenu(QStringLiteral("&Formato"));
     auto* group = new QActionGroup(owner);
     menu.Decimal1 = formatos->addAction(QStringLiteral("Decimal"));
     menu.Hexadecimal1 = formatos->addAction(QStringLiteral("Hexadecimal"));
@@ -64,7 +64,7 @@ void buildFormato(QMenuBar* bar, Form1Menu& menu, QObject* owner) {
 }
 
 void buildAyuda(QMenuBar* bar, Form1Menu& menu) {
-    QMenu* ayuda = bar->addMenu(QStringLiteral("Ayuda"));
+    QMenu* ayuda = bar->addMenu(QStringLiteral("A&yuda"));
     menu.Ayuda = ayuda;
     menu.Topicos1 = ayuda->addAction(QStringLiteral("Topicos"));
     menu.Acercade1 = ayuda->addAction(QStringLiteral("Acerca de"));
@@ -90,6 +90,21 @@ void buildMenu(QMainWindow& window, Form1Menu& menu) {
     buildFormato(bar, menu, &window);
     buildAyuda(bar, menu);
     addShortcuts(menu);
+    // F10 opens the first menu, as on every desktop.
+    menu.BarraMenus1 = new QAction(&window);
+    menu.BarraMenus1->setShortcut(QKeySequence(Qt::Key_F10));
+    window.addAction(menu.BarraMenus1);
+    QObject::connect(menu.BarraMenus1, &QAction::triggered, bar,
+                     [bar] { bar->setActiveAction(bar->actions().value(0)); });
+}
+
+QList<QKeySequence> shortcutsOf(const QMainWindow& window) {
+    QList<QKeySequence> keys;
+    for (const QAction* action : window.actions()) keys << action->shortcuts();
+    for (const QAction* title : window.menuBar()->actions())
+        if (title->menu())
+            for (const QAction* item : title->menu()->actions()) keys << item->shortcuts();
+    return keys;
 }
 
 void Form1Menu::checkTipo(std::uint8_t tipo) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QKeySequence>
+#include <QList>
 #include <array>
 #include <cstdint>
 
@@ -29,6 +31,8 @@ struct Form1Menu {
     // A second window over the same image, as a hex editor shows it.
     QAction* VistaHexadecimal1 = nullptr;
     QAction *Topicos1 = nullptr, *Acercade1 = nullptr;
+    // F10: the menu bar.
+    QAction* BarraMenus1 = nullptr;
     // The last menu of the bar: others that come and go stay before it.
     QMenu* Ayuda = nullptr;
 
@@ -44,3 +48,5 @@ struct Form1Menu {
 // "Archivo", "Tipo de Memoria", "Formato" and "Ayuda" with their items,
 // checks as at start and the desktop's shortcuts.
 void buildMenu(QMainWindow& window, Form1Menu& menu);
+// Every shortcut of the window's menu items and of its own actions.
+QList<QKeySequence> shortcutsOf(const QMainWindow& window);

@@ -43,7 +43,7 @@ void ProgrammerMenu::rebuild() {
     removeMenu();
     QString chosenCaption;
     if (found.size() > 1) {
-        menu_ = new QMenu(QStringLiteral("Programador"), &window_);
+        menu_ = new QMenu(QStringLiteral("&Programador"), &window_);
         window_.menuBar()->insertMenu(before_, menu_);
         auto* group = new QActionGroup(menu_);
         for (const FoundProgrammer& programmer : found) {

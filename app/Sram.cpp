@@ -50,6 +50,7 @@ Tform1::Tform1(ApplicationWindow& applicationWindow, HidLibrary& hid, Platform& 
     layOutControls(*this, *this, {imagen, filtro, marco, formato});
     nameControls(*this);
     buildMenu(*this, *this);
+    filtro.setShortcuts(shortcutsOf(*this));
     const QSize client = designedClientSize();
     resize(client.width(),
            client.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());

@@ -266,7 +266,7 @@ class HidapiTest : public QObject {
         Tform1& f = rig.form();
         const auto menu = [&f]() -> QMenu* {
             for (QAction* entry : f.menuBar()->actions())
-                if (entry->text() == QStringLiteral("Programador")) return entry->menu();
+                if (entry->text().remove(u'&') == QStringLiteral("Programador")) return entry->menu();
             return nullptr;
         };
         QLabel* label = f.programador;

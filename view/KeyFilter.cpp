@@ -32,9 +32,21 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
     return filterEvent(watched, event);
 }
 
+bool KeyFilter::isShortcut(const QKeyEvent* key) const {
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    if ((modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier)) return true;
+    return shortcuts_.contains(QKeySequence(key->keyCombination()));
+}
+
 bool KeyFilter::filterEvent(QObject* watched, QEvent* event) {
+    // Eaten unaccepted, the override lets the shortcut run instead of the
+    // field's own undo or the filter's refusal.
+    if (event->type() == QEvent::ShortcutOverride)
+        return isShortcut(static_cast<QKeyEvent*>(event));
     if (event->type() != QEvent::KeyPress) return false;
     auto* key = static_cast<QKeyEvent*>(event);
+    // A shortcut whose item is disabled (nothing to undo): no character either.
+    if (isShortcut(key)) return true;
     if (typesNoCharacter(key)) return false;
     if (escapePasses_ && key->key() == Qt::Key_Escape) return false;
 

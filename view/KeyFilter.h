@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QKeySequence>
+#include <QList>
 #include <QObject>
 #include <QString>
 
 #include "view/KeyDecision.h"
 
 class Dialogs;
+class QKeyEvent;
 class QWidget;
 struct NumberFormat;
 
@@ -20,6 +23,10 @@ class KeyFilter : public QObject {
     KeyFilter(Dialogs& dialogs, const NumberFormat& format, QObject* parent = nullptr);
 
     void watch(QWidget* control);
+    // The window's own shortcuts (its menu items', F10): they run their item
+    // from any guarded control and are never judged as typed characters. So
+    // are the Alt letters of menus and buttons.
+    void setShortcuts(QList<QKeySequence> keys) { shortcuts_ = std::move(keys); }
     // While set, ESC passes untouched: it is the cancel key of a running operation.
     void setEscapePasses(bool passes) { escapePasses_ = passes; }
 
@@ -33,7 +40,10 @@ class KeyFilter : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    bool isShortcut(const QKeyEvent* key) const;
+
     Dialogs& dialogs_;
+    QList<QKeySequence> shortcuts_;
     const NumberFormat& format_;
     bool escapePasses_ = false;
     bool showingMessage_ = false;
