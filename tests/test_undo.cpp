@@ -1,7 +1,6 @@
 // Undo and redo over the memory image: every change a step, only the cells
 // it changed, a bounded history, and the unsaved-changes question after it.
 #include <QApplication>
-#include <QLineEdit>
 #include <QTemporaryDir>
 
 #include "app/HexView.h"
@@ -10,7 +9,6 @@
 #include "view/DataGrid.h"
 #include "view/HexTable.h"
 #include "view/ImageHistory.h"
-#include "view/KeyFilter.h"
 #include "view/NumberFormat.h"
 
 namespace {
@@ -87,56 +85,6 @@ class UndoTest : public QObject {
         f.Deshacer1->trigger();
         QCOMPARE(rig.cell(1), QStringLiteral("0"));
         QCOMPARE(rig.cell(3), QStringLiteral("2"));
-    }
-
-    // The menu's shortcuts run their item from inside a cell or a field and
-    // never reach the key filter; every other key there is still judged.
-    void shortcutsRunFromAnyCellOrFieldOtherKeysAreJudged() {
-        Rig rig;
-        Tform1& f = onScreen(rig);
-        typeCell(f, 2, "77");
-        const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers) {
-            QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-        };
-        QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
-        press(Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(rig.cell(3), QString());
-        press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(rig.cell(3), QStringLiteral("77"));
-        f.Pdirm->setFocus();
-        press(Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(rig.cell(3), QString());
-        press(Qt::Key_Y, Qt::ControlModifier);
-        QCOMPARE(rig.cell(3), QStringLiteral("77"));
-        // An Alt letter and F10 open a menu, as a click on its title would.
-        for (const auto& [key, modifiers] : {std::pair{Qt::Key_A, Qt::AltModifier},
-                                             std::pair{Qt::Key_F10, Qt::NoModifier}}) {
-            f.Pdirm->setFocus();
-            press(key, modifiers);
-            QTRY_VERIFY(QApplication::activePopupWidget());
-            QApplication::activePopupWidget()->close();
-        }
-        f.Pdirm->setFocus();
-        press(Qt::Key_H, Qt::ControlModifier);
-        QVERIFY(f.vistaHexadecimal() && f.vistaHexadecimal()->isVisible());
-        QCOMPARE(rig.dialogs.messages, QStringList{});
-
-        // Enter, Ctrl+C, Ctrl+X and Ctrl+V are typed keys, refused as ever.
-        QApplication::setActiveWindow(&f);
-        QVERIFY(QTest::qWaitForWindowActive(&f));
-        for (QWidget* field : {static_cast<QWidget*>(f.Pdirm), static_cast<QWidget*>(nullptr)}) {
-            if (field) field->setFocus();
-            else typeCell(f, 5, "1");
-            for (const auto& [key, modifiers] :
-                 {std::pair{Qt::Key_Return, Qt::KeyboardModifiers()},
-                  std::pair{Qt::Key_C, Qt::KeyboardModifiers(Qt::ControlModifier)},
-                  std::pair{Qt::Key_X, Qt::KeyboardModifiers(Qt::ControlModifier)},
-                  std::pair{Qt::Key_V, Qt::KeyboardModifiers(Qt::ControlModifier)}}) {
-                rig.dialogs.clear();
-                press(key, modifiers);
-                QCOMPARE(rig.dialogs.messages, QStringList{kCaracterInvalido});
-            }
-        }
     }
 
     void undoingBackToTheKeptImageIsNoChange() {

@@ -44,6 +44,14 @@ class FilteredDelegate : public QStyledItemDelegate {
 
   protected:
     bool eventFilter(QObject* editor, QEvent* event) override {
+        // Tab leaves the grid for the next control, as in any form; the
+        // arrows move between cells.
+        if (const auto forward = tabDirection(event)) {
+            auto* grid = static_cast<DataGrid*>(parent());
+            grid->commitEditor();
+            grid->leave(*forward);
+            return true;
+        }
         if (filter_) {
             if (filter_->filterEvent(editor, event)) return true;
             // Let through only while an operation runs, as its cancel key:
@@ -56,6 +64,14 @@ class FilteredDelegate : public QStyledItemDelegate {
     }
 
   private:
+    static std::optional<bool> tabDirection(const QEvent* event) {
+        if (event->type() != QEvent::KeyPress) return std::nullopt;
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Backtab) return false;
+        if (key->key() != Qt::Key_Tab) return std::nullopt;
+        return !(key->modifiers() & Qt::ShiftModifier);
+    }
+
     static bool isEscape(const QEvent* event) {
         return event->type() == QEvent::KeyPress &&
                static_cast<const QKeyEvent*>(event)->key() == Qt::Key_Escape;
@@ -82,6 +98,7 @@ DataGrid::DataGrid(const std::vector<int>& columnWidths, QWidget* parent)
     setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::AnyKeyPressed |
                     QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked);
     setWordWrap(false);
+    setTabKeyNavigation(false);
     setItemDelegate(new FilteredDelegate(nullptr, this));
 }
 
@@ -137,6 +154,13 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+void DataGrid::leave(bool forward) {
+    // From the grid itself, not from its cell's editor, which would come
+    // back to the grid.
+    setFocus(Qt::OtherFocusReason);
+    QWidget::focusNextPrevChild(forward);
 }
 
 void DataGrid::commitEditor() {

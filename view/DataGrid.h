@@ -23,6 +23,8 @@ class DataGrid : public QTableView {
     // What is being typed into the open cell goes into the image; the cell
     // stays open for more.
     void commitEditor();
+    // The focus to the next (or the previous) control of the window.
+    void leave(bool forward);
     int currentGridRow() const;
     int currentGridColumn() const;
 

@@ -1,0 +1,104 @@
+// The window by keyboard alone: shortcuts from any cell or field, Tab out
+// of the grid, ESC during an operation and the popups opened then.
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/HexView.h"
+#include "tests/support/Rig.h"
+#include "view/DataGrid.h"
+#include "view/KeyFilter.h"
+
+namespace {
+// A value typed into a cell, the cursor left in its editor.
+void typeCell(Tform1& f, int address, const char* text) {
+    QTest::mouseClick(f.m->viewport(), Qt::LeftButton, {},
+                      f.m->visualRect(f.imagen.index(address, kDataColumn)).center());
+    QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(text));
+}
+
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+}
+}  // namespace
+
+class KeysTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // The menu's shortcuts run their item from inside a cell or a field and
+    // never reach the key filter; every other key there is still judged.
+    void shortcutsRunFromAnyCellOrFieldOtherKeysAreJudged() {
+        Rig rig;
+        Tform1& f = onScreen(rig);
+        typeCell(f, 2, "77");
+        f.m->commitEditor();
+        QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+        press(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(rig.cell(3), QString());
+        press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(rig.cell(3), QStringLiteral("77"));
+        f.Pdirm->setFocus();
+        press(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(rig.cell(3), QString());
+        press(Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(rig.cell(3), QStringLiteral("77"));
+        // An Alt letter and F10 open a menu, as a click on its title would.
+        for (const auto& [key, modifiers] : {std::pair{Qt::Key_A, Qt::AltModifier},
+                                             std::pair{Qt::Key_F10, Qt::NoModifier}}) {
+            f.Pdirm->setFocus();
+            press(key, modifiers);
+            QTRY_VERIFY(QApplication::activePopupWidget());
+            QApplication::activePopupWidget()->close();
+        }
+        f.Pdirm->setFocus();
+        press(Qt::Key_H, Qt::ControlModifier);
+        QVERIFY(f.vistaHexadecimal() && f.vistaHexadecimal()->isVisible());
+        QCOMPARE(rig.dialogs.messages, QStringList{});
+
+        // Enter, Ctrl+C, Ctrl+X and Ctrl+V are typed keys, refused as ever.
+        QApplication::setActiveWindow(&f);
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        for (QWidget* field : {static_cast<QWidget*>(f.Pdirm), static_cast<QWidget*>(nullptr)}) {
+            if (field) field->setFocus();
+            else typeCell(f, 5, "1");
+            for (const auto& [key, modifiers] :
+                 {std::pair{Qt::Key_Return, Qt::KeyboardModifiers()},
+                  std::pair{Qt::Key_C, Qt::KeyboardModifiers(Qt::ControlModifier)},
+                  std::pair{Qt::Key_X, Qt::KeyboardModifiers(Qt::ControlModifier)},
+                  std::pair{Qt::Key_V, Qt::KeyboardModifiers(Qt::ControlModifier)}}) {
+                rig.dialogs.clear();
+                press(key, modifiers);
+                QCOMPARE(rig.dialogs.messages, QStringList{kCaracterInvalido});
+            }
+        }
+    }
+
+
+    // Tab and Shift+Tab leave the grid, taking what was typed; the arrows
+    // move between its cells.
+    void tabLeavesTheGridArrowsMoveInIt() {
+        Rig rig;
+        Tform1& f = onScreen(rig);
+        const auto inGrid = [&f] {
+            QWidget* focus = QApplication::focusWidget();
+            return focus == f.m || f.m->isAncestorOf(focus);
+        };
+        typeCell(f, 2, "5");
+        press(Qt::Key_Tab);
+        QVERIFY(!inGrid());
+        QCOMPARE(rig.cell(3), QStringLiteral("5"));
+        QWidget* next = QApplication::focusWidget();
+        typeCell(f, 2, "");
+        press(Qt::Key_Backtab);
+        QVERIFY(!inGrid() && QApplication::focusWidget() != next);
+        typeCell(f, 2, "");
+        press(Qt::Key_Down);
+        QVERIFY(inGrid());
+        QCOMPARE(f.m->currentIndex().row(), 3);
+        QCOMPARE(rig.dialogs.messages, QStringList{});
+    }
+};
+
+QTEST_MAIN(KeysTest)
+#include "test_keys.moc"
