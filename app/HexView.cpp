@@ -9,9 +9,10 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
+#include "app/SystemPlatform.h"
 #include "view/AddressGridModel.h"
 #include "view/DataGrid.h"
 #include "view/HexTable.h"
@@ -182,20 +183,20 @@ void HexView::wire() {
     connect(Copiar, &QAction::triggered, this, &HexView::copySelection);
     connect(Pegar, &QAction::triggered, this, &HexView::paste);
     connect(LlenarSeleccion, &QAction::triggered, this, [this] {
+        if (refuseWhileRunning()) return;
         barraLlenar->show();
         llenarCon->setFocus();
         llenarCon->selectAll();
     });
     connect(llenar, &QPushButton::clicked, this, &HexView::fillSelection);
     connect(llenarCon, &QLineEdit::returnPressed, this, &HexView::fillSelection);
-    const auto closeFill = [this] {
-        barraLlenar->hide();
-        tabla->setFocus();
-    };
-    connect(cancelarLlenado, &QPushButton::clicked, this, closeFill);
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), barraLlenar, nullptr, nullptr,
-                          Qt::WidgetWithChildrenShortcut),
-            &QShortcut::activated, this, closeFill);
+    connect(cancelarLlenado, &QPushButton::clicked, this, &HexView::closeFill);
+    // Their ESC is spent on them: it never cancels a running operation.
+    for (QWidget* field : {static_cast<QWidget*>(buscar), static_cast<QWidget*>(irA),
+                           static_cast<QWidget*>(llenarCon)}) {
+        markClosesOnEscape(field);
+        field->installEventFilter(this);
+    }
     connect(Buscar, &QAction::triggered, this, [this] {
         buscar->setFocus();
         buscar->selectAll();
@@ -227,6 +228,22 @@ void HexView::wire() {
     });
     connect(tabla, &HexTable::spanChanged, this, &HexView::showSelection);
     connect(tabla, &HexTable::typedWhileLocked, this, &HexView::refuseWhileRunning);
+}
+
+void HexView::closeFill() {
+    barraLlenar->hide();
+    tabla->setFocus();
+}
+
+bool HexView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress ||
+        static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
+        return QMainWindow::eventFilter(watched, event);
+    if (watched == llenarCon)
+        closeFill();
+    else
+        tabla->setFocus();
+    return true;
 }
 
 void HexView::imageChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight) {
@@ -267,10 +284,10 @@ void HexView::setRunning(bool running) {
 }
 
 void HexView::enableEdits() {
-    Deshacer->setEnabled(!running_ && history_.canUndo());
-    Rehacer->setEnabled(!running_ && history_.canRedo());
-    for (QAction* action : {Pegar, LlenarSeleccion}) action->setEnabled(!running_);
-    llenar->setEnabled(!running_);
+    // While an operation runs the edits stay enabled: their keys are taken,
+    // and refused on the status line instead of reaching anything else.
+    Deshacer->setEnabled(running_ || history_.canUndo());
+    Rehacer->setEnabled(running_ || history_.canRedo());
 }
 
 void HexView::commitGrid() {

@@ -56,8 +56,13 @@ class HexView : public QMainWindow {
     QAction *Deshacer, *Rehacer, *Copiar, *Pegar, *LlenarSeleccion, *IrADireccion, *Buscar,
         *BuscarSiguiente, *BuscarAnterior;
 
+  protected:
+    // ESC in a field of the find, go-to or fill rows closes it, back to the bytes.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void buildControls();
+    void closeFill();
     void buildMenu();
     void nameControls();
     void wire();

@@ -7,7 +7,9 @@
 // The real clock, sleeps and keyboard. ESC is held from its key press until
 // its release, as the window system reported them to this application; a
 // press also counts once when it was released before anyone asked, unless it
-// came before the last forgetKeyPresses.
+// came before the last forgetKeyPresses. The press that closes a popup (a
+// menu, a modal box or dialog, a field marked as a popup) is spent on it,
+// with its auto-repeats until the key is released: it cancels nothing.
 class SystemPlatform : public QObject, public RealTimePlatform {
     Q_OBJECT
   public:
@@ -23,4 +25,9 @@ class SystemPlatform : public QObject, public RealTimePlatform {
   private:
     bool escapeHeld_ = false;
     bool escapePressed_ = false;
+    bool escapeSpent_ = false;
+    const QEvent* judged_ = nullptr;
 };
+
+// A field whose ESC closes it, as a popup's does (a find field).
+void markClosesOnEscape(QObject* field);

@@ -1,12 +1,16 @@
 // The window by keyboard alone: shortcuts from any cell or field, Tab out
 // of the grid, ESC during an operation and the popups opened then.
 #include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "app/HexView.h"
+#include "app/SystemPlatform.h"
 #include "tests/support/Rig.h"
 #include "view/DataGrid.h"
+#include "view/HexTable.h"
 #include "view/KeyFilter.h"
 
 namespace {
@@ -97,6 +101,56 @@ class KeysTest : public QObject {
         QVERIFY(inGrid());
         QCOMPARE(f.m->currentIndex().row(), 3);
         QCOMPARE(rig.dialogs.messages, QStringList{});
+    }
+
+    // ESC held at the poll cancels, even when it was down before the
+    // operation began; the press that closes a popup (a menu, a modal box,
+    // the hex view's find field) and its auto-repeats do not.
+    void escapeCancelsUnlessItClosesAPopup() {
+        Rig rig;
+        Tform1& f = onScreen(rig);
+        SystemPlatform keyboard;
+        const auto held = [&keyboard] {
+            return bool(keyboard.GetKeyState(Platform::kVkEscape) & Platform::kKeyDownBit);
+        };
+        const auto repeat = [](QWidget* on) {
+            QKeyEvent again(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(on, &again);
+        };
+        QTest::keyPress(f.m, Qt::Key_Escape);
+        keyboard.forgetKeyPresses();
+        QVERIFY(held());
+        QTest::keyRelease(f.m, Qt::Key_Escape);
+        QVERIFY(!held());
+
+        f.BarraMenus1->trigger();
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyPress(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        repeat(f.m);
+        QVERIFY(!held());
+        QTest::keyRelease(f.m, Qt::Key_Escape);
+
+        QDialog box(&f);
+        box.setModal(true);
+        box.show();
+        QTest::keyClick(&box, Qt::Key_Escape);
+        QVERIFY(!box.isVisible() && !held());
+
+        f.VistaHexadecimal1->trigger();
+        HexView& view = *f.vistaHexadecimal();
+        QApplication::setActiveWindow(&view);
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        view.buscar->setFocus();
+        QTest::keyPress(view.buscar, Qt::Key_Escape);
+        QCOMPARE(QApplication::focusWidget(), view.tabla);
+        repeat(view.tabla);
+        QVERIFY(!held());
+        QTest::keyRelease(view.tabla, Qt::Key_Escape);
+        // A press of its own, anywhere else, is the cancel key again.
+        QTest::keyPress(view.tabla, Qt::Key_Escape);
+        QVERIFY(held());
+        QTest::keyRelease(view.tabla, Qt::Key_Escape);
     }
 };
 
