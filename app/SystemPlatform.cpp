@@ -42,19 +42,21 @@ bool SystemPlatform::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::KeyPress: {
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() != Qt::Key_Escape) break;
-            // Judged where the press lands first; its way up to the parents
-            // does not undo that.
-            if (!key->isAutoRepeat() && event != judged_) {
-                judged_ = event;
-                escapeSpent_ = closesAPopup(watched);
+            // One press is seen by its window, its widget and their parents:
+            // spent if any of them is a popup. A new press is judged afresh.
+            if (!key->isAutoRepeat()) {
+                escapeSpent_ = (escapeSpent_ && !escapeReleased_) || closesAPopup(watched);
+                escapeReleased_ = false;
             }
-            if (!escapeSpent_) escapeHeld_ = escapePressed_ = true;
+            escapeHeld_ = escapePressed_ = !escapeSpent_;
             break;
         }
         case QEvent::KeyRelease: {
             auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() == Qt::Key_Escape && !key->isAutoRepeat())
+            if (key->key() == Qt::Key_Escape && !key->isAutoRepeat()) {
                 escapeHeld_ = escapeSpent_ = false;
+                escapeReleased_ = true;
+            }
             break;
         }
         // A window blocked by a modal box no longer gets its key releases:
@@ -63,6 +65,7 @@ bool SystemPlatform::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::WindowUnblocked:
         case QEvent::ApplicationDeactivate:
             escapeHeld_ = false;
+            escapeReleased_ = true;
             break;
         default:
             break;

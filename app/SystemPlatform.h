@@ -26,7 +26,7 @@ class SystemPlatform : public QObject, public RealTimePlatform {
     bool escapeHeld_ = false;
     bool escapePressed_ = false;
     bool escapeSpent_ = false;
-    const QEvent* judged_ = nullptr;
+    bool escapeReleased_ = true;
 };
 
 // A field whose ESC closes it, as a popup's does (a find field).
