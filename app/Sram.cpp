@@ -168,7 +168,11 @@ void Tform1::closeEvent(QCloseEvent* event) {
     // The title-bar close box ends the program like "SALIR": hiding the
     // window alone would leave the program running with no way back. Not in
     // the middle of an operation, though: its bytes would be cut short.
-    if (!marco.running() && !exited_) guarded(&Tform1::BitBtn8Click);
+    if (marco.running())
+        progreso->setRunningNote(
+            QStringLiteral("Hay una operación en curso: cancélela antes de salir"));
+    else if (!exited_)
+        guarded(&Tform1::BitBtn8Click);
     // Declined, or refused while an operation runs: the window stays.
     if (!exited_) {
         event->ignore();

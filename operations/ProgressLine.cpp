@@ -20,6 +20,7 @@ ProgressLine::ProgressLine(OperationFrame& frame, const NumberFormat& format, QW
     bar->setTextVisible(false);
     times_ = new QLabel(this);
     memory_ = new QLabel(this);
+    runningNote_ = new QLabel(this);
     cancelar = new QPushButton(QStringLiteral("Cancelar"), this);
     cancelar->setEnabled(false);
 
@@ -29,6 +30,7 @@ ProgressLine::ProgressLine(OperationFrame& frame, const NumberFormat& format, QW
     row->addWidget(bar, 2);
     row->addWidget(times_, 2);
     row->addWidget(memory_);
+    row->addWidget(runningNote_);
     row->addWidget(cancelar);
 
     connect(&frame_.progress, &Progress::changed, this, &ProgressLine::refresh);
@@ -101,10 +103,22 @@ void ProgressLine::setDeviceNote(const QString& note) {
     refresh();
 }
 
+void ProgressLine::setRunningNote(const QString& note) {
+    runningNote_->setText(note);
+    runningNote_->setAccessibleName(note);
+    refresh();
+}
+
+QString ProgressLine::runningNoteText() const {
+    return runningNote_->text();
+}
+
 void ProgressLine::refresh() {
     const Progress& p = frame_.progress;
     // A new operation makes the last note old.
     if (p.running()) note_.clear();
+    if (!p.running()) runningNote_->clear();
+    runningNote_->setVisible(p.running() && !runningNote_->text().isEmpty());
     state_->setText(stateText());
     times_->setText(timeText());
     bar->setValue(static_cast<int>(p.fraction() * kBarSteps));

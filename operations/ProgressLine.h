@@ -32,6 +32,10 @@ class ProgressLine : public QWidget {
     // What keeps the programmer from being used, shown whenever nothing runs
     // until it is cleared.
     void setDeviceNote(const QString& note);
+    // Told while the operation runs, instead of a box that would take its
+    // ESC: what was refused meanwhile. Gone when the operation ends.
+    void setRunningNote(const QString& note);
+    QString runningNoteText() const;
 
     QProgressBar* bar;
     QPushButton* cancelar;
@@ -45,6 +49,7 @@ class ProgressLine : public QWidget {
     QLabel* state_;
     QLabel* times_;
     QLabel* memory_;
+    QLabel* runningNote_;
     QString note_;
     QString deviceNote_;
 };

@@ -8,6 +8,7 @@
 
 #include "app/HexView.h"
 #include "app/SystemPlatform.h"
+#include "operations/ProgressLine.h"
 #include "tests/support/Rig.h"
 #include "view/DataGrid.h"
 #include "view/HexTable.h"
@@ -151,6 +152,26 @@ class KeysTest : public QObject {
         QTest::keyPress(view.tabla, Qt::Key_Escape);
         QVERIFY(held());
         QTest::keyRelease(view.tabla, Qt::Key_Escape);
+    }
+
+    // The close box during a read says why on the status line, with no box,
+    // and the read goes on to its end.
+    void theCloseBoxDuringAnOperationIsToldNotBoxed() {
+        Rig rig;
+        Tform1& f = onScreen(rig);
+        QString told;
+        rig.platform.escapeHeld = [&](int query) {
+            if (query == 5) {
+                f.close();
+                told = f.progreso->runningNoteText();
+            }
+            return false;
+        };
+        rig.type(f.LLOT1, "0").type(f.LLOT2, "1023").click(f.BitBtn7);
+        QCOMPARE(told, QStringLiteral("Hay una operación en curso: cancélela antes de salir"));
+        QVERIFY(f.isVisible());
+        QCOMPARE(rig.dialogs.messages, QStringList{"Lectura Terminada"});
+        QCOMPARE(f.progreso->runningNoteText(), QString());
     }
 };
 
