@@ -7,6 +7,8 @@
 #include <QLineEdit>
 
 #include "app/HexView.h"
+#include "image/Parse.h"
+#include "image/Refusal.h"
 #include "view/AddressGridModel.h"
 #include "view/HexTable.h"
 #include "view/ImageHistory.h"
@@ -33,22 +35,12 @@ bool allDigits(const QString& text, int base) {
     return !text.isEmpty() && text.size() <= kLongestAddress;
 }
 
-// 0x1F0, $1F0 and 1F0h are hexadecimal; digits alone are decimal.
-std::optional<std::size_t> addressFromText(QString text) {
-    text = text.trimmed();
-    int base = 10;
-    if (text.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive)) {
-        text.remove(0, 2);
-        base = 16;
-    } else if (text.startsWith(u'$')) {
-        text.remove(0, 1);
-        base = 16;
-    } else if (text.endsWith(u'h', Qt::CaseInsensitive)) {
-        text.chop(1);
-        base = 16;
-    }
-    if (!allDigits(text, base)) return std::nullopt;
-    return static_cast<std::size_t>(text.toULongLong(nullptr, base));
+// 0x1F0, $1F0 and 1F0h are hexadecimal; digits alone are decimal: the
+// numbers the import's "Desplazamiento" and the command line take.
+std::optional<std::size_t> addressFromText(const QString& text) {
+    const auto number = image::parseNumber(text.trimmed());
+    if (image::refusalOf(number)) return std::nullopt;
+    return std::get<std::uint32_t>(number);
 }
 
 // One byte in hexadecimal, with or without 0x.

@@ -29,6 +29,25 @@ std::optional<std::int64_t> offsetOf(const QString& text) {
 }
 
 namespace {
+QString offsetRefusal(const QString& offset) {
+    return QStringLiteral("el desplazamiento %1 no es un número (decimal, o hexadecimal con 0x, "
+                          "$ o h, con signo si hace falta)")
+        .arg(offset);
+}
+
+}  // namespace
+
+FileDialogOptions withOffsetCheck(FileDialogOptions options) {
+    options.offsetRefusal = [](const QString& offset) -> std::optional<QString> {
+        if (offsetOf(offset)) return std::nullopt;
+        QString refusal = offsetRefusal(offset);
+        refusal[0] = refusal[0].toUpper();
+        return refusal;
+    };
+    return options;
+}
+
+namespace {
 bool mapping(const ChosenFile& chosen) {
     return chosen.offset != QLatin1String("0") || chosen.lane != 0 || chosen.swap;
 }
@@ -55,9 +74,7 @@ std::optional<image::Map> ImageCommands::mapped(const image::Map& map, const Cho
                                                 const std::function<void(const QString&)>& refuse) {
     const auto offset = offsetOf(chosen.offset);
     if (!offset) {
-        refuse(QStringLiteral("el desplazamiento %1 no es un número (decimal, o hexadecimal con "
-                              "0x, con signo si hace falta)")
-                   .arg(chosen.offset));
+        refuse(offsetRefusal(chosen.offset));
         return std::nullopt;
     }
     // The offset is the file's: an import moves first and takes the lane,
@@ -77,7 +94,7 @@ std::optional<image::Map> ImageCommands::mapped(const image::Map& map, const Cho
 }
 
 void ImageCommands::Importar1Click() {
-    const auto chosen = host_.dialogs.openFile(kImportDialog);
+    const auto chosen = host_.dialogs.openFile(withOffsetCheck(kImportDialog));
     if (!chosen) return;
     const auto loaded = load(*chosen, memorySize());
     if (const auto* refusal = std::get_if<QString>(&loaded)) return host_.dialogs.message(*refusal);
@@ -136,7 +153,7 @@ void ImageCommands::show(const ChosenFile& chosen, const Imported& imported) {
 }
 
 void ImageCommands::Exportar1Click() {
-    const auto chosen = host_.dialogs.saveFile(kExportDialog);
+    const auto chosen = host_.dialogs.saveFile(withOffsetCheck(kExportDialog));
     const auto refuse = [&](const QString& why) {
         host_.dialogs.message(QStringLiteral("No se puede exportar: %1").arg(why));
     };

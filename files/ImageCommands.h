@@ -26,6 +26,9 @@ inline constexpr image::Format kExportFormats[] = {image::Format::Binary, image:
 // "0", "4096", "-0xE000": an offset as typed in the dialog or a job file
 // gives it; nothing when it is no number or leaves the addresses.
 std::optional<std::int64_t> offsetOf(const QString& text);
+// The dialog's options, with "Desplazamiento" refused before it closes
+// when it is no number.
+FileDialogOptions withOffsetCheck(FileDialogOptions options);
 // The chosen file's placement on the chip; nothing for an offset that is no number.
 std::optional<image::Placement> placementOf(const ChosenFile& chosen);
 

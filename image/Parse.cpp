@@ -10,9 +10,19 @@ namespace {
 constexpr std::uint64_t kLargestNumber = 0xFFFFFFFFull;
 constexpr std::uint32_t kLargestByte = 0xFF;
 
+// Decimal, or hexadecimal written as 0x1F0, $1F0 or 1F0h, as assemblers
+// and hex editors write it.
 std::optional<std::uint32_t> digitsValue(const QString& text) {
-    const bool hexadecimal = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
-    const QStringView digits = hexadecimal ? QStringView(text).mid(2) : QStringView(text);
+    QStringView digits(text);
+    bool hexadecimal = true;
+    if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        digits = digits.mid(2);
+    else if (digits.startsWith(u'$'))
+        digits = digits.mid(1);
+    else if (digits.endsWith(u'h', Qt::CaseInsensitive))
+        digits.chop(1);
+    else
+        hexadecimal = false;
     if (digits.isEmpty()) return std::nullopt;
     const std::uint64_t base = hexadecimal ? 16 : 10;
     std::uint64_t value = 0;

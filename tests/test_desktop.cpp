@@ -248,6 +248,41 @@ class DesktopTest : public QObject {
         QVERIFY(QDir(config_.path()).isEmpty());
     }
 
+    // A bad "Desplazamiento" is refused beside the field, the dialog still
+    // open with what was chosen; it takes what "Ir a" takes (1F0h).
+    void importDialogRefusesABadOffsetBeforeItCloses() {
+        QTemporaryDir folder;
+        QFile image(folder.filePath(QStringLiteral("placa.bin")));
+        QVERIFY(image.open(QIODevice::WriteOnly));
+        image.close();
+        QtDialogs dialogs;
+        QString told;
+        bool stayed = false;
+        onFileDialog([&](QFileDialog* dialog) {
+            dialog->setDirectory(folder.path());
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                ->setText(QStringLiteral("placa.bin"));
+            QLineEdit* offset = nullptr;
+            for (auto* field : dialog->findChildren<QLineEdit*>())
+                if (field->accessibleName() == QLatin1String("Desplazamiento")) offset = field;
+            offset->setText(QStringLiteral("1F0x"));
+            QMetaObject::invokeMethod(dialog, "accept");
+            stayed = dialog->isVisible() && dialog->focusWidget() == offset;
+            for (auto* label : dialog->findChildren<QLabel*>())
+                if (label->text().startsWith(QLatin1String("El desplazamiento")))
+                    told = label->accessibleName();
+            offset->setText(QStringLiteral("1F0h"));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        const auto chosen = dialogs.openFile(withOffsetCheck(kImportDialog));
+        QVERIFY(stayed);
+        QVERIFY2(told.startsWith("El desplazamiento 1F0x no es un número"), qPrintable(told));
+        QVERIFY(chosen);
+        QCOMPARE(chosen->path, image.fileName());
+        QCOMPARE(offsetOf(chosen->offset), std::optional<std::int64_t>(0x1F0));
+        QCOMPARE(offsetOf(QStringLiteral("-$E000")), std::optional<std::int64_t>(-0xE000));
+    }
+
     void exportDialogTellsTheChosenFilter() {
         QTemporaryDir folder;
         QtDialogs dialogs;

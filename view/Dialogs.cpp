@@ -31,9 +31,12 @@ void showBox(QMessageBox::Icon icon, const QString& text) {
 class FileDialog : public QFileDialog {
   public:
     using QFileDialog::QFileDialog;
+    // Asked before the dialog closes: false keeps it open.
+    std::function<bool()> check;
 
   protected:
     void accept() override {
+        if (check && !check()) return;
         const auto* typed = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         const QString name = typed ? typed->text() : QString();
         const QString suffix = defaultSuffix();
@@ -51,6 +54,7 @@ struct MappingFields {
     QComboBox* lane = nullptr;
     QCheckBox* swap = nullptr;
     QCheckBox* keepRest = nullptr;
+    QLabel* reason = nullptr;
 };
 
 void addImageMapping(QFileDialog& dialog, MappingFields& fields, bool keepRestField) {
@@ -61,8 +65,8 @@ void addImageMapping(QFileDialog& dialog, MappingFields& fields, bool keepRestFi
     offset = new QLineEdit(QStringLiteral("0"), &dialog);
     offset->setAccessibleName(QStringLiteral("Desplazamiento"));
     offset->setAccessibleDescription(
-        QStringLiteral("Se suma a las direcciones del archivo: decimal, o hexadecimal con 0x, con "
-                       "signo si hace falta"));
+        QStringLiteral("Se suma a las direcciones del archivo: decimal, o hexadecimal (0x1F0, "
+                       "$1F0 o 1F0h), con signo si hace falta"));
     lane = new QComboBox(&dialog);
     lane->addItems(kCarriles);
     lane->setAccessibleName(QStringLiteral("Carril"));
@@ -82,6 +86,10 @@ void addImageMapping(QFileDialog& dialog, MappingFields& fields, bool keepRestFi
     fields.swap->setAccessibleDescription(
         QStringLiteral("Intercambia los dos bytes de cada palabra de 16 bits"));
     grid->addWidget(fields.swap, row + 2, 1);
+    fields.reason = new QLabel(&dialog);
+    fields.reason->setWordWrap(true);
+    fields.reason->hide();
+    grid->addWidget(fields.reason, row + 4, 1);
     if (!keepRestField) return;
     fields.keepRest = new QCheckBox(QStringLiteral("Conservar el resto de la imagen"), &dialog);
     fields.keepRest->setAccessibleName(QStringLiteral("Conservar el resto de la imagen"));
@@ -108,6 +116,18 @@ std::optional<ChosenFile> runFileDialog(const FileDialogOptions& options,
                      });
     MappingFields fields;
     if (options.imageMapping) addImageMapping(dialog, fields, options.keepRestField);
+    if (fields.offset && options.offsetRefusal)
+        dialog.check = [&fields, &options] {
+            const auto refusal = options.offsetRefusal(fields.offset->text().trimmed());
+            fields.reason->setText(refusal.value_or(QString()));
+            fields.reason->setAccessibleName(fields.reason->text());
+            fields.reason->setVisible(refusal.has_value());
+            if (refusal) {
+                fields.offset->setFocus();
+                fields.offset->selectAll();
+            }
+            return !refusal;
+        };
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     QString path = dialog.selectedFiles().constFirst();
     if (path.isEmpty()) return std::nullopt;

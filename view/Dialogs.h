@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 // What a file dialog is set up with. The filter is written as pairs of
@@ -17,6 +18,9 @@ struct FileDialogOptions {
     bool keepRestField = false;
     // The window's title; empty, the system's own ("Abrir", "Guardar como").
     QString title = QString();
+    // Why "Desplazamiento" cannot be taken, told beside the field before the
+    // dialog closes, so that nothing chosen must be chosen again.
+    std::function<std::optional<QString>(const QString&)> offsetRefusal = {};
 };
 
 // The lanes "Carril" offers: all of the image, then par, impar, and 0 to 3 of 4.
