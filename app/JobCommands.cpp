@@ -53,13 +53,14 @@ struct JobCommands::Plan {
     std::optional<Imported> imported;
 };
 
-void JobCommands::AbrirTrabajo1Click() {
+void JobCommands::AbrirTrabajo1Click(const std::function<bool()>& mayDiscardChanges) {
     const auto path = dialogs_.openFileName(kJobDialog);
     if (!path) return;
     const auto read = job::read(*path);
     if (const auto* refusal = std::get_if<QString>(&read)) return dialogs_.message(*refusal);
     const auto plan = planOf(*path, std::get<job::Job>(read));
-    if (!plan) return;
+    // A job that is refused asks nothing: the unsaved edits stay as they are.
+    if (!plan || !mayDiscardChanges()) return;
     apply(*plan);
     kept_ = plan->job.settings;
 }

@@ -52,7 +52,9 @@ class JobCommands {
           cambios_(cambios) {}
 
     // A refused job, or one whose image cannot be read, changes nothing.
-    void AbrirTrabajo1Click();
+    // The job is read and checked first; only a job that can be opened asks
+    // about the unsaved changes.
+    void AbrirTrabajo1Click(const std::function<bool()>& mayDiscardChanges);
     // Nothing is written while the image comes from no file.
     void GuardarTrabajo1Click();
 

@@ -286,7 +286,7 @@ void Tform1::Exportar1Click() {
 }
 
 void Tform1::AbrirTrabajo1Click() {
-    if (!marco.running() && mayDiscardChanges()) trabajos_->AbrirTrabajo1Click();
+    if (!marco.running()) trabajos_->AbrirTrabajo1Click([this] { return mayDiscardChanges(); });
 }
 
 void Tform1::GuardarTrabajo1Click() {

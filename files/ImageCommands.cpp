@@ -114,7 +114,10 @@ std::variant<Imported, QString> ImageCommands::load(const ChosenFile& chosen, st
     if (!mapping(chosen) && !chosen.keepRest) {
         image::ReadResult result = image::read(*format, file, size);
         if (result.fault) return refused(result.fault->text());
-        return Imported{std::move(result.bytes), *format, std::nullopt};
+        const image::Map given = image::readMap(*format, file).map;
+        return Imported{std::move(result.bytes), *format, std::nullopt, result.given,
+                        given.empty() ? 0 : given.lowest(),
+                        given.empty() ? 0 : std::min<std::uint64_t>(given.highest(), size - 1)};
     }
     // What the file gives, placed at the chip's addresses as the command
     // line places it.
@@ -133,7 +136,9 @@ std::variant<Imported, QString> ImageCommands::load(const ChosenFile& chosen, st
                                       "dirección es 0x%2)")
                            .arg(placed.outside)
                            .arg(QString::number(size - 1, 16).toUpper()));
-    Imported imported{image::Bytes(size, image::kBlank), *format, std::nullopt};
+    Imported imported{image::Bytes(size, image::kBlank), *format, std::nullopt, placed.map.size(),
+                      placed.map.empty() ? 0 : placed.map.lowest(),
+                      placed.map.empty() ? 0 : placed.map.highest()};
     placed.map.forEach([&](std::uint64_t a, std::uint8_t byte) { imported.bytes[a] = byte; });
     if (chosen.keepRest) imported.only = placed.map;
     return imported;
@@ -150,6 +155,21 @@ void ImageCommands::show(const ChosenFile& chosen, const Imported& imported) {
     });
     host_.cameFrom({chosen.path, image::formatKey(imported.format), offsetOf(chosen.offset).value_or(0),
                     chosen.lane, chosen.swap});
+    // The title names where the image came from, as after Abrir.
+    host_.setCaption(kCaptionAbierto + memory_file::nameOf(chosen.path));
+    host_.note(importSummary(chosen, imported));
+}
+
+QString ImageCommands::importSummary(const ChosenFile& chosen, const Imported& imported) const {
+    QString summary = QStringLiteral("Importado %1: %2 bytes")
+                          .arg(memory_file::nameOf(chosen.path))
+                          .arg(imported.given);
+    if (chosen.lane > 0) summary += QStringLiteral(", carril ") + kCarriles.value(chosen.lane);
+    if (chosen.swap) summary += QStringLiteral(", bytes intercambiados");
+    if (imported.given > 0)
+        summary += QStringLiteral(", %1–%2").arg(host_.formato.show(std::uint32_t(imported.lowest)),
+                                                 host_.formato.show(std::uint32_t(imported.highest)));
+    return summary;
 }
 
 void ImageCommands::Exportar1Click() {

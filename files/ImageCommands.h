@@ -39,6 +39,9 @@ struct Imported {
     image::Bytes bytes;
     image::Format format;
     std::optional<image::Map> only;
+    // What the file gave, for the status line: its bytes and their span.
+    std::uint64_t given = 0;
+    std::uint64_t lowest = 0, highest = 0;
 };
 
 // "Archivo" > "Importar..." and "Exportar...": the memory image to and from
@@ -57,6 +60,9 @@ class ImageCommands {
                                                 std::optional<image::Format> format = {});
     // The bytes as the image, in the current number format.
     void show(const ChosenFile& chosen, const Imported& imported);
+    // "Importado placa.hex: 1024 bytes, carril par, 0–1023", addresses in
+    // the grid's number format.
+    QString importSummary(const ChosenFile& chosen, const Imported& imported) const;
 
   private:
     std::size_t memorySize() const;

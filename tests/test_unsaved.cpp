@@ -6,7 +6,9 @@
 #include <QTemporaryDir>
 #include <QWindow>
 
+#include "files/FileCommands.h"
 #include "image/MemoryFile.h"
+#include "operations/ProgressLine.h"
 #include "tests/support/Files.h"
 #include "tests/support/Rig.h"
 #include "view/DataGrid.h"
@@ -62,8 +64,6 @@ class UnsavedTest : public QObject {
             {"Ctrl+O", [](Tform1&) { pressKey(Qt::Key_O); }, false},
             {"Archivo > Abrir", [](Tform1& f) { chooseFromMenu(f, f.Abrir1); }, false},
             {"Archivo > Importar...", [](Tform1& f) { chooseFromMenu(f, f.Importar1); }, false},
-            {"Archivo > Abrir trabajo…", [](Tform1& f) { chooseFromMenu(f, f.AbrirTrabajo1); },
-             false},
         };
         for (const Way& way : ways) {
             Rig rig;
@@ -83,6 +83,37 @@ class UnsavedTest : public QObject {
             QCOMPARE(rig.platform.terminations, way.exits ? 1 : 0);
             QVERIFY2(way.exits || !rig.dialogs.lastOptions.filter.isEmpty(), way.name);
         }
+    }
+
+    // "Abrir trabajo…" reads the job first: a job that is refused asks
+    // nothing and keeps the edits; a good one asks before it replaces them.
+    void aJobIsCheckedBeforeTheQuestion() {
+        const QString bad = folder_.filePath(QStringLiteral("malo.trabajo"));
+        const QString good = folder_.filePath(QStringLiteral("bueno.trabajo"));
+        const QString image = folder_.filePath(QStringLiteral("bueno.bin"));
+        const auto write = [](const QString& path, const QByteArray& bytes) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        write(bad, "tipo=sram99\nimagen=bueno.bin\n");
+        write(good, "tipo=sram24\nimagen=bueno.bin\n");
+        write(image, QByteArray(16, '\x07'));
+        Rig rig;
+        Tform1& f = onScreen(rig);
+        typeIntoCell(f, 1, "12");
+        rig.dialogs.fileAnswers = {bad, good, good};
+        rig.dialogs.answers = {Unsaved::Cancelar, Unsaved::Descartar};
+        chooseFromMenu(f, f.AbrirTrabajo1);
+        QCOMPARE(rig.dialogs.questions.size(), 0);
+        QCOMPARE(rig.dialogs.messages.size(), 1);
+        chooseFromMenu(f, f.AbrirTrabajo1);
+        QCOMPARE(rig.dialogs.questions.size(), 1);
+        QCOMPARE(rig.cell(2), QStringLiteral("12"));
+        chooseFromMenu(f, f.AbrirTrabajo1);
+        QCOMPARE(rig.cell(2), QStringLiteral("7"));
+        QCOMPARE(f.windowTitle(), kCaptionAbierto + QStringLiteral("bueno.bin"));
+        QVERIFY(f.progreso->stateText().startsWith(QStringLiteral("Importado bueno.bin: 16 bytes")));
     }
 
     void theQuestionSavesOrCancels() {
