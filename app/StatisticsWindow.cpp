@@ -141,7 +141,11 @@ void StatisticsWindow::fillFailures(const engine::RecordStatistics& statistics) 
 void StatisticsWindow::chartPareto(const engine::Pareto& pareto) {
     QChart* chart = pareto_->chart();
     chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) chart->removeAxis(axis);
+    // Taken off the chart, an axis is ours to delete.
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
     auto* bars = new QBarSet(QStringLiteral("Fallos"));
     auto* cumulative = new QLineSeries;
     cumulative->setName(QStringLiteral("Acumulado (%)"));
@@ -183,7 +187,11 @@ void StatisticsWindow::chartPareto(const engine::Pareto& pareto) {
 void StatisticsWindow::chartDays(const engine::YieldTable& days) {
     QChart* chart = daily_->chart();
     chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) chart->removeAxis(axis);
+    // Taken off the chart, an axis is ours to delete.
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
     auto* bars = new QBarSet(QStringLiteral("Rendimiento (%)"));
     QStringList labels, spoken;
     const std::size_t first = days.groups.size() > kChartDays ? days.groups.size() - kChartDays : 0;
