@@ -50,6 +50,18 @@ void addRow(QTableWidget* t, const QStringList& cells) {
     }
 }
 
+// The view's chart with no series and no axes left from the last record.
+QChart* emptied(QChartView* view) {
+    QChart* chart = view->chart();
+    chart->removeAllSeries();
+    // Taken off the chart, an axis is ours to delete.
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+    return chart;
+}
+
 QChartView* chartView(const QString& name) {
     auto* view = new QChartView(new QChart);
     view->setRenderHint(QPainter::Antialiasing);
@@ -139,13 +151,7 @@ void StatisticsWindow::fillFailures(const engine::RecordStatistics& statistics) 
 }
 
 void StatisticsWindow::chartPareto(const engine::Pareto& pareto) {
-    QChart* chart = pareto_->chart();
-    chart->removeAllSeries();
-    // Taken off the chart, an axis is ours to delete.
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
+    QChart* chart = emptied(pareto_);
     auto* bars = new QBarSet(QStringLiteral("Fallos"));
     auto* cumulative = new QLineSeries;
     cumulative->setName(QStringLiteral("Acumulado (%)"));
@@ -185,13 +191,7 @@ void StatisticsWindow::chartPareto(const engine::Pareto& pareto) {
 }
 
 void StatisticsWindow::chartDays(const engine::YieldTable& days) {
-    QChart* chart = daily_->chart();
-    chart->removeAllSeries();
-    // Taken off the chart, an axis is ours to delete.
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
+    QChart* chart = emptied(daily_);
     auto* bars = new QBarSet(QStringLiteral("Rendimiento (%)"));
     QStringList labels, spoken;
     const std::size_t first = days.groups.size() > kChartDays ? days.groups.size() - kChartDays : 0;

@@ -123,9 +123,7 @@ std::variant<Imported, QString> ImageCommands::load(const ChosenFile& chosen, st
     // line places it.
     const auto placement = placementOf(chosen);
     if (!placement)
-        return refused(QStringLiteral("el desplazamiento %1 no es un número (decimal, o "
-                                      "hexadecimal con 0x, con signo si hace falta)")
-                           .arg(chosen.offset));
+        return refused(offsetRefusal(chosen.offset));
     auto loaded = image::load(file, *format, *placement, {0, size - 1}, size - 1);
     if (const auto* refusal = image::refusalOf(loaded))
         return refused(refusal->wording(image::hexAddressText));
