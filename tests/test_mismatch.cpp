@@ -47,6 +47,12 @@ class MismatchTest : public QObject {
         QCOMPARE(w.grid.cell(3, 201), QStringLiteral("200"));
         QCOMPARE(w.grid.cell(3, 51), QString());
         QCOMPARE(w.pos, -1);
+        // A mark keeps the format it was written in, and one typed over is text.
+        rig.form().formato.hexa = 1;
+        QCOMPARE(w.grid.cell(3, 201), QStringLiteral("200"));
+        w.grid.setCell(3, 11, QStringLiteral("visto"));
+        QCOMPARE(w.grid.cell(3, 11), QStringLiteral("visto"));
+        rig.form().formato.hexa = 0;
 
         // "ANTERIOR DIR" before any "SIGUIENTE DIR" names no entry.
         w.m->showCell(1, 80);

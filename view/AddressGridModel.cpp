@@ -22,12 +22,28 @@ QString& AddressGridModel::storage(int column, std::size_t address) {
     return texts[address];
 }
 
+namespace {
+// Never typed: no key gives these characters. Allocated, not literals:
+// only allocated strings tell that they are shared.
+const QString kOwnAddressDecimal = QString::fromUtf16(u"\u0001d");
+const QString kOwnAddressHexadecimal = QString::fromUtf16(u"\u0001h");
+}  // namespace
+
+const QString& AddressGridModel::ownAddress(const NumberFormat& format) {
+    return format.hexadecimal() ? kOwnAddressHexadecimal : kOwnAddressDecimal;
+}
+
 QString AddressGridModel::cell(int column, int row) const {
     if (column < 0 || column >= columns_ || row < 0) return {};
     if (row == 0) return header_[column];
     if (column == 0) return row <= addressCount_ ? format_.show(row - 1) : QString();
     const std::vector<QString>& texts = texts_[column];
-    return static_cast<std::size_t>(row - 1) < texts.size() ? texts[row - 1] : QString();
+    if (static_cast<std::size_t>(row - 1) >= texts.size()) return {};
+    const QString& text = texts[row - 1];
+    const auto address = static_cast<std::uint32_t>(row - 1);
+    if (text.isSharedWith(kOwnAddressDecimal)) return NumberFormat{}.show(address);
+    if (text.isSharedWith(kOwnAddressHexadecimal)) return NumberFormat{1, u'h'}.show(address);
+    return text;
 }
 
 void AddressGridModel::setCell(int column, int row, const QString& text) {

@@ -27,6 +27,10 @@ class AddressGridModel : public QAbstractTableModel {
                      QObject* parent = nullptr);
 
     QString cell(int column, int row) const;
+    // A text that reads as its own row's address, in the format of the
+    // moment it was stored: one shared string for a whole column of them
+    // instead of one allocation a row.
+    static const QString& ownAddress(const NumberFormat& format);
     void setCell(int column, int row, const QString& text);
     // Number of grid rows, the header included: the last address + 2.
     int gridRows() const { return addressCount_ + 1; }

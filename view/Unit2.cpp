@@ -104,11 +104,12 @@ void TForm2::listMismatches() {
     const std::vector<QString>& first = grid.column(kFirstColumn);
     const std::vector<QString>& second = grid.column(kSecondColumn);
     const int rows = rowsCompared();
+    const QString& mark = AddressGridModel::ownAddress(formato_);
     grid.updateColumn(kMarkColumn, [&](std::vector<QString>& marks) {
         for (int address = 0; address < rows; ++address) {
             if (first[address] == second[address]) continue;
             lista.push_back(address);
-            marks[address] = formato_.show(static_cast<std::uint32_t>(address));
+            marks[address] = mark;
         }
     });
     ultima = static_cast<std::int32_t>(lista.size()) - 1;
