@@ -15,6 +15,7 @@
 #include "image/Texts.h"
 #include "view/Dialogs.h"
 #include "view/Errors.h"
+#include "view/NumberFormat.h"
 #include "view/conversiones.h"
 
 namespace {
@@ -97,7 +98,11 @@ bool JobCommands::planImage(const QString& path, Plan& plan) {
         return plan.memory.has_value();
     }
     const std::uint8_t tipo = s.tipo.value_or(form_.comandos.tipo);
-    auto loaded = ImageCommands::load(plan.image, memoryType(tipo).maxdir + 1, s.formato);
+    const ImageCommands::AddressText gridAddress = [this](std::uint64_t address) {
+        return form_.formato.show(static_cast<std::uint32_t>(address));
+    };
+    auto loaded =
+        ImageCommands::load(plan.image, memoryType(tipo).maxdir + 1, s.formato, gridAddress);
     if (const auto* refusal = std::get_if<QString>(&loaded)) {
         dialogs_.message(*refusal);
         return false;

@@ -19,8 +19,11 @@ class QLineEdit;
 
 // What a job reads from the window and sets in it: the memory type and the
 // options the window has a place for.
+struct NumberFormat;
+
 struct JobWindow {
     const CommandSet& comandos;
+    const NumberFormat& formato;
     std::function<void(std::uint8_t tipo)> selectMemoryType;
     QCheckBox& verificar;
     QLineEdit& reintentos;

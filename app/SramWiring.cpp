@@ -31,6 +31,7 @@ void Tform1::buildOperations() {
     archivos_ = std::make_unique<FileCommands>(host);
     imagenes_ = std::make_unique<ImageCommands>(host);
     const JobWindow window{comandos,
+                           formato,
                            [this](std::uint8_t tipo) { selectMemoryType(tipo); },
                            *ch,
                            *Edit2,

@@ -96,13 +96,18 @@ std::optional<image::Map> ImageCommands::mapped(const image::Map& map, const Cho
 void ImageCommands::Importar1Click() {
     const auto chosen = host_.dialogs.openFile(withOffsetCheck(kImportDialog));
     if (!chosen) return;
-    const auto loaded = load(*chosen, memorySize());
+    // Addresses as the grid shows them.
+    const auto gridAddress = [this](std::uint64_t address) {
+        return host_.formato.show(static_cast<std::uint32_t>(address));
+    };
+    const auto loaded = load(*chosen, memorySize(), {}, gridAddress);
     if (const auto* refusal = std::get_if<QString>(&loaded)) return host_.dialogs.message(*refusal);
     show(*chosen, std::get<Imported>(loaded));
 }
 
 std::variant<Imported, QString> ImageCommands::load(const ChosenFile& chosen, std::size_t size,
-                                                    std::optional<image::Format> format) {
+                                                    std::optional<image::Format> format,
+                                                    const AddressText& gridAddress) {
     const QString& path = chosen.path;
     const QByteArray file = memory_file::readBytes(path);
     const auto refused = [&](const QString& why) {
@@ -113,7 +118,7 @@ std::variant<Imported, QString> ImageCommands::load(const ChosenFile& chosen, st
     if (!format) return refused(kNotAnImage);
     if (!mapping(chosen) && !chosen.keepRest) {
         image::ReadResult result = image::read(*format, file, size);
-        if (result.fault) return refused(result.fault->text());
+        if (result.fault) return refused(result.fault->text(gridAddress));
         const image::Map given = image::readMap(*format, file).map;
         return Imported{std::move(result.bytes), *format, std::nullopt, result.given,
                         given.empty() ? 0 : given.lowest(),
@@ -126,14 +131,14 @@ std::variant<Imported, QString> ImageCommands::load(const ChosenFile& chosen, st
         return refused(offsetRefusal(chosen.offset));
     auto loaded = image::load(file, *format, *placement, {0, size - 1}, size - 1);
     if (const auto* refusal = image::refusalOf(loaded))
-        return refused(refusal->wording(image::hexAddressText));
+        return refused(refusal->wording(gridAddress));
     const image::Loaded& placed = std::get<image::Loaded>(loaded);
     if (!placed.warnings.isEmpty()) return refused(placed.warnings.constFirst());
     if (placed.outside > 0)
         return refused(QStringLiteral("%1 bytes del archivo quedan fuera de la memoria (la última "
-                                      "dirección es 0x%2)")
+                                      "dirección es %2)")
                            .arg(placed.outside)
-                           .arg(QString::number(size - 1, 16).toUpper()));
+                           .arg(gridAddress(size - 1)));
     Imported imported{image::Bytes(size, image::kBlank), *format, std::nullopt, placed.map.size(),
                       placed.map.empty() ? 0 : placed.map.lowest(),
                       placed.map.empty() ? 0 : placed.map.highest()};

@@ -54,10 +54,12 @@ class ImageCommands {
     void Importar1Click();
     void Exportar1Click();
     // The chosen file's bytes for a memory of size bytes, read in format or
-    // in the one its name or contents tell; or the refusal to show. Throws
-    // IoError when the file cannot be read.
+    // in the one its name or contents tell; or the refusal to show, its
+    // addresses written by address. Throws IoError when the file cannot be read.
+    using AddressText = std::function<QString(std::uint64_t)>;
     static std::variant<Imported, QString> load(const ChosenFile& chosen, std::size_t size,
-                                                std::optional<image::Format> format = {});
+                                                std::optional<image::Format> format = {},
+                                                const AddressText& address = image::hexAddressText);
     // The bytes as the image, in the current number format.
     void show(const ChosenFile& chosen, const Imported& imported);
     // "Importado placa.hex: 1024 bytes, carril par, 0–1023", addresses in

@@ -10,10 +10,6 @@ namespace {
 const QByteArray kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::uint32_t kSegmentMask = 0xFFFF;
 
-QString hexText(std::uint64_t value) {
-    return QString::number(value, 16).toUpper();
-}
-
 ReadResult refused(int line, const QString& what) {
     return {{}, Fault{line, what}};
 }
@@ -75,9 +71,9 @@ std::uint32_t bigEndian(const Bytes& bytes, std::size_t from, std::size_t count)
     return value;
 }
 
-QString pastMemory(std::uint64_t address, std::size_t memorySize) {
-    return QStringLiteral("la dirección 0x%1 está fuera de la memoria (la última es 0x%2)")
-        .arg(hexText(address), hexText(memorySize - 1));
+Fault pastMemory(int line, std::uint64_t address, std::size_t memorySize) {
+    return Fault{line, QStringLiteral("la dirección %1 está fuera de la memoria (la última es %2)"),
+                 {address, memorySize - 1}};
 }
 
 // Text that a person could have written: printable ASCII, tabs and line
@@ -94,8 +90,10 @@ bool isText(QByteArrayView file) {
 
 }  // namespace
 
-QString Fault::text() const {
-    return line > 0 ? QStringLiteral("línea %1: %2").arg(line).arg(what) : what;
+QString Fault::text(const std::function<QString(std::uint64_t)>& address) const {
+    QString said = what;
+    for (const std::uint64_t a : addresses) said = said.arg(address(a));
+    return line > 0 ? QStringLiteral("línea %1: %2").arg(line).arg(said) : said;
 }
 
 ReadResult readBinary(const QByteArray& file, std::size_t memorySize) {
@@ -263,9 +261,9 @@ ReadResult placed(MapRead read, std::size_t memorySize) {
     if (!read.warnings.isEmpty()) return refused(0, read.warnings.constFirst());
     for (const MapRead::Record& record : read.records)
         if (record.first + record.count > memorySize)
-            return refused(
-                record.line,
-                pastMemory(std::max<std::uint64_t>(record.first, memorySize), memorySize));
+            return {{},
+                    pastMemory(record.line, std::max<std::uint64_t>(record.first, memorySize),
+                               memorySize)};
     Bytes memory(memorySize, kBlank);
     read.map.forEach([&](std::uint64_t address, std::uint8_t byte) { memory[address] = byte; });
     return {std::move(memory), std::nullopt, static_cast<std::size_t>(read.map.size())};

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -23,8 +24,11 @@ enum class Format { Binary, IntelHex, SRecord, Memory };
 struct Fault {
     int line = 0;  // 0: the file as a whole
     QString what;
-    // "línea 12: suma de comprobación errónea", or the fault alone.
-    QString text() const;
+    // The addresses what names as %1, %2...: each front end writes them its way.
+    std::vector<std::uint64_t> addresses = {};
+    // "línea 12: suma de comprobación errónea", or the fault alone; the
+    // addresses as 0x0FFF unless told otherwise.
+    QString text(const std::function<QString(std::uint64_t)>& address = hexAddressText) const;
 };
 
 struct ReadResult {

@@ -135,14 +135,14 @@ class ImagesTest : public QObject {
             {Format::IntelHex, ":0100000001FD\r\n:00000001FF\r\n",
              "línea 1: suma de comprobación errónea"},
             {Format::IntelHex, ":0104000001FA\r\n:00000001FF\r\n",
-             "línea 1: la dirección 0x400 está fuera de la memoria (la última es 0x3FF)"},
+             "línea 1: la dirección 0x0400 está fuera de la memoria (la última es 0x03FF)"},
             {Format::IntelHex, ":00000007F9\r\n", "línea 1: tipo de registro desconocido (07)"},
             {Format::IntelHex, "\r\n:0200000001\r\n",
              "línea 2: la longitud del registro no coincide con su cuenta"},
             {Format::IntelHex, ":0100000001F\r\n", "línea 1: cantidad impar de dígitos"},
             {Format::IntelHex, ":0100000001FE\r\n", "falta el registro de fin (01)"},
             {Format::SRecord, "S1040400AA4D\r\nS9030000FC\r\n",
-             "línea 1: la dirección 0x400 está fuera de la memoria (la última es 0x3FF)"},
+             "línea 1: la dirección 0x0400 está fuera de la memoria (la última es 0x03FF)"},
             {Format::SRecord, "S1040000AA50\r\n", "línea 1: suma de comprobación errónea"},
             {Format::SRecord, "S4030000FC\r\n", "línea 1: tipo de registro desconocido (S4)"},
             {Format::SRecord, "S1040000AA51\r\nS5030002FA\r\nS9030000FC\r\n",
@@ -165,6 +165,13 @@ class ImagesTest : public QObject {
             rig.dialogs.messages,
             QStringList{"No se puede importar bad.hex:\nlínea 1: suma de comprobación errónea"});
         QCOMPARE(rig.cell(1), QStringLiteral("kept"));
+        // The window names addresses as its grid shows them, here in decimal.
+        writeFile(temp("far.s19"), "S104FF00AA52\r\nS9030000FC\r\n");
+        rig.dialogs.fileAnswers.push_back(temp("far.s19"));
+        rig.form().Importar1->trigger();
+        QVERIFY2(rig.dialogs.messages.last().contains(
+                     "línea 1: la dirección 65280 está fuera de la memoria (la última es "),
+                 qPrintable(rig.dialogs.messages.last()));
     }
 
     void importAndExportWithAnOffsetAndALane() {
