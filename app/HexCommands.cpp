@@ -1,5 +1,6 @@
 // What the hex view does: go to an address, search, fill, copy and paste,
 // and the line that sums up the selection.
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -64,8 +65,17 @@ void HexView::goTo() {
         return;
     }
     estado->clear();
-    tabla->moveTo(*address, false);
+    tabla->moveTo(*address, false, HexTable::Scroll::ToMiddle);
     tabla->setFocus();
+}
+
+QString HexView::said(std::size_t address) const {
+    return model.gridAddressText(address);
+}
+
+void HexView::selectAll() {
+    if (model.addressCount() == 0) return;
+    tabla->selectSpan(0, model.addressCount() - 1);
 }
 
 const ImageBytes& HexView::bytes() {
@@ -76,7 +86,7 @@ const ImageBytes& HexView::bytes() {
 void HexView::find(bool forward) {
     const QString wanted = buscar->text();
     const bool asText = buscarComo->currentIndex() == 1;
-    const auto pattern = asText ? textPattern(wanted) : hexPattern(wanted);
+    const auto pattern = asText ? textPattern(wanted, mayusculas->isChecked()) : hexPattern(wanted);
     if (!pattern) {
         estado->setText(wanted.isEmpty() ? QStringLiteral("Escriba lo que busca")
                         : asText
@@ -88,15 +98,24 @@ void HexView::find(bool forward) {
     }
     const std::size_t cursor = tabla->cursor();
     // From the cursor; past a match just shown, so that F3 goes on to the next.
-    const auto at = forward ? findForward(bytes(), *pattern, found_ == cursor ? cursor + 1 : cursor)
-                            : findBackward(bytes(), *pattern, cursor);
+    auto at = forward ? findForward(bytes(), *pattern, found_ == cursor ? cursor + 1 : cursor)
+                      : findBackward(bytes(), *pattern, cursor);
+    // Then round the end, as editors search.
+    const bool wrapped = !at;
+    if (wrapped)
+        at = forward ? findForward(bytes(), *pattern, 0)
+                     : findBackward(bytes(), *pattern, bytes().bytes.size());
     if (!at) {
         estado->setText(kNoSeEncontro);
         return;
     }
-    tabla->selectSpan(*at + pattern->size() - 1, *at);
+    tabla->selectSpan(*at + pattern->size() - 1, *at, HexTable::Scroll::ToMiddle);
     found_ = *at;
-    estado->setText(QStringLiteral("Encontrado en %1").arg(model.addressText(*at)));
+    QString line = QStringLiteral("Encontrado en %1").arg(said(*at));
+    if (wrapped)
+        line += forward ? QStringLiteral(" · Se siguió desde el principio")
+                        : QStringLiteral(" · Se siguió desde el final");
+    estado->setText(line);
 }
 
 GridBytes HexView::selectionBytes() {
@@ -126,11 +145,10 @@ void HexView::showSelection() {
     }
     const GridBytes image = selectionBytes();
     QString line = QStringLiteral("Selección %1–%2 · %3")
-                       .arg(model.addressText(span.first), model.addressText(span.last),
-                            byteCount(span.size()));
+                       .arg(said(span.first), said(span.last), byteCount(span.size()));
     if (image.notAByte)
         line += QStringLiteral(" · la dirección %1 no tiene un byte")
-                    .arg(model.addressText(span.first + *image.notAByte));
+                    .arg(said(span.first + *image.notAByte));
     else
         line += QStringLiteral(" · Suma %1 · CRC-32 %2")
                     .arg(hex(image::sum16(image.bytes), 4), hex(image::crc32(image.bytes), 8));
@@ -171,7 +189,7 @@ void HexView::copySelection() {
     const GridBytes image = selectionBytes();
     if (image.notAByte) {
         estado->setText(QStringLiteral("La dirección %1 no tiene un byte: no se copió nada")
-                            .arg(model.addressText(span.first + *image.notAByte)));
+                            .arg(said(span.first + *image.notAByte)));
         return;
     }
     QGuiApplication::clipboard()->setText(hexText(image.bytes, 0, image.bytes.size()));
@@ -180,22 +198,21 @@ void HexView::copySelection() {
 
 void HexView::paste() {
     if (refuseWhileRunning()) return;
-    const auto pasted = hexPattern(QGuiApplication::clipboard()->text(), false);
+    const auto pasted = pastedBytes(QGuiApplication::clipboard()->text());
     if (!pasted) {
         estado->setText(
-            QStringLiteral("El portapapeles no tiene bytes en hexadecimal: no se pegó nada"));
+            QStringLiteral("El portapapeles no tiene bytes en hexadecimal (12 34, "
+                           "0x12, $12 o 12h): no se pegó nada"));
         return;
     }
     const std::size_t first = tabla->cursor(), count = pasted->size();
     if (count > model.addressCount() - first) {
         estado->setText(QStringLiteral("%1 no caben desde %2 hasta la última dirección, %3: no "
                                        "se pegó nada")
-                            .arg(byteCount(count), model.addressText(first),
-                                 model.addressText(model.addressCount() - 1)));
+                            .arg(byteCount(count), said(first), said(model.addressCount() - 1)));
         return;
     }
-    writeStep(first, pasted->bytes);
+    writeStep(first, *pasted);
     tabla->selectSpan(first, first + count - 1);
-    estado->setText(
-        QStringLiteral("Pegado: %1 desde %2").arg(byteCount(count), model.addressText(first)));
+    estado->setText(QStringLiteral("Pegado: %1 desde %2").arg(byteCount(count), said(first)));
 }

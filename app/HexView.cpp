@@ -1,15 +1,18 @@
 #include "app/HexView.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QKeyEvent>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include "app/SystemPlatform.h"
@@ -25,6 +28,8 @@ constexpr int kWindowHeight = 620;
 constexpr int kSettleMs = 100;
 // Changes of up to this many texts are read into the search's bytes at once.
 constexpr int kTextsReadAgain = 256;
+constexpr int kProgressSteps = 1000;
+constexpr int kProgressWidth = 160;
 
 struct Naming {
     QWidget* control;
@@ -57,12 +62,15 @@ void HexView::buildControls() {
     buscar->setPlaceholderText(QStringLiteral("DE AD ?? EF"));
     buscarComo = new QComboBox(central);
     buscarComo->addItems({QStringLiteral("Bytes"), QStringLiteral("Texto")});
+    mayusculas = new QCheckBox(QStringLiteral("Mayúsculas y minúsculas iguales"), central);
+    mayusculas->setEnabled(false);
     anterior = new QPushButton(QStringLiteral("Anterior"), central);
     siguiente = new QPushButton(QStringLiteral("Siguiente"), central);
     auto* findRow = new QHBoxLayout;
     findRow->addWidget(caption(QStringLiteral("Buscar"), buscar));
     findRow->addWidget(buscar, 1);
     findRow->addWidget(buscarComo);
+    findRow->addWidget(mayusculas);
     findRow->addWidget(anterior);
     findRow->addWidget(siguiente);
 
@@ -100,7 +108,6 @@ void HexView::buildControls() {
     leyenda = new QLabel(
         QStringLiteral("Vacía: en blanco (cuenta FF) · ??: el texto no es un byte"), central);
     seleccion = new QLabel(central);
-    estado = new QLabel(central);
     auto* column = new QVBoxLayout(central);
     column->addLayout(findRow);
     column->addLayout(placeRow);
@@ -108,14 +115,15 @@ void HexView::buildControls() {
     column->addWidget(barraLlenar);
     column->addWidget(leyenda);
     column->addWidget(seleccion);
-    column->addWidget(estado);
     setCentralWidget(central);
+    buildStatusBar();
     resize(central->minimumSizeHint().width(), kWindowHeight);
     centerOnScreen(this);
 
     QWidget::setTabOrder(tabla, buscar);
     QWidget::setTabOrder(buscar, buscarComo);
-    QWidget::setTabOrder(buscarComo, anterior);
+    QWidget::setTabOrder(buscarComo, mayusculas);
+    QWidget::setTabOrder(mayusculas, anterior);
     QWidget::setTabOrder(anterior, siguiente);
     QWidget::setTabOrder(siguiente, irA);
     QWidget::setTabOrder(irA, bytesPorFila);
@@ -123,6 +131,22 @@ void HexView::buildControls() {
     QWidget::setTabOrder(llenarCon, llenar);
     QWidget::setTabOrder(llenar, cancelarLlenado);
     tabla->setFocus();
+}
+
+void HexView::buildStatusBar() {
+    estado = new QLabel(this);
+    estado->setWordWrap(true);
+    progreso = new QProgressBar(this);
+    progreso->setRange(0, kProgressSteps);
+    progreso->setTextVisible(false);
+    progreso->setMaximumWidth(kProgressWidth);
+    progreso->hide();
+    operacion = new QLabel(this);
+    operacion->hide();
+    statusBar()->addWidget(estado, 1);
+    statusBar()->addPermanentWidget(operacion);
+    statusBar()->addPermanentWidget(progreso);
+    statusBar()->setSizeGripEnabled(false);
 }
 
 void HexView::buildMenu() {
@@ -140,6 +164,10 @@ void HexView::buildMenu() {
     Copiar = item(QStringLiteral("Copiar"), QKeySequence(Qt::CTRL | Qt::Key_C));
     Pegar = item(QStringLiteral("Pegar"), QKeySequence(Qt::CTRL | Qt::Key_V));
     LlenarSeleccion = item(QStringLiteral("Llenar selección…"), QKeySequence(Qt::CTRL | Qt::Key_L));
+    SeleccionarTodo = item(QStringLiteral("Seleccionar todo"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    EscribirTexto =
+        item(QStringLiteral("Escribir en la columna de texto"), QKeySequence(Qt::CTRL | Qt::Key_T));
+    EscribirTexto->setCheckable(true);
     edicion->addSeparator();
     Buscar = item(QStringLiteral("Buscar…"), QKeySequence(Qt::CTRL | Qt::Key_F));
     BuscarSiguiente = item(QStringLiteral("Buscar siguiente"), QKeySequence(Qt::Key_F3));
@@ -153,6 +181,8 @@ void HexView::nameControls() {
          "Por fila, la primera dirección, los bytes en hexadecimal y su texto"},
         {buscar, "Buscar", "Bytes en hexadecimal, ?? para cualquiera, o un texto"},
         {buscarComo, "Buscar como bytes o texto", ""},
+        {mayusculas, "Mayúsculas y minúsculas iguales", "Solo al buscar texto"},
+        {progreso, "Progreso de la operación", ""},
         {anterior, "Buscar anterior", "Desde el cursor hacia atrás"},
         {siguiente, "Buscar siguiente", "Desde el cursor hacia adelante"},
         {irA, "Ir a la dirección", "0x1F0 en hexadecimal o 496 en decimal"},
@@ -181,6 +211,10 @@ void HexView::wire() {
     });
     connect(&history_, &ImageHistory::changed, this, &HexView::enableEdits);
     connect(Copiar, &QAction::triggered, this, &HexView::copySelection);
+    connect(SeleccionarTodo, &QAction::triggered, this, &HexView::selectAll);
+    connect(EscribirTexto, &QAction::toggled, tabla, &HexTable::setTextSide);
+    connect(tabla, &HexTable::textSideChanged, EscribirTexto, &QAction::setChecked);
+    connect(tabla, &HexTable::refused, estado, &QLabel::setText);
     connect(Pegar, &QAction::triggered, this, &HexView::paste);
     connect(LlenarSeleccion, &QAction::triggered, this, [this] {
         if (refuseWhileRunning()) return;
@@ -212,7 +246,11 @@ void HexView::wire() {
     connect(buscar, &QLineEdit::returnPressed, this, [this] { find(true); });
     // Something else to look for starts at the cursor itself.
     connect(buscar, &QLineEdit::textChanged, this, [this] { found_.reset(); });
-    connect(buscarComo, &QComboBox::currentIndexChanged, this, [this] { found_.reset(); });
+    connect(buscarComo, &QComboBox::currentIndexChanged, this, [this](int index) {
+        found_.reset();
+        mayusculas->setEnabled(index == 1);
+    });
+    connect(mayusculas, &QCheckBox::toggled, this, [this] { found_.reset(); });
     connect(irA, &QLineEdit::returnPressed, this, &HexView::goTo);
     connect(bytesPorFila, &QComboBox::currentIndexChanged, this,
             [this] { model.setBytesPerRow(bytesPorFila->currentText().toInt()); });
@@ -224,7 +262,9 @@ void HexView::wire() {
     connect(&image_, &QAbstractItemModel::dataChanged, this, &HexView::imageChanged);
     connect(&image_, &QAbstractItemModel::modelReset, this, [this] {
         bytes_.reset();
-        if (!running_) settle_.start();
+        if (running_) return;
+        estado->clear();
+        settle_.start();
     });
     connect(tabla, &HexTable::spanChanged, this, &HexView::showSelection);
     connect(tabla, &HexTable::typedWhileLocked, this, &HexView::refuseWhileRunning);
@@ -247,7 +287,12 @@ bool HexView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void HexView::imageChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight) {
-    if (!running_) settle_.start();
+    // A message is about the image as it was: a change makes it old. An
+    // operation's bytes do not: what was refused meanwhile stays said.
+    if (!running_) {
+        settle_.start();
+        estado->clear();
+    }
     if (!bytes_) return;
     // A few texts are read again; many, or a new number format (the address
     // column), and the search reads the whole image again when it next looks.
@@ -275,8 +320,17 @@ void HexView::follow(DataGrid& grid) {
     if (grid.currentIndex().isValid()) tabla->moveTo(std::size_t(grid.currentIndex().row()), false);
 }
 
+void HexView::showProgress(const QString& state, double fraction) {
+    progreso->setValue(static_cast<int>(fraction * kProgressSteps));
+    operacion->setText(state);
+}
+
 void HexView::setRunning(bool running) {
     running_ = running;
+    progreso->setVisible(running);
+    operacion->setVisible(running);
+    // What was refused while it ran stays said after it ends.
+    if (running) estado->clear();
     tabla->setEditable(!running);
     tabla->setEscapePasses(running);
     enableEdits();

@@ -14,6 +14,8 @@ class Dialogs;
 class HexTable;
 class ImageHistory;
 class QAction;
+class QCheckBox;
+class QProgressBar;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -38,6 +40,9 @@ class HexView : public QMainWindow {
     void follow(DataGrid& grid);
     // While an operation runs the image is the chip's: nothing here changes it.
     void setRunning(bool running);
+    // The running operation's state and how far it is (0 to 1), as the main
+    // window's progress line says them.
+    void showProgress(const QString& state, double fraction);
 
     // "Ir a": 0x1F0, $1F0 or 1F0h in hexadecimal, 496 in decimal.
     void goTo();
@@ -45,16 +50,21 @@ class HexView : public QMainWindow {
     void fillSelection();
     void copySelection();
     void paste();
+    void selectAll();
 
     HexRowModel model;
     HexTable* tabla;
     QLineEdit *irA, *buscar, *llenarCon;
     QComboBox *buscarComo, *bytesPorFila;
+    QCheckBox* mayusculas;
+    QProgressBar* progreso;
     QPushButton *anterior, *siguiente, *llenar, *cancelarLlenado;
     QWidget* barraLlenar;
-    QLabel *leyenda, *seleccion, *estado;
-    QAction *Deshacer, *Rehacer, *Copiar, *Pegar, *LlenarSeleccion, *IrADireccion, *Buscar,
-        *BuscarSiguiente, *BuscarAnterior;
+    // estado: the one line for messages, cleared by the next change of the image.
+    // operacion: what the running operation is doing, beside its progress.
+    QLabel *leyenda, *seleccion, *estado, *operacion;
+    QAction *Deshacer, *Rehacer, *Copiar, *Pegar, *LlenarSeleccion, *SeleccionarTodo,
+        *EscribirTexto, *IrADireccion, *Buscar, *BuscarSiguiente, *BuscarAnterior;
 
   protected:
     // ESC in a field of the find, go-to or fill rows closes it, back to the bytes.
@@ -62,6 +72,9 @@ class HexView : public QMainWindow {
 
   private:
     void buildControls();
+    void buildStatusBar();
+    // An address in a message, as the main grid shows it.
+    QString said(std::size_t address) const;
     void closeFill();
     void buildMenu();
     void nameControls();

@@ -11,6 +11,7 @@
 #include "app/JobCommands.h"
 #include "app/StatisticsWindow.h"
 #include "app/WindowPlacement.h"
+#include "chip/Progress.h"
 #include "device/ApplicationWindow.h"
 #include "device/HidLibrary.h"
 #include "device/Platform.h"
@@ -103,6 +104,10 @@ void Tform1::VistaHexadecimal1Click() {
         vistaHex_ = std::make_unique<HexView>(imagen, formato, historia, dialogs_, this);
         vistaHex_->follow(*m);
         vistaHex_->setRunning(marco.running());
+        // The operation's progress shows there too: the view may be in front.
+        connect(&marco.progress, &Progress::changed, vistaHex_.get(), [this] {
+            vistaHex_->showProgress(progreso->stateText(), marco.progress.fraction());
+        });
     }
     placeBeside(*vistaHex_, *this);
     vistaHex_->show();

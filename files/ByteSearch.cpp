@@ -1,5 +1,7 @@
 #include "files/ByteSearch.h"
 
+#include <QRegularExpression>
+#include <QStringList>
 #include <algorithm>
 #include <cstring>
 
@@ -21,10 +23,22 @@ bool separator(QChar c) {
     return c.isSpace() || c == u',';
 }
 
+// A letter's small form, in ASCII and Latin-1 (× and ÷ are no letters).
+std::uint8_t folded(std::uint8_t byte) {
+    constexpr std::uint8_t kTimes = 0xD7;
+    const bool asciiCapital = byte >= 'A' && byte <= 'Z';
+    const bool latinCapital = byte >= 0xC0 && byte <= 0xDE && byte != kTimes;
+    return asciiCapital || latinCapital ? static_cast<std::uint8_t>(byte + 0x20) : byte;
+}
+
+bool sameByte(const BytePattern& pattern, std::size_t i, std::uint8_t byte) {
+    return pattern.anyCase ? folded(byte) == folded(pattern.bytes[i]) : byte == pattern.bytes[i];
+}
+
 // Whether the pattern matches at position at (the caller keeps it in range).
 bool matchesAt(const ImageBytes& image, const BytePattern& pattern, std::size_t at) {
     for (std::size_t i = 0; i < pattern.size(); ++i)
-        if (!pattern.wildcard[i] && image.bytes[at + i] != pattern.bytes[i]) return false;
+        if (!pattern.wildcard[i] && !sameByte(pattern, i, image.bytes[at + i])) return false;
     const auto& notBytes = image.notBytes;
     for (auto it = std::lower_bound(notBytes.begin(), notBytes.end(), at);
          it != notBytes.end() && *it < at + pattern.size(); ++it)
@@ -120,9 +134,10 @@ std::optional<BytePattern> hexPattern(const QString& text, bool wildcards) {
     return pattern;
 }
 
-std::optional<BytePattern> textPattern(const QString& text) {
+std::optional<BytePattern> textPattern(const QString& text, bool anyCase) {
     if (text.isEmpty()) return std::nullopt;
     BytePattern pattern;
+    pattern.anyCase = anyCase;
     for (QChar c : text) {
         if (c.unicode() > kLastLatin1) return std::nullopt;
         pattern.bytes.push_back(static_cast<std::uint8_t>(c.unicode()));
@@ -137,6 +152,11 @@ std::optional<std::size_t> findForward(const ImageBytes& image, const BytePatter
     if (length == 0 || length > size || from > size - length) return std::nullopt;
     const std::size_t fixed = firstFixed(pattern);
     if (fixed == length) return from;
+    if (pattern.anyCase) {
+        for (std::size_t at = from; at <= size - length; ++at)
+            if (matchesAt(image, pattern, at)) return at;
+        return std::nullopt;
+    }
     // Only where the first named byte is: memchr runs through the rest.
     const std::uint8_t* data = image.bytes.data();
     const std::uint8_t* end = data + (size - length) + fixed + 1;
@@ -155,10 +175,72 @@ std::optional<std::size_t> findBackward(const ImageBytes& image, const BytePatte
     if (length == 0 || length > size || before == 0) return std::nullopt;
     const std::size_t fixed = firstFixed(pattern);
     for (std::size_t at = std::min(before - 1, size - length) + 1; at-- > 0;) {
-        if (fixed < length && image.bytes[at + fixed] != pattern.bytes[fixed]) continue;
+        if (fixed < length && !sameByte(pattern, fixed, image.bytes[at + fixed])) continue;
         if (matchesAt(image, pattern, at)) return at;
     }
     return std::nullopt;
+}
+
+namespace {
+// An assembler's byte directive, when a line starts with one.
+bool byteDirective(const QString& word) {
+    static const QStringList kDirectives{QStringLiteral("db"),    QStringLiteral(".db"),
+                                         QStringLiteral(".byte"), QStringLiteral("defb"),
+                                         QStringLiteral("dc.b"),  QStringLiteral("fcb")};
+    return kDirectives.contains(word, Qt::CaseInsensitive);
+}
+
+// One part of a pasted list: 0x12, $12 or 12h is one byte (one or two
+// digits); bare digits are pairs, "1234" two bytes.
+bool appendPart(QString part, std::vector<std::uint8_t>& bytes) {
+    bool marked = false;
+    if (part.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive)) {
+        part.remove(0, 2);
+        marked = true;
+    } else if (part.startsWith(u'$')) {
+        part.remove(0, 1);
+        marked = true;
+    } else if (part.endsWith(u'h', Qt::CaseInsensitive)) {
+        part.chop(1);
+        marked = true;
+    }
+    for (QChar c : part)
+        if (digit(c) < 0) return false;
+    if (part.isEmpty() || (marked && part.size() > 2) || (!marked && part.size() % 2 != 0))
+        return false;
+    if (marked) {
+        bytes.push_back(static_cast<std::uint8_t>(part.toUInt(nullptr, 16)));
+        return true;
+    }
+    for (qsizetype i = 0; i < part.size(); i += 2)
+        bytes.push_back(static_cast<std::uint8_t>(digit(part[i]) * 16 + digit(part[i + 1])));
+    return true;
+}
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> pastedBytes(const QString& text) {
+    static const QRegularExpression kBetween(QStringLiteral("[\\s,;{}]+"));
+    std::vector<std::uint8_t> bytes;
+    for (const QString& line : text.split(u'\n')) {
+        QString kept = line;
+        // A C declaration's name and "=" go, its list stays.
+        if (const qsizetype brace = kept.indexOf(u'{'); brace >= 0) kept.remove(0, brace);
+        QStringList parts = kept.split(kBetween, Qt::SkipEmptyParts);
+        // "db 12h": a directive is only taken as one before marked bytes, since
+        // "db" alone is the byte DB.
+        const bool markedAfter =
+            parts.size() > 1 && std::any_of(parts.begin() + 1, parts.end(), [](const QString& p) {
+                return p.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive) ||
+                       p.startsWith(u'$') || p.endsWith(u'h', Qt::CaseInsensitive);
+            });
+        if (!parts.isEmpty() && byteDirective(parts.first()) &&
+            (markedAfter || parts.first().size() > 2))
+            parts.removeFirst();
+        for (const QString& part : parts)
+            if (!appendPart(part, bytes)) return std::nullopt;
+    }
+    if (bytes.empty()) return std::nullopt;
+    return bytes;
 }
 
 QString hexText(const image::Bytes& bytes, std::size_t first, std::size_t count) {

@@ -33,6 +33,8 @@ ImageBytes spanBytes(const std::vector<QString>& texts, std::size_t first, std::
 struct BytePattern {
     std::vector<std::uint8_t> bytes;
     std::vector<bool> wildcard;
+    // Letters match in either case (Latin-1's as well as ASCII's).
+    bool anyCase = false;
 
     std::size_t size() const { return bytes.size(); }
 };
@@ -43,7 +45,12 @@ struct BytePattern {
 std::optional<BytePattern> hexPattern(const QString& text, bool wildcards = true);
 // The characters of a text as bytes (Latin-1); nothing when one is past 0xFF
 // or the text is empty.
-std::optional<BytePattern> textPattern(const QString& text);
+std::optional<BytePattern> textPattern(const QString& text, bool anyCase = false);
+
+// Bytes pasted as people copy them: "12 34", "1234", "0x12, 0x34", "$12,$34",
+// "12h 34h", a C array ("{ 0x12, 0x34 };") or an assembler line ("db 12h, 34h",
+// ".byte $12"). Nothing when any part is no byte.
+std::optional<std::vector<std::uint8_t>> pastedBytes(const QString& text);
 
 // The first match at or after from, or the last one that starts before
 // before; nothing when none does.

@@ -30,8 +30,9 @@ std::optional<std::int64_t> offsetOf(const QString& text) {
 
 namespace {
 QString offsetRefusal(const QString& offset) {
-    return QStringLiteral("el desplazamiento %1 no es un número (decimal, o hexadecimal con 0x, "
-                          "$ o h, con signo si hace falta)")
+    return QStringLiteral(
+               "el desplazamiento %1 no es un número (decimal, o hexadecimal con 0x, "
+               "$ o h, con signo si hace falta)")
         .arg(offset);
 }
 
@@ -120,15 +121,17 @@ std::variant<Imported, QString> ImageCommands::load(const ChosenFile& chosen, st
         image::ReadResult result = image::read(*format, file, size);
         if (result.fault) return refused(result.fault->text(gridAddress));
         const image::Map given = image::readMap(*format, file).map;
-        return Imported{std::move(result.bytes), *format, std::nullopt, result.given,
+        return Imported{std::move(result.bytes),
+                        *format,
+                        std::nullopt,
+                        result.given,
                         given.empty() ? 0 : given.lowest(),
                         given.empty() ? 0 : std::min<std::uint64_t>(given.highest(), size - 1)};
     }
     // What the file gives, placed at the chip's addresses as the command
     // line places it.
     const auto placement = placementOf(chosen);
-    if (!placement)
-        return refused(offsetRefusal(chosen.offset));
+    if (!placement) return refused(offsetRefusal(chosen.offset));
     auto loaded = image::load(file, *format, *placement, {0, size - 1}, size - 1);
     if (const auto* refusal = image::refusalOf(loaded))
         return refused(refusal->wording(gridAddress));
@@ -139,7 +142,10 @@ std::variant<Imported, QString> ImageCommands::load(const ChosenFile& chosen, st
                                       "dirección es %2)")
                            .arg(placed.outside)
                            .arg(gridAddress(size - 1)));
-    Imported imported{image::Bytes(size, image::kBlank), *format, std::nullopt, placed.map.size(),
+    Imported imported{image::Bytes(size, image::kBlank),
+                      *format,
+                      std::nullopt,
+                      placed.map.size(),
                       placed.map.empty() ? 0 : placed.map.lowest(),
                       placed.map.empty() ? 0 : placed.map.highest()};
     placed.map.forEach([&](std::uint64_t a, std::uint8_t byte) { imported.bytes[a] = byte; });
@@ -156,8 +162,8 @@ void ImageCommands::show(const ChosenFile& chosen, const Imported& imported) {
         for (std::size_t a = 0; a < imported.bytes.size(); ++a)
             texts[a] = number.show(imported.bytes[a]);
     });
-    host_.cameFrom({chosen.path, image::formatKey(imported.format), offsetOf(chosen.offset).value_or(0),
-                    chosen.lane, chosen.swap});
+    host_.cameFrom({chosen.path, image::formatKey(imported.format),
+                    offsetOf(chosen.offset).value_or(0), chosen.lane, chosen.swap});
     // The title names where the image came from, as after Abrir.
     host_.setCaption(kCaptionAbierto + memory_file::nameOf(chosen.path));
     host_.note(importSummary(chosen, imported));
@@ -170,8 +176,9 @@ QString ImageCommands::importSummary(const ChosenFile& chosen, const Imported& i
     if (chosen.lane > 0) summary += QStringLiteral(", carril ") + kCarriles.value(chosen.lane);
     if (chosen.swap) summary += QStringLiteral(", bytes intercambiados");
     if (imported.given > 0)
-        summary += QStringLiteral(", %1–%2").arg(host_.formato.show(std::uint32_t(imported.lowest)),
-                                                 host_.formato.show(std::uint32_t(imported.highest)));
+        summary +=
+            QStringLiteral(", %1–%2").arg(host_.formato.show(std::uint32_t(imported.lowest)),
+                                          host_.formato.show(std::uint32_t(imported.highest)));
     return summary;
 }
 

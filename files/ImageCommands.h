@@ -14,12 +14,20 @@ inline const FileDialogOptions kImportDialog{
     QStringLiteral("Imágenes de memoria|*.bin;*.rom;*.img;*.hex;*.ihx;*.s19;*.s28;*.s37;*.srec|"
                    "Imagen binaria|*.bin;*.rom;*.img|Intel HEX|*.hex;*.ihx|"
                    "Motorola S-record|*.s19;*.s28;*.s37;*.srec|Todos los archivos|*"),
-    QString(), QString(), true, true, QStringLiteral("Importar")};
+    QString(),
+    QString(),
+    true,
+    true,
+    QStringLiteral("Importar")};
 // One filter per format, in the order of kExportFormats.
 inline const FileDialogOptions kExportDialog{
     QStringLiteral("Imagen binaria|*.bin;*.rom;*.img|Intel HEX|*.hex;*.ihx|"
                    "Motorola S-record|*.s19;*.s28;*.s37;*.srec"),
-    QStringLiteral("*.bin"), QString(), true, false, QStringLiteral("Exportar")};
+    QStringLiteral("*.bin"),
+    QString(),
+    true,
+    false,
+    QStringLiteral("Exportar")};
 inline constexpr image::Format kExportFormats[] = {image::Format::Binary, image::Format::IntelHex,
                                                    image::Format::SRecord};
 

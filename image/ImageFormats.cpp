@@ -72,7 +72,8 @@ std::uint32_t bigEndian(const Bytes& bytes, std::size_t from, std::size_t count)
 }
 
 Fault pastMemory(int line, std::uint64_t address, std::size_t memorySize) {
-    return Fault{line, QStringLiteral("la dirección %1 está fuera de la memoria (la última es %2)"),
+    return Fault{line,
+                 QStringLiteral("la dirección %1 está fuera de la memoria (la última es %2)"),
                  {address, memorySize - 1}};
 }
 

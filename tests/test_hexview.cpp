@@ -1,12 +1,15 @@
 #include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 
 #include "app/HexView.h"
@@ -181,10 +184,11 @@ class HexViewTest : public QObject {
             }
         } counter;
         view.tabla->viewport()->installEventFilter(&counter);
-        QString seenMidway;
+        QString seenMidway, operationSeen;
         rig.platform.escapeHeld = [&](int poll) {
             if (poll == 600) {
                 seenMidway = byteShown(view, 0x100);
+                operationSeen = view.progreso->isVisible() ? view.operacion->text() : QString();
                 QTest::keyClicks(view.tabla, "AA");
             }
             return false;
@@ -197,6 +201,8 @@ class HexViewTest : public QObject {
                  qPrintable(QString::number(counter.paints)));
         QCOMPARE(rig.cell(0x3FF + 1), QString::number(0x3FF * 3 & 0xFF));
         QCOMPARE(view.estado->text().left(28), QStringLiteral("Hay una operación en curso: "));
+        QVERIFY2(operationSeen.contains(QStringLiteral("Leyendo")), qPrintable(operationSeen));
+        QVERIFY(!view.progreso->isVisible());
     }
 
     void findsBytesWildcardsAndText() {
@@ -216,15 +222,35 @@ class HexViewTest : public QObject {
         QCOMPARE(view.tabla->cursor(), std::size_t{0x100});
         find(view, "de ?? be ef", false);
         QCOMPARE(view.tabla->cursor(), std::size_t{0x200});
+        // Past the last match the search goes round, and says so, both ways.
         find(view, "de ?? be ef", false);
-        QCOMPARE(view.estado->text(), kNoSeEncontro);
-        QCOMPARE(view.tabla->cursor(), std::size_t{0x200});
-        find(view, "de ?? be ef", false, false);
+        QCOMPARE(view.estado->text(),
+                 QStringLiteral("Encontrado en 256 · Se siguió desde el principio"));
         QCOMPARE(view.tabla->cursor(), std::size_t{0x100});
+        find(view, "de ?? be ef", false, false);
+        QCOMPARE(view.tabla->cursor(), std::size_t{0x200});
+        QVERIFY(view.estado->text().endsWith(QStringLiteral("Se siguió desde el final")));
         find(view, "Hola", true);
         QCOMPARE(view.tabla->cursor(), std::size_t{0x300});
-        find(view, "hola", true);
+        // A match lands in the middle of the view, not on its edge.
+        const int middle = view.tabla->viewport()->height() / 2;
+        const int matchAt = view.tabla->visualRect(view.model.indexOf(0x300)).center().y();
+        QVERIFY2(std::abs(matchAt - middle) <= view.tabla->rowHeight(0),
+                 qPrintable(QString::number(matchAt)));
+        view.tabla->moveTo(0, false);
+        find(view, "hOLA", true);
         QCOMPARE(view.estado->text(), kNoSeEncontro);
+        QVERIFY(view.mayusculas->isEnabled());
+        view.mayusculas->setChecked(true);
+        find(view, "hOLA", true);
+        QCOMPARE(view.tabla->cursor(), std::size_t{0x300});
+        // The one message line is about the image as it was: an undo clears it.
+        view.tabla->moveTo(0, false);
+        QTest::keyClicks(view.tabla, "01");
+        find(view, "Hola", true);
+        QVERIFY(!view.estado->text().isEmpty());
+        view.Deshacer->trigger();
+        QVERIFY(view.estado->text().isEmpty());
 
         // A byte typed since the last search is found: no stale bytes.
         view.tabla->moveTo(0, false);
@@ -263,15 +289,16 @@ class HexViewTest : public QObject {
         QTest::mouseRelease(area, Qt::LeftButton, {}, centre(0x12));
         QCOMPARE(view.tabla->selectionModel()->selectedIndexes().size(), 5);
         const image::Bytes five{1, 2, 3, 4, 5};
+        // Addresses in messages as the grid shows them, here in decimal.
         QCOMPARE(view.seleccion->text(),
-                 QStringLiteral("Selección 0x000E–0x0012 · 5 bytes · Suma %1 · CRC-32 %2")
+                 QStringLiteral("Selección 14–18 · 5 bytes · Suma %1 · CRC-32 %2")
                      .arg(hex4(image::sum16(five), 4), hex4(image::crc32(five), 8)));
 
         view.Copiar->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("01 02 03 04 05"));
         // A text in the selection that is no byte: no sums, nothing copied.
         f.imagen.setCell(kDataColumn, 0x10 + 1, "300");
-        QTRY_VERIFY(view.seleccion->text().endsWith("la dirección 0x0010 no tiene un byte"));
+        QTRY_VERIFY(view.seleccion->text().endsWith("la dirección 16 no tiene un byte"));
         QGuiApplication::clipboard()->clear();
         view.Copiar->trigger();
         QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
@@ -323,6 +350,72 @@ class HexViewTest : public QObject {
         QVERIFY(f.imagen.column(kDataColumn) == before);
     }
 
+    void textColumnHalfBytesPasteFormsAndSelectAll() {
+        Rig rig;
+        Tform1& f = rig.form();
+        HexView& view = openHexView(rig);
+        // Ctrl+T: typing goes to the text; a character writes its code in the grid's format.
+        view.tabla->moveTo(0x20, false);
+        QTest::keyClick(view.tabla, Qt::Key_T, Qt::ControlModifier);
+        QVERIFY(view.tabla->textSide() && view.EscribirTexto->isChecked());
+        // As a keyboard layout gives them: a key with its text, é and € included.
+        const auto type = [&](const QString& text) {
+            for (QChar c : text)
+                QTest::sendKeyEvent(QTest::Click, view.tabla, Qt::Key_unknown, QString(c), {});
+        };
+        type(QStringLiteral("Hé1"));
+        QCOMPARE(rig.cell(0x20 + 1), QStringLiteral("72"));
+        QCOMPARE(rig.cell(0x21 + 1), QStringLiteral("233"));
+        QCOMPARE(rig.cell(0x22 + 1), QStringLiteral("49"));
+        QCOMPARE(view.tabla->cursor(), std::size_t{0x23});
+        type(QStringLiteral("€"));
+        QVERIFY(rig.cell(0x23 + 1).isEmpty());
+        QVERIFY(view.estado->text().startsWith(QStringLiteral("«€» no cabe en un byte")));
+        QVERIFY(rig.dialogs.messages.isEmpty());
+        // The selection shows in the text column too, character by character.
+        view.tabla->selectSpan(0x20, 0x21);
+        const QModelIndex textCell = view.model.index(2, view.model.textColumn());
+        const QRect row = view.tabla->visualRect(textCell);
+        const QImage shot = view.tabla->viewport()->grab().toImage();
+        const int advance = view.tabla->fontMetrics().horizontalAdvance(u'0');
+        const auto pixel = [&](int character) {
+            const int margin = view.tabla->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1;
+            return shot.pixelColor(row.left() + margin + character * advance + 1, row.top() + 2);
+        };
+        QVERIFY2(pixel(0) == pixel(1) && pixel(0) != pixel(3), qPrintable(pixel(0).name()));
+
+        // A first digit left half-typed is refused aloud; the cell keeps its text.
+        view.EscribirTexto->trigger();
+        QVERIFY(!view.tabla->textSide());
+        view.tabla->moveTo(0x20, false);
+        QTest::keyClick(view.tabla, Qt::Key_A);
+        QTest::keyClick(view.tabla, Qt::Key_Right);
+        QCOMPARE(view.estado->text(),
+                 QStringLiteral("«A» sola no es un byte: 32 conserva su valor"));
+        QCOMPARE(rig.cell(0x20 + 1), QStringLiteral("72"));
+
+        // Paste takes the byte lists people copy from listings and sources.
+        const std::vector<std::uint8_t> twelve34{0x12, 0x34};
+        for (const char* pasted : {"1234", "12 34", "0x12, 0x34", "$12,$34", "12h 34h",
+                                   "static const unsigned char d[] = { 0x12, 0x34 };",
+                                   "  DB 12h, 34h", ".byte $12, $34"})
+            QVERIFY2(pastedBytes(QString::fromUtf8(pasted)) == twelve34, pasted);
+        QCOMPARE(pastedBytes(QStringLiteral("db")), std::vector<std::uint8_t>{0xDB});
+        for (const char* refused : {"", "123", "0x123", "hola", "12 3"})
+            QVERIFY2(!pastedBytes(QString::fromUtf8(refused)), refused);
+        view.tabla->moveTo(0x40, false);
+        QGuiApplication::clipboard()->setText("{0xDE, 0xAD}");
+        view.Pegar->trigger();
+        QCOMPARE(rig.cell(0x41 + 1), QStringLiteral("173"));
+
+        // Ctrl+A: every address of the memory, from the table.
+        QTest::keyClick(view.tabla, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(view.tabla->selection().first, std::size_t{0});
+        QCOMPARE(view.tabla->selection().last, view.model.addressCount() - 1);
+        QVERIFY(rig.dialogs.messages.isEmpty());
+        Q_UNUSED(f);
+    }
+
     void accessibleNamesOfBytesAndControls() {
         Rig rig;
         Tform1& f = rig.form();
@@ -336,7 +429,7 @@ class HexViewTest : public QObject {
             return table->tableInterface()->cellAt(row, column)->text(QAccessible::Name);
         };
         QCOMPARE(name(1, 1), QStringLiteral("0x0010: 3C '<'"));
-        QCOMPARE(name(1, 2), QStringLiteral("0x0011: 07 '.'"));
+        QCOMPARE(name(1, 2), QStringLiteral("0x0011: 07 no imprimible"));
         QCOMPARE(name(1, 3), QStringLiteral("0x0012: vacía"));
         QCOMPARE(name(1, 4), QStringLiteral("0x0013: ??"));
         rig.memoryType(kProm27c010);

@@ -1,15 +1,14 @@
+#include <QChartView>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <array>
 #include <random>
-
-#include <QChartView>
-#include <QLabel>
-#include <QTableWidget>
 
 #include "app/JobCommands.h"
 #include "app/StatisticsWindow.h"
@@ -256,9 +255,14 @@ class ImagesTest : public QObject {
                                                     image::Format::SRecord}[random() % 3];
             image::Bytes bytes(1 + random() % 1024);
             for (auto& byte : bytes) byte = std::uint8_t(random());
-            const QByteArray file = image::write(format, bytes, random() % (1024 - bytes.size() + 1));
-            ChosenFile chosen{temp("f.img"), 0, QString::number(int(random() % 64) - 32),
-                              int(random() % 7), random() % 2 == 1, false};
+            const QByteArray file =
+                image::write(format, bytes, random() % (1024 - bytes.size() + 1));
+            ChosenFile chosen{temp("f.img"),
+                              0,
+                              QString::number(int(random() % 64) - 32),
+                              int(random() % 7),
+                              random() % 2 == 1,
+                              false};
             writeFile(chosen.path, file);
             const auto window = ImageCommands::load(chosen, 1024, format);
             const auto core = image::load(file, format, *placementOf(chosen), {0, 1023}, 1023);
@@ -355,11 +359,11 @@ class ImagesTest : public QObject {
         const auto saved = job::read(temp("copia.trabajo"));
         QVERIFY(std::holds_alternative<job::Job>(saved));
         const std::vector<std::pair<QString, QString>> expected = {
-            {"tipo", "27c512"},     {"imagen", temp("placa.hex")},
-            {"formato", "hex"},     {"desplazamiento", "-0xE000"},
-            {"carril", "1/2"},      {"intercambiar", "no"},
-            {"verificacion", "no"}, {"reintentos", "5"},
-            {"rapida", "si"},       {"comprobacion", "si"},
+            {"tipo", "27c512"},        {"imagen", temp("placa.hex")},
+            {"formato", "hex"},        {"desplazamiento", "-0xE000"},
+            {"carril", "1/2"},         {"intercambiar", "no"},
+            {"verificacion", "no"},    {"reintentos", "5"},
+            {"rapida", "si"},          {"comprobacion", "si"},
             {"serie", "0x10,4,1,1,le"}};
         QVERIFY(std::get<job::Job>(saved).values == expected);
         Rig other;
@@ -415,9 +419,9 @@ class ImagesTest : public QObject {
     void statisticsOfARecordInTheWindow() {
         writeFile(temp("e.bin"), QByteArray(16, '\x5B'));
         CliRig cli;
-        const QStringList run{"-q",        "-t",           "sram24",  "--hasta",
-                              "0xF",       "--registro",   temp("e.csv"), "--base",
-                              temp("e.sqlite"), "programar", temp("e.bin")};
+        const QStringList run{"-q",         "-t",          "sram24", "--hasta",        "0xF",
+                              "--registro", temp("e.csv"), "--base", temp("e.sqlite"), "programar",
+                              temp("e.bin")};
         QCOMPARE(cli.emulated(run).code, 0);
         QCOMPARE(cli.emulated(run).code, 0);
         cli.programmer.firmware().setStuckBits(Chip::Sram24, 5, 0x01, 0x00);

@@ -58,6 +58,10 @@ QString HexRowModel::addressText(std::size_t address) const {
     return QStringLiteral("0x") + hex(address, addressCount() > kFourDigits ? 5 : 4);
 }
 
+QString HexRowModel::gridAddressText(std::size_t address) const {
+    return format_.show(static_cast<std::uint32_t>(address));
+}
+
 void HexRowModel::writeByte(std::size_t address, std::uint8_t value) {
     image_.setCell(kDataColumn, static_cast<int>(address) + 1, format_.show(value));
 }
@@ -104,7 +108,11 @@ QString HexRowModel::spokenByte(std::size_t address) const {
         case Kind::Byte:
             break;
     }
-    return where + hex(cell.value, 2) + QStringLiteral(" '") + shown(cell.value) + u'\'';
+    // A screen reader would say "." as a full stop.
+    const bool printable = cell.value >= kFirstPrintable && cell.value <= kLastPrintable;
+    return where + hex(cell.value, 2) +
+           (printable ? QStringLiteral(" '") + QChar(cell.value) + u'\''
+                      : QStringLiteral(" no imprimible"));
 }
 
 QString HexRowModel::rowText(int row) const {

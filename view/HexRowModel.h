@@ -36,6 +36,8 @@ class HexRowModel : public QAbstractTableModel {
     QModelIndex indexOf(std::size_t address) const;
     // "0x0010", with 5 digits for memories past 64 KiB.
     QString addressText(std::size_t address) const;
+    // As the main grid shows it, for messages: decimal or hexadecimal.
+    QString gridAddressText(std::size_t address) const;
 
     // A byte written in the current number format (grid row address + 1).
     void writeByte(std::size_t address, std::uint8_t value);

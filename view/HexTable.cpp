@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
@@ -21,10 +22,33 @@ int hexDigit(const QString& text) {
     return -1;
 }
 
-// The first digit of a byte being typed shows in its cell until the second.
+constexpr char16_t kFirstTyped = 0x20;
+constexpr char16_t kDelete = 0x7F;
+constexpr char16_t kLastByte = 0xFF;
+
+// Where a character of the text column starts within its cell.
+int textMargin(const QWidget* table) {
+    return table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1;
+}
+
+// The first digit of a byte being typed shows in its cell until the second;
+// the text column shows the selection and the cursor character by character.
 class PendingDigitDelegate : public QStyledItemDelegate {
   public:
-    explicit PendingDigitDelegate(HexTable* table) : QStyledItemDelegate(table), table_(table) {}
+    PendingDigitDelegate(HexTable* table, HexRowModel& model)
+        : QStyledItemDelegate(table), table_(table), model_(model) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        if (index.column() != model_.textColumn())
+            return QStyledItemDelegate::paint(painter, option, index);
+        QStyleOptionViewItem cell(option);
+        initStyleOption(&cell, index);
+        const QString text = cell.text;
+        cell.text.clear();
+        table_->style()->drawControl(QStyle::CE_ItemViewItem, &cell, painter, table_);
+        paintCharacters(painter, cell, index.row(), text);
+    }
 
   protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
@@ -35,7 +59,31 @@ class PendingDigitDelegate : public QStyledItemDelegate {
     }
 
   private:
+    void paintCharacters(QPainter* painter, const QStyleOptionViewItem& cell, int row,
+                         const QString& text) const {
+        const HexTable::Span span = table_->selection();
+        const std::size_t first = std::size_t(row) * std::size_t(model_.bytesPerRow());
+        const int advance = std::max(1, cell.fontMetrics.horizontalAdvance(u'0'));
+        const QPalette::ColorGroup group =
+            table_->hasFocus() ? QPalette::Active : QPalette::Inactive;
+        painter->save();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const std::size_t address = first + std::size_t(i);
+            const QRect box(cell.rect.left() + textMargin(table_) + int(i) * advance,
+                            cell.rect.top(), advance, cell.rect.height());
+            const bool selected = address >= span.first && address <= span.last;
+            if (selected) painter->fillRect(box, cell.palette.brush(group, QPalette::Highlight));
+            painter->setPen(
+                cell.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+            painter->drawText(box, Qt::AlignCenter, text.mid(i, 1));
+            if (address == table_->cursor() && table_->textSide())
+                painter->drawRect(box.adjusted(0, 1, -1, -2));
+        }
+        painter->restore();
+    }
+
     HexTable* table_;
+    HexRowModel& model_;
 };
 }  // namespace
 
@@ -48,7 +96,7 @@ HexTable::HexTable(HexRowModel& model, Dialogs& dialogs, QWidget* parent)
     setFont(mono);
     horizontalHeader()->setFont(mono);
     setModel(&model_);
-    setItemDelegate(new PendingDigitDelegate(this));
+    setItemDelegate(new PendingDigitDelegate(this, model_));
     verticalHeader()->hide();
     // Fixed sizes: the view never measures 8192 rows of contents.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -93,22 +141,42 @@ std::size_t HexTable::lastAddress() const {
     return count > 0 ? count - 1 : 0;
 }
 
-void HexTable::moveTo(std::size_t address, bool extend) {
-    selectSpan(extend ? anchor_ : address, address);
+void HexTable::moveTo(std::size_t address, bool extend, Scroll scroll) {
+    selectSpan(extend ? anchor_ : address, address, scroll);
 }
 
-void HexTable::selectSpan(std::size_t anchor, std::size_t cursor) {
+void HexTable::selectSpan(std::size_t anchor, std::size_t cursor, Scroll scroll) {
     const std::size_t last = lastAddress();
     const bool moved = std::min(cursor, last) != cursor_;
-    pending_.reset();
+    dropPending();
     anchor_ = std::min(anchor, last);
     cursor_ = std::min(cursor, last);
-    showSpan();
+    showSpan(scroll);
     if (moved) emit cursorMoved(cursor_);
     emit spanChanged();
 }
 
-void HexTable::showSpan() {
+void HexTable::dropPending() {
+    // Half a byte is never dropped without a word; its cell keeps its text.
+    if (!pending_) return;
+    const int digit = *pending_;
+    pending_.reset();
+    viewport()->update();
+    emit refused(QStringLiteral("«%1» sola no es un byte: %2 conserva su valor")
+                     .arg(QString::number(digit, 16).toUpper(), model_.gridAddressText(cursor_)));
+}
+
+void HexTable::setTextSide(bool textSide) {
+    if (textSide == textSide_) return;
+    textSide_ = textSide;
+    // Characters of every kind are the text column's to judge.
+    filter_.setCharactersPass(textSide);
+    dropPending();
+    viewport()->update();
+    emit textSideChanged(textSide);
+}
+
+void HexTable::showSpan(Scroll scroll) {
     if (model_.addressCount() == 0) return;
     // At most three rectangles: the rest of the first row, the rows between,
     // the start of the last row.
@@ -128,7 +196,9 @@ void HexTable::showSpan() {
     selectionModel()->select(cells, QItemSelectionModel::ClearAndSelect);
     const QModelIndex current = model_.indexOf(cursor_);
     selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
-    scrollTo(current);
+    scrollTo(current, scroll == Scroll::ToMiddle ? PositionAtCenter : EnsureVisible);
+    // The text column draws the selection itself.
+    viewport()->update();
 }
 
 void HexTable::afterReset() {
@@ -180,8 +250,30 @@ void HexTable::keyPressEvent(QKeyEvent* event) {
         moveTo(*target, extend);
         return;
     }
-    if (typeDigit(event->text())) return;
+    if (textSide_ ? typeCharacter(event->text()) : typeDigit(event->text())) return;
     event->ignore();
+}
+
+bool HexTable::typeCharacter(const QString& text) {
+    if (text.size() != 1 || text[0].unicode() < kFirstTyped || text[0].unicode() == kDelete)
+        return false;
+    if (text[0].unicode() > kLastByte) {
+        emit refused(QStringLiteral("«%1» no cabe en un byte: el texto toma caracteres de código "
+                                    "0x20 a 0xFF")
+                         .arg(text));
+        return true;
+    }
+    if (!editable_) {
+        emit typedWhileLocked();
+        return true;
+    }
+    write(static_cast<std::uint8_t>(text[0].unicode()));
+    return true;
+}
+
+void HexTable::write(std::uint8_t value) {
+    model_.writeByte(cursor_, value);
+    if (cursor_ < lastAddress()) moveTo(cursor_ + 1, false);
 }
 
 bool HexTable::typeDigit(const QString& text) {
@@ -204,8 +296,7 @@ bool HexTable::typeDigit(const QString& text) {
     }
     const auto value = static_cast<std::uint8_t>(*pending_ * 16 + digit);
     pending_.reset();
-    model_.writeByte(cursor_, value);
-    if (cursor_ < lastAddress()) moveTo(cursor_ + 1, false);
+    write(value);
     return true;
 }
 
@@ -216,8 +307,7 @@ std::optional<std::size_t> HexTable::addressAt(QPoint position) const {
     if (index.column() == HexRowModel::kAddressColumn) return rowStart;
     if (index.column() != model_.textColumn()) return model_.addressOf(index);
     // In the text, the character under the pointer.
-    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-    const int offset = (position.x() - visualRect(index).left() - margin) /
+    const int offset = (position.x() - visualRect(index).left() - textMargin(this)) /
                        std::max(1, fontMetrics().horizontalAdvance(u'0'));
     const int within = std::clamp(offset, 0, model_.bytesPerRow() - 1);
     return std::min(rowStart + std::size_t(within), lastAddress());
@@ -226,9 +316,13 @@ std::optional<std::size_t> HexTable::addressAt(QPoint position) const {
 void HexTable::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     setFocus(Qt::MouseFocusReason);
-    const auto address = addressAt(event->position().toPoint());
+    const QPoint at = event->position().toPoint();
+    const auto address = addressAt(at);
     if (!address) return;
+    // A click chooses the side typing goes to; on the addresses it keeps it.
+    const int column = indexAt(at).column();
     moveTo(*address, event->modifiers() & Qt::ShiftModifier);
+    if (column != HexRowModel::kAddressColumn) setTextSide(column == model_.textColumn());
     dragging_ = true;
 }
 

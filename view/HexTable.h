@@ -24,14 +24,21 @@ class HexTable : public QTableView {
         std::size_t size() const { return last - first + 1; }
     };
 
+    // Where a moved cursor is scrolled to: into view, or to the middle (a
+    // match, a go-to target), so that what is around it shows too.
+    enum class Scroll { IntoView, ToMiddle };
+
     HexTable(HexRowModel& model, Dialogs& dialogs, QWidget* parent = nullptr);
 
     std::size_t cursor() const { return cursor_; }
     Span selection() const;
     // The cursor to an address; extending keeps the anchor where it is.
-    void moveTo(std::size_t address, bool extend);
+    void moveTo(std::size_t address, bool extend, Scroll scroll = Scroll::IntoView);
     // Anchor and cursor at once, the cursor where the eye should go.
-    void selectSpan(std::size_t anchor, std::size_t cursor);
+    void selectSpan(std::size_t anchor, std::size_t cursor, Scroll scroll = Scroll::IntoView);
+    // Typing goes into the text column: a character writes its code.
+    bool textSide() const { return textSide_; }
+    void setTextSide(bool textSide);
     // While not editable, typed digits write nothing.
     void setEditable(bool editable) { editable_ = editable; }
     // While an operation runs, ESC is its cancel key.
@@ -44,6 +51,9 @@ class HexTable : public QTableView {
     void spanChanged();
     // A digit was typed while the image may not change.
     void typedWhileLocked();
+    // Something typed was not taken: why, for the status line.
+    void refused(const QString& why);
+    void textSideChanged(bool textSide);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -54,9 +64,13 @@ class HexTable : public QTableView {
 
   private:
     void sizeCells();
-    void showSpan();
+    void showSpan(Scroll scroll = Scroll::IntoView);
+    // A first digit given up on, said so on the status line.
+    void dropPending();
     void afterReset();
     bool typeDigit(const QString& text);
+    bool typeCharacter(const QString& text);
+    void write(std::uint8_t value);
     std::optional<std::size_t> addressAt(QPoint position) const;
     std::size_t lastAddress() const;
     int rowsPerPage() const;
@@ -70,4 +84,5 @@ class HexTable : public QTableView {
     std::optional<int> pending_;
     bool editable_ = true;
     bool dragging_ = false;
+    bool textSide_ = false;
 };

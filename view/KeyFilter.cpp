@@ -49,6 +49,7 @@ bool KeyFilter::filterEvent(QObject* watched, QEvent* event) {
     if (isShortcut(key)) return true;
     if (typesNoCharacter(key)) return false;
     if (escapePasses_ && key->key() == Qt::Key_Escape) return false;
+    if (charactersPass_ && key->key() != Qt::Key_Escape) return false;
 
     QString passed;
     for (QChar typed : key->text()) {

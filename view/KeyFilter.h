@@ -29,6 +29,8 @@ class KeyFilter : public QObject {
     void setShortcuts(QList<QKeySequence> keys) { shortcuts_ = std::move(keys); }
     // While set, ESC passes untouched: it is the cancel key of a running operation.
     void setEscapePasses(bool passes) { escapePasses_ = passes; }
+    // While set, typed characters pass untouched: the control judges them.
+    void setCharactersPass(bool passes) { charactersPass_ = passes; }
 
     // The decision on one event of a guarded control: true when the filter
     // took the key (refused, or handed on upper-cased).
@@ -46,5 +48,6 @@ class KeyFilter : public QObject {
     QList<QKeySequence> shortcuts_;
     const NumberFormat& format_;
     bool escapePasses_ = false;
+    bool charactersPass_ = false;
     bool showingMessage_ = false;
 };
