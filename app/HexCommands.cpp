@@ -73,6 +73,22 @@ QString HexView::said(std::size_t address) const {
     return model.gridAddressText(address);
 }
 
+void HexView::goToDifference(bool forward) {
+    const auto found = model.nextDifference(tabla->cursor(), forward);
+    if (!found) {
+        estado->setText(QStringLiteral("No hay bytes que difieran"));
+        return;
+    }
+    tabla->moveTo(found->address, false, HexTable::Scroll::ToMiddle);
+    QString line = QStringLiteral("Difiere en %1: aquí %2, %3")
+                       .arg(said(found->address), model.indexOf(found->address).data().toString(),
+                            model.otherSideText(found->address));
+    if (found->wrapped)
+        line += forward ? QStringLiteral(" · Se siguió desde el principio")
+                        : QStringLiteral(" · Se siguió desde el final");
+    estado->setText(line);
+}
+
 void HexView::selectAll() {
     if (model.addressCount() == 0) return;
     tabla->selectSpan(0, model.addressCount() - 1);

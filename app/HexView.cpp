@@ -42,6 +42,7 @@ HexView::HexView(AddressGridModel& image, const NumberFormat& format, ImageHisto
                  Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), model(image, format), image_(image), format_(format), history_(history) {
     setWindowTitle(kVistaHexadecimalCaption);
+    model.setHistory(&history_);
     tabla = new HexTable(model, dialogs);
     buildControls();
     buildMenu();
@@ -173,6 +174,10 @@ void HexView::buildMenu() {
     BuscarSiguiente = item(QStringLiteral("Buscar siguiente"), QKeySequence(Qt::Key_F3));
     BuscarAnterior = item(QStringLiteral("Buscar anterior"), QKeySequence(Qt::SHIFT | Qt::Key_F3));
     IrADireccion = item(QStringLiteral("Ir a la dirección…"), QKeySequence(Qt::CTRL | Qt::Key_G));
+    edicion->addSeparator();
+    DiferenciaSiguiente = item(QStringLiteral("Diferencia siguiente"), QKeySequence(Qt::Key_F8));
+    DiferenciaAnterior =
+        item(QStringLiteral("Diferencia anterior"), QKeySequence(Qt::SHIFT | Qt::Key_F8));
 }
 
 void HexView::nameControls() {
@@ -240,6 +245,8 @@ void HexView::wire() {
         irA->selectAll();
     });
     connect(BuscarSiguiente, &QAction::triggered, this, [this] { find(true); });
+    connect(DiferenciaSiguiente, &QAction::triggered, this, [this] { goToDifference(true); });
+    connect(DiferenciaAnterior, &QAction::triggered, this, [this] { goToDifference(false); });
     connect(BuscarAnterior, &QAction::triggered, this, [this] { find(false); });
     connect(siguiente, &QPushButton::clicked, this, [this] { find(true); });
     connect(anterior, &QPushButton::clicked, this, [this] { find(false); });

@@ -51,6 +51,8 @@ class HexView : public QMainWindow {
     void copySelection();
     void paste();
     void selectAll();
+    // F8, Shift+F8: the cursor to the next or previous byte that differs.
+    void goToDifference(bool forward);
 
     HexRowModel model;
     HexTable* tabla;
@@ -64,7 +66,8 @@ class HexView : public QMainWindow {
     // operacion: what the running operation is doing, beside its progress.
     QLabel *leyenda, *seleccion, *estado, *operacion;
     QAction *Deshacer, *Rehacer, *Copiar, *Pegar, *LlenarSeleccion, *SeleccionarTodo,
-        *EscribirTexto, *IrADireccion, *Buscar, *BuscarSiguiente, *BuscarAnterior;
+        *EscribirTexto, *DiferenciaSiguiente, *DiferenciaAnterior, *IrADireccion, *Buscar,
+        *BuscarSiguiente, *BuscarAnterior;
 
   protected:
     // ESC in a field of the find, go-to or fill rows closes it, back to the bytes.

@@ -5,8 +5,8 @@
 #include <functional>
 #include <optional>
 
-#include "files/FileCommands.h"
 #include "engine/Settings.h"
+#include "files/FileCommands.h"
 #include "image/JobFile.h"
 
 class CommandSet;
@@ -31,12 +31,12 @@ struct JobWindow {
     QAction& comprobar;
 };
 
-inline const FileDialogOptions kJobDialog{QStringLiteral("Trabajos|*.trabajo"),
-                                          QStringLiteral("*.trabajo"), QString(), false, false,
-                                          QStringLiteral("Abrir trabajo")};
-inline const FileDialogOptions kSaveJobDialog{QStringLiteral("Trabajos|*.trabajo"),
-                                              QStringLiteral("*.trabajo"), QString(), false,
-                                              false, QStringLiteral("Guardar trabajo")};
+inline const FileDialogOptions kJobDialog{
+    QStringLiteral("Trabajos|*.trabajo"), QStringLiteral("*.trabajo"), QString(), false, false,
+    QStringLiteral("Abrir trabajo")};
+inline const FileDialogOptions kSaveJobDialog{
+    QStringLiteral("Trabajos|*.trabajo"), QStringLiteral("*.trabajo"), QString(), false, false,
+    QStringLiteral("Guardar trabajo")};
 inline const QString kGuardeLaImagen = QStringLiteral(
     "Guarde antes la imagen de memoria en un archivo: el trabajo nombra el archivo de su imagen.");
 
@@ -46,8 +46,8 @@ inline const QString kGuardeLaImagen = QStringLiteral(
 // last opened and written back with the next one saved.
 class JobCommands {
   public:
-    JobCommands(JobWindow window, Dialogs& dialogs, FileCommands& archivos,
-                ImageCommands& imagenes, ImageChanges& cambios)
+    JobCommands(JobWindow window, Dialogs& dialogs, FileCommands& archivos, ImageCommands& imagenes,
+                ImageChanges& cambios)
         : form_(std::move(window)),
           dialogs_(dialogs),
           archivos_(archivos),

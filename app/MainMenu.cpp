@@ -17,8 +17,7 @@ void buildArchivo(QMenuBar* bar, Form1Menu& menu) {
     menu.Exportar1 = archivo->addAction(QStringLiteral("Exportar..."));
     menu.AbrirTrabajo1 = archivo->addAction(QStringLiteral("Abrir trabajo…"));
     menu.GuardarTrabajo1 = archivo->addAction(QStringLiteral("Guardar trabajo…"));
-    menu.EstadisticasRegistro1 =
-        archivo->addAction(QStringLiteral("Estadísticas del registro…"));
+    menu.EstadisticasRegistro1 = archivo->addAction(QStringLiteral("Estadísticas del registro…"));
     menu.Deshacer1 = archivo->addAction(QStringLiteral("Deshacer"));
     menu.Rehacer1 = archivo->addAction(QStringLiteral("Rehacer"));
     menu.Salir1 = archivo->addAction(QStringLiteral("Salir"));
@@ -122,8 +121,9 @@ void Form1Menu::checkHexadecimal(bool hexadecimal) {
 }
 
 void Form1Menu::setRunning(bool running, std::uint8_t tipo) {
-    for (QAction* item : {Abrir1, Guardar1, Importar1, Exportar1, AbrirTrabajo1, GuardarTrabajo1,
-                          EstadisticasRegistro1, Salir1, Decimal1, Hexadecimal1, ProgramacionRapida1})
+    for (QAction* item :
+         {Abrir1, Guardar1, Importar1, Exportar1, AbrirTrabajo1, GuardarTrabajo1,
+          EstadisticasRegistro1, Salir1, Decimal1, Hexadecimal1, ProgramacionRapida1})
         item->setEnabled(!running);
     for (QAction* item : tipoItems) item->setEnabled(!running);
     VerificarBorrado1->setEnabled(!running && BlankCheck::applies(tipo));

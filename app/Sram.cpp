@@ -104,6 +104,7 @@ void Tform1::VistaHexadecimal1Click() {
         vistaHex_ = std::make_unique<HexView>(imagen, formato, historia, dialogs_, this);
         vistaHex_->follow(*m);
         vistaHex_->setRunning(marco.running());
+        vistaHex_->model.setDifferences(banco->Form2);
         // The operation's progress shows there too: the view may be in front.
         connect(&marco.progress, &Progress::changed, vistaHex_.get(), [this] {
             vistaHex_->showProgress(progreso->stateText(), marco.progress.fraction());

@@ -43,8 +43,12 @@ void Tform1::buildOperations() {
 
 void Tform1::followHistory() {
     // What an operation reads into the grid is one step.
-    connect(&marco, &OperationFrame::runningChanged, this,
-            [this](bool running) { running ? historia.beginStep() : historia.endStep(); });
+    connect(&marco, &OperationFrame::runningChanged, this, [this](bool running) {
+        if (running) return historia.beginStep();
+        historia.endStep();
+        // What came from the chip is where "changed" counts from.
+        historia.markReference();
+    });
     const auto enable = [this] {
         Deshacer1->setEnabled(!marco.running() && historia.canUndo());
         Rehacer1->setEnabled(!marco.running() && historia.canRedo());

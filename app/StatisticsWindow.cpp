@@ -162,8 +162,9 @@ void StatisticsWindow::chartPareto(const engine::Pareto& pareto) {
         cumulative->append(double(causes.size()), cause.cumulativePercent);
         causes << cause.cause;
         most = std::max(most, cause.failures);
-        spoken << QStringLiteral("%1: %2 (%3)").arg(cause.cause, QString::number(cause.failures),
-                                                    percentText(cause.cumulativePercent));
+        spoken << QStringLiteral("%1: %2 (%3)")
+                      .arg(cause.cause, QString::number(cause.failures),
+                           percentText(cause.cumulativePercent));
     }
     auto* series = new QBarSeries;
     series->append(bars);
@@ -186,8 +187,8 @@ void StatisticsWindow::chartPareto(const engine::Pareto& pareto) {
     series->attachAxis(count);
     cumulative->attachAxis(x);
     cumulative->attachAxis(share);
-    pareto_->setAccessibleDescription(
-        spoken.isEmpty() ? QStringLiteral("ningún fallo") : spoken.join(QStringLiteral("; ")));
+    pareto_->setAccessibleDescription(spoken.isEmpty() ? QStringLiteral("ningún fallo")
+                                                       : spoken.join(QStringLiteral("; ")));
 }
 
 void StatisticsWindow::chartDays(const engine::YieldTable& days) {

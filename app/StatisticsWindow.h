@@ -14,8 +14,12 @@ class QChartView;
 
 // A record of chips, as the command line keeps it in CSV or in SQLite.
 inline const FileDialogOptions kRecordDialog{
-    QStringLiteral("Registros de memorias|*.csv;*.sqlite;*.db|Todos los archivos|*"), QString(),
-    QString(), false, false, QStringLiteral("Estadísticas del registro")};
+    QStringLiteral("Registros de memorias|*.csv;*.sqlite;*.db|Todos los archivos|*"),
+    QString(),
+    QString(),
+    false,
+    false,
+    QStringLiteral("Estadísticas del registro")};
 
 // "Archivo" > "Estadísticas del registro…": the yield and the failures of
 // a record of chips (CSV or SQLite), as tables and as two bar charts (the

@@ -1,7 +1,7 @@
 #include "app/SystemPlatform.h"
 
-#include <QCoreApplication>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QWidget>
 

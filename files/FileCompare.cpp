@@ -37,6 +37,10 @@ void FileCompare::BitBtn3Click() {
     archivo();
     form2_.malas();
     form2_.explain(TForm2::kFirstColumn);
+    form2_.offerDifferences(QStringLiteral("en el archivo"));
+    // In front, where the count's box may have left it behind.
+    form2_.raise();
+    form2_.activateWindow();
 }
 
 void FileCompare::archivo() {

@@ -294,5 +294,9 @@ void ProgramOperations::report(bool differs) {
     mismatches.setHeaders(kHeaderProgramado, kHeaderLeido);
     mismatches.malas();
     mismatches.explain(TForm2::kSecondColumn);
+    mismatches.offerDifferences(QStringLiteral("leído de la memoria"));
     mismatches.show();
+    // In front, where the count's box may have left it behind.
+    mismatches.raise();
+    mismatches.activateWindow();
 }

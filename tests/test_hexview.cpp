@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "app/HexView.h"
@@ -18,6 +19,7 @@
 #include "view/ChecksumLine.h"
 #include "view/DataGrid.h"
 #include "view/HexTable.h"
+#include "view/Unit2.h"
 
 namespace {
 constexpr std::uint8_t kProm27c010 = 4;
@@ -416,6 +418,78 @@ class HexViewTest : public QObject {
         Q_UNUSED(f);
     }
 
+    void differencesAndChangesAreMarkedAndWalked() {
+        Rig rig;
+        rig.ready().memoryType(0);
+        Tform1& f = rig.form();
+        HexView& view = openHexView(rig);
+        const auto spoken = [&](std::size_t a) {
+            return view.model.indexOf(a).data(Qt::AccessibleTextRole).toString();
+        };
+        const auto marked = [&](std::size_t a) {
+            return view.model.indexOf(a).data(Qt::BackgroundRole).isValid();
+        };
+        // A memory file that differs from the grid at 0x10 and 0x300.
+        putBytes(rig, 0x10, {0x12});
+        putBytes(rig, 0x300, {0x56});
+        QTemporaryDir folder;
+        const QString path = folder.filePath("otro.mem");
+        rig.dialogs.fileAnswers.push_back(path);
+        f.Guardar1->trigger();
+        putBytes(rig, 0x10, {0x34});
+        putBytes(rig, 0x300, {0x78});
+        rig.dialogs.fileAnswers.push_back(path);
+        rig.click(f.BitBtn3);
+        QVERIFY(rig.programa->Form2->isVisible());
+        QCOMPARE(spoken(0x10), QStringLiteral("0x0010: 34 '4', difiere: en el archivo 12"));
+        QCOMPARE(view.model.indexOf(0x10).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("Difiere: en el archivo 12"));
+        QVERIFY(!marked(0x11));
+
+        // F8 walks them from the cursor and goes round; the mismatch window's
+        // own position stays where its buttons left it.
+        view.tabla->moveTo(0x20, false);
+        QTest::keyClick(view.tabla, Qt::Key_F8);
+        QCOMPARE(view.tabla->cursor(), std::size_t{0x300});
+        QCOMPARE(view.estado->text(), QStringLiteral("Difiere en 768: aquí 78, en el archivo 56"));
+        QTest::keyClick(view.tabla, Qt::Key_F8);
+        QCOMPARE(view.tabla->cursor(), std::size_t{0x10});
+        QVERIFY(view.estado->text().endsWith(QStringLiteral("Se siguió desde el principio")));
+        QTest::keyClick(view.tabla, Qt::Key_F8, Qt::ShiftModifier);
+        QCOMPARE(view.tabla->cursor(), std::size_t{0x300});
+        QCOMPARE(rig.programa->Form2->pos, -1);
+        // Typed back to the file's value, a byte no longer differs.
+        QTest::keyClicks(view.tabla, "56");
+        QVERIFY(!spoken(0x300).contains(QStringLiteral("difiere")));
+        view.tabla->moveTo(0x20, false);
+        QTest::keyClick(view.tabla, Qt::Key_F8);
+        QTest::keyClick(view.tabla, Qt::Key_F8);
+        QCOMPARE(view.tabla->cursor(), std::size_t{0x10});
+
+        // Changed since the last save or read, from the history; an undo takes it back.
+        rig.dialogs.fileAnswers.push_back(path);
+        f.Guardar1->trigger();
+        QVERIFY(!marked(0x10) || spoken(0x10).contains(QStringLiteral("difiere")));
+        QVERIFY(!spoken(0x40).contains(QStringLiteral("cambiado")));
+        putBytes(rig, 0x40, {0x99});
+        QVERIFY(spoken(0x40).endsWith(QStringLiteral(", cambiado")) && marked(0x40));
+        f.Deshacer1->trigger();
+        QVERIFY(!marked(0x40));
+
+        // A verify that failed: the chip's values are the other side; a new
+        // use of the mismatch window takes the old marks away.
+        putBytes(rig, 0, std::vector<std::uint8_t>(16, 0));
+        rig.programmer.firmware().setStuckBits(Chip::Sram24, 5, 0x40, 0x40);
+        rig.type(f.PLOT1, "0").type(f.PLOT2, "15").click(f.BitBtn5);
+        QCOMPARE(spoken(0x5),
+                 QStringLiteral("0x0005: 00 no imprimible, difiere: leído de la memoria 40"));
+        QVERIFY(!spoken(0x300).contains(QStringLiteral("difiere")));
+        // A read marks nothing as changed: the image is the chip's now.
+        rig.click(f.BitBtn2);
+        QVERIFY(!spoken(0x3).contains(QStringLiteral("cambiado")));
+        QVERIFY(!marked(0x40));
+    }
+
     void accessibleNamesOfBytesAndControls() {
         Rig rig;
         Tform1& f = rig.form();
@@ -428,13 +502,13 @@ class HexViewTest : public QObject {
         const auto name = [&](int row, int column) {
             return table->tableInterface()->cellAt(row, column)->text(QAccessible::Name);
         };
-        QCOMPARE(name(1, 1), QStringLiteral("0x0010: 3C '<'"));
-        QCOMPARE(name(1, 2), QStringLiteral("0x0011: 07 no imprimible"));
+        QCOMPARE(name(1, 1), QStringLiteral("0x0010: 3C '<', cambiado"));
+        QCOMPARE(name(1, 2), QStringLiteral("0x0011: 07 no imprimible, cambiado"));
         QCOMPARE(name(1, 3), QStringLiteral("0x0012: vacía"));
-        QCOMPARE(name(1, 4), QStringLiteral("0x0013: ??"));
+        QCOMPARE(name(1, 4), QStringLiteral("0x0013: ??, cambiado"));
         rig.memoryType(kProm27c010);
         putBytes(rig, 0x1FFFF, {0x41});
-        QCOMPARE(name(0x1FFF, 16), QStringLiteral("0x1FFFF: 41 'A'"));
+        QCOMPARE(name(0x1FFF, 16), QStringLiteral("0x1FFFF: 41 'A', cambiado"));
 
         // Every field's name holds the caption of its label, every button's its text.
         int captioned = 0;

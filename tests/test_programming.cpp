@@ -1,6 +1,7 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -257,6 +258,12 @@ class ProgrammingTest : public QObject {
         QCOMPARE(w.grid.cell(3, 201), QStringLiteral("C8"));
         QCOMPARE(w.grid.cell(3, 5), QString());
         QCOMPARE(readBack(rig, 11), QStringLiteral("40"));
+        // The cause is said whole: it wraps, and the grid above makes room.
+        QVERIFY(!w.diagnostico->text().isEmpty());
+        QCOMPARE(w.diagnostico->height(),
+                 std::max(22, w.diagnostico->heightForWidth(w.diagnostico->width())));
+        QCOMPARE(w.m->geometry().bottom() + 4, w.diagnostico->y());
+        QCOMPARE(w.diagnostico->geometry().bottom() + 5, w.height());
         QTest::mouseClick(w.BitBtn2, Qt::LeftButton);
         QCOMPARE(w.m->currentGridRow(), 4);
         QCOMPARE(w.m->currentGridColumn(), 3);

@@ -100,7 +100,8 @@ void addImageMapping(QFileDialog& dialog, MappingFields& fields, bool keepRestFi
 
 std::optional<ChosenFile> runFileDialog(const FileDialogOptions& options,
                                         QFileDialog::AcceptMode mode, const QString& folder) {
-    FileDialog dialog(QApplication::activeWindow(), options.title, folder, qtFilter(options.filter));
+    FileDialog dialog(QApplication::activeWindow(), options.title, folder,
+                      qtFilter(options.filter));
     dialog.setAcceptMode(mode);
     if (mode == QFileDialog::AcceptOpen) dialog.setFileMode(QFileDialog::ExistingFile);
     // Saving replaces an existing file without asking.

@@ -32,4 +32,3 @@ class Cancelled : public std::exception {
 // The standard error box ends a message with a full stop unless its last
 // character is "." or sorts before it.
 QString withFullStop(const QString& text);
-

@@ -2,9 +2,12 @@
 
 #include <QBrush>
 #include <QColor>
+#include <algorithm>
 
 #include "view/AddressGridModel.h"
+#include "view/ImageHistory.h"
 #include "view/NumberFormat.h"
+#include "view/Unit2.h"
 
 namespace {
 constexpr std::size_t kFourDigits = 0x10000;
@@ -12,6 +15,9 @@ constexpr std::size_t kFourDigits = 0x10000;
 constexpr std::size_t kCellByCell = 256;
 constexpr char16_t kFirstPrintable = 0x20;
 constexpr char16_t kLastPrintable = 0x7E;
+// Colour is never the only sign: the tooltip and the spoken name say it too.
+const QColor kDiffers(0xFF, 0xC4, 0xC4);
+const QColor kChanged(0xFF, 0xEE, 0xA8);
 
 QString hex(std::size_t value, int digits) {
     return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
@@ -129,9 +135,93 @@ QString HexRowModel::rowText(int row) const {
     return text;
 }
 
+void HexRowModel::setDifferences(const TForm2* differences) {
+    if (differences_) disconnect(differences_, nullptr, this, nullptr);
+    differences_ = differences;
+    if (differences_)
+        connect(differences_, &TForm2::differencesChanged, this, &HexRowModel::marksChanged);
+    marksChanged();
+}
+
+void HexRowModel::setHistory(const ImageHistory* history) {
+    if (history_) disconnect(history_, nullptr, this, nullptr);
+    history_ = history;
+    if (history_) connect(history_, &ImageHistory::changed, this, &HexRowModel::marksChanged);
+    marksChanged();
+}
+
+void HexRowModel::marksChanged() {
+    changed_.reset();
+    if (rowCount() > 0) emit dataChanged(index(0, 1), index(rowCount() - 1, bytesPerRow_));
+}
+
+bool HexRowModel::differs(std::size_t address) const {
+    const QString* other = differences_ ? differences_->otherText(address) : nullptr;
+    return other && image_.cell(kDataColumn, static_cast<int>(address) + 1) != *other;
+}
+
+bool HexRowModel::changed(std::size_t address) const {
+    if (!history_) return false;
+    if (!changed_) {
+        changed_.emplace(addressCount(), false);
+        for (const std::uint32_t a : history_->changedSinceReference())
+            if (a < changed_->size()) (*changed_)[a] = true;
+    }
+    return address < changed_->size() && (*changed_)[address];
+}
+
+QString HexRowModel::otherSideText(std::size_t address) const {
+    const QString* other = differences_ ? differences_->otherText(address) : nullptr;
+    if (!other) return {};
+    const auto byte = format_.readByte(*other);
+    const QString value = other->isEmpty() ? QStringLiteral("vacía")
+                          : byte           ? hex(*byte, 2)
+                                           : *other;
+    return differences_->otherSide() + u' ' + value;
+}
+
+std::optional<HexRowModel::Found> HexRowModel::nextDifference(std::size_t from,
+                                                              bool forward) const {
+    if (!differences_) return std::nullopt;
+    const std::vector<std::int32_t>& listed = differences_->lista;
+    const auto still = [&](std::int32_t a) { return a >= 0 && differs(std::size_t(a)); };
+    const auto at = static_cast<std::int32_t>(from);
+    if (forward) {
+        for (auto it = std::upper_bound(listed.begin(), listed.end(), at); it != listed.end(); ++it)
+            if (still(*it)) return Found{std::size_t(*it), false};
+        for (auto it = listed.begin(); it != listed.end() && *it <= at; ++it)
+            if (still(*it)) return Found{std::size_t(*it), true};
+    } else {
+        const auto first = std::lower_bound(listed.begin(), listed.end(), at);
+        for (auto it = first; it != listed.begin();)
+            if (still(*--it)) return Found{std::size_t(*it), false};
+        for (auto it = listed.end(); it != first;)
+            if (still(*--it)) return Found{std::size_t(*it), true};
+    }
+    return std::nullopt;
+}
+
+QVariant HexRowModel::markRole(std::size_t address, int role) const {
+    const bool differing = differs(address);
+    if (!differing && !changed(address)) return {};
+    switch (role) {
+        case Qt::BackgroundRole:
+            return QBrush(differing ? kDiffers : kChanged);
+        case Qt::ToolTipRole:
+            return differing ? QStringLiteral("Difiere: ") + otherSideText(address)
+                             : QStringLiteral("Cambiado desde la última lectura o guardado");
+        case Qt::AccessibleTextRole:
+            return differing ? QStringLiteral(", difiere: ") + otherSideText(address)
+                             : QStringLiteral(", cambiado");
+        default:
+            return {};
+    }
+}
+
 void HexRowModel::sourceChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight) {
     // A changed text, or a new number format (the address column): either
-    // way the bytes of those rows may read otherwise now.
+    // way the bytes of those rows may read otherwise now. What changed since
+    // the last read is worked out again when the history closes a step.
     if (!topLeft.isValid() || !bottomRight.isValid() || rowCount() == 0) return;
     const int first = topLeft.row() / bytesPerRow_;
     const int last = std::min(bottomRight.row() / bytesPerRow_, rowCount() - 1);
@@ -169,7 +259,10 @@ QVariant HexRowModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             return byteText(*address);
         case Qt::AccessibleTextRole:
-            return spokenByte(*address);
+            return spokenByte(*address) + markRole(*address, role).toString();
+        case Qt::BackgroundRole:
+        case Qt::ToolTipRole:
+            return markRole(*address, role);
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
         default:

@@ -7,6 +7,8 @@
 #include <vector>
 
 class AddressGridModel;
+class ImageHistory;
+class TForm2;
 struct NumberFormat;
 
 // The memory image as a hex editor shows it: a row of 16 (or 8) addresses,
@@ -44,6 +46,22 @@ class HexRowModel : public QAbstractTableModel {
     // Several, the image told once when there are many.
     void writeBytes(std::size_t first, const std::vector<std::uint8_t>& values);
 
+    // Bytes that differ from another side (a file compared, a chip read
+    // back) are marked, with that side's value; so are the bytes changed
+    // since the last read or save, as the history tells.
+    void setDifferences(const TForm2* differences);
+    void setHistory(const ImageHistory* history);
+    // The next (or previous) address that still differs, round the end.
+    struct Found {
+        std::size_t address;
+        bool wrapped;
+    };
+    std::optional<Found> nextDifference(std::size_t from, bool forward) const;
+    bool differs(std::size_t address) const;
+    bool changed(std::size_t address) const;
+    // "leído de la memoria 34".
+    QString otherSideText(std::size_t address) const;
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -61,8 +79,14 @@ class HexRowModel : public QAbstractTableModel {
     QString spokenByte(std::size_t address) const;
     QString rowText(int row) const;
     void sourceChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight);
+    void marksChanged();
+    QVariant markRole(std::size_t address, int role) const;
 
     AddressGridModel& image_;
     const NumberFormat& format_;
     int bytesPerRow_ = kWideRow;
+    const TForm2* differences_ = nullptr;
+    const ImageHistory* history_ = nullptr;
+    // Worked out again when first asked after a change.
+    mutable std::optional<std::vector<bool>> changed_;
 };

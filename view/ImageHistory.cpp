@@ -243,6 +243,7 @@ void ImageHistory::closeStep() {
         steps_.pop_back();
     }
     if (keptPosition_ > position_) keptLost_ = true;
+    if (referencePosition_ > position_) referenceLost_ = true;
     bytes_ += step.bytes();
     steps_.push_back(std::move(step));
     position_ = steps_.size();
@@ -260,6 +261,10 @@ void ImageHistory::trim() {
             keptLost_ = true;
         else
             --keptPosition_;
+        if (referencePosition_ == 0)
+            referenceLost_ = true;
+        else
+            --referencePosition_;
     }
 }
 
@@ -296,25 +301,45 @@ void ImageHistory::redo() {
 void ImageHistory::markKept() {
     keptPosition_ = position_;
     keptLost_ = false;
+    markReference();
+}
+
+std::unordered_map<std::uint32_t, QString> ImageHistory::textsAt(std::size_t position) const {
+    // The text each cell had then, for the cells the steps between then and
+    // now changed.
+    std::unordered_map<std::uint32_t, QString> then;
+    const auto note = [&](const Step& step, const Texts& texts) {
+        Texts::Reader reader(texts);
+        for (std::size_t cell = 0; cell < step.count; ++cell)
+            then.try_emplace(step.address(cell), reader.next());
+    };
+    if (position <= position_) {
+        for (std::size_t s = position; s < position_; ++s) note(steps_[s], steps_[s].before);
+    } else {
+        for (std::size_t s = position; s-- > position_;) note(steps_[s], steps_[s].after);
+    }
+    note(open_, open_.before);
+    return then;
 }
 
 bool ImageHistory::changedSinceKept() const {
     if (keptLost_) return true;
-    // The text each cell had when the image was kept, for the cells the
-    // steps between then and now changed.
-    std::unordered_map<std::uint32_t, QString> kept;
-    const auto note = [&](const Step& step, const Texts& texts) {
-        Texts::Reader reader(texts);
-        for (std::size_t cell = 0; cell < step.count; ++cell)
-            kept.try_emplace(step.address(cell), reader.next());
-    };
-    if (keptPosition_ <= position_) {
-        for (std::size_t s = keptPosition_; s < position_; ++s) note(steps_[s], steps_[s].before);
-    } else {
-        for (std::size_t s = keptPosition_; s-- > position_;) note(steps_[s], steps_[s].after);
-    }
-    note(open_, open_.before);
-    for (const auto& [address, text] : kept)
+    for (const auto& [address, text] : textsAt(keptPosition_))
         if (textAt(address) != text) return true;
     return false;
+}
+
+void ImageHistory::markReference() {
+    referencePosition_ = position_;
+    referenceLost_ = false;
+    emit changed();
+}
+
+std::vector<std::uint32_t> ImageHistory::changedSinceReference() const {
+    // Steps let go of: what the oldest one kept still tells.
+    std::vector<std::uint32_t> changed;
+    for (const auto& [address, text] : textsAt(referenceLost_ ? 0 : referencePosition_))
+        if (textAt(address) != text) changed.push_back(address);
+    std::sort(changed.begin(), changed.end());
+    return changed;
 }

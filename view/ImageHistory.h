@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QObject>
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <cstdint>
 #include <deque>
+#include <unordered_map>
 #include <vector>
 
 class AddressGridModel;
@@ -39,6 +40,10 @@ class ImageHistory : public QObject {
     // any text differs from it now.
     void markKept();
     bool changedSinceKept() const;
+    // The image as it is now is the one last read or kept (markKept marks
+    // it too); the addresses whose text differs from it now, ascending.
+    void markReference();
+    std::vector<std::uint32_t> changedSinceReference() const;
 
     std::size_t steps() const { return steps_.size(); }
     std::size_t bytes() const { return bytes_; }
@@ -86,6 +91,8 @@ class ImageHistory : public QObject {
     void apply(const Step& step, bool forward);
     void trim();
     QString textAt(std::uint32_t address) const;
+    // The texts the cells changed since position had then.
+    std::unordered_map<std::uint32_t, QString> textsAt(std::size_t position) const;
 
     AddressGridModel& image_;
     std::deque<Step> steps_;
@@ -102,4 +109,6 @@ class ImageHistory : public QObject {
     // to it are still here.
     std::size_t keptPosition_ = 0;
     bool keptLost_ = false;
+    std::size_t referencePosition_ = 0;
+    bool referenceLost_ = false;
 };

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <algorithm>
 
 #include "chip/Diagnosis.h"
 #include "device/CommandSet.h"
@@ -37,7 +38,6 @@ TForm2::TForm2(NumberFormat& formato, const CommandSet& comandos, Dialogs& dialo
 
     m = new DataGrid({144, 118, 117, 116}, this);
     m->setGeometry(10, 33, 527, 505);
-    keepBottomMargin(m);
     setMinimumSize(size());
     m->setGridModel(&grid);
 
@@ -53,9 +53,9 @@ TForm2::TForm2(NumberFormat& formato, const CommandSet& comandos, Dialogs& dialo
                                QStyle::SP_MediaSkipForward, true);
     // In the free strip under the grid: the designed places stay as they are.
     diagnostico = new QLabel(this);
-    diagnostico->setGeometry(10, 541, 527, 22);
-    diagnostico->setWordWrap(false);
-    keepAtBottom(diagnostico);
+    diagnostico->setGeometry(10, 541, 527, kCauseLine);
+    // A long cause wraps, and the grid above gives it the lines it needs.
+    diagnostico->setWordWrap(true);
     setTabOrder(m, BitBtn1);
     setTabOrder(BitBtn1, BitBtn4);
     setTabOrder(BitBtn4, BitBtn3);
@@ -88,9 +88,27 @@ int TForm2::rowsCompared() const {
 
 void TForm2::organiza() {
     diagnostico->clear();
+    layOutBottom();
     grid.clearColumn(kMarkColumn, 1, rowsCompared());
     formato_.setLetraFromHexa();
     grid.organiza(comandos_.maxdir);
+    if (!otherSide_.isEmpty()) {
+        otherSide_.clear();
+        emit differencesChanged();
+    }
+}
+
+void TForm2::offerDifferences(const QString& otherSide) {
+    otherSide_ = lista.empty() ? QString() : otherSide;
+    emit differencesChanged();
+}
+
+const QString* TForm2::otherText(std::size_t address) const {
+    if (otherSide_.isEmpty()) return nullptr;
+    const auto wanted = static_cast<std::int32_t>(address);
+    if (!std::binary_search(lista.begin(), lista.end(), wanted)) return nullptr;
+    const std::vector<QString>& other = grid.column(kSecondColumn);
+    return address < other.size() ? &other[address] : nullptr;
 }
 
 void TForm2::malas() {
@@ -130,6 +148,24 @@ void TForm2::explain(int chipColumn) {
     }
     const bool prom = comandos_.tipo >= kTipoProm512;
     diagnostico->setText(chip::diagnose(compared, prom).value_or(QString()));
+    layOutBottom();
+}
+
+void TForm2::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layOutBottom();
+}
+
+void TForm2::layOutBottom() {
+    constexpr int kBottomMargin = 4;
+    constexpr int kGap = 3;
+    const int causeHeight =
+        diagnostico->text().isEmpty()
+            ? kCauseLine
+            : std::max(kCauseLine, diagnostico->heightForWidth(diagnostico->width()));
+    const int causeTop = height() - kBottomMargin - causeHeight;
+    diagnostico->setGeometry(diagnostico->x(), causeTop, diagnostico->width(), causeHeight);
+    m->resize(m->width(), causeTop - kGap - m->y());
 }
 
 void TForm2::showEntry(std::int32_t entry) {

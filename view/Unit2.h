@@ -58,6 +58,15 @@ class TForm2 : public QWidget {
     // Rows compared: every address of the selected memory type.
     int rowsCompared() const;
 
+    // After a compare with a file or a verify that failed: the differences
+    // listed stay on offer to other views, the second column being the other
+    // side (otherSide: "en el archivo", "leído de la memoria"), until the
+    // window is used again.
+    void offerDifferences(const QString& otherSide);
+    const QString& otherSide() const { return otherSide_; }
+    // The other side's text at a listed address, or nothing.
+    const QString* otherText(std::size_t address) const;
+
     AddressGridModel grid;
     DataGrid* m;
     QPushButton *BitBtn1, *BitBtn2, *BitBtn3, *BitBtn4, *BitBtn5;
@@ -68,11 +77,21 @@ class TForm2 : public QWidget {
     std::int32_t ultima = -1;
     std::int32_t pos = -1;
 
+  signals:
+    void differencesChanged();
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
+    // The cause's line at the bottom, as tall as its text needs; the grid above it.
+    static constexpr int kCauseLine = 22;
+    void layOutBottom();
     void showEntry(std::int32_t entry);
 
     NumberFormat& formato_;
     const CommandSet& comandos_;
     Dialogs& dialogs_;
     QWidget* mainWindow_ = nullptr;
+    QString otherSide_;
 };
