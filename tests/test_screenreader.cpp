@@ -4,6 +4,7 @@
 
 #include "tests/support/Rig.h"
 #include "view/ChecksumLine.h"
+#include "view/DataGrid.h"
 
 namespace {
 QList<QObject*> renamed;
@@ -41,6 +42,20 @@ class ScreenReaderTest : public QObject {
         rig.type(f.LLOT1, "0").type(f.LLOT2, "3").click(f.BitBtn7);
         QTRY_VERIFY(renamed.contains(f.sumas));
         QAccessible::installUpdateHandler(nullptr);
+    }
+
+    void rowsAreHeardByAddressAndEmptyCellsAreSaid() {
+        Rig rig;
+        Tform1& f = rig.form();
+        f.show();
+        f.imagen.setCell(1, 2, QStringLiteral("17"));
+        QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(f.m);
+        QVERIFY(grid && grid->tableInterface());
+        QAccessibleTableInterface* table = grid->tableInterface();
+        QCOMPARE(table->rowDescription(0), QStringLiteral("0x0000"));
+        QCOMPARE(table->rowDescription(1023), QStringLiteral("0x03FF"));
+        QCOMPARE(table->cellAt(1, 1)->text(QAccessible::Name), QStringLiteral("17"));
+        QCOMPARE(table->cellAt(0, 1)->text(QAccessible::Name), QStringLiteral("vacía"));
     }
 };
 

@@ -122,6 +122,11 @@ QVariant AddressGridModel::data(const QModelIndex& index, int role) const {
         case Qt::BackgroundRole:
             if (index.column() == 0) return QBrush(QColor(0xF0, 0xF0, 0xF0));
             return {};
+        case Qt::AccessibleTextRole: {
+            // Silence would sound like a cell skipped.
+            const QString text = cell(index.column(), index.row() + 1);
+            return text.isEmpty() ? QStringLiteral("vacía") : text;
+        }
         default:
             return {};
     }
@@ -140,6 +145,14 @@ Qt::ItemFlags AddressGridModel::flags(const QModelIndex& index) const {
 }
 
 QVariant AddressGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    // A row is heard by its address, counted from 0 as addresses are: the
+    // header itself is hidden.
+    if (orientation == Qt::Vertical && section >= 0 && section < addressCount_ &&
+        (role == Qt::DisplayRole || role == Qt::AccessibleTextRole))
+        return QStringLiteral("0x%1")
+            .arg(section, addressCount_ > 0x10000 ? 5 : 4, 16, QLatin1Char('0'))
+            .toUpper()
+            .replace(u'X', u'x');
     if (orientation == Qt::Horizontal && section >= 0 && section < columns_) {
         if (role == Qt::DisplayRole) return header_[section];
         if (role == Qt::ForegroundRole) return QBrush(Qt::red);

@@ -271,6 +271,9 @@ QVariant HexRowModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant HexRowModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Vertical && section >= 0 && section < rowCount() &&
+        (role == Qt::DisplayRole || role == Qt::AccessibleTextRole))
+        return addressText(std::size_t(section) * std::size_t(bytesPerRow_));
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
