@@ -299,6 +299,24 @@ class DesktopTest : public QObject {
         // Intel HEX chosen: its extension completes the name, its index comes back.
         QCOMPARE(chosen->filter, 1);
         QCOMPARE(chosen->path, folder.filePath(QStringLiteral("salida.hex")));
+
+        // A name typed with a known extension: the filter follows it, and the
+        // name stays as typed.
+        QString shownFilter;
+        onFileDialog([&](QFileDialog* dialog) {
+            dialog->setDirectory(folder.path());
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QTest::keyClicks(name, QStringLiteral("placa.s19"));
+            shownFilter =
+                dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))->currentText();
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        const auto typed = dialogs.saveFile(kExportDialog);
+        QVERIFY(typed);
+        QVERIFY2(shownFilter.startsWith(QStringLiteral("Motorola S-record")),
+                 qPrintable(shownFilter));
+        QCOMPARE(typed->filter, 2);
+        QCOMPARE(typed->path, folder.filePath(QStringLiteral("placa.s19")));
     }
 
     void gridsFollowTheWindowHeight() {

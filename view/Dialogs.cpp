@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QStringList>
 
 namespace {
@@ -98,6 +99,32 @@ void addImageMapping(QFileDialog& dialog, MappingFields& fields, bool keepRestFi
     grid->addWidget(fields.keepRest, row + 3, 1);
 }
 
+// Saving, the format is the extension's: a name typed with a known one
+// shows its filter, so that the filter never names another format than the
+// one written. Qt's own rename on a filter change is kept out of it.
+void filterFollowsTypedExtension(QFileDialog& dialog) {
+    auto* typed = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    if (!typed || !types) return;
+    QObject::connect(typed, &QLineEdit::textChanged, &dialog,
+                     [&dialog, types](const QString& name) {
+                         const QString suffix = QFileInfo(name).suffix();
+                         if (suffix.isEmpty()) return;
+                         const QString pattern = QStringLiteral("*.") + suffix.toLower();
+                         const QStringList filters = dialog.nameFilters();
+                         for (int i = 0; i < filters.size(); ++i) {
+                             const QString patterns = filters[i].section(u'(', 1).chopped(1);
+                             if (!patterns.split(u' ').contains(pattern)) continue;
+                             if (types->currentIndex() != i) {
+                                 const QSignalBlocker quiet(types);
+                                 types->setCurrentIndex(i);
+                             }
+                             dialog.setDefaultSuffix(suffix);
+                             return;
+                         }
+                     });
+}
+
 std::optional<ChosenFile> runFileDialog(const FileDialogOptions& options,
                                         QFileDialog::AcceptMode mode, const QString& folder) {
     FileDialog dialog(QApplication::activeWindow(), options.title, folder,
@@ -115,6 +142,7 @@ std::optional<ChosenFile> runFileDialog(const FileDialogOptions& options,
                              QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(filter);
                          if (first.hasMatch()) dialog.setDefaultSuffix(first.captured(1));
                      });
+    if (mode == QFileDialog::AcceptSave) filterFollowsTypedExtension(dialog);
     MappingFields fields;
     if (options.imageMapping) addImageMapping(dialog, fields, options.keepRestField);
     if (fields.offset && options.offsetRefusal)
