@@ -65,8 +65,8 @@ void HexView::buildControls() {
     buscarComo->addItems({QStringLiteral("Bytes"), QStringLiteral("Texto")});
     mayusculas = new QCheckBox(QStringLiteral("Mayúsculas y minúsculas iguales"), central);
     mayusculas->setEnabled(false);
-    anterior = new QPushButton(QStringLiteral("Anterior"), central);
-    siguiente = new QPushButton(QStringLiteral("Siguiente"), central);
+    anterior = new QPushButton(QStringLiteral("&Anterior"), central);
+    siguiente = new QPushButton(QStringLiteral("&Siguiente"), central);
     auto* findRow = new QHBoxLayout;
     findRow->addWidget(caption(QStringLiteral("Buscar"), buscar));
     findRow->addWidget(buscar, 1);
@@ -95,8 +95,8 @@ void HexView::buildControls() {
     llenarCon = new QLineEdit(barraLlenar);
     llenarCon->setMaxLength(4);
     llenarCon->setPlaceholderText(QStringLiteral("FF"));
-    llenar = new QPushButton(QStringLiteral("Llenar"), barraLlenar);
-    cancelarLlenado = new QPushButton(QStringLiteral("Cancelar"), barraLlenar);
+    llenar = new QPushButton(QStringLiteral("&Llenar"), barraLlenar);
+    cancelarLlenado = new QPushButton(QStringLiteral("&Cancelar"), barraLlenar);
     auto* fillRow = new QHBoxLayout(barraLlenar);
     fillRow->setContentsMargins(0, 0, 0, 0);
     fillRow->addWidget(caption(QStringLiteral("Llenar la selección con el byte"), llenarCon));

@@ -113,7 +113,8 @@ class UnsavedTest : public QObject {
         chooseFromMenu(f, f.AbrirTrabajo1);
         QCOMPARE(rig.cell(2), QStringLiteral("7"));
         QCOMPARE(f.windowTitle(), kCaptionAbierto + QStringLiteral("bueno.bin"));
-        QVERIFY(f.progreso->stateText().startsWith(QStringLiteral("Importado bueno.bin: 16 bytes")));
+        QVERIFY(
+            f.progreso->stateText().startsWith(QStringLiteral("Importado bueno.bin: 16 bytes")));
     }
 
     void theQuestionSavesOrCancels() {
@@ -145,7 +146,14 @@ class UnsavedTest : public QObject {
                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
                 QVERIFY(box);
                 QStringList captions;
-                for (QAbstractButton* button : box->buttons()) captions << button->text();
+                // Each with its Alt letter, underlined; spoken without the "&".
+                QSet<int> letters;
+                for (QAbstractButton* button : box->buttons()) {
+                    letters << QKeySequence::mnemonic(button->text())[0].toCombined();
+                    captions << QString(button->text()).remove(u'&');
+                }
+                QCOMPARE(letters.size(), 3);
+                QVERIFY(!letters.contains(0));
                 captions.sort();
                 QCOMPARE(captions, (QStringList{"Cancelar", "Descartar", "Guardar"}));
                 act(*box);
@@ -161,7 +169,8 @@ class UnsavedTest : public QObject {
         const auto click = [](const char* caption) {
             return [caption](QMessageBox& box) {
                 for (QAbstractButton* button : box.buttons())
-                    if (button->text() == QLatin1String(caption)) button->click();
+                    if (QString(button->text()).remove(u'&') == QLatin1String(caption))
+                        button->click();
             };
         };
         QCOMPARE(answerWith(key(Qt::Key_Return)), Unsaved::Cancelar);

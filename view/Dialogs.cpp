@@ -58,18 +58,20 @@ struct MappingFields {
     QLabel* reason = nullptr;
 };
 
-void addImageMapping(QFileDialog& dialog, MappingFields& fields, bool keepRestField) {
+void addImageMapping(QFileDialog& dialog, MappingFields& fields, const FileDialogOptions& options) {
+    const bool keepRestField = options.keepRestField;
     QLineEdit*& offset = fields.offset;
     QComboBox*& lane = fields.lane;
     auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
     if (!grid) return;
-    offset = new QLineEdit(QStringLiteral("0"), &dialog);
+    offset = new QLineEdit(options.offsetShown, &dialog);
     offset->setAccessibleName(QStringLiteral("Desplazamiento"));
     offset->setAccessibleDescription(
         QStringLiteral("Se suma a las direcciones del archivo: decimal, o hexadecimal (0x1F0, "
                        "$1F0 o 1F0h), con signo si hace falta"));
     lane = new QComboBox(&dialog);
     lane->addItems(kCarriles);
+    lane->setCurrentIndex(options.laneShown);
     lane->setAccessibleName(QStringLiteral("Carril"));
     lane->setAccessibleDescription(
         QStringLiteral("Los bytes de una memoria de una placa de 16 o 32 bits"));
@@ -86,6 +88,7 @@ void addImageMapping(QFileDialog& dialog, MappingFields& fields, bool keepRestFi
     fields.swap->setAccessibleName(QStringLiteral("Intercambiar bytes"));
     fields.swap->setAccessibleDescription(
         QStringLiteral("Intercambia los dos bytes de cada palabra de 16 bits"));
+    fields.swap->setChecked(options.swapShown);
     grid->addWidget(fields.swap, row + 2, 1);
     fields.reason = new QLabel(&dialog);
     fields.reason->setWordWrap(true);
@@ -144,7 +147,7 @@ std::optional<ChosenFile> runFileDialog(const FileDialogOptions& options,
                      });
     if (mode == QFileDialog::AcceptSave) filterFollowsTypedExtension(dialog);
     MappingFields fields;
-    if (options.imageMapping) addImageMapping(dialog, fields, options.keepRestField);
+    if (options.imageMapping) addImageMapping(dialog, fields, options);
     if (fields.offset && options.offsetRefusal)
         dialog.check = [&fields, &options] {
             const auto refusal = options.offsetRefusal(fields.offset->text().trimmed());
@@ -194,13 +197,33 @@ void QtDialogs::errorBox(const QString& text) {
     showBox(QMessageBox::Critical, text);
 }
 
-Unsaved QtDialogs::askUnsaved(const QString& text) {
+namespace {
+// Each button's first letter that no button before it took, underlined: its
+// Alt letter. The visible text and the spoken name go without the "&".
+QStringList withAltLetters(const QStringList& captions) {
+    QString taken;
+    QStringList marked;
+    for (QString caption : captions) {
+        for (qsizetype i = 0; i < caption.size(); ++i) {
+            const QChar letter = caption[i].toLower();
+            if (!letter.isLetter() || taken.contains(letter)) continue;
+            taken += letter;
+            caption.insert(i, u'&');
+            break;
+        }
+        marked << caption;
+    }
+    return marked;
+}
+}  // namespace
+
+Unsaved QtDialogs::askUnsaved(const QString& text, const QString& keep, const QString& drop) {
     QMessageBox box(QMessageBox::Question, kApplicationTitle, text, QMessageBox::NoButton,
                     QApplication::activeWindow());
-    QPushButton* guardar = box.addButton(QStringLiteral("Guardar"), QMessageBox::AcceptRole);
-    QPushButton* descartar =
-        box.addButton(QStringLiteral("Descartar"), QMessageBox::DestructiveRole);
-    QPushButton* cancelar = box.addButton(QStringLiteral("Cancelar"), QMessageBox::RejectRole);
+    const QStringList captions = withAltLetters({keep, drop, QStringLiteral("Cancelar")});
+    QPushButton* guardar = box.addButton(captions[0], QMessageBox::AcceptRole);
+    QPushButton* descartar = box.addButton(captions[1], QMessageBox::DestructiveRole);
+    QPushButton* cancelar = box.addButton(captions[2], QMessageBox::RejectRole);
     // Nothing is lost by a key pressed on the way: Enter and ESC cancel.
     box.setDefaultButton(cancelar);
     box.setEscapeButton(cancelar);

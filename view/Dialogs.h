@@ -21,6 +21,10 @@ struct FileDialogOptions {
     // Why "Desplazamiento" cannot be taken, told beside the field before the
     // dialog closes, so that nothing chosen must be chosen again.
     std::function<std::optional<QString>(const QString&)> offsetRefusal = {};
+    // What the mapping fields show at first.
+    QString offsetShown = QStringLiteral("0");
+    int laneShown = 0;
+    bool swapShown = false;
 };
 
 // The lanes "Carril" offers: all of the image, then par, impar, and 0 to 3 of 4.
@@ -56,7 +60,9 @@ class Dialogs {
     // The application's standard error box (the caller adds the full stop).
     virtual void errorBox(const QString& text) = 0;
     // Save, discard or cancel; Enter and ESC cancel.
-    virtual Unsaved askUnsaved(const QString& text) = 0;
+    // Its first two buttons may say what they do here ("Exportar…").
+    virtual Unsaved askUnsaved(const QString& text, const QString& keep = QStringLiteral("Guardar"),
+                               const QString& drop = QStringLiteral("Descartar")) = 0;
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> openFileName(const FileDialogOptions& options) = 0;
     // An open dialog that also tells what its fields say.
@@ -70,7 +76,8 @@ class QtDialogs : public Dialogs {
   public:
     void message(const QString& text) override;
     void errorBox(const QString& text) override;
-    Unsaved askUnsaved(const QString& text) override;
+    Unsaved askUnsaved(const QString& text, const QString& keep = QStringLiteral("Guardar"),
+                       const QString& drop = QStringLiteral("Descartar")) override;
     std::optional<QString> openFileName(const FileDialogOptions& options) override;
     std::optional<ChosenFile> openFile(const FileDialogOptions& options) override;
     std::optional<QString> saveFileName(const FileDialogOptions& options) override;

@@ -18,8 +18,10 @@ class RecordingDialogs : public Dialogs {
     }
     void errorBox(const QString& text) override { errors << text; }
     // Answered from the queue; Descartar when it is empty.
-    Unsaved askUnsaved(const QString& text) override {
+    Unsaved askUnsaved(const QString& text, const QString& keep = QStringLiteral("Guardar"),
+                       const QString& drop = QStringLiteral("Descartar")) override {
         questions << text;
+        buttons = {keep, drop};
         if (answers.empty()) return Unsaved::Descartar;
         const Unsaved answer = answers.front();
         answers.pop_front();
@@ -53,6 +55,8 @@ class RecordingDialogs : public Dialogs {
     QStringList messages;
     QStringList errors;
     QStringList questions;
+    // The first two buttons of the last question.
+    QStringList buttons;
     std::deque<Unsaved> answers;
     std::deque<QString> fileAnswers;
     FileDialogOptions lastOptions;
