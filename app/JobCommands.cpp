@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <cstdint>
@@ -127,10 +128,38 @@ void JobCommands::apply(const Plan& plan) {
     }
 }
 
+bool JobCommands::imageHoldsTheEdits() {
+    if (!cambios_.changed()) return true;
+    const QFileInfo file(image_->path);
+    switch (dialogs_.askUnsaved(kTrabajoSinLosCambios.arg(file.fileName()),
+                                QStringLiteral("Exportar…"), QStringLiteral("Guardar sin ellos"))) {
+        case Unsaved::Cancelar:
+            return false;
+        case Unsaved::Descartar:
+            return true;
+        case Unsaved::Guardar:
+            break;
+    }
+    // Never the job's own file by itself: it may be a whole board read
+    // through one lane, and a lane's export would leave only that lane.
+    FileDialogOptions options = kExportDialog;
+    const QString suffix = file.suffix().compare(QLatin1String("mem"), Qt::CaseInsensitive) == 0
+                               ? QStringLiteral("bin")
+                               : file.suffix();
+    options.fileName =
+        file.dir().filePath(file.completeBaseName() + QStringLiteral("-editado.") + suffix);
+    options.imageMapping = false;
+    const auto written = imagenes_.exportForJob(*image_, options);
+    if (!written) return false;
+    image_ = *written;
+    return true;
+}
+
 void JobCommands::GuardarTrabajo1Click() {
     if (!image_) return dialogs_.message(kGuardeLaImagen);
     // A retry count that is no number is refused before anything is asked.
     const std::int32_t reintentos = decimalToInt(form_.reintentos.text());
+    if (!imageHoldsTheEdits()) return;
     auto path = dialogs_.saveFileName(kSaveJobDialog);
     if (!path) return;
     if (!path->endsWith(kSuffix, Qt::CaseInsensitive)) *path += kSuffix;

@@ -37,6 +37,11 @@ inline const FileDialogOptions kJobDialog{
 inline const FileDialogOptions kSaveJobDialog{
     QStringLiteral("Trabajos|*.trabajo"), QStringLiteral("*.trabajo"), QString(), false, false,
     QStringLiteral("Guardar trabajo")};
+// %1: the job's image file.
+inline const QString kTrabajoSinLosCambios = QStringLiteral(
+    "La imagen tiene cambios sin guardar que %1 no tiene: el trabajo nombraría un archivo sin "
+    "ellos.\n¿Exportar la imagen a un archivo nuevo, con la misma colocación, y que el trabajo "
+    "lo nombre?");
 inline const QString kGuardeLaImagen = QStringLiteral(
     "Guarde antes la imagen de memoria en un archivo: el trabajo nombra el archivo de su imagen.");
 
@@ -81,5 +86,8 @@ class JobCommands {
     ImageCommands& imagenes_;
     ImageChanges& cambios_;
     std::optional<ImageSource> image_;
+    // With unsaved edits, the job's image file lacks them: offers to export
+    // them first. False when the job is not to be saved now.
+    bool imageHoldsTheEdits();
     engine::Settings kept_;
 };

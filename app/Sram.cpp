@@ -296,7 +296,10 @@ void Tform1::AbrirTrabajo1Click() {
 }
 
 void Tform1::GuardarTrabajo1Click() {
-    if (!marco.running()) trabajos_->GuardarTrabajo1Click();
+    if (marco.running()) return;
+    // What is being typed into a cell is part of the image the job names.
+    m->commitEditor();
+    trabajos_->GuardarTrabajo1Click();
 }
 
 void Tform1::EstadisticasRegistro1Click() {

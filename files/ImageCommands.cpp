@@ -1,5 +1,6 @@
 #include "files/ImageCommands.h"
 
+#include <QFileInfo>
 #include <algorithm>
 #include <iterator>
 
@@ -183,11 +184,52 @@ QString ImageCommands::importSummary(const ChosenFile& chosen, const Imported& i
 }
 
 void ImageCommands::Exportar1Click() {
-    const auto chosen = host_.dialogs.saveFile(withOffsetCheck(kExportDialog));
+    exportImage(withOffsetCheck(kExportDialog));
+}
+
+std::optional<ImageSource> ImageCommands::exportForJob(const ImageSource& job,
+                                                       const FileDialogOptions& options) {
+    const auto chosen = host_.dialogs.saveFile(options);
+    if (!chosen) return std::nullopt;
+    const GridBytes image =
+        gridBytes(host_.imagen.column(kDataColumn), memorySize(), host_.formato);
     const auto refuse = [&](const QString& why) {
         host_.dialogs.message(QStringLiteral("No se puede exportar: %1").arg(why));
+        return std::nullopt;
     };
-    if (!chosen) return;
+    if (image.notAByte)
+        return refuse(QStringLiteral("la dirección %1 no tiene un byte")
+                          .arg(host_.formato.show(static_cast<std::uint32_t>(*image.notAByte))));
+    const ChosenFile placed{job.path, 0, QString::number(job.offset), job.lane, job.swap, false};
+    const auto placement = placementOf(placed);
+    if (!placement) return refuse(offsetRefusal(placed.offset));
+    // The job's file as it is, the chip's addresses replaced by the grid's
+    // bytes: the other lanes of a board stay as they were.
+    const image::Format jobFormat =
+        image::valueOf(image::parseFormat(job.formato)).value_or(image::Format::Binary);
+    const image::Format format =
+        image::formatOfName(chosen->path)
+            .value_or(jobFormat == image::Format::Memory ? image::Format::Binary : jobFormat);
+    image::Map file;
+    if (jobFormat != image::Format::Memory && QFileInfo::exists(job.path))
+        file = image::readMap(jobFormat, memory_file::readBytes(job.path)).map;
+    image::Map chip;
+    for (std::size_t a = 0; a < image.bytes.size(); ++a) chip.put(a, image.bytes[a]);
+    image::toFile(chip, *placement).forEach([&](std::uint64_t a, std::uint8_t byte) {
+        file.set(a, byte);
+    });
+    memory_file::write(chosen->path, image::writeMap(format, file));
+    return ImageSource{chosen->path, image::formatKey(format), job.offset, job.lane, job.swap};
+}
+
+std::optional<ImageSource> ImageCommands::exportImage(const FileDialogOptions& options) {
+    const auto chosen = host_.dialogs.saveFile(options);
+    bool refused = false;
+    const auto refuse = [&](const QString& why) {
+        refused = true;
+        host_.dialogs.message(QStringLiteral("No se puede exportar: %1").arg(why));
+    };
+    if (!chosen) return std::nullopt;
     const QString& path = chosen->path;
     const GridBytes image =
         gridBytes(host_.imagen.column(kDataColumn), memorySize(), host_.formato);
@@ -196,16 +238,23 @@ void ImageCommands::Exportar1Click() {
             QStringLiteral("No se puede exportar: la dirección %1 no tiene un byte (%2)")
                 .arg(host_.formato.show(static_cast<std::uint32_t>(*image.notAByte)),
                      host_.imagen.cell(kDataColumn, static_cast<int>(*image.notAByte) + 1)));
-        return;
+        return std::nullopt;
     }
     // A name the formats do not know takes the chosen filter's format.
     const int filter =
         std::clamp(chosen->filter, 0, static_cast<int>(std::size(kExportFormats)) - 1);
     const image::Format format = image::formatOfName(path).value_or(kExportFormats[filter]);
-    if (!mapping(*chosen)) return memory_file::write(path, image::write(format, image.bytes));
+    const ImageSource written{path, image::formatKey(format), offsetOf(chosen->offset).value_or(0),
+                              chosen->lane, chosen->swap};
+    if (!mapping(*chosen)) {
+        memory_file::write(path, image::write(format, image.bytes));
+        return written;
+    }
     // A lane writes the chip's bytes; the offset moves them in the file.
     image::Map whole;
     for (std::size_t a = 0; a < image.bytes.size(); ++a) whole.put(a, image.bytes[a]);
     const auto chip = mapped(whole, *chosen, true, refuse);
-    if (chip) memory_file::write(path, image::writeMap(format, *chip));
+    if (!chip || refused) return std::nullopt;
+    memory_file::write(path, image::writeMap(format, *chip));
+    return written;
 }

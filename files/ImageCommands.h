@@ -61,6 +61,14 @@ class ImageCommands {
 
     void Importar1Click();
     void Exportar1Click();
+    // The grid's image written where and as the dialog chooses; what was
+    // written, or nothing when nothing was.
+    std::optional<ImageSource> exportImage(const FileDialogOptions& options);
+    // The grid's image put back through a job's placement into a copy of
+    // the job's file, under the name chosen: read with the same placement,
+    // it gives the grid again.
+    std::optional<ImageSource> exportForJob(const ImageSource& job,
+                                            const FileDialogOptions& options);
     // The chosen file's bytes for a memory of size bytes, read in format or
     // in the one its name or contents tell; or the refusal to show, its
     // addresses written by address. Throws IoError when the file cannot be read.

@@ -117,6 +117,62 @@ class UnsavedTest : public QObject {
             f.progreso->stateText().startsWith(QStringLiteral("Importado bueno.bin: 16 bytes")));
     }
 
+    // "Guardar trabajo…" with edits the job's image file lacks: said, and
+    // exported to a new file with the job's placement, never over the board
+    // file, which holds the other lane too.
+    void aJobSavedWithEditsOffersToExportThem() {
+        const QString board = folder_.filePath(QStringLiteral("placa.bin"));
+        const QString job = folder_.filePath(QStringLiteral("placa.trabajo"));
+        QByteArray bytes;
+        for (int i = 0; i < 32; ++i) bytes += char(i % 2 ? 0x22 : 0x11);
+        QFile file(board);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == 32);
+        file.close();
+        {
+            QFile jobFile(job);
+            QVERIFY(jobFile.open(QIODevice::WriteOnly));
+            jobFile.write("tipo=sram24\nimagen=placa.bin\ncarril=impar\n");
+        }
+        Rig rig;
+        Tform1& f = onScreen(rig);
+        rig.dialogs.fileAnswers = {job};
+        chooseFromMenu(f, f.AbrirTrabajo1);
+        QCOMPARE(rig.cell(1), QStringLiteral("34"));
+        typeIntoCell(f, 1, "51");
+
+        // Cancelled: nothing asked for, nothing written.
+        rig.dialogs.answers = {Unsaved::Cancelar};
+        chooseFromMenu(f, f.GuardarTrabajo1);
+        QCOMPARE(rig.dialogs.questions.size(), 1);
+        QVERIFY(rig.dialogs.questions.first().startsWith(
+            QStringLiteral("La imagen tiene cambios sin guardar que placa.bin no tiene")));
+        QCOMPARE(rig.dialogs.buttons, (QStringList{"Exportar…", "Guardar sin ellos"}));
+        QVERIFY(rig.dialogs.fileAnswers.empty());
+
+        // Exportar: offered beside the board file; the edit goes into its
+        // lane of a copy, the even lane stays.
+        const QString edited = folder_.filePath(QStringLiteral("placa-editado.bin"));
+        const QString saved = folder_.filePath(QStringLiteral("nuevo.trabajo"));
+        rig.dialogs.answers = {Unsaved::Guardar, Unsaved::Guardar};
+        rig.dialogs.fileAnswers = {QString()};
+        chooseFromMenu(f, f.GuardarTrabajo1);
+        QCOMPARE(rig.dialogs.lastOptions.fileName, edited);
+        QVERIFY(!QFile::exists(edited));
+        rig.dialogs.fileAnswers = {edited, saved};
+        chooseFromMenu(f, f.GuardarTrabajo1);
+        QVERIFY(rig.dialogs.fileAnswers.empty());
+        QCOMPARE(contents(board), bytes);
+        QCOMPARE(contents(edited).left(4), QByteArray("\x11\x22\x11\x33", 4));
+        QVERIFY(contents(saved).contains("imagen=placa-editado.bin"));
+        QVERIFY(contents(saved).contains("carril=1/2"));
+        // Opened again, the new job gives the grid as it was saved.
+        rig.dialogs.fileAnswers = {saved};
+        rig.dialogs.answers = {Unsaved::Descartar};
+        chooseFromMenu(f, f.AbrirTrabajo1);
+        QCOMPARE(rig.cell(1), QStringLiteral("34"));
+        QCOMPARE(rig.cell(2), QStringLiteral("51"));
+    }
+
     void theQuestionSavesOrCancels() {
         const QString saved = folder_.filePath(QStringLiteral("guardada.mem"));
         Rig rig;

@@ -58,20 +58,18 @@ struct MappingFields {
     QLabel* reason = nullptr;
 };
 
-void addImageMapping(QFileDialog& dialog, MappingFields& fields, const FileDialogOptions& options) {
-    const bool keepRestField = options.keepRestField;
+void addImageMapping(QFileDialog& dialog, MappingFields& fields, bool keepRestField) {
     QLineEdit*& offset = fields.offset;
     QComboBox*& lane = fields.lane;
     auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
     if (!grid) return;
-    offset = new QLineEdit(options.offsetShown, &dialog);
+    offset = new QLineEdit(QStringLiteral("0"), &dialog);
     offset->setAccessibleName(QStringLiteral("Desplazamiento"));
     offset->setAccessibleDescription(
         QStringLiteral("Se suma a las direcciones del archivo: decimal, o hexadecimal (0x1F0, "
                        "$1F0 o 1F0h), con signo si hace falta"));
     lane = new QComboBox(&dialog);
     lane->addItems(kCarriles);
-    lane->setCurrentIndex(options.laneShown);
     lane->setAccessibleName(QStringLiteral("Carril"));
     lane->setAccessibleDescription(
         QStringLiteral("Los bytes de una memoria de una placa de 16 o 32 bits"));
@@ -88,7 +86,6 @@ void addImageMapping(QFileDialog& dialog, MappingFields& fields, const FileDialo
     fields.swap->setAccessibleName(QStringLiteral("Intercambiar bytes"));
     fields.swap->setAccessibleDescription(
         QStringLiteral("Intercambia los dos bytes de cada palabra de 16 bits"));
-    fields.swap->setChecked(options.swapShown);
     grid->addWidget(fields.swap, row + 2, 1);
     fields.reason = new QLabel(&dialog);
     fields.reason->setWordWrap(true);
@@ -147,7 +144,7 @@ std::optional<ChosenFile> runFileDialog(const FileDialogOptions& options,
                      });
     if (mode == QFileDialog::AcceptSave) filterFollowsTypedExtension(dialog);
     MappingFields fields;
-    if (options.imageMapping) addImageMapping(dialog, fields, options);
+    if (options.imageMapping) addImageMapping(dialog, fields, options.keepRestField);
     if (fields.offset && options.offsetRefusal)
         dialog.check = [&fields, &options] {
             const auto refusal = options.offsetRefusal(fields.offset->text().trimmed());

@@ -21,10 +21,6 @@ struct FileDialogOptions {
     // Why "Desplazamiento" cannot be taken, told beside the field before the
     // dialog closes, so that nothing chosen must be chosen again.
     std::function<std::optional<QString>(const QString&)> offsetRefusal = {};
-    // What the mapping fields show at first.
-    QString offsetShown = QStringLiteral("0");
-    int laneShown = 0;
-    bool swapShown = false;
 };
 
 // The lanes "Carril" offers: all of the image, then par, impar, and 0 to 3 of 4.
