@@ -17,6 +17,7 @@ struct Form1Menu {
     QAction *AbrirTrabajo1 = nullptr, *GuardarTrabajo1 = nullptr;
     // The yield and failures of a record of chips, in tables and charts.
     QAction* EstadisticasRegistro1 = nullptr;
+    QAction* Analisis1 = nullptr;
     QAction *Deshacer1 = nullptr, *Rehacer1 = nullptr;
     std::array<QAction*, 5> tipoItems{};
     QAction* VerificarBorrado1 = nullptr;

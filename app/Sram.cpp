@@ -302,6 +302,14 @@ void Tform1::GuardarTrabajo1Click() {
     trabajos_->GuardarTrabajo1Click();
 }
 
+void Tform1::Analisis1Click() {
+    if (marco.running()) return;
+    const std::vector<chip::Finding>& findings = lectura_->findings();
+    QString text = chip::analysisSummary(findings);
+    for (const chip::Finding& finding : findings) text += QStringLiteral("\n\n· ") + finding.text;
+    dialogs_.message(text);
+}
+
 void Tform1::EstadisticasRegistro1Click() {
     if (marco.running()) return;
     const auto path = dialogs_.openFileName(kRecordDialog);

@@ -17,6 +17,9 @@ void Tform1::buildOperations() {
                                         platform_, marco);
     manual_ = std::make_unique<ManualOperations>(*banco);
     lectura_ = std::make_unique<ReadOperations>(*banco);
+    lectura_->analysed = [this](const std::vector<chip::Finding>& findings) {
+        progreso->setAnalysis(chip::analysisSummary(findings));
+    };
     programacion_ = std::make_unique<ProgramOperations>(*banco);
     const FileHost host{
         imagen,

@@ -14,6 +14,7 @@
 
 #include "app/SystemPlatform.h"
 #include "bench/Figures.h"
+#include "chip/DumpAnalysis.h"
 #include "files/GridBytes.h"
 #include "operations/ProgressLine.h"
 #include "tests/support/Rig.h"
@@ -181,6 +182,16 @@ void typeSwitch() {
     report("convert_131072", median(runs), "ms");
 }
 
+// The dump analysis after a whole read of the largest memory.
+void dumpAnalysis() {
+    std::vector<std::uint8_t> bytes(kLargestRows);
+    for (int a = 0; a < kLargestRows; ++a)
+        bytes[a] = std::uint8_t((std::uint32_t(a) * 2654435761u) >> 24);
+    std::vector<double> runs;
+    for (int i = 0; i < kRuns; ++i) runs.push_back(elapsedMs([&] { chip::analyzeDump(bytes); }));
+    report("analysis_131072_ms", median(runs), "ms");
+}
+
 // The window's peak is measured in a program of its own that links what
 // programador links: this one also carries the command line's libraries.
 void peakMemory() {
@@ -214,7 +225,7 @@ void linkRatio() {
 }  // namespace
 
 // Every figure, or those whose group is named: memory, whole, progress, files,
-// images, malas, switch, link, cli, hex (for a profiler run of one of them).
+// images, malas, switch, link, cli, hex, analysis (for a profiler run of one of them).
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
@@ -237,5 +248,6 @@ int main(int argc, char** argv) {
     if (run("hex")) hexView();
     if (run("undo")) undoRead();
     if (run("line")) lineRecords(folder.path());
+    if (run("analysis")) dumpAnalysis();
     return 0;
 }

@@ -31,7 +31,7 @@ void refuseBenchOptions(const Options& o, const QString& name) {
     only(o.serie.has_value(), "--serie", {QStringLiteral("programar")});
     only(o.lecturas > 1, "--lecturas", {QStringLiteral("leer")});
     only(!o.base.isEmpty(), "--base", chipOrders + QStringList{"estadisticas"});
-    only(o.json, "--json", chipOrders + QStringList{"estadisticas"});
+    only(o.json, "--json", chipOrders + QStringList{"estadisticas", "analizar"});
     only(!o.secuencia.isEmpty(), "--secuencia", {QStringLiteral("programar")});
     if (o.serie && !o.verificar)
         throw Refused{
@@ -63,7 +63,8 @@ void refuseMeaningless(const QSet<QString>& given, const QString& name) {
         {"tipos", {}},
         {"sondeo", {}},
         {"dispositivos", {}},
-        {"estadisticas", {}}};
+        {"estadisticas", {}},
+        {"analizar", {}}};
     static const QStringList judged =
         image + programming + record + QStringList{"rellenar", "conservar"};
     for (const auto& [order, options] : meaningful) {
@@ -150,6 +151,7 @@ std::vector<std::unique_ptr<Command>> allCommands() {
     commands.push_back(makeDispositivos());
     commands.push_back(makeTrabajo());
     commands.push_back(makeEstadisticas());
+    commands.push_back(makeAnalizar());
     return commands;
 }
 

@@ -55,5 +55,6 @@ std::unique_ptr<Command> makeInfo();
 std::unique_ptr<Command> makeDispositivos();
 std::unique_ptr<Command> makeTrabajo();
 std::unique_ptr<Command> makeEstadisticas();
+std::unique_ptr<Command> makeAnalizar();
 
 }  // namespace cli

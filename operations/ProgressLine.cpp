@@ -21,6 +21,7 @@ ProgressLine::ProgressLine(OperationFrame& frame, const NumberFormat& format, QW
     times_ = new QLabel(this);
     memory_ = new QLabel(this);
     runningNote_ = new QLabel(this);
+    analysis_ = new QLabel(this);
     cancelar = new QPushButton(QStringLiteral("Cancelar"), this);
     cancelar->setEnabled(false);
 
@@ -31,6 +32,7 @@ ProgressLine::ProgressLine(OperationFrame& frame, const NumberFormat& format, QW
     row->addWidget(times_, 2);
     row->addWidget(memory_);
     row->addWidget(runningNote_);
+    row->addWidget(analysis_);
     row->addWidget(cancelar);
 
     connect(&frame_.progress, &Progress::changed, this, &ProgressLine::refresh);
@@ -109,6 +111,16 @@ void ProgressLine::setRunningNote(const QString& note) {
     refresh();
 }
 
+void ProgressLine::setAnalysis(const QString& summary) {
+    analysis_->setText(summary);
+    analysis_->setAccessibleName(summary);
+    refresh();
+}
+
+QString ProgressLine::analysisText() const {
+    return analysis_->text();
+}
+
 QString ProgressLine::runningNoteText() const {
     return runningNote_->text();
 }
@@ -116,7 +128,11 @@ QString ProgressLine::runningNoteText() const {
 void ProgressLine::refresh() {
     const Progress& p = frame_.progress;
     // A new operation makes the last note old.
-    if (p.running()) note_.clear();
+    if (p.running()) {
+        note_.clear();
+        analysis_->clear();
+    }
+    analysis_->setVisible(!p.running() && !analysis_->text().isEmpty());
     if (!p.running()) runningNote_->clear();
     runningNote_->setVisible(p.running() && !runningNote_->text().isEmpty());
     state_->setText(stateText());

@@ -36,6 +36,9 @@ class ProgressLine : public QWidget {
     // ESC: what was refused meanwhile. Gone when the operation ends.
     void setRunningNote(const QString& note);
     QString runningNoteText() const;
+    // "Análisis: 2 avisos" after a read, until the next operation starts.
+    void setAnalysis(const QString& summary);
+    QString analysisText() const;
 
     QProgressBar* bar;
     QPushButton* cancelar;
@@ -50,6 +53,7 @@ class ProgressLine : public QWidget {
     QLabel* times_;
     QLabel* memory_;
     QLabel* runningNote_;
+    QLabel* analysis_;
     QString note_;
     QString deviceNote_;
 };

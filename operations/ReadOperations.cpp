@@ -27,6 +27,17 @@ bool ReadOperations::readRange(std::int32_t first, std::int32_t last) {
                                             static_cast<std::uint32_t>(last), hooks));
 }
 
+void ReadOperations::analyse(std::int32_t first, std::int32_t last) {
+    Workbench& b = bench_;
+    // The bytes as read: an empty cell cannot come from a read, but counts as FF.
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(std::size_t(last - first + 1));
+    for (std::int32_t a = first; a <= last; ++a)
+        bytes.push_back(b.formato.readByte(b.imagen.cell(kDataColumn, a + 1)).value_or(0xFF));
+    findings_ = chip::analyzeDump(bytes, QStringLiteral("0x"), static_cast<std::uint32_t>(first));
+    if (analysed) analysed(findings_);
+}
+
 void ReadOperations::BitBtn7Click() {
     Workbench& b = bench_;
     if (b.frame.running() || b.frame.conexion()) return;
@@ -46,6 +57,7 @@ void ReadOperations::BitBtn7Click() {
     if (!readRange(first, last)) return;
     b.controls.m->showCell(kDataColumn, first + 1);
     b.frame.completed();
+    analyse(first, last);
     b.dialogs.message(kLecturaTerminada);
 }
 
@@ -58,5 +70,6 @@ void ReadOperations::BitBtn2Click() {
     if (!readRange(0, last)) return;
     b.controls.m->showCell(kDataColumn, 1);
     b.frame.completed();
+    analyse(0, last);
     b.dialogs.message(kLecturaTerminada);
 }

@@ -206,8 +206,9 @@ class CliTest : public QObject {
         }
         CliRig rig;
         writeFile(temp("rom.hex"), ":0100000042BD\r\n:00000001FF\r\n");
-        for (const QStringList& order : {QStringList{"trabajo", temp("rom.hex")},
-                                         QStringList{"trabajo", temp("rom.hex"), temp("rom.hex")}}) {
+        for (const QStringList& order :
+             {QStringList{"trabajo", temp("rom.hex")},
+              QStringList{"trabajo", temp("rom.hex"), temp("rom.hex")}}) {
             const Result r = rig.run(QStringList{"-t", "27c512"} + order);
             QCOMPARE(r.code, 2);
             QCOMPARE(contents(temp("rom.hex")), QByteArray(":0100000042BD\r\n:00000001FF\r\n"));
@@ -216,7 +217,8 @@ class CliTest : public QObject {
                           temp("nuevo.trabajo"), temp("rom.hex")})
                      .code,
                  0);
-        QCOMPARE(rig.run({"-t", "27c512", "trabajo", temp("nuevo.trabajo"), temp("rom.hex")}).code, 0);
+        QCOMPARE(rig.run({"-t", "27c512", "trabajo", temp("nuevo.trabajo"), temp("rom.hex")}).code,
+                 0);
         QVERIFY(contents(temp("nuevo.trabajo")).contains("intercambiar=no"));
     }
 
@@ -425,6 +427,28 @@ class CliTest : public QObject {
         QVERIFY(rig.sent().empty());
     }
 
+    void analizarTellsWhatADumpSays() {
+        // A 16 KiB chip read as a 32 KiB one: the halves are equal.
+        const image::Bytes half = randomBytes(16384, 5);
+        QByteArray twice(reinterpret_cast<const char*>(half.data()), qsizetype(half.size()));
+        writeFile(temp("doble.bin"), twice + twice);
+        CliRig rig;
+        Result r = rig.run({"analizar", temp("doble.bin")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(QString::fromUtf8(r.out),
+                 QStringLiteral("Aviso: la segunda mitad repite la primera (¿línea de dirección "
+                                "A14 sin conectar, o memoria de menos capacidad?)\n"
+                                "Análisis: 1 aviso\n"));
+        r = rig.run({"--json", "analizar", temp("doble.bin")});
+        QVERIFY(r.out.startsWith(
+            "{\"esquema\":1,\"evento\":\"hallazgo\",\"texto\":\"la segunda mitad"));
+        QVERIFY(r.out.contains("\"tipo\":\"repeticion\"}"));
+        // Options that mean nothing for it, and a file past the type, are refused.
+        QCOMPARE(rig.run({"--verificar", "analizar", temp("doble.bin")}).code, 2);
+        QCOMPARE(rig.run({"-t", "28c64", "analizar", temp("doble.bin")}).code, 2);
+        QVERIFY(rig.sent().empty());
+    }
+
     void lanesAndSwapsAsSrecCatMakesThem() {
         // The even and odd chips of a 16-bit board, and a byte swap, against
         // the trade's own tool.
@@ -476,11 +500,10 @@ class CliTest : public QObject {
         QCOMPARE(even.emulated({"-q", "-t", "sram24", "--carril", "par", "leer", temp("board.hex")})
                      .code,
                  0);
-        QCOMPARE(
-            odd.emulated({"-q", "-t", "sram24", "--carril", "impar", "--conservar", "leer",
-                          temp("board.hex")})
-                .code,
-            0);
+        QCOMPARE(odd.emulated({"-q", "-t", "sram24", "--carril", "impar", "--conservar", "leer",
+                               temp("board.hex")})
+                     .code,
+                 0);
         QVERIFY(objcopy({"-I", "ihex", "-O", "binary", temp("board.hex"), temp("rebuilt.bin")}));
         QProcess unsplit;
         unsplit.start(QStringLiteral("srec_cat"),
@@ -596,8 +619,7 @@ class CliTest : public QObject {
         writeFile(temp("malo.trabajo"), "tipo=28c64\ncarril=5/2\n");
         r = rig.emulated({"--trabajo", temp("malo.trabajo"), "programar", temp("trabajo-img.bin")});
         QCOMPARE(r.code, 2);
-        QVERIFY(
-            r.err.startsWith("El trabajo " + temp("malo.trabajo").toUtf8() + ": carril: 5/2"));
+        QVERIFY(r.err.startsWith("El trabajo " + temp("malo.trabajo").toUtf8() + ": carril: 5/2"));
         QVERIFY(rig.sent().empty());
     }
 

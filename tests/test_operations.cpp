@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "operations/OperationFrame.h"
+#include "operations/ProgressLine.h"
 #include "operations/Unit6.h"
 #include "operations/Workbench.h"
 #include "tests/support/ByteText.h"
@@ -232,6 +233,39 @@ class OperationsTest : public QObject {
         QCOMPARE(rig.cell(32), QStringLiteral("1F"));
         QCOMPARE(f.m->currentGridRow(), 27);
         QCOMPARE(f.formato.letra, QChar(u'h'));
+    }
+
+    // After a range or whole read the status line sums up what the bytes
+    // say; "Análisis…" tells it. A manual read says nothing, and the box of
+    // the read stays the only box.
+    void aReadIsAnalysed() {
+        Rig rig;
+        rig.ready();
+        Tform1& f = rig.form();
+        // A chip of 4 KiB in the 8 KiB socket: the second half repeats the first.
+        for (int a = 0; a < 8192; ++a)
+            rig.programmer.firmware().poke(
+                Chip::Sram28, a, std::uint8_t((std::uint32_t(a % 4096) * 2654435761u) >> 24));
+        rig.click(f.BitBtn2);
+        QCOMPARE(rig.dialogs.messages, QStringList{"Lectura Terminada"});
+        QCOMPARE(f.progreso->analysisText(), QStringLiteral("Análisis: 1 aviso"));
+        rig.dialogs.clear();
+        f.Analisis1->trigger();
+        QCOMPARE(rig.dialogs.messages.size(), 1);
+        QVERIFY2(rig.dialogs.messages.first().contains(
+                     QStringLiteral("la segunda mitad repite la primera (¿línea de dirección A12")),
+                 qPrintable(rig.dialogs.messages.first()));
+        // A range of varied bytes: nothing to say; the range's own addresses.
+        for (int a = 0; a < 8192; ++a)
+            rig.programmer.firmware().poke(Chip::Sram28, a,
+                                           std::uint8_t((std::uint32_t(a) * 2654435761u) >> 24));
+        rig.type(f.LLOT1, "100").type(f.LLOT2, "1000").click(f.BitBtn7);
+        QCOMPARE(f.progreso->analysisText(), QStringLiteral("Análisis: sin hallazgos"));
+        // One address says nothing about lines: the last range's summary stays.
+        rig.dialogs.clear();
+        rig.type(f.ldirm, "5").click(f.BitBtn6);
+        QCOMPARE(f.progreso->analysisText(), QStringLiteral("Análisis: sin hallazgos"));
+        QVERIFY(rig.dialogs.messages.isEmpty());
     }
 
     void anOpenCellEditorDoesNotWriteBackStaleText() {
