@@ -8,6 +8,7 @@
 #include "cli/LineDatabase.h"
 #include "cli/Messages.h"
 #include "cli/OptionParsing.h"
+#include "device/EmulatedFaults.h"
 
 namespace cli::option_parsing {
 
@@ -16,8 +17,10 @@ constexpr std::uint32_t kMostReads = 100;
 
 // K:inestable, K:mudo or K:desconecta=N.
 EmulatedFault parseFault(const QString& text) {
-    const Refused refused{QStringLiteral("--fallo-virtual: %1 no vale (K:inestable, K:mudo o "
-                                         "K:desconecta=N, con K el programador emulado desde 1)")
+    const Refused refused{QStringLiteral("--fallo-virtual: %1 no vale (K:inestable, K:mudo, "
+                                         "K:desconecta=N, K:vacio, K:vacio-ff, K:menor=B, "
+                                         "K:bit=D:V o K:protegida, con K el programador "
+                                         "emulado desde 1)")
                               .arg(shown(text))};
     const qsizetype colon = text.indexOf(u':');
     if (colon < 0) throw refused;
@@ -35,6 +38,9 @@ EmulatedFault parseFault(const QString& text) {
         if (!at) throw refused;
         fault.kind = EmulatedFault::Kind::Desconecta;
         fault.atReport = *at;
+    } else if (isChipFault(kind)) {
+        fault.kind = EmulatedFault::Kind::Chip;
+        fault.chip = kind;
     } else {
         throw refused;
     }

@@ -2,6 +2,7 @@
 #include <map>
 #include <set>
 
+#include "chip/DumpAnalysis.h"
 #include "chip/Loops.h"
 #include "cli/Command.h"
 #include "cli/Messages.h"
@@ -38,6 +39,13 @@ class Leer : public Command {
             read.put(address, byte);
         });
         s.setImageCrc(memory, s.first(), s.last());
+        // What the bytes say of the chip and its socket: warnings, never the
+        // exit code; -q silences them as it does the verdict.
+        const image::Bytes range(memory.begin() + s.first(), memory.begin() + s.last() + 1);
+        if (!s.options().silencioso)
+            for (const chip::Finding& finding :
+                 chip::analyzeDump(range, QStringLiteral("0x"), s.first()))
+                s.say(QStringLiteral("Aviso: ") + finding.text);
         s.writeOutput(path, image::save(read, format, s.options().placement(), s.memorySize(),
                                         kept ? &*kept : nullptr));
         s.setVerdict(QStringLiteral("Correcto: %1 leídas en %2")

@@ -20,10 +20,12 @@ using engine::SerialLayout;
 // A fault of an emulated programmer, for trials of a bench: reads that
 // change a bit now and then, an unplug at a report, no answers.
 struct EmulatedFault {
-    enum class Kind { Inestable, Desconecta, Mudo };
+    enum class Kind { Inestable, Desconecta, Mudo, Chip };
     int programmer = 1;  // counted from 1, as VIRTUAL-1
     Kind kind = Kind::Inestable;
     std::int64_t atReport = 0;
+    // Kind::Chip: the chip's fault by its name (device/EmulatedFaults.h).
+    QString chip;
 };
 
 // The settings of a job, and what only a run of the command line has.

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "cli/Messages.h"
+#include "device/EmulatedFaults.h"
 #include "device/ExclusiveLock.h"
 #include "device/Firmware.h"
 #include "device/HidProbe.h"
@@ -92,6 +93,9 @@ void Station::applyFaults(VirtualProgrammer& emulation) const {
                 break;
             case EmulatedFault::Kind::Mudo:
                 emulation.setNoAnswer(true);
+                break;
+            case EmulatedFault::Kind::Chip:
+                applyChipFault(emulation.firmware(), fault.chip, static_cast<unsigned>(index_));
                 break;
         }
     }

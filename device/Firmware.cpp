@@ -129,12 +129,13 @@ void Firmware::execute(std::int64_t nowNs) {
 
 std::uint32_t Firmware::wired(Chip chip, std::uint32_t address) const {
     if (lowAddressLine_ >= 0) address &= ~(std::uint32_t{1} << lowAddressLine_);
+    if (addressLines_ >= 0) address &= (std::uint32_t{1} << addressLines_) - 1;
     return address % chipSize(chip);  // address lines above the chip's are not wired
 }
 
 void Firmware::write(Chip chip, std::uint32_t address, std::uint8_t value, std::int64_t nowNs) {
     address = wired(chip, address);
-    if (chipMissing_) {
+    if (chipMissing_ || writeProtected_) {
         ++writesIgnored_;
         return;
     }
@@ -186,6 +187,8 @@ std::uint8_t Firmware::read(Chip chip, std::uint32_t address, std::int64_t nowNs
 }
 
 void Firmware::answerRead(std::uint8_t value) {
+    if (floating_)
+        value = static_cast<std::uint8_t>(std::uniform_int_distribution<int>(0, 255)(loose_));
     // A loose contact: now and then one data line reads wrong.
     if (looseShare_ > 0 && std::uniform_real_distribution<double>(0, 1)(loose_) < looseShare_)
         value ^= static_cast<std::uint8_t>(1u << std::uniform_int_distribution<int>(0, 7)(loose_));

@@ -59,6 +59,17 @@ class Firmware {
     void setLooseContact(double share, unsigned seed);
     // An address line held low: bit `line` of every address is 0.
     void setAddressLineLow(int line) { lowAddressLine_ = line; }
+    // No chip and the data lines left floating: every read gives a byte
+    // that varies (repeatable from the seed).
+    void removeChipFloating(unsigned seed) {
+        chipMissing_ = true;
+        floating_ = true;
+        loose_.seed(seed);
+    }
+    // A chip with only this many address lines: address a reaches a mod 2^lines.
+    void setAddressLines(int lines) { addressLines_ = lines; }
+    // Every write is ignored: a write-protected or read-only part.
+    void setWriteProtected(bool on) { writeProtected_ = on; }
 
     // Counters for tests.
     int writesApplied() const { return writesApplied_; }
@@ -117,6 +128,9 @@ class Firmware {
     std::minstd_rand loose_;
     std::optional<std::pair<int, bool>> stuckData_;
     int lowAddressLine_ = -1;
+    int addressLines_ = -1;
+    bool floating_ = false;
+    bool writeProtected_ = false;
     int writesApplied_ = 0;
     int writesIgnored_ = 0;
     std::function<void(Chip, std::uint32_t, std::uint8_t)> stored_;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -226,6 +227,45 @@ class CliEdgesTest : public QObject {
         QCOMPARE(contents(temp("viejo.bin")), QByteArray("antes"));
         QCOMPARE(QDir(folder_.path()).entryList({QStringLiteral(".*")}, QDir::Hidden | QDir::Files),
                  QStringList());
+    }
+
+    // Each chip fault the emulation models leaves the signature the analysis
+    // of a read names; none changes a read's exit code.
+    void emulatedChipFaultsAndWhatTheReadSays() {
+        QFile image(temp("azar.bin"));
+        QVERIFY(image.open(QIODevice::WriteOnly));
+        QRandomGenerator random(9);
+        for (int i = 0; i < 8192; ++i) image.putChar(char(random.bounded(256)));
+        image.close();
+        const auto run = [&](const QString& fault, const QString& type, const QString& order) {
+            return shell(
+                QStringLiteral("$CLI --virtual=%1 --sin-pausa --fallo-virtual 1:%2 -t %3 %4")
+                    .arg(temp("chip-%1.bin").arg(QString(fault).replace(u':', u'-')), fault, type,
+                         order));
+        };
+        const QString program = QStringLiteral("-q programar ") + image.fileName();
+        const QString read = QStringLiteral("leer ") + temp("leido.bin");
+        // Twelve address lines on an 8 KiB part, and a data line stuck high.
+        QCOMPARE(run("menor=12", "sram28", program).code, 1);
+        Result r = run("menor=12", "sram28", read);
+        QCOMPARE(r.code, 0);
+        QVERIFY2(
+            r.err.contains("Aviso: la segunda mitad repite la primera (¿línea de dirección A12 "
+                           "sin conectar, o memoria de menos capacidad?)"),
+            r.err.constData());
+        QCOMPARE(run("bit=5:1", "sram28", program).code, 1);
+        r = run("bit=5:1", "sram28", read);
+        QVERIFY2(r.err.contains("bits fijos: D5 vale siempre 1"), r.err.constData());
+        // An empty socket: held high it reads as an erased chip, and says it
+        // cannot tell; floating, two reads disagree.
+        r = run("vacio-ff", "27c512", read);
+        QVERIFY(r.err.contains("los bytes no lo distinguen"));
+        QCOMPARE(run("vacio", "sram28", QStringLiteral("--lecturas 2 ") + read).code, 1);
+        // A write-protected EEPROM keeps its bytes.
+        QCOMPARE(run("protegida", "28c64", QStringLiteral("-q --hasta 15 llenar 0x12")).code, 1);
+        r = shell(QStringLiteral("$CLI --virtual --fallo-virtual 1:menor=40 -t 28c64 leer x.bin"));
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.startsWith("--fallo-virtual: 1:menor=40 no vale"));
     }
 
     void theChipFileIsTheChip() {
