@@ -232,10 +232,10 @@ std::vector<Finding> analyzeDump(const std::vector<std::uint8_t>& bytes, const Q
 }
 
 std::vector<Finding> compareReads(const std::vector<std::vector<std::uint8_t>>& reads,
-                                  const QString& hexPrefix) {
+                                  const QString& hexPrefix, std::uint32_t base) {
     if (reads.size() < 2) return {};
     const std::size_t size = reads.front().size();
-    const Words words(hexPrefix, size);
+    const Words words(hexPrefix, size, base);
     std::size_t changed[kDataLines] = {};
     std::size_t first[kDataLines] = {};
     std::size_t addresses = 0;

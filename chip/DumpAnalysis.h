@@ -26,7 +26,8 @@ std::vector<Finding> analyzeDump(const std::vector<std::uint8_t>& bytes,
 // Several reads of the same chip: the data lines whose bit changed between
 // reads at some address, with how many addresses each.
 std::vector<Finding> compareReads(const std::vector<std::vector<std::uint8_t>>& reads,
-                                  const QString& hexPrefix = QStringLiteral("0x"));
+                                  const QString& hexPrefix = QStringLiteral("0x"),
+                                  std::uint32_t base = 0);
 
 // "Análisis: sin hallazgos", "Análisis: 1 aviso", "Análisis: 2 avisos".
 QString analysisSummary(const std::vector<Finding>& findings);

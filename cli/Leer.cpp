@@ -64,9 +64,12 @@ class Leer : public Command {
         s.startProgress(std::vector<Progress::Pass>(
             reads, Progress::Pass{Progress::Activity::Leyendo, s.first(), s.last()}));
         image::Bytes first(s.memorySize(), 0);
+        // Each read of the range, for the data lines that moved between them.
+        std::vector<image::Bytes> passes(reads, image::Bytes(s.rangeSize(), 0));
         s.conclude(chip::readRange(chip, s.first(), s.last(),
                                    {s.atHook(), [&](std::uint32_t address, std::uint8_t byte) {
                                         first[address] = byte;
+                                        passes[0][address - s.first()] = byte;
                                         keep(address, byte);
                                     }}));
         std::map<std::uint32_t, std::set<std::uint8_t>> unstable;
@@ -74,6 +77,7 @@ class Leer : public Command {
             s.nextPass();
             s.conclude(chip::readRange(chip, s.first(), s.last(),
                                        {s.atHook(), [&](std::uint32_t address, std::uint8_t byte) {
+                                            passes[read - 1][address - s.first()] = byte;
                                             if (byte != first[address])
                                                 unstable[address].insert(byte);
                                         }}));
@@ -88,6 +92,9 @@ class Leer : public Command {
         }
         s.setDifferences(unstable.size(), lines.constFirst(), QStringLiteral("lectura inestable"));
         for (const QString& line : lines.mid(0, kListedAddresses)) s.say(line);
+        for (const chip::Finding& finding :
+             chip::compareReads(passes, QStringLiteral("0x"), s.first()))
+            s.say(QStringLiteral("Aviso: ") + finding.text);
         s.fail(kDifiere,
                QStringLiteral("Lectura inestable: %1 dieron bytes distintos en %2 lecturas; revise "
                               "el contacto de la memoria en el zócalo o la pinza. No se escribió "

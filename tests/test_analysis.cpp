@@ -115,6 +115,9 @@ class AnalysisTest : public QObject {
         QCOMPARE(findings[1].text, QStringLiteral("D2 cambió entre lecturas en 2 direcciones (la "
                                                   "primera 0x0123): revise el contacto de D2"));
         QVERIFY(chip::compareReads({first, first}).empty());
+        // A range read from 0x1000 names the chip's own addresses.
+        QVERIFY(chip::compareReads({first, second}, QStringLiteral("0x"), 0x1000)[1].text.contains(
+            QStringLiteral("la primera 0x1123")));
         QCOMPARE(chip::analysisSummary(findings), QStringLiteral("Análisis: 2 avisos"));
     }
 };

@@ -260,7 +260,10 @@ class CliEdgesTest : public QObject {
         // cannot tell; floating, two reads disagree.
         r = run("vacio-ff", "27c512", read);
         QVERIFY(r.err.contains("los bytes no lo distinguen"));
-        QCOMPARE(run("vacio", "sram28", QStringLiteral("--lecturas 2 ") + read).code, 1);
+        r = run("vacio", "sram28", QStringLiteral("--lecturas 2 ") + read);
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("Aviso: las 2 lecturas no coinciden en "), r.err.constData());
+        QVERIFY(r.err.contains("Aviso: D7 cambió entre lecturas en "));
         // A write-protected EEPROM keeps its bytes.
         QCOMPARE(run("protegida", "28c64", QStringLiteral("-q --hasta 15 llenar 0x12")).code, 1);
         r = shell(QStringLiteral("$CLI --virtual --fallo-virtual 1:menor=40 -t 28c64 leer x.bin"));
