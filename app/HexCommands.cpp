@@ -27,6 +27,12 @@ QString byteCount(std::size_t count) {
     return count == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(count);
 }
 
+// Said when a search or a walk went round the end.
+QString wrapNote(bool forward) {
+    return forward ? QStringLiteral(" · Se siguió desde el principio")
+                   : QStringLiteral(" · Se siguió desde el final");
+}
+
 bool allDigits(const QString& text, int base) {
     for (QChar c : text) {
         const char16_t u = c.toUpper().unicode();
@@ -83,9 +89,7 @@ void HexView::goToDifference(bool forward) {
     QString line = QStringLiteral("Difiere en %1: aquí %2, %3")
                        .arg(said(found->address), model.indexOf(found->address).data().toString(),
                             model.otherSideText(found->address));
-    if (found->wrapped)
-        line += forward ? QStringLiteral(" · Se siguió desde el principio")
-                        : QStringLiteral(" · Se siguió desde el final");
+    if (found->wrapped) line += wrapNote(forward);
     estado->setText(line);
 }
 
@@ -128,9 +132,7 @@ void HexView::find(bool forward) {
     tabla->selectSpan(*at + pattern->size() - 1, *at, HexTable::Scroll::ToMiddle);
     found_ = *at;
     QString line = QStringLiteral("Encontrado en %1").arg(said(*at));
-    if (wrapped)
-        line += forward ? QStringLiteral(" · Se siguió desde el principio")
-                        : QStringLiteral(" · Se siguió desde el final");
+    if (wrapped) line += wrapNote(forward);
     estado->setText(line);
 }
 

@@ -187,22 +187,29 @@ void ImageCommands::Exportar1Click() {
     exportImage(withOffsetCheck(kExportDialog));
 }
 
+std::optional<image::Bytes> ImageCommands::exportableBytes() {
+    GridBytes image = gridBytes(host_.imagen.column(kDataColumn), memorySize(), host_.formato);
+    if (!image.notAByte) return std::move(image.bytes);
+    host_.dialogs.message(
+        QStringLiteral("No se puede exportar: la dirección %1 no tiene un byte (%2)")
+            .arg(host_.formato.show(static_cast<std::uint32_t>(*image.notAByte)),
+                 host_.imagen.cell(kDataColumn, static_cast<int>(*image.notAByte) + 1)));
+    return std::nullopt;
+}
+
 std::optional<ImageSource> ImageCommands::exportForJob(const ImageSource& job,
                                                        const FileDialogOptions& options) {
     const auto chosen = host_.dialogs.saveFile(options);
     if (!chosen) return std::nullopt;
-    const GridBytes image =
-        gridBytes(host_.imagen.column(kDataColumn), memorySize(), host_.formato);
-    const auto refuse = [&](const QString& why) {
-        host_.dialogs.message(QStringLiteral("No se puede exportar: %1").arg(why));
-        return std::nullopt;
-    };
-    if (image.notAByte)
-        return refuse(QStringLiteral("la dirección %1 no tiene un byte")
-                          .arg(host_.formato.show(static_cast<std::uint32_t>(*image.notAByte))));
+    const auto bytes = exportableBytes();
+    if (!bytes) return std::nullopt;
     const ChosenFile placed{job.path, 0, QString::number(job.offset), job.lane, job.swap, false};
     const auto placement = placementOf(placed);
-    if (!placement) return refuse(offsetRefusal(placed.offset));
+    if (!placement) {
+        host_.dialogs.message(
+            QStringLiteral("No se puede exportar: %1").arg(offsetRefusal(placed.offset)));
+        return std::nullopt;
+    }
     // The job's file as it is, the chip's addresses replaced by the grid's
     // bytes: the other lanes of a board stay as they were.
     const image::Format jobFormat =
@@ -214,7 +221,7 @@ std::optional<ImageSource> ImageCommands::exportForJob(const ImageSource& job,
     if (jobFormat != image::Format::Memory && QFileInfo::exists(job.path))
         file = image::readMap(jobFormat, memory_file::readBytes(job.path)).map;
     image::Map chip;
-    for (std::size_t a = 0; a < image.bytes.size(); ++a) chip.put(a, image.bytes[a]);
+    for (std::size_t a = 0; a < bytes->size(); ++a) chip.put(a, (*bytes)[a]);
     image::toFile(chip, *placement).forEach([&](std::uint64_t a, std::uint8_t byte) {
         file.set(a, byte);
     });
@@ -231,15 +238,8 @@ std::optional<ImageSource> ImageCommands::exportImage(const FileDialogOptions& o
     };
     if (!chosen) return std::nullopt;
     const QString& path = chosen->path;
-    const GridBytes image =
-        gridBytes(host_.imagen.column(kDataColumn), memorySize(), host_.formato);
-    if (image.notAByte) {
-        host_.dialogs.message(
-            QStringLiteral("No se puede exportar: la dirección %1 no tiene un byte (%2)")
-                .arg(host_.formato.show(static_cast<std::uint32_t>(*image.notAByte)),
-                     host_.imagen.cell(kDataColumn, static_cast<int>(*image.notAByte) + 1)));
-        return std::nullopt;
-    }
+    const auto bytes = exportableBytes();
+    if (!bytes) return std::nullopt;
     // A name the formats do not know takes the chosen filter's format.
     const int filter =
         std::clamp(chosen->filter, 0, static_cast<int>(std::size(kExportFormats)) - 1);
@@ -247,12 +247,12 @@ std::optional<ImageSource> ImageCommands::exportImage(const FileDialogOptions& o
     const ImageSource written{path, image::formatKey(format), offsetOf(chosen->offset).value_or(0),
                               chosen->lane, chosen->swap};
     if (!mapping(*chosen)) {
-        memory_file::write(path, image::write(format, image.bytes));
+        memory_file::write(path, image::write(format, *bytes));
         return written;
     }
     // A lane writes the chip's bytes; the offset moves them in the file.
     image::Map whole;
-    for (std::size_t a = 0; a < image.bytes.size(); ++a) whole.put(a, image.bytes[a]);
+    for (std::size_t a = 0; a < bytes->size(); ++a) whole.put(a, (*bytes)[a]);
     const auto chip = mapped(whole, *chosen, true, refuse);
     if (!chip || refused) return std::nullopt;
     memory_file::write(path, image::writeMap(format, *chip));

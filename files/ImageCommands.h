@@ -83,6 +83,8 @@ class ImageCommands {
     QString importSummary(const ChosenFile& chosen, const Imported& imported) const;
 
   private:
+    // The grid's bytes to export, or nothing after saying which address has none.
+    std::optional<image::Bytes> exportableBytes();
     std::size_t memorySize() const;
     // The file's bytes at the chip's addresses, as "Desplazamiento" and
     // "Carril" say; nothing, the refusal told, when they cannot be.
