@@ -205,12 +205,19 @@ std::optional<QString> Bench::outputOverChipFile(const Command& command,
     return std::nullopt;
 }
 
-ChipContext Bench::contextFor(int sequence, std::optional<std::uint64_t> serial,
-                              const QString& programmer) {
+ChipContext Bench::contextFor(int sequence, const QString& programmer) {
     ChipContext context;
     context.lote = batch_;
     context.secuencia = sequence;
-    context.serial = serial;
+    // Taken when the chip's run asks, after its socket check: an empty
+    // socket reserves nothing. A gang's workers ask from their threads.
+    if (options_.serie)
+        context.reserve = [this](std::optional<std::uint64_t>& number) {
+            std::vector<std::optional<std::uint64_t>> taken;
+            const auto failure = reserve(1, taken);
+            number = failure || taken.empty() ? std::nullopt : taken.front();
+            return failure;
+        };
     context.burning = [this](std::uint64_t number) {
         auto failure = base_ ? base_->burning(number) : counter_.burning(number);
         if (!failure) crashPoint("grabando");
@@ -223,9 +230,8 @@ ChipContext Bench::contextFor(int sequence, std::optional<std::uint64_t> serial,
         };
     }
     if (base_)
-        context.commit = [this, serial](const RecordEntry& entry, bool correct) {
-            return commitChip(entry, serial, correct);
-        };
+        context.commit = [this](const RecordEntry& entry, std::optional<std::uint64_t> serial,
+                                bool correct) { return commitChip(entry, serial, correct); };
     return context;
 }
 
@@ -249,14 +255,6 @@ std::optional<QString> Bench::commitChip(const RecordEntry& entry,
                           "\nLa línea de esta memoria queda en %1, y pasará a la base "
                           "en la próxima ejecución")
                           .arg(shown(spooled));
-}
-
-Bench::Chip Bench::failedToReserve(const QString& failure) {
-    tell(failure);
-    ChipOutcome outcome;
-    outcome.code = kUsoInvalido;
-    outcome.result = QStringLiteral("error");
-    return Chip{outcome, QString(), std::nullopt};
 }
 
 void Bench::tellSettled() {
@@ -302,15 +300,11 @@ QStringList Bench::argumentsFor(const Command& command, const QStringList& argum
 
 std::vector<Bench::Chip> Bench::single(Command& command, const QStringList& arguments,
                                        int sequence) {
-    std::vector<std::optional<std::uint64_t>> serials{std::nullopt};
-    if (options_.serie)
-        if (const auto failure = reserve(1, serials)) return {failedToReserve(*failure)};
-    const std::optional<std::uint64_t> serial = serials.front();
     const Options options = optionsFor({}, sequence);
-    Chip chip{runChip(options, streams_, *station_, contextFor(sequence, serial, station_->name()),
-                      command, argumentsFor(command, arguments, {}, sequence)),
-              station_->name(), serial};
-    return {chip};
+    const ChipOutcome outcome =
+        runChip(options, streams_, *station_, contextFor(sequence, station_->name()), command,
+                argumentsFor(command, arguments, {}, sequence));
+    return {Chip{outcome, station_->name(), outcome.serial}};
 }
 
 void Bench::startGang(const Command& command) {
@@ -326,15 +320,9 @@ void Bench::startGang(const Command& command) {
 }
 
 std::vector<Bench::Chip> Bench::gangRound(const QStringList& arguments, int sequence) {
-    std::vector<std::optional<std::uint64_t>> serials(workers_.size());
-    if (options_.serie)
-        if (const auto failure = reserve(workers_.size(), serials))
-            return {failedToReserve(*failure)};
     for (std::size_t row = 0; row < workers_.size(); ++row) {
         GangWorker& worker = *workers_[row];
-        const auto serial = serials[row];
-        worker.startRound(optionsFor(worker.name(), sequence),
-                          contextFor(sequence, serial, worker.name()),
+        worker.startRound(optionsFor(worker.name(), sequence), contextFor(sequence, worker.name()),
                           argumentsFor(worker.command(), arguments, worker.name(), sequence));
     }
     for (;;) {
@@ -348,8 +336,8 @@ std::vector<Bench::Chip> Bench::gangRound(const QStringList& arguments, int sequ
     }
     board_->clear();
     std::vector<Chip> chips;
-    for (std::size_t row = 0; row < workers_.size(); ++row)
-        chips.push_back({workers_[row]->outcome(), workers_[row]->name(), serials[row]});
+    for (const auto& worker : workers_)
+        chips.push_back({worker->outcome(), worker->name(), worker->outcome().serial});
     return chips;
 }
 

@@ -34,13 +34,10 @@ class Bench {
         std::optional<std::uint64_t> serial;
     };
     std::optional<int> refuse(const Command& command, const QStringList& arguments);
-    // A round that could not reserve its numbers touches no chip.
-    Chip failedToReserve(const QString& failure);
     std::vector<Chip> single(Command& command, const QStringList& arguments, int sequence);
     std::vector<Chip> gangRound(const QStringList& arguments, int sequence);
     void startGang(const Command& command);
-    ChipContext contextFor(int sequence, std::optional<std::uint64_t> serial,
-                           const QString& programmer);
+    ChipContext contextFor(int sequence, const QString& programmer);
     int runChips(Command& command, const QStringList& arguments);
     std::optional<QString> outputOverChipFile(const Command& command,
                                               const QStringList& arguments) const;

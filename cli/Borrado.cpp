@@ -17,6 +17,7 @@ class Borrado : public Command {
         if (!hasErasedState(s.type().tipo))
             s.fail(kUsoInvalido, QStringLiteral("borrado: la memoria %1 no tiene estado borrado")
                                      .arg(QString::fromLatin1(s.type().caption)));
+        s.checkSocket({});
         chip::Access& chip = s.open();
         std::vector<chip::Mismatch> mismatches;
         s.startProgress({{Progress::Activity::VerificandoBorrado, s.first(), s.last()}});

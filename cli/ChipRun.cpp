@@ -28,11 +28,12 @@ ChipOutcome runChip(const Options& options, Streams& streams, Station& station, 
     outcome.code = session.finish(command, code, double(clock.nsecsElapsed()) / 1e9);
     outcome.result = session.resultOf(outcome.code);
     outcome.verdict = session.verdict();
+    outcome.serial = session.context().serial;
     return outcome;
 }
 
 int combinedCode(const std::vector<int>& codes) {
-    for (const int code : {kInterrumpido, kDifiere, kSinProgramador, kUsoInvalido})
+    for (const int code : {kInterrumpido, kDifiere, kSinProgramador, kSinMemoria, kUsoInvalido})
         if (std::find(codes.begin(), codes.end(), code) != codes.end()) return code;
     for (const int code : codes)
         if (code != kCorrecto) return code;

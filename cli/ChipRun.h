@@ -19,6 +19,8 @@ struct ChipOutcome {
     // The order proved every byte: the chip keeps its serial number, even
     // when the record or the exit run failed after.
     bool numberUsed = false;
+    // The serial number the chip was given, if it got as far.
+    std::optional<std::uint64_t> serial;
     bool correct() const { return code == 0; }
 };
 
@@ -28,7 +30,8 @@ ChipOutcome runChip(const Options& options, Streams& streams, Station& station, 
                     Command& command, const QStringList& arguments);
 
 // The exit code of many chips: an interruption first, then a chip that
-// differs, then a programmer that failed, then any other failure.
+// differs, then a programmer that failed, then a chip that was not there,
+// then any other failure.
 int combinedCode(const std::vector<int>& codes);
 
 // A file of one chip of a gang or a batch: "dump.bin" becomes

@@ -51,7 +51,8 @@ void refuseMeaningless(const QSet<QString>& given, const QString& name) {
     static const QStringList image{"formato", "desplazamiento", "carril", "intercambiar"};
     static const QStringList programming{"sin-verificar", "verificar",     "completa", "rapida",
                                          "reintentos",    "sin-comprobar", "comprobar"};
-    static const QStringList record{"registro", "operario"};
+    // The socket check goes with every order that touches a chip, as the record does.
+    static const QStringList record{"registro", "operario", "sin-zocalo"};
     static const std::pair<const char*, QStringList> meaningful[] = {
         {"leer", image + record + QStringList{"conservar"}},
         {"programar", image + programming + record + QStringList{"rellenar"}},

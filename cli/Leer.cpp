@@ -31,6 +31,8 @@ class Leer : public Command {
         s.checkOutputPlacement(format);
         // The file's other addresses, read before anything goes to the programmer.
         const std::optional<image::Map> kept = keptAddresses(s, path);
+        // The analysis below says what an all-FF read cannot tell.
+        s.checkSocket({.sayCannotTell = false});
         chip::Access& chip = s.open();
         image::Map read;
         image::Bytes memory(s.memorySize(), image::kBlank);

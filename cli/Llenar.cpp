@@ -23,6 +23,8 @@ class Llenar : public Command {
                                      .arg(shown(arguments.constFirst())));
         const auto dato = static_cast<std::uint8_t>(*value);
         s.setImageCrc(image::Bytes(s.memorySize(), dato), s.first(), s.last());
+        s.checkSocket(
+            {true, {}, [dato](std::uint32_t) -> std::optional<std::uint8_t> { return dato; }});
         return programWanted(
             s, [dato](std::uint32_t) { return dato; },
             s.rangeGiven() ? Programming::RangeWithVerifyPass : Programming::WholeFill,

@@ -31,6 +31,10 @@ inline const QString kAyuda = QStringLiteral(
     "  --reintentos N         reintentos tras una verificación fallida (por omisión 1)\n"
     "  --sin-comprobar        programar una PROM sin leerla antes (si no admite la imagen,\n"
     "                         se rechaza sin escribir nada)\n"
+    "  --sin-zocalo           sin la comprobación del zócalo: por omisión, antes de leer,\n"
+    "                         programar o llenar se lee dos veces una muestra (y en una\n"
+    "                         RAM se prueban patrones donde se va a escribir); si la\n"
+    "                         memoria no está o no responde, sale con 4 sin empezar\n"
     "  --virtual[=ARCHIVO]    el programador emulado; con ARCHIVO, su memoria es ese archivo\n"
     "                         (bytes sin formato): cada escritura llega a él. Repetida con\n"
     "                         varios archivos, un programador emulado por archivo\n"
@@ -102,14 +106,15 @@ inline const QString kAyuda = QStringLiteral(
     "\n"
     "Registro: una línea por memoria con las columnas fecha (ISO 8601 con su huso), tipo,\n"
     "orden, rango, crc32 (de la imagen), resultado (correcto, sin verificar, difiere,\n"
-    "interrumpido o error), diferencias, segundos, lote, secuencia, serie, operario,\n"
-    "equipo, version, programador, imagen, modo, verificacion, reintentos (usados),\n"
+    "interrumpido, sin memoria o error), diferencias, segundos, lote, secuencia, serie,\n"
+    "operario, equipo, version, programador, imagen, modo, verificacion, reintentos (usados),\n"
     "comprobacion, primera_diferencia, diagnostico y trabajo (el sello del trabajo). Un\n"
     "registro empezado con menos columnas (las ocho primeras, o sin trabajo) sigue con ellas.\n"
     "\n"
     "Salida: 0 correcto (con --todos o --lote, todas las memorias), 1 una memoria difiere,\n"
     "2 uso o archivo no válido, 3 sin programador, sin permiso, sin respuesta o en uso por\n"
-    "otro programa, 130 interrumpido (Ctrl+C, SIGTERM o SIGHUP).\n");
+    "otro programa, 4 la memoria no está o no responde (comprobación del zócalo), 130\n"
+    "interrumpido (Ctrl+C, SIGTERM o SIGHUP).\n");
 
 inline const QString kNoHayProgramador =
     QStringLiteral("No se encontró el programador (USB 1234:0001). Revise Conexion USB.");

@@ -57,6 +57,7 @@ void addOptions(QCommandLineParser& parser) {
     parser.addOption(QCommandLineOption(QStringLiteral("intercambiar")));
     parser.addOption(QCommandLineOption(QStringLiteral("conservar")));
     parser.addOption(QCommandLineOption(QStringLiteral("sin-comprobar")));
+    parser.addOption(QCommandLineOption(QStringLiteral("sin-zocalo")));
     option_parsing::addBenchOptions(parser);
     parser.addOption(QCommandLineOption(QStringList{"h", "help"}));
     parser.addOption(QCommandLineOption(QStringLiteral("version")));
@@ -86,6 +87,7 @@ void readImageOptions(const QCommandLineParser& parser, Options& o) {
     o.intercambiar = parser.isSet(QStringLiteral("intercambiar"));
     o.conservar = parser.isSet(QStringLiteral("conservar"));
     o.comprobar = !parser.isSet(QStringLiteral("sin-comprobar"));
+    o.sinZocalo = parser.isSet(QStringLiteral("sin-zocalo"));
 }
 
 std::uint32_t number(const QCommandLineParser& parser, const QString& name) {

@@ -35,6 +35,8 @@ struct Options : engine::Settings {
     QStringList emulatedFiles;
     std::vector<EmulatedFault> emulatedFaults;
     bool sinPausa = false;
+    // No look at the socket before the order.
+    bool sinZocalo = false;
     bool silencioso = false;
     QString diferencias;
     QString informe;

@@ -17,6 +17,10 @@ class Programar : public Command {
         // Read and checked before anything goes to the programmer.
         Wanted image = s.loadWanted(arguments.constFirst());
         s.setImageCrc(image.bytes, s.first(), s.last());
+        s.checkSocket({true, [&](std::uint32_t address) { return bool(image.given[address]); },
+                       [&](std::uint32_t address) -> std::optional<std::uint8_t> {
+                           return image.bytes[address];
+                       }});
         // The chip's own number over the image: the check and the verify see it too.
         s.placeSerial(image);
         // Only the addresses the image gives: a gap keeps what the chip holds.

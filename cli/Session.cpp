@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cmath>
 
+#include "chip/SocketCheck.h"
 #include "cli/Command.h"
 #include "cli/Messages.h"
 #include "cli/Targets.h"
@@ -123,6 +124,7 @@ std::int64_t Session::nowNs() const {
 }
 
 chip::Access& Session::open() {
+    if (programmer_) return programmer_->access();
     if (station_.halted()) {
         haltTold_ = true;
         fail(kSinProgramador, kQuedoAMitad);
@@ -134,9 +136,36 @@ chip::Access& Session::open() {
     return programmer_->access();
 }
 
+void Session::checkSocket(const SocketUse& use) {
+    chip::Access& chip = open();
+    if (options_.sinZocalo) return;
+    chip::SocketRequest request{type().tipo, use.writes, first(), last(), use.written, use.wanted,
+                                // Too short for a progress line of its own.
+                                [this](std::uint32_t) {
+                                    QCoreApplication::processEvents();
+                                    return stepHere();
+                                },
+                                [this](std::uint32_t a) { return addressText(a); }};
+    const chip::SocketReport report = chip::checkSocket(chip, request);
+    if (!report.outcome.completed()) failAt(report.outcome);
+    if (report.verdict == chip::SocketReport::Verdict::CannotTell && use.sayCannotTell &&
+        !options_.silencioso)
+        say(QStringLiteral("Aviso: ") + report.text);
+    if (!report.refused()) return;
+    setDifferences(0, QString(), chip::kMemoriaNoResponde);
+    fail(kSinMemoria, report.text +
+                          QStringLiteral("\nComprobación del zócalo: %1; la orden no empezó "
+                                         "(--sin-zocalo la omite)")
+                              .arg(chip::kMemoriaNoResponde));
+}
+
 chip::Step Session::at(std::uint32_t address) {
     QCoreApplication::processEvents();
     display_.at(address, platform_->nowNs());
+    return stepHere();
+}
+
+chip::Step Session::stepHere() const {
     const Link& link = programmer_->link();
     if (link.desconectado() || link.interrupted()) return chip::Step::Lost;
     if (InterruptGuard::requested()) return chip::Step::Cancel;
@@ -156,19 +185,21 @@ void Session::nextPass() {
 }
 
 void Session::conclude(const chip::Outcome& outcome) {
-    switch (outcome.end) {
-        case chip::Outcome::End::Completed:
-            display_.complete(platform_->nowNs());
-            return;
-        case chip::Outcome::End::Interrupted:
-            display_.finish(Progress::Outcome::Interrupted, platform_->nowNs());
-            fail(kInterrumpido,
-                 QStringLiteral("Interrumpido en la dirección %1").arg(addressText(outcome.at)));
-        case chip::Outcome::End::Lost:
-        case chip::Outcome::End::Stopped:
-            break;
+    if (outcome.completed()) {
+        display_.complete(platform_->nowNs());
+        return;
     }
-    display_.finish(Progress::Outcome::DeviceLost, platform_->nowNs());
+    display_.finish(outcome.end == chip::Outcome::End::Interrupted
+                        ? Progress::Outcome::Interrupted
+                        : Progress::Outcome::DeviceLost,
+                    platform_->nowNs());
+    failAt(outcome);
+}
+
+void Session::failAt(const chip::Outcome& outcome) {
+    if (outcome.end == chip::Outcome::End::Interrupted)
+        fail(kInterrumpido,
+             QStringLiteral("Interrumpido en la dirección %1").arg(addressText(outcome.at)));
     const QString lost =
         QStringLiteral("Revise Conexion USB: el programador no respondió en la dirección %1")
             .arg(addressText(outcome.at));
@@ -206,7 +237,8 @@ int Session::finish(const Command& command, int exitCode, double seconds) {
     if (context_.memory) context_.memory(recordEntry(command.name(), exitCode, seconds));
     if (context_.commit)
         if (const auto failure =
-                context_.commit(recordEntry(command.name(), exitCode, seconds), proven)) {
+                context_.commit(recordEntry(command.name(), exitCode, seconds), context_.serial,
+                                proven)) {
             say(*failure);
             if (exitCode == kCorrecto) exitCode = kSinProgramador;
         }

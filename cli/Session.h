@@ -40,6 +40,7 @@ enum ExitCode {
     kDifiere = 1,
     kUsoInvalido = 2,
     kSinProgramador = 3,
+    kSinMemoria = 4,
     kInterrumpido = 130,
 };
 
@@ -66,7 +67,12 @@ struct Wanted {
 struct ChipContext {
     QString lote;  // the batch's name; empty outside a batch
     int secuencia = 0;
+    // The chip's serial number, once reserve gave it: a chip is given one
+    // only after its socket check, when its image is about to be placed.
     std::optional<std::uint64_t> serial;
+    // Takes the next number into serial; the failure, or nothing. Nothing
+    // in serial and no failure: the last possible number was given.
+    std::function<std::optional<QString>(std::optional<std::uint64_t>&)> reserve;
     // A gang's worker tells the board; unset, the lines go to stderr.
     std::function<void(const QString&)> line;
     std::function<void(int percent, const QString& state)> progress;
@@ -77,7 +83,9 @@ struct ChipContext {
     std::function<std::optional<QString>(std::uint64_t)> burning;
     // The chip's row, committed with its serial number's end; the failure,
     // with the line kept in a local file, ends the run with exit 3.
-    std::function<std::optional<QString>(const RecordEntry&, bool correct)> commit;
+    std::function<std::optional<QString>(const RecordEntry&, std::optional<std::uint64_t> serial,
+                                         bool correct)>
+        commit;
     // --json: the chip's line as an event.
     std::function<void(const RecordEntry&)> memory;
 };
@@ -148,12 +156,26 @@ class Session : public QObject {
     // Opens the programmer: the start run goes out once. Exit 3 when there
     // is none, or it may not be opened.
     chip::Access& open();
+    // The look at the socket before the order's first read or write, unless
+    // --sin-zocalo: a chip that is not there or does not answer ends the run
+    // (exit 4) before the order touches it. On a write, written and wanted
+    // say where the order writes and what.
+    struct SocketUse {
+        bool writes = false;
+        std::function<bool(std::uint32_t)> written = {};
+        std::function<std::optional<std::uint8_t>(std::uint32_t)> wanted = {};
+        // An erased chip and an empty socket look alike: said unless the
+        // order's own analysis will say it.
+        bool sayCannotTell = true;
+    };
+    void checkSocket(const SocketUse& use);
     // The programmer below the link, for the hardware check.
     std::unique_ptr<HidProbe> probe();
     Station& station() { return station_; }
     const ChipContext& context() const { return context_; }
     // The serial number's bytes over the wanted image, at their addresses;
     // refused (exit 2) when they do not fit the range or the number its bytes.
+    // The number is reserved here, after the socket check.
     void placeSerial(Wanted& wanted);
     // The program pass is about to send address: the serial number starts
     // burning at its first byte.
@@ -166,10 +188,14 @@ class Session : public QObject {
     // programmer.
     chip::Step at(std::uint32_t address);
     std::function<chip::Step(std::uint32_t)> atHook();
+    // The same question without a progress line: programmer lost, or Ctrl+C.
+    chip::Step stepHere() const;
     void startProgress(std::vector<Progress::Pass> passes);
     void nextPass();
     // A loop that did not complete ends the run with its message and code.
     void conclude(const chip::Outcome& outcome);
+    // The message and code of a loop that did not complete.
+    [[noreturn]] void failAt(const chip::Outcome& outcome);
 
     // A read hook that keeps every byte compared with the wanted one, for
     // the diagnosis.

@@ -119,6 +119,8 @@ void Session::beforeWrite(std::uint32_t address) {
 
 void Session::placeSerial(Wanted& wanted) {
     if (!options_.serie) return;
+    if (context_.reserve && !context_.serial)
+        if (const auto failure = context_.reserve(context_.serial)) fail(kUsoInvalido, *failure);
     if (!context_.serial)
         fail(kUsoInvalido, QStringLiteral("No quedan números de serie: el último posible ya se "
                                           "dio"));

@@ -73,6 +73,8 @@ QString Session::resultName(int exitCode) const {
             return QStringLiteral("difiere");
         case kInterrumpido:
             return QStringLiteral("interrumpido");
+        case kSinMemoria:
+            return QStringLiteral("sin memoria");
         default:
             break;
     }

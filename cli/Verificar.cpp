@@ -17,6 +17,7 @@ class Verificar : public Command {
     int execute(Session& s, const QStringList& arguments) override {
         const Wanted image = s.loadWanted(arguments.constFirst());
         s.setImageCrc(image.bytes, s.first(), s.last());
+        s.checkSocket({});
         chip::Access& chip = s.open();
         std::vector<chip::Mismatch> mismatches;
         const auto wanted = [&](std::uint32_t address) { return image.bytes[address]; };

@@ -230,7 +230,8 @@ class CliEdgesTest : public QObject {
     }
 
     // Each chip fault the emulation models leaves the signature the analysis
-    // of a read names; none changes a read's exit code.
+    // of a read names, and none changes a read's exit code; the socket check
+    // stops a program or a fill on it (exit 4) and names the line.
     void emulatedChipFaultsAndWhatTheReadSays() {
         QFile image(temp("azar.bin"));
         QVERIFY(image.open(QIODevice::WriteOnly));
@@ -240,32 +241,60 @@ class CliEdgesTest : public QObject {
         const auto run = [&](const QString& fault, const QString& type, const QString& order) {
             return shell(
                 QStringLiteral("$CLI --virtual=%1 --sin-pausa --fallo-virtual 1:%2 -t %3 %4")
-                    .arg(temp("chip-%1.bin").arg(QString(fault).replace(u':', u'-')), fault, type,
-                         order));
+                    .arg(temp("chip-%1-%2.bin").arg(QString(fault).replace(u':', u'-'), type),
+                         fault, type, order));
         };
         const QString program = QStringLiteral("-q programar ") + image.fileName();
+        const QString unchecked = QStringLiteral("--sin-zocalo ") + program;
         const QString read = QStringLiteral("leer ") + temp("leido.bin");
+        const auto refused = [](const Result& r, const char* finding) {
+            return r.code == 4 && r.err.contains(finding) &&
+                   r.err.contains("la memoria no está o no responde");
+        };
         // Twelve address lines on an 8 KiB part, and a data line stuck high.
-        QCOMPARE(run("menor=12", "sram28", program).code, 1);
-        Result r = run("menor=12", "sram28", read);
+        QCOMPARE(run("menor=12", "sram28", unchecked).code, 1);
+        Result r = run("menor=12", "sram28", program);
+        QVERIFY2(refused(r, "La línea de dirección A12 no cambia nada: escribir en 0x1000 cambió "
+                            "0x0000. La memoria responde como una de 4096 bytes"),
+                 r.err.constData());
+        r = run("menor=12", "sram28", read);
         QCOMPARE(r.code, 0);
         QVERIFY2(
             r.err.contains("Aviso: la segunda mitad repite la primera (¿línea de dirección A12 "
                            "sin conectar, o memoria de menos capacidad?)"),
             r.err.constData());
-        QCOMPARE(run("bit=5:1", "sram28", program).code, 1);
+        QCOMPARE(run("bit=5:1", "sram28", unchecked).code, 1);
+        r = run("bit=5:1", "sram28", QStringLiteral("--hasta 0x3F llenar 0"));
+        QVERIFY2(refused(r, "Línea de datos fija: D5 vale siempre 1"), r.err.constData());
         r = run("bit=5:1", "sram28", read);
         QVERIFY2(r.err.contains("bits fijos: D5 vale siempre 1"), r.err.constData());
         // An empty socket: held high it reads as an erased chip, and says it
         // cannot tell; floating, two reads disagree.
         r = run("vacio-ff", "27c512", read);
         QVERIFY(r.err.contains("los bytes no lo distinguen"));
-        r = run("vacio", "sram28", QStringLiteral("--lecturas 2 ") + read);
+        r = run("vacio-ff", "27c512", QStringLiteral("borrado"));
+        QVERIFY2(r.err.contains("Aviso: Toda la muestra del zócalo lee FF: una memoria borrada y un "
+                                "zócalo vacío con el bus a 1 no se distinguen"),
+                 r.err.constData());
+        r = run("vacio-ff", "sram24", QStringLiteral("--hasta 7 llenar 1"));
+        QVERIFY2(refused(r, "La RAM no guarda lo que se escribe"), r.err.constData());
+        QVERIFY(QFile::remove(temp("leido.bin")));
+        r = run("vacio", "27c010", read);
+        QVERIFY2(refused(r, "No hay memoria en el zócalo, o hace mal contacto: la dirección"),
+                 r.err.constData());
+        QVERIFY(!QFile::exists(temp("leido.bin")));
+        r = run("vacio", "sram28", QStringLiteral("--sin-zocalo --lecturas 2 ") + read);
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains("Aviso: las 2 lecturas no coinciden en "), r.err.constData());
         QVERIFY(r.err.contains("Aviso: D7 cambió entre lecturas en "));
-        // A write-protected EEPROM keeps its bytes.
-        QCOMPARE(run("protegida", "28c64", QStringLiteral("-q --hasta 15 llenar 0x12")).code, 1);
+        // A write-protected EEPROM keeps its bytes: its first write tells.
+        QCOMPARE(
+            run("protegida", "28c64", QStringLiteral("-q --sin-zocalo --hasta 15 llenar 0x12")).code,
+            1);
+        r = run("protegida", "28c64", QStringLiteral("--hasta 15 llenar 0x12"));
+        QVERIFY2(refused(r, "la EEPROM parece protegida contra escritura (protección por "
+                            "software) o es de solo lectura"),
+                 r.err.constData());
         r = shell(QStringLiteral("$CLI --virtual --fallo-virtual 1:menor=40 -t 28c64 leer x.bin"));
         QCOMPARE(r.code, 2);
         QVERIFY(r.err.startsWith("--fallo-virtual: 1:menor=40 no vale"));

@@ -21,6 +21,12 @@
 #include "tests/support/StandInHidapi.h"
 
 using Bytes = std::vector<std::uint8_t>;
+
+Bytes joined(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
 using stand_in::bus;
 
 namespace {
@@ -90,7 +96,16 @@ class CliHidapiTest : public QObject {
         const Result r = cli.run({"-q", "-t", "sram28", "--hasta", "3", "leer", "-"});
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out, QByteArray("\xB0\xB1\xB2\xB3"));
-        QCOMPARE(bus().received, (Bytes{8, 8, 8, 2, 0, 0, 2, 1, 0, 2, 2, 0, 2, 3, 0, 8, 8}));
+        // The socket check reads its sample there and back, then the order reads.
+        const Bytes forward{2, 0, 0, 2, 1, 0, 2, 2, 0, 2, 3, 0};
+        const Bytes back{2, 3, 0, 2, 2, 0, 2, 1, 0, 2, 0, 0};
+        QCOMPARE(bus().received, joined({{8, 8, 8}, forward, back, forward, {8, 8}}));
+        stand_in::resetBus();
+        StandInCli unchecked;
+        QCOMPARE(unchecked.run({"-q", "--sin-zocalo", "-t", "sram28", "--hasta", "3", "leer", "-"})
+                     .code,
+                 0);
+        QCOMPARE(bus().received, joined({{8, 8, 8}, forward, {8, 8}}));
 
         // Gone in the middle: no more of the operation goes out; exit 3.
         stand_in::resetBus();
