@@ -42,6 +42,9 @@ void buildTipos(QMenuBar* bar, Form1Menu& menu, QObject* owner) {
     menu.ComprobarAntes1 = tipos->addAction(QStringLiteral("Comprobar antes de programar"));
     menu.ComprobarAntes1->setCheckable(true);
     menu.ComprobarAntes1->setEnabled(kTipoInicial >= kTipoProm512);
+    // Off at start: the operations send exactly their own bytes until asked.
+    menu.ComprobarZocalo1 = tipos->addAction(QStringLiteral("Comprobar el zócalo"));
+    menu.ComprobarZocalo1->setCheckable(true);
 }
 
 void buildFormato(QMenuBar* bar, Form1Menu& menu, QObject* owner) {
@@ -124,7 +127,8 @@ void Form1Menu::checkHexadecimal(bool hexadecimal) {
 void Form1Menu::setRunning(bool running, std::uint8_t tipo) {
     for (QAction* item :
          {Abrir1, Guardar1, Importar1, Exportar1, AbrirTrabajo1, GuardarTrabajo1,
-          EstadisticasRegistro1, Analisis1, Salir1, Decimal1, Hexadecimal1, ProgramacionRapida1})
+          EstadisticasRegistro1, Analisis1, Salir1, Decimal1, Hexadecimal1, ProgramacionRapida1,
+          ComprobarZocalo1})
         item->setEnabled(!running);
     for (QAction* item : tipoItems) item->setEnabled(!running);
     VerificarBorrado1->setEnabled(!running && BlankCheck::applies(tipo));

@@ -26,6 +26,8 @@ struct Form1Menu {
     // Checked: a PROM is read before it is programmed, and refused when it
     // cannot take the image.
     QAction* ComprobarAntes1 = nullptr;
+    // Checked: a look at the socket before a read, a program or a fill.
+    QAction* ComprobarZocalo1 = nullptr;
     QAction *Decimal1 = nullptr, *Hexadecimal1 = nullptr;
     // The same values in the other format: the texts are rewritten.
     QAction *ConvertirHexadecimal1 = nullptr, *ConvertirDecimal1 = nullptr;

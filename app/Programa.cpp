@@ -83,6 +83,8 @@ void wireMainWindow(Tform1& f) {
                      [&f](bool on) { f.banco->rapida = on; });
     QObject::connect(f.ComprobarAntes1, &QAction::toggled, &f,
                      [&f](bool on) { f.banco->comprobar = on; });
+    QObject::connect(f.ComprobarZocalo1, &QAction::toggled, &f,
+                     [&f](bool on) { f.banco->zocalo = on; });
     QObject::connect(&f.Timer1, &QTimer::timeout, &f, [&f] { f.guarded(&Tform1::Timer1Timer); });
     QObject::connect(&f.link, &Link::estadoChanged, f.Panel7, &QLabel::setText);
     f.Panel7->setText(f.link.estado());

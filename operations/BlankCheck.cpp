@@ -31,6 +31,7 @@ void BlankCheck::VerificarBorrado1Click() {
     const auto last = static_cast<std::int32_t>(b.comandos.type().maxdir);
     std::vector<std::uint8_t> onChip(static_cast<std::size_t>(last) + 1);
     b.frame.progress.start({{Progress::Activity::VerificandoBorrado, 0, last}}, b.platform.nowNs());
+    if (!b.socketAnswers(0, static_cast<std::uint32_t>(last))) return;
     const chip::ReadHooks hooks{
         [&](std::uint32_t address) { return b.frame.poll(address); },
         [&](std::uint32_t address, std::uint8_t byte) { onChip[address] = byte; }};

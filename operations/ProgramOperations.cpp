@@ -66,7 +66,8 @@ void ProgramOperations::run(Kind kind) {
     Plan plan;
     plan.kind = kind;
     if (kind == Kind::Fill) {
-        llena(plan);
+        // A check that stopped the fill has said why: no second box.
+        if (!llena(plan)) return;
     } else {
         if (!readInputs(plan) || !programmingPass(plan)) return;
         if (verifying()) verifyPass(plan);
@@ -79,12 +80,12 @@ void ProgramOperations::run(Kind kind) {
     report(differs);
 }
 
-void ProgramOperations::llena(Plan& plan) {
+bool ProgramOperations::llena(Plan& plan) {
     Workbench& b = bench_;
     plan.last = static_cast<std::int32_t>(b.comandos.maxdir);
     plan.value = b.readNumber(b.controls.Edit3);
     plan.valueText = b.controls.Edit3->text();
-    programmingPass(plan);
+    return programmingPass(plan);
 }
 
 bool ProgramOperations::readInputs(Plan& plan) {
@@ -179,6 +180,14 @@ bool ProgramOperations::programmingPass(const Plan& plan) {
         },
         [&] { return decimalToInt(b.controls.Edit2->text()); }};
     if (plan.last < plan.first) return true;
+    if (static_cast<std::uint32_t>(plan.last) <= b.comandos.maxdir &&
+        !b.socketAnswers(first, static_cast<std::uint32_t>(plan.last),
+                         [&](std::uint32_t address) -> std::optional<std::uint8_t> {
+                             const auto wanted = wantedAt(plan, address);
+                             if (!wanted) return std::nullopt;
+                             return static_cast<std::uint8_t>(*wanted & 0xFF);
+                         }))
+        return false;
     std::vector<bool> holding;
     if (passes.checkProm) {
         if (!checkPass(plan, holding)) return false;

@@ -35,7 +35,7 @@ class ProgramOperations {
     };
 
     void run(Kind kind);
-    void llena(Plan& plan);
+    bool llena(Plan& plan);
     // Reads the operation's fields; false when it must stop before any write.
     bool readInputs(Plan& plan);
     // The passes the plan will make, for the progress line.

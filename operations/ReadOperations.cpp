@@ -14,6 +14,10 @@
 bool ReadOperations::readRange(std::int32_t first, std::int32_t last) {
     Workbench& b = bench_;
     b.frame.progress.start({{Progress::Activity::Leyendo, first, last}}, b.platform.nowNs());
+    // Past the memory, the read's own refusal comes first.
+    if (static_cast<std::uint32_t>(last) <= b.comandos.maxdir &&
+        !b.socketAnswers(static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(last)))
+        return false;
     const chip::ReadHooks hooks{
         [&](std::uint32_t address) {
             const chip::Step step = b.frame.poll(address);

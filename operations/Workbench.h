@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 #include "chip/Loops.h"
 
@@ -57,12 +59,20 @@ struct Workbench {
     bool rapida = false;
     // "Comprobar antes de programar": a PROM is read before it is programmed.
     bool comprobar = false;
+    // "Comprobar el zócalo": a look at the socket before a read, a program
+    // or a fill. Off, the operations send exactly their own bytes.
+    bool zocalo = false;
 
     std::int32_t readNumber(const QLineEdit* field) const;
     // One address written or read outside the loops; the operation ends when
     // the programmer is lost.
     void write(std::uint32_t address, std::int32_t dato);
     std::uint8_t read(std::uint32_t address);
+    // The socket check over the operation's range, when it is on: false,
+    // after its message, when the chip is not there or does not answer.
+    // wanted, on a write, is the byte an address is to hold.
+    bool socketAnswers(std::uint32_t first, std::uint32_t last,
+                       std::function<std::optional<std::uint8_t>(std::uint32_t)> wanted = {});
     // The data cell of an address in the current format.
     void showByte(std::uint32_t address, std::uint8_t byte);
 };

@@ -8,6 +8,7 @@
 
 #include "cli/Cli.h"
 #include "cli/Messages.h"
+#include "device/MemoryTypes.h"
 #include "image/ImageFormats.h"
 #include "tests/support/ByteText.h"
 #include "tests/support/CliRig.h"
@@ -109,6 +110,8 @@ class CliTest : public QObject {
             std::function<void(Rig&)> window;
             QStringList cli;
             int tipo = 0;
+            // "Comprobar el zócalo" on: the command line's default.
+            bool socket = false;
         };
         writeFile(temp("ten.bin"), QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A"));
         const Case cases[] = {
@@ -126,6 +129,21 @@ class CliTest : public QObject {
                  rig.click(rig.form().BitBtn5);
              },
              {"--desde", "0", "--hasta", "9", "programar", temp("ten.bin")}},
+            {"program a range after the socket check",
+             [](Rig& rig) {
+                 for (int a = 0; a < 10; ++a)
+                     rig.form().imagen.setCell(1, a + 1, QString::number(a + 1));
+                 rig.type(rig.form().PLOT1, "0").type(rig.form().PLOT2, "9");
+                 rig.click(rig.form().BitBtn5);
+             },
+             {"--desde", "0", "--hasta", "9", "programar", temp("ten.bin")},
+             0,
+             true},
+            {"read the whole chip after the socket check",
+             [](Rig& rig) { rig.click(rig.form().BitBtn2); },
+             {"leer", temp("all.bin")},
+             2,
+             true},
             {"fill the memory",
              [](Rig& rig) {
                  rig.type(rig.form().Edit3, "90");
@@ -176,12 +194,14 @@ class CliTest : public QObject {
         for (const Case& c : cases) {
             Rig window;
             window.ready().memoryType(c.tipo);
+            if (c.socket) window.form().ComprobarZocalo1->trigger();
             c.window(window);
             CliRig cli;
-            const QString type = c.tipo ? QStringLiteral("27c512") : QStringLiteral("sram24");
+            const QString type = memoryTypeName(std::uint8_t(c.tipo));
             // The window looks at the socket only when asked to.
-            QVERIFY2(cli.emulated(QStringList{"-q", "--sin-zocalo", "-t", type} + c.cli).code == 0,
-                     c.what);
+            const QStringList socket =
+                c.socket ? QStringList() : QStringList{QStringLiteral("--sin-zocalo")};
+            QVERIFY2(cli.emulated(QStringList{"-q", "-t", type} + socket + c.cli).code == 0, c.what);
             QVERIFY2(cli.operation() == window.sent(), c.what);
             // The start run, with no greeting (no plug-in was seen); the exit run.
             const Bytes all = cli.sent();

@@ -268,6 +268,32 @@ class OperationsTest : public QObject {
         QVERIFY(rig.dialogs.messages.isEmpty());
     }
 
+    // "Comprobar el zócalo" is off at start; on, an empty socket stops a read
+    // or a fill with its message, the fill before its first write.
+    void theSocketCheckWhenAskedFor() {
+        Rig rig;
+        rig.ready();
+        Tform1& f = rig.form();
+        QVERIFY(!f.ComprobarZocalo1->isChecked());
+        QVERIFY(f.ComprobarZocalo1->isCheckable());
+        f.ComprobarZocalo1->trigger();
+        rig.programmer.firmware().removeChipFloating(4);
+        rig.click(f.BitBtn2);
+        QCOMPARE(rig.dialogs.messages.size(), 1);
+        QVERIFY2(rig.dialogs.messages.first().startsWith(
+                     "No hay memoria en el zócalo, o hace mal contacto: la dirección "),
+                 qPrintable(rig.dialogs.messages.first()));
+        QVERIFY(rig.dialogs.messages.first().endsWith(
+            "Comprobación del zócalo: la memoria no está o no responde; la operación no empezó."));
+        QVERIFY(f.imagen.cell(1, 1).isEmpty());
+        rig.dialogs.clear();
+        rig.programmer.clearRecord();
+        rig.type(f.Edit3, "90").click(f.BitBtn9);
+        QCOMPARE(rig.dialogs.messages.size(), 1);
+        QVERIFY(rig.dialogs.messages.first().contains("la memoria no está o no responde"));
+        QCOMPARE(rig.programmer.firmware().writesApplied() + rig.programmer.firmware().writesIgnored(), 0);
+    }
+
     void anOpenCellEditorDoesNotWriteBackStaleText() {
         Rig rig;
         rig.ready();
