@@ -21,6 +21,9 @@ void benchRuns(const QString& folder);
 void hexView();
 // Undoing a whole-chip read of a 27c010.
 void undoRead();
+// The socket check: the share of each fault it names, its false alarms on
+// healthy chips and fixtures, and its wire time per type.
+void socketCheck();
 // One chip recorded with its serial number on SQLite and PostgreSQL, and
 // eight benches taking numbers from one server (-1: a number went twice).
 void lineRecords(const QString& folder);

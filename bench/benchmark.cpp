@@ -249,5 +249,6 @@ int main(int argc, char** argv) {
     if (run("undo")) undoRead();
     if (run("line")) lineRecords(folder.path());
     if (run("analysis")) dumpAnalysis();
+    if (run("socket")) socketCheck();
     return 0;
 }
