@@ -19,6 +19,7 @@ void buildArchivo(QMenuBar* bar, Form1Menu& menu) {
     menu.GuardarTrabajo1 = archivo->addAction(QStringLiteral("Guardar trabajo…"));
     menu.EstadisticasRegistro1 = archivo->addAction(QStringLiteral("Estadísticas del registro…"));
     menu.Analisis1 = archivo->addAction(QStringLiteral("Análisis…"));
+    menu.Identificar1 = archivo->addAction(QStringLiteral("Identificar…"));
     menu.Deshacer1 = archivo->addAction(QStringLiteral("Deshacer"));
     menu.Rehacer1 = archivo->addAction(QStringLiteral("Rehacer"));
     menu.Salir1 = archivo->addAction(QStringLiteral("Salir"));
@@ -127,7 +128,7 @@ void Form1Menu::checkHexadecimal(bool hexadecimal) {
 void Form1Menu::setRunning(bool running, std::uint8_t tipo) {
     for (QAction* item :
          {Abrir1, Guardar1, Importar1, Exportar1, AbrirTrabajo1, GuardarTrabajo1,
-          EstadisticasRegistro1, Analisis1, Salir1, Decimal1, Hexadecimal1, ProgramacionRapida1,
+          EstadisticasRegistro1, Analisis1, Identificar1, Salir1, Decimal1, Hexadecimal1, ProgramacionRapida1,
           ComprobarZocalo1})
         item->setEnabled(!running);
     for (QAction* item : tipoItems) item->setEnabled(!running);

@@ -18,6 +18,8 @@ struct Form1Menu {
     // The yield and failures of a record of chips, in tables and charts.
     QAction* EstadisticasRegistro1 = nullptr;
     QAction* Analisis1 = nullptr;
+    // What the grid's image is, by the catalogues of known ROMs.
+    QAction* Identificar1 = nullptr;
     QAction *Deshacer1 = nullptr, *Rehacer1 = nullptr;
     std::array<QAction*, 5> tipoItems{};
     QAction* VerificarBorrado1 = nullptr;

@@ -56,6 +56,7 @@ void wireMenu(Tform1& f) {
         {f.GuardarTrabajo1, &Tform1::GuardarTrabajo1Click},
         {f.EstadisticasRegistro1, &Tform1::EstadisticasRegistro1Click},
         {f.Analisis1, &Tform1::Analisis1Click},
+        {f.Identificar1, &Tform1::Identificar1Click},
         {f.Deshacer1, &Tform1::Deshacer1Click},
         {f.Rehacer1, &Tform1::Rehacer1Click},
         {f.Salir1, &Tform1::Salir1Click},

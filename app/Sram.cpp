@@ -8,6 +8,7 @@
 #include "app/AccessibleNames.h"
 #include "app/HandlerGuard.h"
 #include "app/HexView.h"
+#include "app/Identification.h"
 #include "app/JobCommands.h"
 #include "app/StatisticsWindow.h"
 #include "app/WindowPlacement.h"
@@ -17,6 +18,7 @@
 #include "device/Platform.h"
 #include "files/FileCommands.h"
 #include "files/FileCompare.h"
+#include "files/GridBytes.h"
 #include "files/ImageCommands.h"
 #include "info/Unit4.h"
 #include "info/Unit5.h"
@@ -308,6 +310,17 @@ void Tform1::Analisis1Click() {
     QString text = chip::analysisSummary(findings);
     for (const chip::Finding& finding : findings) text += QStringLiteral("\n\n· ") + finding.text;
     dialogs_.message(text);
+}
+
+void Tform1::Identificar1Click() {
+    if (marco.running()) return;
+    const GridBytes image = gridBytes(imagen.column(kDataColumn), comandos.maxdir + 1, formato);
+    if (image.notAByte)
+        return dialogs_.message(
+            QStringLiteral("No se puede identificar: la dirección %1 no tiene un byte (%2)")
+                .arg(formato.show(static_cast<std::uint32_t>(*image.notAByte)),
+                     imagen.cell(kDataColumn, static_cast<int>(*image.notAByte) + 1)));
+    dialogs_.message(identificationMessage(image.bytes));
 }
 
 void Tform1::EstadisticasRegistro1Click() {

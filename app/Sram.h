@@ -89,6 +89,7 @@ class Tform1 : public QMainWindow, public Form1Controls, public Form1Menu {
     void EstadisticasRegistro1Click();
     // What the last read's bytes say, on demand: no window opens by itself.
     void Analisis1Click();
+    void Identificar1Click();
     // Undo and redo: typing, fills, pastes, conversions, files, clearing
     // and what an operation read, one step each.
     void Deshacer1Click();

@@ -60,6 +60,9 @@ void addBenchOptions(QCommandLineParser& parser) {
     parser.addOption(valued({"operario"}, "NOMBRE"));
     parser.addOption(valued({"trabajo"}, "ARCHIVO"));
     parser.addOption(valued({"lecturas"}, "N"));
+    parser.addOption(valued({"dat"}, "CATALOGO"));
+    parser.addOption(valued({"roms"}, "CARPETA"));
+    parser.addOption(QCommandLineOption(QStringLiteral("identificar")));
     parser.addOption(valued({"base"}, "DESTINO"));
     parser.addOption(QCommandLineOption(QStringLiteral("json")));
     parser.addOption(QCommandLineOption(QStringLiteral("sellar")));
@@ -109,6 +112,13 @@ void readBenchOptions(const QCommandLineParser& parser, Options& o) {
         if (parser.isSet(QLatin1String(name)) && parser.value(QLatin1String(name)).isEmpty())
             throw Refused{QStringLiteral("--%1 necesita un valor, no un texto vacío")
                               .arg(QLatin1String(name))};
+    o.dat = parser.values(QStringLiteral("dat"));
+    o.roms = parser.value(QStringLiteral("roms"));
+    o.identificar = parser.isSet(QStringLiteral("identificar"));
+    for (const char* named : {"dat", "roms"})
+        for (const QString& value : parser.values(QLatin1String(named)))
+            if (value.isEmpty())
+                throw Refused{QStringLiteral("--%1 necesita un nombre").arg(QLatin1String(named))};
     if (parser.isSet(QStringLiteral("lecturas"))) {
         const auto reads = parseNumber(parser.value(QStringLiteral("lecturas")));
         if (!reads || *reads < 1 || *reads > kMostReads)

@@ -31,7 +31,7 @@ void refuseBenchOptions(const Options& o, const QString& name) {
     only(o.serie.has_value(), "--serie", {QStringLiteral("programar")});
     only(o.lecturas > 1, "--lecturas", {QStringLiteral("leer")});
     only(!o.base.isEmpty(), "--base", chipOrders + QStringList{"estadisticas"});
-    only(o.json, "--json", chipOrders + QStringList{"estadisticas", "analizar"});
+    only(o.json, "--json", chipOrders + QStringList{"estadisticas", "analizar", "identificar"});
     only(!o.secuencia.isEmpty(), "--secuencia", {QStringLiteral("programar")});
     if (o.serie && !o.verificar)
         throw Refused{
@@ -53,8 +53,9 @@ void refuseMeaningless(const QSet<QString>& given, const QString& name) {
                                          "reintentos",    "sin-comprobar", "comprobar"};
     // The socket check goes with every order that touches a chip, as the record does.
     static const QStringList record{"registro", "operario", "sin-zocalo"};
+    static const QStringList identification{"dat", "roms", "identificar"};
     static const std::pair<const char*, QStringList> meaningful[] = {
-        {"leer", image + record + QStringList{"conservar"}},
+        {"leer", image + record + identification + QStringList{"conservar"}},
         {"programar", image + programming + record + QStringList{"rellenar"}},
         {"verificar", image + record + QStringList{"rellenar"}},
         {"llenar", programming + record},
@@ -65,9 +66,10 @@ void refuseMeaningless(const QSet<QString>& given, const QString& name) {
         {"sondeo", {}},
         {"dispositivos", {}},
         {"estadisticas", {}},
-        {"analizar", {}}};
+        {"analizar", {}},
+        {"identificar", QStringList{"dat", "roms"}}};
     static const QStringList judged =
-        image + programming + record + QStringList{"rellenar", "conservar"};
+        image + programming + record + identification + QStringList{"rellenar", "conservar"};
     for (const auto& [order, options] : meaningful) {
         if (name != QLatin1String(order)) continue;
         for (const QString& option : judged)
@@ -153,6 +155,7 @@ std::vector<std::unique_ptr<Command>> allCommands() {
     commands.push_back(makeTrabajo());
     commands.push_back(makeEstadisticas());
     commands.push_back(makeAnalizar());
+    commands.push_back(makeIdentificar());
     return commands;
 }
 

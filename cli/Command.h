@@ -56,5 +56,6 @@ std::unique_ptr<Command> makeDispositivos();
 std::unique_ptr<Command> makeTrabajo();
 std::unique_ptr<Command> makeEstadisticas();
 std::unique_ptr<Command> makeAnalizar();
+std::unique_ptr<Command> makeIdentificar();
 
 }  // namespace cli

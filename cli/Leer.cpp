@@ -4,6 +4,7 @@
 
 #include "chip/DumpAnalysis.h"
 #include "chip/Loops.h"
+#include "cli/Catalogues.h"
 #include "cli/Command.h"
 #include "cli/Messages.h"
 #include "cli/Session.h"
@@ -29,6 +30,11 @@ class Leer : public Command {
             s.fail(kUsoInvalido, QStringLiteral("leer -: la salida estándar es una terminal; use "
                                                 "un archivo o --formato hex"));
         s.checkOutputPlacement(format);
+        if (!s.options().identificar && (!s.options().dat.isEmpty() || !s.options().roms.isEmpty()))
+            s.fail(kUsoInvalido, QStringLiteral("--dat y --roms sirven a leer con --identificar"));
+        // Read before the chip is touched: a catalogue refused refuses the read.
+        const std::vector<chip::RomCatalogue> catalogues =
+            s.options().identificar ? loadCatalogues(s) : std::vector<chip::RomCatalogue>{};
         // The file's other addresses, read before anything goes to the programmer.
         const std::optional<image::Map> kept = keptAddresses(s, path);
         // The analysis below says what an all-FF read cannot tell.
@@ -50,6 +56,10 @@ class Leer : public Command {
                 s.say(QStringLiteral("Aviso: ") + finding.text);
         s.writeOutput(path, image::save(read, format, s.options().placement(), s.memorySize(),
                                         kept ? &*kept : nullptr));
+        // Asked for: said even with -q.
+        if (s.options().identificar)
+            tellIdentification(s, chip::identify(range, catalogues, s.options().roms),
+                               QStringLiteral("Identificación: "), false);
         s.setVerdict(QStringLiteral("Correcto: %1 leídas en %2")
                          .arg(counted(s.rangeSize(), "dirección", "direcciones"),
                               spokenDuration(s.elapsedNs())));

@@ -118,7 +118,7 @@ void refuseTwoValues(const QCommandLineParser& parser) {
     for (const char* name :
          {"tipo", "desde", "hasta", "formato", "reintentos", "registro", "diferencias", "informe",
           "desplazamiento", "rellenar", "carril", "dispositivo", "serie", "contador", "operario",
-          "trabajo", "lecturas"}) {
+          "trabajo", "lecturas", "roms"}) {
         const QString option = QString::fromLatin1(name);
         const QStringList values = parser.values(option);
         for (const QString& value : values)

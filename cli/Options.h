@@ -60,6 +60,11 @@ struct Options : engine::Settings {
     QString sello;
     // leer: the range read so many times, every read compared.
     std::uint32_t lecturas = 1;
+    // Identification: the catalogues (none: those of the usual folder), a
+    // folder of ROM sets for a guess, and leer's own identification.
+    QStringList dat;
+    QString roms;
+    bool identificar = false;
 };
 
 // The command line as read: the options, the order and its arguments.

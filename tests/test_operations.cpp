@@ -1,11 +1,15 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include "chip/RomIdentify.h"
 #include "operations/OperationFrame.h"
 #include "operations/ProgressLine.h"
 #include "operations/Unit6.h"
@@ -266,6 +270,37 @@ class OperationsTest : public QObject {
         rig.type(f.ldirm, "5").click(f.BitBtn6);
         QCOMPARE(f.progreso->analysisText(), QStringLiteral("Análisis: sin hallazgos"));
         QVERIFY(rig.dialogs.messages.isEmpty());
+    }
+
+    // "Archivo" > "Identificar…" looks the grid's image up in the catalogues
+    // of the usual folder, and says where to put them when there are none.
+    void theGridIsIdentified() {
+        QTemporaryDir home;
+        qputenv("XDG_DATA_HOME", home.path().toUtf8());
+        Rig rig;
+        rig.ready().memoryType(0);
+        Tform1& f = rig.form();
+        f.Identificar1->trigger();
+        QVERIFY(rig.dialogs.messages.last().startsWith(
+            QStringLiteral("No hay catálogos de ROM en %1/programador/catalogos").arg(home.path())));
+        std::vector<std::uint8_t> bytes(1024);
+        for (std::size_t a = 0; a < bytes.size(); ++a) bytes[a] = std::uint8_t(a * 7 + 3);
+        f.imagen.updateColumn(1, [&](std::vector<QString>& texts) {
+            for (std::size_t a = 0; a < bytes.size(); ++a) texts[a] = QString::number(bytes[a]);
+        });
+        QVERIFY(QDir().mkpath(home.path() + "/programador/catalogos"));
+        QFile dat(home.path() + "/programador/catalogos/prueba.dat");
+        QVERIFY(dat.open(QIODevice::WriteOnly));
+        dat.write(QStringLiteral("<datafile><game name=\"juego\"><rom name=\"u1\" size=\"1024\" "
+                                 "crc=\"%1\"/></game></datafile>")
+                      .arg(chip::crc32Of(bytes), 8, 16, QLatin1Char('0'))
+                      .toUtf8());
+        dat.close();
+        f.Identificar1->trigger();
+        QVERIFY2(rig.dialogs.messages.last().contains(
+                     QStringLiteral("· imagen entera = set juego, rom u1 (CRC")),
+                 qPrintable(rig.dialogs.messages.last()));
+        qunsetenv("XDG_DATA_HOME");
     }
 
     // "Comprobar el zócalo" is off at start; on, an empty socket stops a read
