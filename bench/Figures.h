@@ -24,6 +24,9 @@ void undoRead();
 // The socket check: the share of each fault it names, its false alarms on
 // healthy chips and fixtures, and its wire time per type.
 void socketCheck();
+// A catalogue of 80,000 ROMs loaded from its XML, then from its index, and
+// a whole 27c010 image identified with it.
+void identification(const QString& folder);
 // One chip recorded with its serial number on SQLite and PostgreSQL, and
 // eight benches taking numbers from one server (-1: a number went twice).
 void lineRecords(const QString& folder);

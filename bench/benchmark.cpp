@@ -250,5 +250,6 @@ int main(int argc, char** argv) {
     if (run("line")) lineRecords(folder.path());
     if (run("analysis")) dumpAnalysis();
     if (run("socket")) socketCheck();
+    if (run("identify")) identification(folder.path());
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <csignal>
 
+#include "chip/RomIdentify.h"
 #include "cli/Cli.h"
 #include "cli/Messages.h"
 #include "device/MemoryTypes.h"
@@ -469,6 +470,53 @@ class CliTest : public QObject {
         QCOMPARE(rig.run({"--verificar", "analizar", temp("doble.bin")}).code, 2);
         QCOMPARE(rig.run({"-t", "28c64", "analizar", temp("doble.bin")}).code, 2);
         QVERIFY(rig.sent().empty());
+    }
+
+    // identificar names each part by the catalogues given; leer
+    // --identificar says what it read; nothing of it reaches a programmer.
+    void identificarFindsTheLanesOfABoard() {
+        const image::Bytes board = randomBytes(16384, 8);
+        image::Bytes odd;
+        for (std::size_t a = 1; a < board.size(); a += 2) odd.push_back(board[a]);
+        const QString crc =
+            QStringLiteral("%1").arg(chip::crc32Of(odd), 8, 16, QLatin1Char('0')).toUpper();
+        writeFile(temp("arcade.dat"),
+                  QStringLiteral("<mame><machine name=\"pacman\"><rom name=\"pacman.6f\" "
+                                 "size=\"8192\" crc=\"%1\"/></machine></mame>")
+                      .arg(crc)
+                      .toUtf8());
+        writeFile(temp("placa.bin"),
+                  QByteArray(reinterpret_cast<const char*>(board.data()), qsizetype(board.size())));
+        CliRig rig;
+        Result r = rig.run({"identificar", temp("placa.bin"), "--dat", temp("arcade.dat")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(QString::fromUtf8(r.out),
+                 QStringLiteral("carril impar = set pacman, rom pacman.6f (CRC %1)\n").arg(crc));
+        r = rig.run({"--json", "identificar", temp("placa.bin"), "--dat", temp("arcade.dat")});
+        QVERIFY(r.out.contains("\"evento\":\"coincidencia\""));
+        QVERIFY(r.out.contains("\"parte\":\"carril impar\""));
+        // Nothing matches: exit 1; no catalogue, or a bad one: exit 2.
+        writeFile(temp("otra.bin"), QByteArray(8192, '\x11'));
+        r = rig.run({"identificar", temp("otra.bin"), "--dat", temp("arcade.dat")});
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.out.startsWith("Sin coincidencias"));
+        QCOMPARE(rig.run({"identificar", temp("placa.bin"), "--dat", temp("otra.bin")}).code, 2);
+        QCOMPARE(rig.run({"--verificar", "identificar", temp("placa.bin")}).code, 2);
+        QVERIFY(rig.sent().empty());
+        // What a read gives, identified: the whole 27c512 holds the board in its first quarter.
+        rig.programmer.firmware().insert(Chip::Prom27c512);
+        for (std::uint32_t a = 0; a < board.size(); ++a)
+            rig.programmer.firmware().poke(Chip::Prom27c512, a, board[a]);
+        r = rig.emulated({"-q", "-t", "27c512", "--hasta", "0x3FFF", "leer", "--identificar",
+                          "--dat", temp("arcade.dat"), temp("leido.bin")});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.err.contains(QStringLiteral("Identificación: carril impar = set pacman, rom "
+                                               "pacman.6f (CRC %1)\n")
+                                    .arg(crc)
+                                    .toUtf8()),
+                 r.err.constData());
+        QCOMPARE(rig.emulated({"-t", "27c512", "leer", "--dat", temp("arcade.dat"), temp("x.bin")}).code,
+                 2);
     }
 
     void lanesAndSwapsAsSrecCatMakesThem() {
