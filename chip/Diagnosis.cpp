@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <algorithm>
 
+#include "chip/SocketCheck.h"
+
 namespace chip {
 
 namespace {
@@ -13,6 +15,8 @@ constexpr double kMost = 0.9;
 constexpr int kListedRuns = 5;
 // A stuck line shows at many addresses; one or two wrong bytes prove none.
 constexpr std::size_t kLeastForALine = 3;
+// A few failed writes are a weak chip; this many, with none taken, are a rule.
+constexpr std::size_t kLeastForProtection = 8;
 
 QString hex(std::uint32_t value, int digits, const QString& prefix) {
     return prefix + QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
@@ -29,16 +33,36 @@ std::vector<Compared> mismatchesOf(const std::vector<Compared>& compared) {
 }
 
 std::optional<QString> everyByteAlike(const std::vector<Compared>& compared,
-                                      const QString& prefix) {
+                                      const QString& prefix, bool eeprom) {
     for (const std::uint8_t value : {0xFF, 0x00}) {
-        if (std::all_of(compared.begin(), compared.end(),
-                        [value](const Compared& c) { return c.chip == value; }))
-            return QStringLiteral(
-                       "Todos los bytes leídos valen %1: puede que falte la memoria, "
-                       "esté floja en el zócalo o sin alimentación.")
-                .arg(hex(value, 2, prefix));
+        if (!std::all_of(compared.begin(), compared.end(),
+                         [value](const Compared& c) { return c.chip == value; }))
+            continue;
+        const QString line = QStringLiteral(
+                                 "Todos los bytes leídos valen %1: puede que falte la memoria, "
+                                 "esté floja en el zócalo o sin alimentación")
+                                 .arg(hex(value, 2, prefix));
+        // An erased EEPROM that takes no write reads the same.
+        if (eeprom && value == 0xFF)
+            return line + QStringLiteral("; o, si estaba borrada, ") + kEepromProtegida +
+                   u'.';
+        return line + u'.';
     }
     return std::nullopt;
+}
+
+// An EEPROM whose writes all left the old bytes: nearly every address
+// differs, and what it holds is varied data, not a dead bus.
+std::optional<QString> writeProtected(const std::vector<Compared>& compared,
+                                      const std::vector<Compared>& mismatches, bool eeprom) {
+    if (!eeprom || mismatches.size() < kLeastForProtection ||
+        double(mismatches.size()) < kMost * double(compared.size()))
+        return std::nullopt;
+    const std::uint8_t first = mismatches.front().chip;
+    if (std::all_of(mismatches.begin(), mismatches.end(),
+                    [first](const Compared& c) { return c.chip == first; }))
+        return std::nullopt;
+    return QStringLiteral("Ninguna escritura cambió la memoria: %1.").arg(kEepromProtegida);
 }
 
 // With an address line held low, the addresses on one side of it (line
@@ -136,14 +160,15 @@ QString summary(const std::vector<Compared>& mismatches, const QString& prefix) 
 }  // namespace
 
 std::optional<QString> diagnose(const std::vector<Compared>& compared, bool prom,
-                                const QString& hexPrefix) {
+                                const QString& hexPrefix, bool eeprom) {
     const std::vector<Compared> mismatches = mismatchesOf(compared);
     if (mismatches.empty()) return std::nullopt;
-    if (auto line = everyByteAlike(compared, hexPrefix)) return line;
+    if (auto line = everyByteAlike(compared, hexPrefix, eeprom)) return line;
     if (mismatches.size() >= kLeastForALine) {
         if (auto line = addressLine(compared, mismatches)) return line;
         if (auto line = dataLine(mismatches)) return line;
     }
+    if (auto line = writeProtected(compared, mismatches, eeprom)) return line;
     if (auto line = notErased(mismatches, prom)) return line;
     return summary(mismatches, hexPrefix);
 }

@@ -19,7 +19,8 @@ struct Compared {
 
 // A line in Spanish for a comparison with differences; nothing without.
 // The addresses come in ascending order; hexadecimal numbers carry hexPrefix.
+// An EEPROM that took none of its writes is called protected, not dead.
 std::optional<QString> diagnose(const std::vector<Compared>& compared, bool prom,
-                                const QString& hexPrefix = {});
+                                const QString& hexPrefix = {}, bool eeprom = false);
 
 }  // namespace chip

@@ -40,7 +40,8 @@ int Session::reportMismatches(const std::vector<chip::Mismatch>& mismatches,
         say(QStringLiteral("%1 en total")
                 .arg(counted(mismatches.size(), "diferencia", "diferencias")));
         if (const auto why =
-                chip::diagnose(compared_, type().tipo >= kTipoProm512, QStringLiteral("0x"))) {
+                chip::diagnose(compared_, type().tipo >= kTipoProm512, QStringLiteral("0x"),
+                               type().tipo == kTipoEeprom)) {
             diagnosis_ = *why;
             say(*why);
         }

@@ -190,6 +190,16 @@ class FastTest : public QObject {
              "3 direcciones difieren, desde la 000A, en 2 tramo(s): 000A–000B, 0028"},
             {"one", 0, [](Firmware& f) { f.setStuckBits(Chip::Sram24, 40, 0x0C, 0x04); },
              "1 dirección difiere: la 0028"},
+            // A protected EEPROM keeps what it held: protected, not dead.
+            {"protected", kEeprom,
+             [](Firmware& f) {
+                 for (std::uint32_t a = 0; a < 64; ++a) f.poke(Chip::Eprom28c64, a, std::uint8_t(a));
+                 f.setWriteProtected(true);
+             },
+             "Ninguna escritura cambió la memoria: la EEPROM parece protegida contra escritura "
+             "(protección por software) o es de solo lectura."},
+            {"protected and erased", kEeprom, [](Firmware& f) { f.setWriteProtected(true); },
+             "sin alimentación; o, si estaba borrada, la EEPROM parece protegida"},
         };
         for (const Case& c : cases) {
             Rig rig;

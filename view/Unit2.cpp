@@ -147,7 +147,8 @@ void TForm2::explain(int chipColumn) {
         if (got && want) compared.push_back({std::uint32_t(address), *got, *want});
     }
     const bool prom = comandos_.tipo >= kTipoProm512;
-    diagnostico->setText(chip::diagnose(compared, prom).value_or(QString()));
+    diagnostico->setText(
+        chip::diagnose(compared, prom, {}, comandos_.tipo == kTipoEeprom).value_or(QString()));
     layOutBottom();
 }
 
