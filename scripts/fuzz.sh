@@ -10,7 +10,7 @@ build="$root/build-fuzz"
 cmake -S "$root/tests/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j "$(nproc)"
 status=0
-for target in memory_file conversions key_filter firmware ihex srec cli_arguments; do
+for target in memory_file conversions key_filter firmware ihex srec cli_arguments catalogue; do
     work="$build/corpus-$target"
     log="$build/fuzz_$target.log"
     mkdir -p "$work"
