@@ -4,6 +4,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <zlib.h>
 
 #include "chip/ZipArchive.h"
@@ -49,6 +50,10 @@ class Sums {
     std::optional<std::uint32_t> crc_;
     QByteArray sha1_;
 };
+
+bool isConstant(const std::vector<std::uint8_t>& bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [&](std::uint8_t b) { return b == bytes.front(); });
+}
 
 double shareEqual(const std::vector<std::uint8_t>& a, const QByteArray& b) {
     std::size_t equal = 0;
@@ -105,7 +110,8 @@ std::vector<ImagePart> partsOf(const std::vector<std::uint8_t>& image) {
     if (n >= 2 && n % 2 == 0) {
         std::vector<std::uint8_t> swapped = image;
         for (std::size_t a = 0; a + 1 < n; a += 2) std::swap(swapped[a], swapped[a + 1]);
-        parts.push_back({QStringLiteral("bytes intercambiados"), swapped});
+        // Words of two equal bytes swap into the same image: nothing new to seek.
+        if (swapped != image) parts.push_back({QStringLiteral("bytes intercambiados"), swapped});
         parts.push_back({QStringLiteral("primera mitad"), slice(image, 0, n / 2)});
         parts.push_back({QStringLiteral("segunda mitad"), slice(image, n / 2, n / 2)});
         parts.push_back({QStringLiteral("carril par"), every(image, 2, 0)});
@@ -132,6 +138,9 @@ QString RomMatch::text(bool withCatalogue) const {
 
 QStringList Identification::lines() const {
     QStringList lines;
+    if (constant)
+        return {QStringLiteral("La imagen vale %1 en todos sus bytes: no hay nada que identificar")
+                    .arg(QStringLiteral("%1").arg(*constant, 2, 16, QLatin1Char('0')).toUpper())};
     for (const RomMatch& match : matches) lines << match.text(catalogues > 1);
     if (!matches.empty()) return lines;
     lines << QStringLiteral("Sin coincidencias: ninguna parte de la imagen está en %1 (%2)")
@@ -158,7 +167,13 @@ Identification identify(const std::vector<std::uint8_t>& image,
         result.entries += catalogue.entries.size();
         result.noDumps += catalogue.noDumps(image.size());
     }
+    if (!image.empty() && isConstant(image)) {
+        // Blank or zero: a catalogue's blank entry would match, and say nothing.
+        result.constant = image.front();
+        return result;
+    }
     for (const ImagePart& part : partsOf(image)) {
+        if (isConstant(part.bytes)) continue;
         Sums sums(part.bytes);
         for (const RomCatalogue& catalogue : catalogues) {
             if (!catalogue.hasSize(part.bytes.size())) continue;

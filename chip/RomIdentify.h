@@ -18,6 +18,7 @@ struct ImagePart {
     QString name;  // "imagen entera", "carril impar", "segunda mitad"...
     std::vector<std::uint8_t> bytes;
 };
+// The parts sought; the swapped image only when swapping changes it.
 std::vector<ImagePart> partsOf(const std::vector<std::uint8_t>& image);
 
 struct RomMatch {
@@ -48,6 +49,8 @@ struct Identification {
     // Entries of the image's size that no dump exists of.
     std::size_t noDumps = 0;
     std::optional<RomGuess> guess;
+    // An image of one value everywhere is not sought: this is the value.
+    std::optional<std::uint8_t> constant;
     std::size_t catalogues = 0;
     std::size_t entries = 0;
     // The lines a person reads, in Spanish.

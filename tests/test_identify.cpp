@@ -180,6 +180,16 @@ class IdentifyTest : public QObject {
         QCOMPARE(std::get<chip::RomCatalogue>(chip::loadCatalogue(folder_.filePath("a.zip"))).entries.size(),
                  std::size_t{1});
         QCOMPARE(chip::cataloguesIn(folder_.path()).size(), 2);
+        // A blank image is not sought, even where a catalogue has a blank entry.
+        const Bytes blank(1024, 0xFF);
+        const auto blankCatalogue = chip::parseCatalogue(
+            QStringLiteral("<datafile><game name=\"b\">%1</game></datafile>").arg(romLine("b", blank)).toUtf8(),
+            QStringLiteral("b.dat"));
+        const chip::Identification nothing =
+            chip::identify(blank, {std::get<chip::RomCatalogue>(blankCatalogue)});
+        QVERIFY(nothing.matches.empty());
+        QCOMPARE(nothing.lines(), QStringList{QStringLiteral(
+                                      "La imagen vale FF en todos sus bytes: no hay nada que identificar")});
 
         const std::pair<QByteArray, const char*> refused[] = {
             {"<datafile><game name=\"a\"><rom name=\"x\" size=\"1\" crc=\"zz\"/></game></datafile>",
