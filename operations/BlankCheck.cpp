@@ -39,7 +39,10 @@ void BlankCheck::VerificarBorrado1Click() {
     b.frame.completed();
     if (std::all_of(onChip.begin(), onChip.end(),
                     [](std::uint8_t byte) { return byte == kErased; })) {
-        b.dialogs.message(kMemoriaBorrada);
+        // Asked to look at the socket: it says what an all-FF read cannot tell.
+        b.dialogs.message(b.socketNote.isEmpty() ? kMemoriaBorrada
+                                                 : kMemoriaBorrada + QStringLiteral("\n\n") +
+                                                       b.socketNote + u'.');
         return;
     }
     TForm2& window = *b.Form2;

@@ -35,6 +35,7 @@ void Workbench::write(std::uint32_t address, std::int32_t dato) {
 
 bool Workbench::socketAnswers(std::uint32_t first, std::uint32_t last,
                               std::function<std::optional<std::uint8_t>(std::uint32_t)> wanted) {
+    socketNote.clear();
     if (!zocalo) return true;
     const bool writes = bool(wanted);
     const chip::SocketRequest request{comandos.tipo, writes, first, last, {}, std::move(wanted),
@@ -42,6 +43,7 @@ bool Workbench::socketAnswers(std::uint32_t first, std::uint32_t last,
                                       [this](std::uint32_t) { return frame.abortar(); },
                                       [this](std::uint32_t a) { return formato.show(a); }};
     const chip::SocketReport report = chip::checkSocket(chip, request);
+    socketNote = report.verdict == chip::SocketReport::Verdict::CannotTell ? report.text : QString();
     if (!frame.conclude(report.outcome)) return false;
     if (!report.refused()) return true;
     frame.hidePrompt();

@@ -62,6 +62,9 @@ struct Workbench {
     // "Comprobar el zócalo": a look at the socket before a read, a program
     // or a fill. Off, the operations send exactly their own bytes.
     bool zocalo = false;
+    // What the last socket check could not tell (an erased chip and an
+    // empty socket read alike), or nothing.
+    QString socketNote;
 
     std::int32_t readNumber(const QLineEdit* field) const;
     // One address written or read outside the loops; the operation ends when

@@ -327,6 +327,18 @@ class OperationsTest : public QObject {
         QCOMPARE(rig.dialogs.messages.size(), 1);
         QVERIFY(rig.dialogs.messages.first().contains("la memoria no está o no responde"));
         QCOMPARE(rig.programmer.firmware().writesApplied() + rig.programmer.firmware().writesIgnored(), 0);
+        // Held high, an empty PROM socket passes a blank check: said, since it was asked.
+        Rig erased;
+        erased.ready().memoryType(3);
+        erased.programmer.firmware().removeChip();
+        erased.form().VerificarBorrado1->trigger();
+        QCOMPARE(erased.dialogs.messages.size(), 1);
+        erased.form().ComprobarZocalo1->trigger();
+        erased.form().VerificarBorrado1->trigger();
+        QVERIFY2(erased.dialogs.messages.last().endsWith(
+                     "una memoria borrada y un zócalo vacío con el bus a 1 no se distinguen por "
+                     "sus bytes."),
+                 qPrintable(erased.dialogs.messages.last()));
     }
 
     void anOpenCellEditorDoesNotWriteBackStaleText() {
