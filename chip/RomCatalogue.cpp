@@ -233,7 +233,10 @@ std::variant<RomCatalogue, QString> parseCatalogue(const QByteArray& xml, const 
 std::variant<RomCatalogue, QString> loadCatalogue(const QString& path, bool useIndex) {
     const QFileInfo source(path);
     const QString shownName = source.fileName();
-    if (!source.isFile()) return QStringLiteral("No existe el catálogo %1").arg(path);
+    if (!source.exists()) return QStringLiteral("No existe el catálogo %1").arg(path);
+    // A FIFO or a device would be read without end, a folder not at all.
+    if (!source.isFile())
+        return QStringLiteral("El catálogo %1 no es un archivo normal").arg(path);
     if (useIndex)
         if (auto indexed = readIndex(path, source)) {
             indexed->path = path;

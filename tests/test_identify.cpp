@@ -209,6 +209,8 @@ class IdentifyTest : public QObject {
         writeZip(folder_.filePath("vacio.zip"), QStringLiteral("leeme.txt"), "hola");
         QCOMPARE(std::get<QString>(chip::loadCatalogue(folder_.filePath("vacio.zip"))),
                  QStringLiteral("vacio.zip no tiene ningún .dat ni .xml dentro"));
+        QCOMPARE(std::get<QString>(chip::loadCatalogue(folder_.path())),
+                 QStringLiteral("El catálogo %1 no es un archivo normal").arg(folder_.path()));
         writeFile(folder_.filePath("roto.zip"), "no soy un zip");
         QVERIFY(std::get<QString>(chip::loadCatalogue(folder_.filePath("roto.zip")))
                     .startsWith(QStringLiteral("roto.zip no es un zip que se pueda leer")));
