@@ -496,7 +496,9 @@ class CliTest : public QObject {
         QVERIFY(r.out.contains("\"evento\":\"coincidencia\""));
         QVERIFY(r.out.contains("\"parte\":\"carril impar\""));
         // Nothing matches: exit 1; no catalogue, or a bad one: exit 2.
-        writeFile(temp("otra.bin"), QByteArray(8192, '\x11'));
+        const image::Bytes other = randomBytes(8192, 9);
+        writeFile(temp("otra.bin"),
+                  QByteArray(reinterpret_cast<const char*>(other.data()), qsizetype(other.size())));
         r = rig.run({"identificar", temp("otra.bin"), "--dat", temp("arcade.dat")});
         QCOMPARE(r.code, 1);
         QVERIFY(r.out.startsWith("Sin coincidencias"));
