@@ -62,7 +62,10 @@ std::optional<QString> writeProtected(const std::vector<Compared>& compared,
     if (std::all_of(mismatches.begin(), mismatches.end(),
                     [first](const Compared& c) { return c.chip == first; }))
         return std::nullopt;
-    return QStringLiteral("Ninguna escritura cambió la memoria: %1.").arg(kEepromProtegida);
+    // A floating bus gives varied bytes too: only a second read tells.
+    return QStringLiteral("Ninguna escritura cambió la memoria: %1; si los bytes cambian de una "
+                          "lectura a otra, el zócalo está vacío o hace mal contacto.")
+        .arg(kEepromProtegida);
 }
 
 // With an address line held low, the addresses on one side of it (line

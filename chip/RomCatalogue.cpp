@@ -18,6 +18,8 @@ constexpr std::uint64_t kLargestCatalogue = std::uint64_t{1} << 30;
 constexpr quint32 kIndexMagic = 0x50494458;  // "PIDX"
 constexpr quint32 kIndexVersion = 1;
 constexpr int kSha1Bytes = 20;
+// The least an index spends on a set or an entry (a QString's length alone).
+constexpr qint64 kLeastRecordBytes = 4;
 
 std::uint64_t keyOf(std::uint64_t size, std::uint32_t crc) {
     return (size << 32) ^ crc;
@@ -126,8 +128,12 @@ QString indexPathOf(const QString& path) {
 
 // The index beside a catalogue, when it was made from this very file.
 std::optional<RomCatalogue> readIndex(const QString& path, const QFileInfo& source) {
-    QFile file(indexPathOf(path));
+    // Only a file of our own making: no link, and counts bounded by its size.
+    const QFileInfo index(indexPathOf(path));
+    if (index.isSymLink() || !index.isFile()) return std::nullopt;
+    QFile file(index.filePath());
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const qint64 most = file.size() / kLeastRecordBytes;
     QDataStream in(&file);
     quint32 magic = 0, version = 0;
     qint64 size = 0, time = 0;
@@ -138,11 +144,11 @@ std::optional<RomCatalogue> readIndex(const QString& path, const QFileInfo& sour
     RomCatalogue catalogue;
     quint32 sets = 0, entries = 0;
     in >> catalogue.name >> sets;
-    if (in.status() != QDataStream::Ok || sets > source.size()) return std::nullopt;
+    if (in.status() != QDataStream::Ok || sets > most) return std::nullopt;
     catalogue.sets.resize(sets);
     for (QString& set : catalogue.sets) in >> set;
     in >> entries;
-    if (in.status() != QDataStream::Ok || entries > source.size()) return std::nullopt;
+    if (in.status() != QDataStream::Ok || entries > most) return std::nullopt;
     catalogue.entries.resize(entries);
     for (RomEntry& e : catalogue.entries) {
         quint8 status = 0, hasCrc = 0;
@@ -160,6 +166,8 @@ std::optional<RomCatalogue> readIndex(const QString& path, const QFileInfo& sour
 }
 
 void writeIndex(const QString& path, const QFileInfo& source, const RomCatalogue& catalogue) {
+    // A link there may point at anyone's file: the index is not written.
+    if (QFileInfo(indexPathOf(path)).isSymLink()) return;
     QSaveFile file(indexPathOf(path));
     if (!file.open(QIODevice::WriteOnly)) return;
     QDataStream out(&file);

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <set>
 #include <zlib.h>
 
 #include "chip/ZipArchive.h"
@@ -121,7 +122,7 @@ std::vector<ImagePart> partsOf(const std::vector<std::uint8_t>& image) {
         for (std::size_t q = 0; q < 4; ++q)
             parts.push_back({QStringLiteral("cuarto %1 de 4").arg(q + 1), slice(image, q * n / 4, n / 4)});
         for (std::size_t k = 0; k < 4; ++k)
-            parts.push_back({QStringLiteral("carril %1 de 4").arg(k), every(image, 4, k)});
+            parts.push_back({QStringLiteral("carril %1 de 4").arg(k + 1), every(image, 4, k)});
     }
     return parts;
 }
@@ -147,10 +148,13 @@ QStringList Identification::lines() const {
                  .arg(catalogues == 1 ? QStringLiteral("el catálogo")
                                       : QStringLiteral("los %1 catálogos").arg(catalogues))
                  .arg(entries == 1 ? QStringLiteral("1 ROM") : QStringLiteral("%1 ROM").arg(entries));
-    if (noDumps > 0)
-        lines << QStringLiteral("%1 del tamaño de la imagen no tienen volcado (nodump): no se "
-                                "pueden comparar")
-                     .arg(noDumps == 1 ? QStringLiteral("1 ROM") : QStringLiteral("%1 ROM").arg(noDumps));
+    if (noDumps == 1)
+        lines << QStringLiteral("1 ROM del tamaño de la imagen o de una de sus partes no tiene "
+                                "volcado (nodump): no se puede comparar");
+    if (noDumps > 1)
+        lines << QStringLiteral("%1 ROM del tamaño de la imagen o de sus partes no tienen volcado "
+                                "(nodump): no se pueden comparar")
+                     .arg(noDumps);
     if (guess)
         lines << QStringLiteral("Lo más parecido, y es una suposición: set %1, rom %2, con el %3 % "
                                 "de los bytes iguales (%4)")
@@ -163,9 +167,11 @@ Identification identify(const std::vector<std::uint8_t>& image,
                         const std::vector<RomCatalogue>& catalogues, const QString& romFolder) {
     Identification result;
     result.catalogues = catalogues.size();
+    std::set<std::size_t> sizes;
+    for (const ImagePart& part : partsOf(image)) sizes.insert(part.bytes.size());
     for (const RomCatalogue& catalogue : catalogues) {
         result.entries += catalogue.entries.size();
-        result.noDumps += catalogue.noDumps(image.size());
+        for (const std::size_t size : sizes) result.noDumps += catalogue.noDumps(size);
     }
     if (!image.empty() && isConstant(image)) {
         // Blank or zero: a catalogue's blank entry would match, and say nothing.

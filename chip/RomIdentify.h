@@ -46,7 +46,7 @@ struct RomGuess {
 
 struct Identification {
     std::vector<RomMatch> matches;
-    // Entries of the image's size that no dump exists of.
+    // Entries of the size of the image or of a part that no dump exists of.
     std::size_t noDumps = 0;
     std::optional<RomGuess> guess;
     // An image of one value everywhere is not sought: this is the value.

@@ -178,35 +178,54 @@ class Check {
     }
 
     // Distinct values at base and base + 2^k: a line that does not switch
-    // makes the second write land on the first.
+    // makes the second write land on the first. Every line is tried: a size
+    // is named only when the first such line and all above it alias.
     void addressLinesSwitch() {
-        for (int line = 0; line < addressLines(request_.tipo); ++line) {
+        const int lines = addressLines(request_.tipo);
+        std::optional<int> first;
+        std::uint32_t firstPartner = 0;
+        bool allAbove = true;
+        for (int line = 0; line < lines; ++line) {
             const std::uint64_t partner = std::uint64_t{base_} + (std::uint64_t{1} << line);
-            if (partner > request_.last || !written(static_cast<std::uint32_t>(partner))) continue;
+            if (partner > request_.last || !written(static_cast<std::uint32_t>(partner))) {
+                if (first) allAbove = false;  // untried: the size is not known
+                continue;
+            }
             const auto value = static_cast<std::uint8_t>(kPartnerValue ^ line);
-            if (!write(base_, kBaseValue) ||
-                !write(static_cast<std::uint32_t>(partner), value))
+            if (!write(base_, kBaseValue) || !write(static_cast<std::uint32_t>(partner), value))
                 return;
             const auto back = read(base_);
             if (!back) return;
-            if (*back == kBaseValue) continue;
-            if (*back == value) {
-                refuse(SocketReport::Finding::Smaller,
-                       QStringLiteral("La línea de dirección A%1 no cambia nada: escribir en %2 "
-                                      "cambió %3. La memoria responde como una de %4 bytes "
-                                      "(¿memoria de menos capacidad que el tipo elegido, o A%1 "
-                                      "sin conectar?); revise el tipo y esa patilla")
-                           .arg(line)
-                           .arg(at(static_cast<std::uint32_t>(partner)), at(base_))
-                           .arg(std::uint64_t{1} << line));
-            } else {
+            if (*back == kBaseValue) {
+                if (first) allAbove = false;
+                continue;
+            }
+            if (*back != value) {
                 refuse(SocketReport::Finding::Absent,
                        QStringLiteral("La RAM no guarda lo que se escribe: en %1 se escribió %2 "
                                       "y se leyó %3; revise el contacto de la memoria")
                            .arg(at(base_), hexByte(kBaseValue), hexByte(*back)));
+                return;
             }
-            return;
+            if (!first) {
+                first = line;
+                firstPartner = static_cast<std::uint32_t>(partner);
+            }
         }
+        if (!first) return;
+        QString text = QStringLiteral("La línea de dirección A%1 no cambia nada: escribir en %2 "
+                                      "cambió %3")
+                           .arg(*first)
+                           .arg(at(firstPartner), at(base_));
+        text += allAbove ? QStringLiteral(". La memoria responde como una de %1 bytes "
+                                          "(¿memoria de menos capacidad que el tipo elegido, o "
+                                          "A%2 sin conectar?); revise el tipo y esa patilla")
+                               .arg(std::uint64_t{1} << *first)
+                               .arg(*first)
+                         : QStringLiteral(" (¿A%1 sin conectar o pegada?); revise esa patilla en "
+                                          "el zócalo y la memoria")
+                               .arg(*first);
+        refuse(SocketReport::Finding::Smaller, text);
     }
 
     // The first byte the operation changes, written and read back after

@@ -32,9 +32,9 @@ struct SocketRequest {
     // range) and the byte each is to hold (nothing for no byte).
     std::function<bool(std::uint32_t)> written = {};
     std::function<std::optional<std::uint8_t>(std::uint32_t)> wanted = {};
-    std::function<Step(std::uint32_t)> at;
+    std::function<Step(std::uint32_t)> at = {};
     // An address as the front end writes it.
-    std::function<QString(std::uint32_t)> addressText;
+    std::function<QString(std::uint32_t)> addressText = {};
 };
 
 struct SocketReport {

@@ -2,11 +2,32 @@
 
 #include <zip.h>
 
+namespace {
+// libzip's own words are English: the usual reasons, in ours.
+QString whyNot(int error) {
+    switch (error) {
+        case ZIP_ER_NOZIP:
+            return QStringLiteral("no es un zip");
+        case ZIP_ER_INCONS:
+            return QStringLiteral("es un zip dañado");
+        case ZIP_ER_OPEN:
+        case ZIP_ER_READ:
+        case ZIP_ER_SEEK:
+            return QStringLiteral("no se puede leer");
+        case ZIP_ER_MEMORY:
+            return QStringLiteral("no cabe en la memoria");
+        default:
+            break;
+    }
+    return QStringLiteral("no es un zip que se pueda leer (error %1 de libzip)").arg(error);
+}
+}  // namespace
+
 ZipArchive::ZipArchive(const QString& path) {
     int error = 0;
     archive_ = zip_open(path.toLocal8Bit().constData(), ZIP_RDONLY, &error);
     if (!archive_) {
-        refusal_ = QStringLiteral("no es un zip que se pueda leer (error %1 de libzip)").arg(error);
+        refusal_ = whyNot(error);
         return;
     }
     const zip_int64_t count = zip_get_num_entries(archive_, 0);

@@ -31,7 +31,8 @@ class Leer : public Command {
                                                 "un archivo o --formato hex"));
         s.checkOutputPlacement(format);
         if (!s.options().identificar && (!s.options().dat.isEmpty() || !s.options().roms.isEmpty()))
-            s.fail(kUsoInvalido, QStringLiteral("--dat y --roms sirven a leer con --identificar"));
+            s.fail(kUsoInvalido,
+                   QStringLiteral("--dat y --roms solo sirven con leer --identificar"));
         // Read before the chip is touched: a catalogue refused refuses the read.
         const std::vector<chip::RomCatalogue> catalogues =
             s.options().identificar ? loadCatalogues(s) : std::vector<chip::RomCatalogue>{};
@@ -56,10 +57,10 @@ class Leer : public Command {
                 s.say(QStringLiteral("Aviso: ") + finding.text);
         s.writeOutput(path, image::save(read, format, s.options().placement(), s.memorySize(),
                                         kept ? &*kept : nullptr));
-        // Asked for: said even with -q.
+        // Asked for: said even with -q; with --json, as objects among the events.
         if (s.options().identificar)
             tellIdentification(s, chip::identify(range, catalogues, s.options().roms),
-                               QStringLiteral("Identificación: "), false);
+                               QStringLiteral("Identificación: "), s.options().json);
         s.setVerdict(QStringLiteral("Correcto: %1 leídas en %2")
                          .arg(counted(s.rangeSize(), "dirección", "direcciones"),
                               spokenDuration(s.elapsedNs())));

@@ -147,6 +147,7 @@ void Session::checkSocket(const SocketUse& use) {
                                 },
                                 [this](std::uint32_t a) { return addressText(a); }};
     const chip::SocketReport report = chip::checkSocket(chip, request);
+    socketWrites_ += report.writes;
     if (!report.outcome.completed()) failAt(report.outcome);
     if (report.verdict == chip::SocketReport::Verdict::CannotTell && use.sayCannotTell &&
         !options_.silencioso)

@@ -263,6 +263,8 @@ class Session : public QObject {
     std::optional<bool> checked_;
     int retriesUsed_ = 0;
     bool serialBurning_ = false;
+    // The bytes the socket check wrote (patterns on a RAM, a byte on a 28c64).
+    int socketWrites_ = 0;
     std::vector<chip::Compared> compared_;
 };
 

@@ -119,21 +119,29 @@ void Session::beforeWrite(std::uint32_t address) {
 
 void Session::placeSerial(Wanted& wanted) {
     if (!options_.serie) return;
+    // The number comes after the socket check, which may have written its
+    // patterns in the range: a refusal now says so, since the chip changed.
+    const auto refuse = [this](const QString& why) {
+        fail(kUsoInvalido,
+             socketWrites_ == 0
+                 ? why
+                 : why + QStringLiteral("\nLa comprobación del zócalo ya había escrito %1 de "
+                                        "prueba en el rango; la orden no escribió nada más")
+                             .arg(counted(socketWrites_, "byte", "bytes")));
+    };
     if (context_.reserve && !context_.serial)
-        if (const auto failure = context_.reserve(context_.serial)) fail(kUsoInvalido, *failure);
+        if (const auto failure = context_.reserve(context_.serial)) refuse(*failure);
     if (!context_.serial)
-        fail(kUsoInvalido, QStringLiteral("No quedan números de serie: el último posible ya se "
-                                          "dio"));
+        refuse(QStringLiteral("No quedan números de serie: el último posible ya se dio"));
     const SerialLayout& layout = *options_.serie;
     const auto bytes = serialBytes(layout, *context_.serial);
     if (!bytes)
-        fail(kUsoInvalido,
-             QStringLiteral("El número de serie %1 no cabe en %2 (%3)")
+        refuse(QStringLiteral("El número de serie %1 no cabe en %2 (%3)")
                  .arg(*context_.serial)
                  .arg(counted(layout.bytes, "byte", "bytes"), serialFormatName(layout.format)));
     const std::uint64_t end = std::uint64_t{layout.address} + layout.bytes - 1;
     if (layout.address < first() || end > last())
-        fail(kUsoInvalido, QStringLiteral("--serie: %1–%2 queda fuera del rango %3–%4")
+        refuse(QStringLiteral("--serie: %1–%2 queda fuera del rango %3–%4")
                                .arg(addressText(layout.address), addressText(end),
                                     addressText(first()), addressText(last())));
     for (std::uint32_t i = 0; i < layout.bytes; ++i) {

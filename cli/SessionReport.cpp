@@ -75,7 +75,7 @@ QString Session::resultName(int exitCode) const {
         case kInterrumpido:
             return QStringLiteral("interrumpido");
         case kSinMemoria:
-            return QStringLiteral("sin memoria");
+            return QStringLiteral("no responde");
         default:
             break;
     }

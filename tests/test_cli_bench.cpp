@@ -207,6 +207,28 @@ class CliBenchTest : public QObject {
         QCOMPARE(empty.code, 4);
         QVERIFY(empty.err.contains("la memoria no está o no responde"));
         QCOMPARE(contentsOf(temp("falla.txt")), QByteArray("22 21\n"));
+        // A gang with one empty socket: its worker reserves nothing; the others
+        // take the next numbers, one each, from their own threads.
+        writeFile(temp("cuadrilla.txt"), "30\n");
+        QStringList gang;
+        for (const char* chip : {"c1.bin", "c2.bin", "c3.bin"}) {
+            writeFile(temp(chip), QByteArray(1024, '\0'));
+            gang << "--virtual=" + temp(chip);
+        }
+        const Result round = runCli(gang + QStringList{"--todos", "--sin-pausa", "-t", "sram24",
+                                                       "--hasta", "0x1F", "--serie", "0x10,2,1,1,be",
+                                                       "--contador", temp("cuadrilla.txt"),
+                                                       "--fallo-virtual", "2:vacio", "programar",
+                                                       temp("s.bin")});
+        QCOMPARE(round.code, 4);
+        QCOMPARE(contentsOf(temp("cuadrilla.txt")), QByteArray("32\n"));
+        QSet<int> numbers;
+        for (const char* chip : {"c1.bin", "c3.bin"}) {
+            const QByteArray bytes = contentsOf(temp(chip));
+            numbers << (std::uint8_t(bytes[0x10]) << 8 | std::uint8_t(bytes[0x11]));
+        }
+        QCOMPARE(numbers, (QSet<int>{30, 31}));
+        QCOMPARE(contentsOf(temp("c2.bin")), QByteArray(1024, '\0'));
     }
 
     // Two benches taking numbers from one SQLite base at once, one of them

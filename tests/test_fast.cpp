@@ -197,7 +197,8 @@ class FastTest : public QObject {
                  f.setWriteProtected(true);
              },
              "Ninguna escritura cambió la memoria: la EEPROM parece protegida contra escritura "
-             "(protección por software) o es de solo lectura."},
+             "(protección por software) o es de solo lectura; si los bytes cambian de una "
+             "lectura a otra, el zócalo está vacío o hace mal contacto."},
             {"protected and erased", kEeprom, [](Firmware& f) { f.setWriteProtected(true); },
              "sin alimentación; o, si estaba borrada, la EEPROM parece protegida"},
         };

@@ -142,7 +142,8 @@ class IdentifyTest : public QObject {
         QCOMPARE(none.lines().first(), QStringLiteral("Sin coincidencias: ninguna parte de la imagen "
                                                       "está en el catálogo (2 ROM)"));
         QVERIFY(none.lines().contains(QStringLiteral(
-            "1 ROM del tamaño de la imagen no tienen volcado (nodump): no se pueden comparar")));
+            "1 ROM del tamaño de la imagen o de una de sus partes no tiene volcado (nodump): no se "
+            "puede comparar")));
         // The ROM set as a zip in a folder, with a file of another size beside it.
         const QString roms = folder_.filePath(QStringLiteral("roms"));
         QVERIFY(QDir().mkpath(roms));
@@ -213,7 +214,7 @@ class IdentifyTest : public QObject {
                  QStringLiteral("El catálogo %1 no es un archivo normal").arg(folder_.path()));
         writeFile(folder_.filePath("roto.zip"), "no soy un zip");
         QVERIFY(std::get<QString>(chip::loadCatalogue(folder_.filePath("roto.zip")))
-                    .startsWith(QStringLiteral("roto.zip no es un zip que se pueda leer")));
+                    == QStringLiteral("roto.zip no es un zip"));
     }
 };
 

@@ -99,6 +99,14 @@ class SocketTest : public QObject {
                 QVERIFY(smaller.text.contains(QStringLiteral("como una de %1 bytes").arg(1 << lines)));
             }
         }
+        // One line held low, the lines above it working: named, with no size claimed.
+        SocketRig low(1, chipImage(random, 8192, 1, true));
+        low.programmer.firmware().setAddressLineLow(3);
+        const auto held = low.check(true, chipImage(random, 8192, 1, true));
+        QCOMPARE(held.finding, Finding::Smaller);
+        QVERIFY2(held.text.startsWith("La línea de dirección A3 no cambia nada: escribir en 0x0008 "
+                                      "cambió 0x0000 (¿A3 sin conectar o pegada?)"),
+                 qPrintable(held.text));
         // A 28c64 that keeps its bytes is protected, not dead; blank, it may also be absent.
         const auto kept = named(2, true, "protegida", true);
         QCOMPARE(kept.finding, Finding::Protected);
