@@ -7,7 +7,7 @@ packages=(g++ cmake make pkg-config qt6-base-dev libhidapi-dev libudev-dev fonts
           libqt6svg6 qt6-translations-l10n xvfb xauth x11-utils binutils dpkg-dev
           dbus-daemon dbus-bin at-spi2-core srecord libqt6sql6-sqlite sqlite3
           libqt6sql6-psql libpq-dev postgresql qt6-charts-dev
-          libqt6opengl6-dev libzip-dev zip)
+          libqt6opengl6-dev libzip-dev)
 # "fuzz": also clang and its fuzzing runtime.
 if [ "${1:-}" = "fuzz" ]; then packages+=(clang-14 libclang-rt-14-dev); fi
 # "package": also the checkers of the Debian package.
