@@ -195,7 +195,9 @@ std::variant<QByteArray, QString> catalogueBytes(const QString& path, const QStr
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("No se puede leer %1: %2").arg(shownName, file.errorString());
+        return file.error() == QFileDevice::PermissionsError
+                   ? QStringLiteral("No se puede leer %1: no hay permiso").arg(shownName)
+                   : QStringLiteral("No se puede abrir %1").arg(shownName);
     if (std::uint64_t(file.size()) > kLargestCatalogue)
         return QStringLiteral("%1 pasa de 1 GiB: no es un catálogo").arg(shownName);
     return file.readAll();

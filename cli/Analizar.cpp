@@ -50,12 +50,7 @@ class Analizar : public Command {
 
     int execute(Session& s, const QStringList& arguments) override {
         const image::Map map = s.readImageMap(arguments.value(0));
-        const std::size_t size = analysedSize(s, map);
-        if (map.highest() >= size)
-            s.fail(kUsoInvalido, QStringLiteral("%1 pasa de la última dirección de la memoria, %2")
-                                     .arg(shown(arguments.value(0)), s.addressText(size - 1)));
-        image::Bytes bytes(size, image::kBlank);
-        map.forEach([&](std::uint64_t a, std::uint8_t byte) { bytes[a] = byte; });
+        const image::Bytes bytes = s.memoryBytes(arguments.value(0), map, analysedSize(s, map));
         const std::vector<chip::Finding> findings = chip::analyzeDump(bytes);
         for (const chip::Finding& finding : findings) show(s, finding);
         if (!s.options().json) s.print(chip::analysisSummary(findings));

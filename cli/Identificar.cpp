@@ -21,12 +21,8 @@ class Identificar : public Command {
         const image::Map map = s.readImageMap(arguments.value(0));
         // With -t, the chip's whole size (gaps FF); else the file's own bytes.
         const std::size_t size = s.typeGiven() ? s.memorySize() : std::size_t(map.highest()) + 1;
-        if (map.highest() >= size)
-            s.fail(kUsoInvalido, QStringLiteral("%1 pasa de la última dirección de la memoria, %2")
-                                     .arg(shown(arguments.value(0)), s.addressText(size - 1)));
+        const image::Bytes bytes = s.memoryBytes(arguments.value(0), map, size);
         const std::vector<chip::RomCatalogue> catalogues = loadCatalogues(s);
-        image::Bytes bytes(size, image::kBlank);
-        map.forEach([&](std::uint64_t a, std::uint8_t byte) { bytes[a] = byte; });
         const chip::Identification found = chip::identify(bytes, catalogues, s.options().roms);
         tellIdentification(s, found, QString(), true);
         return found.matches.empty() ? kDifiere : kCorrecto;

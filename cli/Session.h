@@ -135,6 +135,9 @@ class Session : public QObject {
     Wanted loadWanted(const QString& path);
     // The bytes a file gives at its own addresses.
     image::Map readImageMap(const QString& path);
+    // Those bytes in a memory of size bytes, the gaps FF; a file past its
+    // last address is refused (exit 2).
+    image::Bytes memoryBytes(const QString& path, const image::Map& map, std::size_t size);
     // Refuses, before the first report, a read the options cannot write
     // back at the file's addresses.
     void checkOutputPlacement(FileFormat format);

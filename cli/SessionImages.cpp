@@ -117,6 +117,15 @@ void Session::beforeWrite(std::uint32_t address) {
         if (const auto failure = context_.burning(*context_.serial)) fail(kUsoInvalido, *failure);
 }
 
+image::Bytes Session::memoryBytes(const QString& path, const image::Map& map, std::size_t size) {
+    if (map.highest() >= size)
+        fail(kUsoInvalido, QStringLiteral("%1 pasa de la última dirección de la memoria, %2")
+                               .arg(shown(path), addressText(size - 1)));
+    image::Bytes bytes(size, image::kBlank);
+    map.forEach([&](std::uint64_t a, std::uint8_t byte) { bytes[a] = byte; });
+    return bytes;
+}
+
 void Session::placeSerial(Wanted& wanted) {
     if (!options_.serie) return;
     // The number comes after the socket check, which may have written its
